@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/tconfig.h"
+
+namespace nuvaro {
+
+// The 30 configuration slots, indexed 1..30 by slot number, over Config.inf in the
+// executable's folder. Window n uses slot n + 1.
+class TConfigTable {
+public:
+    static constexpr int kSlots = 30;
+
+    // Creates slots 1 to 30 in ascending order; each loads its section.
+    TConfigTable();
+
+    TConfig& operator[](int slot);
+    const TConfig& operator[](int slot) const;
+    // The slot named by its number as decimal text ("1".."30"); throws std::out_of_range.
+    TConfig& BySlotText(std::string_view slot);
+
+private:
+    std::vector<std::unique_ptr<TConfig>> m_slots;
+};
+
+}  // namespace nuvaro

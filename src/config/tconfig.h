@@ -1,0 +1,85 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/ini_file.h"
+
+namespace nuvaro {
+
+class WebBrowser;  // the window's embedded browser (platform layer); never owned here
+
+// The settings of one monitoring window (slot 1..30, section "1".."30" of Config.inf) and the
+// run-time copies of its controls. Every text is GBK.
+class TConfig {
+public:
+    // Loads the slot's section at once; the file need not exist.
+    TConfig(int index, std::string fileName);
+
+    // Persisted fields
+    std::string User;
+    std::string url;
+    std::string RefreshTime;
+    std::string Regx;
+    std::string RegGrp;
+    std::string FromMail;
+    std::string ToMail;
+    std::string FromName;
+    std::string Subject;
+    std::string Charset;
+    std::string Body;
+    std::string SmsBody;
+    std::string Mobile;
+    std::string Contry;
+    std::string SmsOpen;
+    std::string EmailOpen;
+    std::string OtherOpen;
+    std::string OtherProgram;
+    std::string OtherStr;
+    const int Index;
+    const std::string FileName;
+    std::string WindowName;
+    // Run-time fields, never stored
+    std::string CurUrl;
+    std::string CurRefreshTime;
+    std::string CurSmsOpen;
+    std::string CurEmailOpen;
+    std::string CurOtherOpen;
+    std::string CurWindowName;
+    WebBrowser* Browser = nullptr;
+    std::unique_ptr<IniFile> Ini;
+    std::string LastMatch;
+
+    // Reads the 20 keys of the slot's section into the persisted fields.
+    void LoadAll();
+    // Writes the 20 keys in key order, then "all". Stops with FileWriteError at the first
+    // refused key; the keys before it stay written.
+    void SaveAll();
+    void SaveAndReload();
+    std::string ReadKey(std::string_view key) const;
+    void WriteKey(std::string_view key, std::string_view value);
+    // Sections of the file, whatever their names (0 when it is missing or empty).
+    int SectionCount() const;
+
+    // The 19 texts of the window record, each followed by "|" (RegGrp is not part of it).
+    std::string WindowRecord() const;
+    std::string Section() const { return std::to_string(Index); }
+
+    struct Key {
+        const char* name;
+        std::string TConfig::*field;
+    };
+    // Key order of LoadAll and SaveAll.
+    static const std::array<Key, 20> kKeys;
+};
+
+// Writes one key straight into Config.inf in the executable's folder; touches no slot.
+void WriteConfigKey(std::string_view section, std::string_view key, std::string_view value);
+
+// "1" switches a channel on; any other text means off.
+inline bool IsOn(std::string_view flag) { return flag == "1"; }
+inline const char* FlagText(bool on) { return on ? "1" : "0"; }
+
+}  // namespace nuvaro

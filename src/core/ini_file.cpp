@@ -1,0 +1,185 @@
+#include "core/ini_file.h"
+
+#include <unistd.h>
+
+#include "core/atomic_file.h"
+#include "core/text_util.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr std::string_view kMultiLineMark = "~ML~";
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// The name of a section line, or nullopt for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    auto close = line.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return TrimBlanks(line.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> ParseKeyLine(std::string_view line) {
+    std::string_view trimmed = TrimBlanks(line);
+    if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
+    auto eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return KeyLine{TrimBlanks(line.substr(0, eq)), line.substr(eq + 1)};
+}
+
+}  // namespace
+
+std::string EncodeIniValue(std::string_view value) {
+    bool needsEscape = value.find_first_of("\r\n") != std::string_view::npos ||
+                       value.substr(0, kMultiLineMark.size()) == kMultiLineMark;
+    if (!needsEscape) return std::string(value);
+    std::string out(kMultiLineMark);
+    for (char c : value) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string DecodeIniValue(std::string_view stored) {
+    if (stored.substr(0, kMultiLineMark.size()) != kMultiLineMark) return std::string(stored);
+    stored.remove_prefix(kMultiLineMark.size());
+    std::string out;
+    out.reserve(stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        char c = stored[i];
+        if (c == '\\' && i + 1 < stored.size()) {
+            char next = stored[i + 1];
+            if (next == '\\' || next == 'r' || next == 'n') {
+                out += next == '\\' ? '\\' : next == 'r' ? '\r' : '\n';
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+IniDocument IniDocument::Parse(std::string_view content) {
+    IniDocument doc;
+    while (!content.empty()) {
+        auto nl = content.find('\n');
+        std::string_view line = content.substr(0, nl);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        doc.m_lines.emplace_back(line);
+        if (nl == std::string_view::npos) break;
+        content.remove_prefix(nl + 1);
+    }
+    return doc;
+}
+
+std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section) const {
+    section = TrimBlanks(section);
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        auto name = SectionName(m_lines[i]);
+        if (!name || !EqualsIgnoreAsciiCase(*name, section)) continue;
+        size_t end = i + 1;
+        while (end < m_lines.size() && !SectionName(m_lines[end])) ++end;
+        return Range{i, end};
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
+    key = TrimBlanks(key);
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        auto parsed = ParseKeyLine(m_lines[i]);
+        if (parsed && EqualsIgnoreAsciiCase(parsed->key, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::Read(std::string_view section, std::string_view key) const {
+    auto range = FindSection(section);
+    if (!range) return std::nullopt;
+    auto index = FindKey(*range, key);
+    if (!index) return std::nullopt;
+    return DecodeIniValue(ParseKeyLine(m_lines[*index])->value);
+}
+
+void IniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {
+    std::string line = std::string(TrimBlanks(key)) + "=" + EncodeIniValue(value);
+    auto range = FindSection(section);
+    if (!range) {
+        m_lines.push_back("[" + std::string(TrimBlanks(section)) + "]");
+        m_lines.push_back(std::move(line));
+        return;
+    }
+    if (auto index = FindKey(*range, key)) {
+        // The key keeps the spelling it has in the file.
+        std::string existing(ParseKeyLine(m_lines[*index])->key);
+        m_lines[*index] = existing + "=" + EncodeIniValue(value);
+        return;
+    }
+    // Append after the section's last non-blank line, before any blank lines that end it.
+    size_t at = range->end;
+    while (at > range->header + 1 && TrimBlanks(m_lines[at - 1]).empty()) --at;
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
+std::vector<std::string> IniDocument::SectionNames() const {
+    std::vector<std::string> names;
+    for (const auto& line : m_lines) {
+        if (auto name = SectionName(line)) names.emplace_back(*name);
+    }
+    return names;
+}
+
+std::string IniDocument::Serialize() const {
+    std::string out;
+    size_t size = 0;
+    for (const auto& line : m_lines) size += line.size() + 2;
+    out.reserve(size);
+    for (const auto& line : m_lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+IniFile::IniFile(std::string path, mode_t newFileMode)
+    : m_path(std::move(path)), m_newFileMode(newFileMode) {}
+
+IniDocument IniFile::Load() const {
+    auto content = ReadWholeFile(m_path);
+    return content ? IniDocument::Parse(*content) : IniDocument{};
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key) const {
+    return Load().Read(section, key).value_or(std::string());
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key,
+                          std::string_view value) const {
+    auto content = ReadWholeFile(m_path);
+    // A file that exists but cannot be read must not be replaced by one key alone.
+    if (!content && access(m_path.c_str(), F_OK) == 0) throw FileWriteError(m_path);
+    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
+    doc.Write(section, key, value);
+    ReplaceFileAtomically(m_path, doc.Serialize(), m_newFileMode);
+}
+
+int IniFile::SectionCount() const { return static_cast<int>(Load().SectionNames().size()); }
+
+}  // namespace nuvaro

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nuvaro {
+
+// A profile (INI) text kept line by line, read and written the way the Windows profile
+// functions do: "[section]" lines, "key=value" lines, names compared without regard to ASCII
+// case, the first of duplicate names wins, a new key is appended to its section and a new
+// section to the end, every other line is kept as it was. Values are raw bytes (GBK).
+//
+// A value with a line break cannot be one line of the file. It is stored as the mark "~ML~"
+// followed by the value with "\" written "\\", CR written "\r" and LF written "\n". Any other
+// value is stored byte for byte; one that itself begins with the mark is escaped the same way.
+class IniDocument {
+public:
+    static IniDocument Parse(std::string_view content);
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const;
+    void Write(std::string_view section, std::string_view key, std::string_view value);
+    std::vector<std::string> SectionNames() const;
+    // Lines joined with CR LF, the last one ended too.
+    std::string Serialize() const;
+
+private:
+    struct Range {
+        size_t header;  // index of the section line
+        size_t end;     // one past its last line
+    };
+    std::optional<Range> FindSection(std::string_view section) const;
+    std::optional<size_t> FindKey(const Range& range, std::string_view key) const;
+
+    std::vector<std::string> m_lines;
+};
+
+std::string EncodeIniValue(std::string_view value);
+std::string DecodeIniValue(std::string_view stored);
+
+// One profile file on disk. Every read goes to the file, so several objects over one file
+// always see the last write; every write replaces the file atomically.
+class IniFile {
+public:
+    explicit IniFile(std::string path, mode_t newFileMode = 0644);
+
+    const std::string& FileName() const { return m_path; }
+    // The file as it is now; empty when it is missing or unreadable.
+    IniDocument Load() const;
+    // Missing file, section or key -> empty text.
+    std::string ReadString(std::string_view section, std::string_view key) const;
+    // Throws FileWriteError("Unable to write to <path>") when the system refuses the write.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    int SectionCount() const;
+
+private:
+    std::string m_path;
+    mode_t m_newFileMode;
+};
+
+}  // namespace nuvaro

@@ -1,0 +1,37 @@
+#include "core/text_util.h"
+
+#include <charconv>
+
+namespace nuvaro {
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string_view TrimControls(std::string_view s) {
+    auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!s.empty() && isControl(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isControl(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::optional<long long> ParseInteger(std::string_view s) {
+    if (!s.empty() && s.front() == '+') {
+        s.remove_prefix(1);
+        if (!s.empty() && s.front() == '-') return std::nullopt;
+    }
+    if (s.empty()) return std::nullopt;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return value;
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+// Blanks and control characters (bytes up to 0x20) removed at both ends.
+std::string_view TrimControls(std::string_view s);
+
+// Decimal integer with an optional sign and nothing else; nullopt for anything else or overflow.
+std::optional<long long> ParseInteger(std::string_view s);
+
+}  // namespace nuvaro

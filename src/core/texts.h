@@ -1,0 +1,104 @@
+#pragma once
+
+// Every user-visible text of the program, as UTF-8, exactly as the program shows or writes it.
+// Convert with Gbk() where GBK is needed (stored texts, log lines, records).
+namespace nuvaro::text {
+
+// Application
+inline constexpr const char* kAppTitle = "Nuvaro";
+inline constexpr const char* kMainCaption = "Nuvaro Nuvaro万能网页监控助手";
+inline constexpr const char* kAlreadyRunning = "本软件已启动。";
+inline constexpr const char* kCaptionNotice = "提示";
+inline constexpr const char* kCaptionQuestion = "询问";
+inline constexpr const char* kCaptionError = "错误";
+inline constexpr const char* kOk = "确定";
+inline constexpr const char* kCancel = "取消";
+inline constexpr const char* kYes = "是";
+inline constexpr const char* kNo = "否";
+
+// Main menu, tab menu, tray menu
+inline constexpr const char* kMenuSystem = "系统设置(&O)";
+inline constexpr const char* kMenuMailAccount = "邮件发送帐户设置";
+inline constexpr const char* kMenuExit = "退  出";
+inline constexpr const char* kMenuHelp = "帮助(&H)";
+inline constexpr const char* kMenuHelpItem = "帮助...";
+inline constexpr const char* kMenuAbout = "关于...";
+inline constexpr const char* kMenuNewWindow = "新建窗口(&N)";
+inline constexpr const char* kMenuCloseWindow = "关闭当前窗口(&C)";
+inline constexpr const char* kTrayShow = "显示窗口(&S)";
+inline constexpr const char* kTrayExit = "退出程序(&E)";
+inline constexpr const char* kAskExit = "您真的要退出Nuvaro软件吗？";
+
+// Monitoring window
+inline constexpr const char* kDefaultPage = "默认页面";
+inline constexpr const char* kWatchedPage = "监视页面";
+inline constexpr const char* kWindowNameLabel = "窗口名：";
+inline constexpr const char* kNewWindowName = "新窗口";
+inline constexpr const char* kAddressLabel = "网址：";
+inline constexpr const char* kOpenPage = "打开网页";
+inline constexpr const char* kSetCondition = "设定网页监控条件";
+inline constexpr const char* kSetRecipients = "设定短信和邮件接收方";
+inline constexpr const char* kStartAtLogon = "开机时启动";
+inline constexpr const char* kChannelsLabel = "通知方式选择：";
+inline constexpr const char* kSmsCheck = "短信：";
+inline constexpr const char* kEmailCheck = "邮件：";
+inline constexpr const char* kOtherCheck = "其它：";
+inline constexpr const char* kRefreshLabel = "刷新时间：";
+inline constexpr const char* kMinutes = "分钟";
+inline constexpr const char* kSaveSettings = "保存设置";
+inline constexpr const char* kViewSource = "查网页看源码";
+inline constexpr const char* kRefreshPage = "刷新网页";
+inline constexpr const char* kViewLog = "查看监控日志";
+inline constexpr const char* kStartMonitoring = "开始监控";
+inline constexpr const char* kStopMonitoring = "停止监控";
+
+// Window commands
+inline constexpr const char* kSiteNameEmpty = "网站名为空";
+inline constexpr const char* kAddressEmpty = "网址不能为空";
+inline constexpr const char* kWindowNameEmpty = "窗口名不能为空";
+inline constexpr const char* kSavedPrefix = "当前窗口:";
+inline constexpr const char* kSavedSuffix = " 设置已保存成功！";
+inline constexpr const char* kOpenedHelpPage = "您没有输入网址，软件为您打开来Nuvaro帮助页";
+inline constexpr const char* kTooManyWindows = "最多只能打开30个监控窗口。";
+
+// Monitoring cycle
+inline constexpr const char* kNoCondition = "您没有设定监控条件！";
+inline constexpr const char* kBadRefreshTime = "时间设置格式不对！";
+inline constexpr const char* kStartedMiddle = "开始自动监控";
+inline constexpr const char* kStartedKeyword = "监控关键字为:[";
+inline constexpr const char* kStartedRefresh = "] 刷新时间:";
+inline constexpr const char* kStartedMinutes = " 分钟";
+inline constexpr const char* kStopped = "自动监控已停止！";
+inline constexpr const char* kAddressEmptyOrBusy = "网址为空或系统繁忙";
+inline constexpr const char* kOpenPageFirstDefault = "请先打开网页，然后再监控测试";
+inline constexpr const char* kOpenPageFirstAdded = "请先打开网页N，然后再监控测试";
+inline constexpr const char* kTestNoMatchDefault = "您设定的关键字或正则表达式在网页中匹配不成功";
+inline constexpr const char* kTestNoMatchAdded = "您设定的关键字或正则表达式在网页中中匹配不成功";
+inline constexpr const char* kTestMatchDefault =
+    "您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.";
+inline constexpr const char* kTestMatchAdded =
+    "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。";
+
+// Logs
+inline constexpr const char* kKeywordOk = "KeywordOk";
+inline constexpr const char* kLogNothingFound = "在刚才的网页刷新中没有发现要监控的变化";
+inline constexpr const char* kLogRepeat = "发现重复提醒信息，跳过";
+inline constexpr const char* kLogChange = "监控点信息发生变化，发出提醒";
+
+// Dialogs
+inline constexpr const char* kCurrentWindow = "当前窗口：";
+inline constexpr const char* kMailSubject = "Nuvaro提醒邮件";
+inline constexpr const char* kRecipientsSaved = " 接受短信和邮箱帐号设置已保存！";
+inline constexpr const char* kOtherSaved = " 其它通知方式设定已保存！";
+inline constexpr const char* kConditionSaved = " 搜索条件设置已保存！";
+inline constexpr const char* kSourceCaptionSuffix = " - 源代码";
+inline constexpr const char* kSourceErrorDefault = "无法获取源代码, 错误可能是因为：";
+inline constexpr const char* kSourceErrorAdded = "无法获取源代码N, 错误可能是因为：";
+
+// Banners
+inline constexpr const char* kBanner1 = "广告一";
+inline constexpr const char* kBanner2 = "广告二";
+inline constexpr const char* kBanner3 = "广告三";
+inline constexpr const char* kCannotOpen = "无法打开：";
+
+}  // namespace nuvaro::text

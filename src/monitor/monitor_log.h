@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+// Log names: the match log Log/log.txt and the monitoring log Log/informlog.txt.
+inline constexpr std::string_view kMatchLog = "log";
+inline constexpr std::string_view kMonitorLog = "informlog";
+
+// Appends `line` and CR LF to Log/<logName>.txt in the executable's folder, creating the
+// folder and the file when missing. Never fails: a line that cannot be written is lost.
+void WriteLog(std::string_view line, std::string_view logName);
+
+// Full path of a log file (the folder and file found without regard to letter case).
+std::string LogFilePath(std::string_view logName);
+
+// The line layouts, all GBK. D is the date-time text, S the slot number, W the window name,
+// F the found text, E the expression, X the window marker.
+namespace loglines {
+std::string RegexMatch(std::string_view d, std::string_view s, std::string_view w,
+                       std::string_view f, std::string_view e);
+std::string KeywordMatch(std::string_view d, std::string_view s, std::string_view w,
+                         std::string_view e);
+std::string NothingFound(std::string_view d, std::string_view w);
+std::string RepeatSkipped(std::string_view d, std::string_view x, std::string_view f,
+                          std::string_view w);
+std::string ChangeNotified(std::string_view d, std::string_view x, std::string_view f,
+                           std::string_view w);
+}  // namespace loglines
+
+}  // namespace nuvaro

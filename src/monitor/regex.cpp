@@ -1,0 +1,163 @@
+#include "monitor/regex.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+namespace nuvaro {
+namespace {
+
+// Bounds that end an expression that backtracks without end instead of freezing the program.
+constexpr uint32_t kMatchLimit = 10'000'000;
+constexpr uint32_t kDepthLimit = 1'000'000;
+constexpr PCRE2_SIZE kHeapLimitKiB = 256 * 1024;
+constexpr PCRE2_SIZE kJitStackMax = 16 * 1024 * 1024;
+
+std::string EngineMessage(int code) {
+    PCRE2_UCHAR buffer[256];
+    int n = pcre2_get_error_message(code, buffer, sizeof buffer);
+    if (n < 0) return "regular expression error " + std::to_string(code);
+    return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+}
+
+// Match settings shared by all searches of a thread.
+struct MatchResources {
+    pcre2_match_context* context = pcre2_match_context_create(nullptr);
+    pcre2_jit_stack* jitStack = pcre2_jit_stack_create(64 * 1024, kJitStackMax, nullptr);
+    pcre2_match_data* data = pcre2_match_data_create(Regex::kGroups, nullptr);
+
+    MatchResources() {
+        pcre2_set_match_limit(context, kMatchLimit);
+        pcre2_set_depth_limit(context, kDepthLimit);
+        pcre2_set_heap_limit(context, kHeapLimitKiB);
+        if (jitStack) pcre2_jit_stack_assign(context, nullptr, jitStack);
+    }
+    ~MatchResources() {
+        pcre2_match_data_free(data);
+        pcre2_jit_stack_free(jitStack);
+        pcre2_match_context_free(context);
+    }
+};
+
+MatchResources& Resources() {
+    thread_local MatchResources resources;
+    return resources;
+}
+
+// Index just past the character class that starts at `i` ("[").
+size_t SkipClass(std::string_view s, size_t i) {
+    size_t j = i + 1;
+    if (j < s.size() && s[j] == '^') ++j;
+    if (j < s.size() && s[j] == ']') ++j;  // a leading "]" is a literal
+    while (j < s.size() && s[j] != ']') {
+        if (s[j] == '\\') {
+            j += 2;
+        } else if (s[j] == '[' && j + 1 < s.size() && s[j + 1] == ':') {
+            size_t end = s.find(":]", j + 2);
+            j = end == std::string_view::npos ? j + 1 : end + 2;
+        } else {
+            ++j;
+        }
+    }
+    return j < s.size() ? j + 1 : s.size();
+}
+
+// Rewrites one option group "(?" letters (")" or ":") if it uses "g"; `i` is at "(".
+// Returns the length consumed, 0 when the group is left alone.
+size_t RewriteOptionGroup(std::string_view s, size_t i, std::string& out) {
+    size_t j = i + 2;
+    std::string on, off;
+    bool negative = false, hasG = false;
+    for (; j < s.size(); ++j) {
+        char c = s[j];
+        if (c == ')' || c == ':') break;
+        if (c == '-') {
+            if (negative) return 0;
+            negative = true;
+        } else if (c == 'g') {
+            hasG = true;
+            (negative ? on : off) += 'U';  // greedy on = ungreedy off
+        } else if (std::string_view("imnsxJU").find(c) != std::string_view::npos) {
+            (negative ? off : on) += c;
+        } else {
+            return 0;
+        }
+    }
+    if (!hasG || j >= s.size()) return 0;
+    out += "(?" + on + (off.empty() ? "" : "-" + off) + s[j];
+    return j + 1 - i;
+}
+
+}  // namespace
+
+std::string TranslateInlineModifiers(std::string_view s) {
+    if (s.find("(?") == std::string_view::npos) return std::string(s);
+    std::string out;
+    out.reserve(s.size() + 8);
+    size_t i = 0;
+    while (i < s.size()) {
+        char c = s[i];
+        if (c == '\\' && i + 1 < s.size() && s[i + 1] == 'Q') {
+            size_t end = s.find("\\E", i + 2);
+            size_t stop = end == std::string_view::npos ? s.size() : end + 2;
+            out.append(s.substr(i, stop - i));
+            i = stop;
+        } else if (c == '\\') {
+            out.append(s.substr(i, 2));
+            i += 2;
+        } else if (c == '[') {
+            size_t stop = SkipClass(s, i);
+            out.append(s.substr(i, stop - i));
+            i = stop;
+        } else if (c == '(' && i + 1 < s.size() && s[i + 1] == '?') {
+            size_t used = RewriteOptionGroup(s, i, out);
+            if (used == 0) {
+                out += "(?";
+                used = 2;
+            }
+            i += used;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+struct Regex::Impl {
+    pcre2_code* code = nullptr;
+    ~Impl() { pcre2_code_free(code); }
+};
+
+Regex::Regex(std::string_view expression) : m_impl(std::make_unique<Impl>()) {
+    std::string pattern = TranslateInlineModifiers(expression);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    m_impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                 PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF |
+                                     PCRE2_NEVER_UCP,
+                                 &error, &offset, nullptr);
+    if (!m_impl->code) throw RegexError(EngineMessage(error));
+    pcre2_jit_compile(m_impl->code, PCRE2_JIT_COMPLETE);  // the interpreter serves without it
+}
+
+Regex::~Regex() = default;
+
+std::optional<std::string> Regex::FirstMatchGroup(std::string_view subject, int group) const {
+    MatchResources& res = Resources();
+    auto run = [&](uint32_t options) {
+        return pcre2_match(m_impl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()),
+                           subject.size(), 0, options, res.data, res.context);
+    };
+    int rc = run(0);
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT) rc = run(PCRE2_NO_JIT);
+    if (rc == PCRE2_ERROR_NOMATCH) return std::nullopt;
+    if (rc < 0) throw RegexError(EngineMessage(rc));
+    int captured = rc == 0 ? kGroups : rc;  // 0: more groups than the vector keeps
+    if (group < 0 || group >= kGroups || group >= captured) return std::string();
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(res.data);
+    PCRE2_SIZE start = ov[2 * group], end = ov[2 * group + 1];
+    if (start == PCRE2_UNSET || end < start) return std::string();
+    return std::string(subject.substr(start, end - start));
+}
+
+}  // namespace nuvaro

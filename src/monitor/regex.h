@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+// An expression the engine refused, or an error of the engine while searching (a match,
+// depth or heap limit reached). The message is the engine's own text.
+class RegexError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A compiled expression in the matcher's dialect: bytes, case-sensitive, "." matches every
+// byte, "^" and "$" only at the ends of the whole text, greedy, leftmost first match.
+// "(?g)" and "(?-g)" switch greediness inside the expression.
+class Regex {
+public:
+    static constexpr int kGroups = 15;  // groups 0 to 14 are kept
+
+    explicit Regex(std::string_view expression);  // throws RegexError
+    ~Regex();
+    Regex(const Regex&) = delete;
+    Regex& operator=(const Regex&) = delete;
+
+    // Text of group `group` of the first match, "" when that group took no part or lies
+    // outside 0..14; nullopt when there is no match. Throws RegexError.
+    std::optional<std::string> FirstMatchGroup(std::string_view subject, int group) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Rewrites the greediness modifier "g" of inline option groups to the engine's "U".
+std::string TranslateInlineModifiers(std::string_view expression);
+
+}  // namespace nuvaro

@@ -1,0 +1,134 @@
+#include "core/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "core/atomic_file.h"
+#include "support/temp_dir.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::G;
+using testing::TempExeDir;
+
+TEST(IniDocument, ReadsLikeTheProfileFunctions) {
+    auto doc = IniDocument::Parse(
+        "; comment\r\n[One]\r\nKey=v1\r\nkey=second\r\nempty=\r\n\r\n[two]\r\nA=x=y\r\n"
+        "[ONE]\r\nKey=ignored\r\n");
+    EXPECT_EQ(doc.Read("one", "KEY"), "v1");   // names ignore ASCII case, first wins
+    EXPECT_EQ(doc.Read("one", "empty"), "");
+    EXPECT_EQ(doc.Read("Two", "a"), "x=y");    // only the first "=" separates
+    EXPECT_EQ(doc.Read("one", "missing"), std::nullopt);
+    EXPECT_EQ(doc.Read("three", "Key"), std::nullopt);
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"One", "two", "ONE"}));
+}
+
+TEST(IniDocument, ValuesKeepTheirBlanksAndLfOnlyFilesRead) {
+    auto doc = IniDocument::Parse("[s]\nContry= +86 \nk=v");
+    EXPECT_EQ(doc.Read("s", "Contry"), " +86 ");
+    EXPECT_EQ(doc.Read("s", "k"), "v");
+}
+
+TEST(IniDocument, WritesReplaceInPlaceAppendToSectionAndFile) {
+    auto doc = IniDocument::Parse("[1]\r\na=1\r\nb=2\r\n\r\n[2]\r\nc=3\r\n");
+    doc.Write("1", "B", "20");     // existing key: value replaced in place
+    doc.Write("1", "d", "4");      // new key: end of its section, before the blank line
+    doc.Write("4", "e", "5");      // new section: end of the file
+    EXPECT_EQ(doc.Serialize(), "[1]\r\na=1\r\nb=20\r\nd=4\r\n\r\n[2]\r\nc=3\r\n[4]\r\ne=5\r\n");
+}
+
+TEST(IniValueEncoding, SingleLineValuesAreStoredByteForByte) {
+    for (std::string v : {std::string("C:\\Program Files\\a.exe"), G("价格(\\d+)|缺货"),
+                          std::string("\\r\\n"), std::string(" ~ML "), std::string()}) {
+        EXPECT_EQ(EncodeIniValue(v), v);
+        EXPECT_EQ(DecodeIniValue(v), v);
+    }
+}
+
+TEST(IniValueEncoding, LineBreaksAreEscapedBehindAMarkAndReadBackWhole) {
+    std::string value = G("第一行\r\n第二行\\n") + "\n\\";
+    std::string stored = EncodeIniValue(value);
+    EXPECT_EQ(stored, "~ML~" + G("第一行") + "\\r\\n" + G("第二行") + "\\\\n\\n\\\\");
+    EXPECT_EQ(stored.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(DecodeIniValue(stored), value);
+    // A single-line value that happens to begin with the mark survives too.
+    EXPECT_EQ(DecodeIniValue(EncodeIniValue("~ML~a\\nb")), "~ML~a\\nb");
+}
+
+TEST(IniFile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {
+    TempExeDir dir;
+    IniFile ini(dir.File("Config.inf"));
+    EXPECT_EQ(ini.ReadString("1", "url"), "");
+    EXPECT_EQ(ini.SectionCount(), 0);
+    EXPECT_FALSE(dir.Exists("Config.inf"));
+    ini.WriteString("1", "url", "http://a");
+    EXPECT_EQ(dir.Read("Config.inf"), "[1]\r\nurl=http://a\r\n");
+}
+
+TEST(IniFile, TwoObjectsOverOneFileSeeEachOthersWrites) {
+    TempExeDir dir;
+    IniFile a(dir.File("x.ini")), b(dir.File("x.ini"));
+    for (int i = 0; i < 50; ++i) {
+        a.WriteString("s", "k", std::to_string(i));
+        ASSERT_EQ(b.ReadString("s", "k"), std::to_string(i));
+    }
+}
+
+TEST(IniFile, LongValuesAreNotCut) {
+    TempExeDir dir;
+    IniFile ini(dir.File("x.ini"));
+    std::string big(100000, 'x');
+    ini.WriteString("s", "k", big);
+    EXPECT_EQ(ini.ReadString("s", "k"), big);
+}
+
+TEST(IniFile, ReadOnlyFileRefusesTheWriteWithItsFullNameAndStaysIntact) {
+    TempExeDir dir;
+    std::string path = dir.File("Config.inf");
+    IniFile ini(path);
+    ini.WriteString("1", "url", "old");
+    chmod(path.c_str(), 0444);
+    try {
+        ini.WriteString("1", "url", "new");
+        FAIL() << "write accepted";
+    } catch (const FileWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(dir.Read("Config.inf"), "[1]\r\nurl=old\r\n");
+}
+
+TEST(IniFile, FolderThatDoesNotExistRefusesTheWrite) {
+    TempExeDir dir;
+    IniFile ini(dir.File("gone/Config.inf"));
+    EXPECT_THROW(ini.WriteString("1", "k", "v"), FileWriteError);
+}
+
+TEST(IniFile, FullDiskLeavesTheOldFileWholeAndNoTemporaryBehind) {
+    TempExeDir dir;
+    IniFile ini(dir.File("Config.inf"));
+    ini.WriteString("1", "url", "kept");
+    const std::string before = dir.Read("Config.inf");
+
+    // A file size limit makes write() fail as a full disk does.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(ini.WriteString("1", "Body", std::string(10000, 'b')), FileWriteError);
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(dir.Read("Config.inf"), before);
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+}  // namespace nuvaro

@@ -1,0 +1,174 @@
+#include "monitor/matcher.h"
+
+#include <gtest/gtest.h>
+
+#include "config/config_table.h"
+#include "monitor/regex.h"
+#include "support/temp_dir.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::G;
+using testing::TempExeDir;
+
+class MatchKeywordTest : public ::testing::Test {
+protected:
+    // The match log without the date-time in front of each line.
+    std::string LogWithoutDates() const {
+        std::string log = dir.Read("Log/log.txt"), out;
+        size_t pos = 0;
+        while (pos < log.size()) {
+            size_t end = log.find("\r\n", pos);
+            std::string line = log.substr(pos, end - pos);
+            out += line.substr(line.find('=')) + "\n";
+            pos = end + 2;
+        }
+        return out;
+    }
+    std::string Match(std::string_view page, std::string_view expr, int group = 0) {
+        return MatchKeyword(G(page), G(expr), group, "1", G("新窗口"));
+    }
+
+    TempExeDir dir;
+};
+
+TEST_F(MatchKeywordTest, GroupOfTheFirstMatchIsFoundAndLogged) {
+    EXPECT_EQ(Match("<b>价格128</b>价格256", "价格(\\d+)", 1), "128");
+    EXPECT_EQ(LogWithoutDates(), G("=1=新窗口=128==价格(\\d+)\n"));
+}
+
+TEST_F(MatchKeywordTest, PlainKeywordIsFoundByTheExpressionStep) {
+    EXPECT_EQ(Match("<p>缺货</p>", "缺货"), G("缺货"));
+    EXPECT_EQ(LogWithoutDates(), G("=1=新窗口=缺货==缺货\n"));
+}
+
+TEST_F(MatchKeywordTest, KeywordThatDoesNotMatchItselfFallsBackToPlainText) {
+    EXPECT_EQ(Match("x a+b y", "a+b"), "a+b");
+    EXPECT_EQ(Match("价格$ 之后还有", "价格$"), G("价格$"));
+    EXPECT_EQ(LogWithoutDates(), G("=1=新窗口=KeywordOk==a+b\n=1=新窗口=KeywordOk==价格$\n"));
+}
+
+TEST_F(MatchKeywordTest, EmptyGroupTextSearchesTheExpressionAsText) {
+    EXPECT_EQ(Match("abc", "x*"), "");
+    EXPECT_EQ(Match("abc x* d", "x*"), "x*");
+    EXPECT_EQ(LogWithoutDates(), G("=1=新窗口=KeywordOk==x*\n"));
+}
+
+TEST_F(MatchKeywordTest, EmptyExpressionFindsNothingAndLogsNothing) {
+    EXPECT_EQ(Match("anything", ""), "");
+    EXPECT_FALSE(dir.Exists("Log/log.txt"));
+}
+
+TEST_F(MatchKeywordTest, ExpressionsTheEngineRefusesRaiseItsMessageAndLogNothing) {
+    for (const char* expr : {"+86", "(元", "a{2,1}"}) {
+        try {
+            Match(std::string("+86 (元 a{2,1}"), expr);
+            ADD_FAILURE() << expr << " was accepted";
+        } catch (const RegexError& e) {
+            EXPECT_GT(std::string(e.what()).size(), 5u) << expr;
+        }
+    }
+    EXPECT_FALSE(dir.Exists("Log/log.txt"));
+}
+
+TEST_F(MatchKeywordTest, RunawayBacktrackingEndsWithTheEngineError) {
+    std::string page(5000, 'a');
+    page += "b";
+    try {
+        MatchKeyword(page, "(a+)+$", 0, "1", "w");
+        FAIL() << "search did not stop";
+    } catch (const RegexError& e) {
+        EXPECT_NE(std::string(e.what()).find("limit"), std::string::npos) << e.what();
+    }
+}
+
+struct GroupCase {
+    int group;
+    const char* expected;
+};
+class GroupIndexTest : public MatchKeywordTest, public ::testing::WithParamInterface<GroupCase> {};
+
+TEST_P(GroupIndexTest, OnlyGroupsZeroToFourteenThatTookPartYieldText) {
+    // 16 groups: (a)(b)...(p); the literal fallback needs the expression text in the page.
+    std::string expr;
+    for (char c = 'a'; c <= 'p'; ++c) expr += std::string("(") + c + ")";
+    std::string page = "abcdefghijklmnop (x)?";
+    EXPECT_EQ(MatchKeyword(page, expr, GetParam().group, "1", "w"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Groups, GroupIndexTest,
+                         ::testing::Values(GroupCase{0, "abcdefghijklmnop"}, GroupCase{1, "a"},
+                                           GroupCase{14, "n"}, GroupCase{15, ""},
+                                           GroupCase{16, ""}, GroupCase{-1, ""}));
+
+TEST_F(MatchKeywordTest, GroupThatTookNoPartOrDoesNotExistFallsBack) {
+    EXPECT_EQ(Match("ab", "a(x)?b", 1), "");
+    EXPECT_EQ(Match("价格(\\d+) 价格12", "价格(\\d+)", 3), G("价格(\\d+)"));
+}
+
+struct DialectCase {
+    const char* name;
+    const char* page;
+    const char* expression;
+    const char* found;
+};
+class DialectTest : public MatchKeywordTest, public ::testing::WithParamInterface<DialectCase> {};
+
+TEST_P(DialectTest, MatchesLikeTheDialectTable) {
+    EXPECT_EQ(Match(GetParam().page, GetParam().expression), G(GetParam().found))
+        << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialect, DialectTest,
+    ::testing::Values(
+        DialectCase{"case matters", "ABC", "abc", ""},
+        DialectCase{"case matters in the fallback too", "A+B", "a+b", ""},
+        DialectCase{"inline modifier", "ABC", "(?i)abc", "ABC"},
+        DialectCase{"dot spans lines", "<a>\r\nx</a>", "<a>.*</a>", "<a>\r\nx</a>"},
+        DialectCase{"dollar only at the very end", "xabc\n", "abc$", ""},
+        DialectCase{"caret only at the start", "a\nb", "^b", ""},
+        DialectCase{"multi-line modifier", "a\nb", "(?m)^b", "b"},
+        DialectCase{"greedy", "<b>1</b><b>2</b>", "<b>.*</b>", "<b>1</b><b>2</b>"},
+        DialectCase{"lazy form", "<b>1</b><b>2</b>", "<b>.*?</b>", "<b>1</b>"},
+        DialectCase{"greediness switched off", "<b>1</b><b>2</b>", "(?-g)<b>.*</b>", "<b>1</b>"},
+        DialectCase{"greediness switched back", "aaa", "(?-g)(?g)a+", "aaa"},
+        DialectCase{"leftmost", "x2 y1", "[a-z]\\d", "x2"},
+        DialectCase{"zero stays a found text", "count: 0", "\\d", "0"}));
+
+TEST_F(MatchKeywordTest, DotIsOneByteOfGbk) {
+    // "价" is two bytes; ".." after it takes exactly the two bytes of "格".
+    EXPECT_EQ(Match("价格", "价.."), G("价格"));
+    EXPECT_EQ(Match("价格", "价.").size(), 3u);
+}
+
+TEST_F(MatchKeywordTest, MultiLineFindIsLoggedUnchanged) {
+    EXPECT_EQ(Match("<i>a\r\nb</i>", "<i>(.*)</i>", 1), "a\r\nb");
+    EXPECT_EQ(dir.Read("Log/log.txt").substr(dir.Read("Log/log.txt").find('=')),
+              G("=1=新窗口=a\r\nb==<i>(.*)</i>\r\n"));
+}
+
+TEST(TranslateInlineModifiers, RewritesOnlyRealOptionGroupsWithG) {
+    EXPECT_EQ(TranslateInlineModifiers("(?g)a"), "(?-U)a");
+    EXPECT_EQ(TranslateInlineModifiers("(?i-g:a)"), "(?iU:a)");
+    EXPECT_EQ(TranslateInlineModifiers("(?is)a"), "(?is)a");
+    EXPECT_EQ(TranslateInlineModifiers("\\(?g)[(?g)]\\Q(?g)\\E"), "\\(?g)[(?g)]\\Q(?g)\\E");
+    EXPECT_EQ(TranslateInlineModifiers("(?<g>x)"), "(?<g>x)");
+}
+
+TEST(GetCondition, ReadsRegxAndRegGrpOfTheSlot) {
+    TempExeDir dir;
+    TConfigTable configs;
+    configs[12].Regx = "x(y)";
+    for (auto [text, group] : std::initializer_list<std::pair<const char*, int>>{
+             {"", 0}, {"abc", 0}, {"2", 2}, {"-1", -1}, {"99999999999", 0}, {"1x", 0}}) {
+        configs[12].RegGrp = text;
+        Condition c = GetCondition(configs, "12");
+        EXPECT_EQ(c.expression, "x(y)");
+        EXPECT_EQ(c.group, group) << text;
+    }
+}
+
+}  // namespace
+}  // namespace nuvaro

@@ -1,0 +1,48 @@
+#include "support/temp_dir.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/exe_dir.h"
+#include "core/gbk.h"
+
+namespace nuvaro::testing {
+
+TempExeDir::TempExeDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "nuvaro-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    m_path = tmpl;
+    SetExeDirForTesting(m_path);
+}
+
+TempExeDir::~TempExeDir() {
+    SetExeDirForTesting("");
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+void TempExeDir::Write(std::string_view name, std::string_view content) const {
+    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::string TempExeDir::Read(std::string_view name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool TempExeDir::Exists(std::string_view name) const {
+    return std::filesystem::exists(File(name));
+}
+
+std::string G(std::string_view utf8) { return Utf8ToGbk(utf8); }
+
+}  // namespace nuvaro::testing
