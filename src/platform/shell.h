@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+namespace nuvaro {
+
+// What stands in for the Windows shell ("Open" verb). Texts are GBK, as the settings hold them.
+// Results are not reported: a target that cannot be opened is the desktop's business.
+class Shell {
+public:
+    virtual ~Shell() = default;
+
+    // Opens a document, folder or link with the desktop's default program.
+    virtual void OpenDocument(std::string_view target) = 0;
+
+    // Opens `file` with `parameters`: an executable file is started directly with the parameter
+    // string split like a Windows command line (no shell in between, nothing substituted);
+    // anything else is opened as a document and the parameters are ignored.
+    virtual void Execute(std::string_view file, std::string_view parameters) = 0;
+};
+
+}  // namespace nuvaro

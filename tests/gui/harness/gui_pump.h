@@ -1,0 +1,13 @@
+#pragma once
+
+#include <functional>
+
+namespace nuvaro::testing {
+
+// Dispatches pending events for about `ms` milliseconds.
+void Pump(int ms);
+
+// Dispatches events until `done` holds or `timeoutMs` has passed; returns whether it held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 20000);
+
+}  // namespace nuvaro::testing
