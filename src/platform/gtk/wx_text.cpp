@@ -1,0 +1,17 @@
+#include "platform/gtk/wx_text.h"
+
+#include "core/gbk.h"
+
+namespace nuvaro {
+
+wxString FromGbk(std::string_view gbk) {
+    std::string utf8 = GbkToUtf8(gbk);
+    return wxString::FromUTF8(utf8.data(), utf8.size());
+}
+
+std::string ToGbk(const wxString& text) {
+    wxScopedCharBuffer utf8 = text.utf8_str();
+    return Utf8ToGbk(std::string_view(utf8.data(), utf8.length()));
+}
+
+}  // namespace nuvaro

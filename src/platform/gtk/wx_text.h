@@ -1,0 +1,17 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+// The one place where widget text (wxString) and program text (GBK bytes) meet.
+wxString FromGbk(std::string_view gbk);
+std::string ToGbk(const wxString& text);
+
+// The program's own UTF-8 literals (core/texts.h) as widget text.
+inline wxString U8(const char* utf8) { return wxString::FromUTF8(utf8); }
+
+}  // namespace nuvaro

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <memory>
+
+namespace nuvaro {
+
+class Notices;
+class Shell;
+
+// The desktop services in use. The desktop implementations are chosen here, once; tests put
+// recording ones in their place.
+Notices& GetNotices();
+Shell& GetShell();
+
+// Replaces a service (tests); null puts the desktop implementation back.
+void SetNotices(std::unique_ptr<Notices> notices);
+void SetShell(std::unique_ptr<Shell> shell);
+
+}  // namespace nuvaro
