@@ -1,0 +1,7 @@
+#include "app/nuvaro_app.h"
+
+namespace nuvaro {
+
+bool NuvaroApp::OnInit() { return false; }
+
+}  // namespace nuvaro
