@@ -1,7 +1,56 @@
 #include "app/nuvaro_app.h"
 
+#include <exception>
+
+#include "app/error_display.h"
+#include "app/main_frame.h"
+#include "core/texts.h"
+#include "platform/gtk/desktop_setup.h"
+#include "platform/gtk/single_instance.h"
+#include "platform/gtk/wx_text.h"
+#include "platform/notices.h"
+#include "platform/services.h"
+
 namespace nuvaro {
 
-bool NuvaroApp::OnInit() { return false; }
+NuvaroApp::NuvaroApp() = default;
+NuvaroApp::~NuvaroApp() = default;
+
+bool NuvaroApp::OnInit() {
+    SetUpDesktop();
+    m_instance = std::make_unique<SingleInstance>();
+    if (m_instance->AnotherIsRunning()) {
+        GetNotices().Box(nullptr, U8(text::kAlreadyRunning), U8(text::kCaptionNotice),
+                         Notices::Icon::Information, Notices::Buttons::Ok);
+        m_instance.reset();
+        return false;
+    }
+    SetAppName(U8(text::kAppTitle));
+    SetAppDisplayName(U8(text::kAppTitle));
+    auto* frame = new TMainFrm;
+    SetTopWindow(frame);
+    frame->RestoreWindows();
+    frame->Show();
+    return true;
+}
+
+int NuvaroApp::OnExit() {
+    m_instance.reset();
+    return wxApp::OnExit();
+}
+
+// The default error display: whatever a handler did not catch is shown, and the program goes on.
+bool NuvaroApp::OnExceptionInMainLoop() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        ShowDefaultError(MessageText(e.what()));
+    } catch (...) {
+        ShowDefaultError("unknown error");
+    }
+    return true;
+}
+
+void NuvaroApp::OnUnhandledException() { OnExceptionInMainLoop(); }
 
 }  // namespace nuvaro

@@ -28,6 +28,9 @@ inline constexpr const char* kMenuCloseWindow = "关闭当前窗口(&C)";
 inline constexpr const char* kTrayShow = "显示窗口(&S)";
 inline constexpr const char* kTrayExit = "退出程序(&E)";
 inline constexpr const char* kAskExit = "您真的要退出Nuvaro软件吗？";
+inline constexpr const char* kAboutCaption = "关于Nuvaro";
+inline constexpr const char* kAboutText =
+    "Nuvaro万能网页监控助手\n版本 %s\n\n替您监视网页，发现您关心的内容时，\n以短信、邮件或启动本地程序的方式提醒您。";
 
 // Monitoring window
 inline constexpr const char* kDefaultPage = "默认页面";

@@ -87,6 +87,8 @@ struct GroupCase {
     int group;
     const char* expected;
 };
+void PrintTo(const GroupCase& c, std::ostream* os) { *os << c.group; }
+
 class GroupIndexTest : public MatchKeywordTest, public ::testing::WithParamInterface<GroupCase> {};
 
 TEST_P(GroupIndexTest, OnlyGroupsZeroToFourteenThatTookPartYieldText) {
@@ -113,6 +115,8 @@ struct DialectCase {
     const char* expression;
     const char* found;
 };
+void PrintTo(const DialectCase& c, std::ostream* os) { *os << c.name; }
+
 class DialectTest : public MatchKeywordTest, public ::testing::WithParamInterface<DialectCase> {};
 
 TEST_P(DialectTest, MatchesLikeTheDialectTable) {

@@ -1,7 +1,9 @@
 #include "harness/gui_pump.h"
 
 #include <wx/app.h>
+#include <wx/event.h>
 #include <wx/evtloop.h>
+#include <wx/window.h>
 
 #include <chrono>
 #include <thread>
@@ -28,6 +30,12 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+void Click(wxWindow* button) {
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
 }
 
 void Pump(int ms) {

@@ -2,7 +2,12 @@
 
 #include <functional>
 
+class wxWindow;
+
 namespace nuvaro::testing {
+
+// Sends a button click to `button`, as a mouse click would.
+void Click(wxWindow* button);
 
 // Dispatches pending events for about `ms` milliseconds.
 void Pump(int ms);

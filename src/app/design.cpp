@@ -1,0 +1,23 @@
+#include "app/design.h"
+
+#include <wx/fontenum.h>
+#include <wx/settings.h>
+
+namespace nuvaro::design {
+
+// 宋体 where it is installed; elsewhere a Chinese face that is, so Latin and Chinese text
+// share one look instead of mixing serif and sans fallbacks.
+static wxString FaceName() {
+    static const wxString face = [] {
+        for (const char* name : {"SimSun", "NSimSun", "Noto Sans CJK SC", "WenQuanYi Zen Hei",
+                                 "WenQuanYi Micro Hei"}) {
+            if (wxFontEnumerator::IsValidFacename(name)) return wxString(name);
+        }
+        return wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFaceName();
+    }();
+    return face;
+}
+
+wxFont FormFont() { return wxFont(wxFontInfo(9).FaceName(FaceName())); }
+
+}  // namespace nuvaro::design

@@ -1,0 +1,210 @@
+#include "app/main_frame.h"
+
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+
+#include "app/app_icon.h"
+#include "app/design.h"
+#include "app/error_display.h"
+#include "app/monitor_window.h"
+#include "core/exe_dir.h"
+#include "core/texts.h"
+#include "monitor/monitor_log.h"
+#include "platform/gtk/tray_icon.h"
+#include "platform/gtk/wx_text.h"
+#include "platform/notices.h"
+#include "platform/posix/autostart.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+
+namespace nuvaro {
+
+TMainFrm::TMainFrm()
+    : wxFrame(nullptr, wxID_ANY, U8(text::kMainCaption), wxPoint(design::kLeft, design::kTop),
+              wxSize(design::kWidth, design::kHeight)) {
+    BuildDesign();
+    FormCreate();
+    Bind(wxEVT_CLOSE_WINDOW, &TMainFrm::OnClose, this);
+    Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
+        if (e.IsShown()) Guarded([this] { FormShow(); });
+        e.Skip();
+    });
+}
+
+TMainFrm::~TMainFrm() { FormDestroy(); }
+
+// The window as designed: strips, page control with the default page, menus, timers.
+void TMainFrm::BuildDesign() {
+    SetName("MainFrm");
+    SetIcon(AppIcon());
+    SetBackgroundColour(design::FormColour());
+    SetFont(design::FormFont());
+    BuildMenus();
+
+    auto* root = new wxPanel(this, wxID_ANY);
+    root->SetBackgroundColour(design::FormColour());
+    m_topStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
+                             wxSize(-1, design::kTopStripHeight), wxBORDER_SIMPLE);
+    m_topStrip->SetName("RzPanel2");
+    m_topStrip->SetBackgroundColour(design::StripColour());
+    m_pageControl = new wxNotebook(root, wxID_ANY);
+    m_pageControl->SetName("RzPageControl1");
+    m_pageControl->SetBackgroundColour(design::StripColour());
+    m_pageControl->SetFont(design::FormFont());
+    m_bottomStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
+                                wxSize(-1, design::kBottomStripHeight));
+    m_bottomStrip->SetName("RzPanel1");
+    m_bottomStrip->SetBackgroundColour(design::FormColour());
+
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_topStrip, 0, wxEXPAND);
+    sizer->Add(m_pageControl, 1, wxEXPAND);
+    sizer->Add(m_bottomStrip, 0, wxEXPAND);
+    root->SetSizer(sizer);
+    SetClientSize(design::kClientWidth, design::kClientHeight);
+
+    m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
+    BindWindow(*m_windows.front());
+    m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
+        if (!RzPageControl1MouseUp(e.GetPosition())) e.Skip();
+    });
+    PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) {
+        m_pageControl->PopupMenu(&menu, at);
+    };
+}
+
+void TMainFrm::BuildMenus() {
+    auto* system = new wxMenu;
+    system->AppendSeparator();
+    m_mailAccountItem = system->Append(wxID_ANY, U8(text::kMenuMailAccount));
+    system->AppendSeparator();
+    wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));
+    auto* help = new wxMenu;
+    wxMenuItem* helpItem = help->Append(wxID_ANY, U8(text::kMenuHelpItem));
+    help->AppendSeparator();
+    wxMenuItem* about = help->Append(wxID_ANY, U8(text::kMenuAbout));
+    auto* bar = new wxMenuBar;
+    bar->Append(system, U8(text::kMenuSystem));
+    bar->Append(help, U8(text::kMenuHelp));
+    SetMenuBar(bar);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { ExitMenuClick(); }); },
+         exit->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
+         helpItem->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());
+}
+
+void TMainFrm::FormCreate() {
+    m_timer1.SetOwner(this);
+    m_configs = std::make_unique<TConfigTable>();
+    m_autostart = std::make_unique<AutostartStore>();
+    m_tray = std::make_unique<TTrayNotifyIcon>();
+    m_tray->SetIcon(AppIcon());
+    m_tray->SetIconVisible(true);
+    m_tray->SetPopupMenu([this] { return BuildTrayMenu(); });
+    m_tray->OnDblClick = [this] { ToggleShown(); };
+}
+
+void TMainFrm::FormShow() { SynchronizeAutostartBox(); }
+
+void TMainFrm::FormDestroy() {
+    m_timer1.Stop();
+    for (auto& [tag, timer] : m_timers) timer->Stop();
+    if (m_tray) {
+        m_tray->SetIconVisible(false);
+        m_tray.reset();
+    }
+}
+
+wxMenu* TMainFrm::BuildTrayMenu() {
+    auto* menu = new wxMenu;
+    wxMenuItem* show = menu->Append(wxID_ANY, U8(text::kTrayShow));
+    wxMenuItem* exit = menu->Append(wxID_ANY, U8(text::kTrayExit));
+    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { Show(); Raise(); }, show->GetId());
+    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { ExitProgram(); }, exit->GetId());
+    return menu;
+}
+
+void TMainFrm::ToggleShown() {
+    if (IsShown() && !IsIconized()) {
+        Hide();
+    } else {
+        Iconize(false);
+        Show();
+        Raise();
+    }
+}
+
+// Closing keeps the program: the window hides into the notification area, or is minimised
+// where the desktop has none.
+void TMainFrm::OnClose(wxCloseEvent& event) {
+    if (m_exiting || !event.CanVeto()) {
+        event.Skip();
+        return;
+    }
+    event.Veto();
+    if (TTrayNotifyIcon::Available()) {
+        m_lastClose = CloseAction::Hidden;
+        Hide();
+    } else {
+        m_lastClose = CloseAction::Iconized;
+        Iconize(true);
+    }
+}
+
+void TMainFrm::ExitProgram() {
+    m_exiting = true;
+    FormDestroy();
+    Destroy();
+    if (wxTheApp) wxTheApp->ExitMainLoop();
+}
+
+void TMainFrm::ExitMenuClick() {
+    auto answer = GetNotices().Box(this, U8(text::kAskExit), U8(text::kCaptionQuestion),
+                                   Notices::Icon::Question, Notices::Buttons::YesNo);
+    if (answer == Notices::Answer::Yes) {
+        ExitProgram();
+    } else {
+        Close();
+    }
+}
+
+void TMainFrm::SynchronizeAutostartBox() {
+    m_autostartGuard = true;
+    bool checked = false;
+    try {
+        checked = SynchronizeAutostart(*m_autostart, ExeFilePath());
+    } catch (...) {
+        m_autostartGuard = false;
+        throw;
+    }
+    DefaultPage().AutostartCheck()->SetValue(checked);
+    m_autostartGuard = false;
+}
+
+void TMainFrm::chk1Click() {
+    if (m_autostartGuard) {
+        m_autostartGuard = false;
+        return;
+    }
+    ApplyAutostartChoice(*m_autostart, DefaultPage().AutostartCheck()->GetValue(), ExeFilePath());
+}
+
+std::string TMainFrm::HelpPageAddress() const { return "file://" + ExeDirFile("help.html"); }
+
+void TMainFrm::N9Click() { GetShell().OpenDocument(ExeDirFile("help.html")); }
+
+void TMainFrm::N8Click() {
+    wxString about = U8(text::kAboutText);
+    about.Replace("%s", NUVARO_VERSION);
+    GetNotices().Box(this, about, U8(text::kAboutCaption), Notices::Icon::Information,
+                     Notices::Buttons::Ok);
+}
+
+void TMainFrm::SeeLogClick() { GetShell().OpenDocument(LogFilePath(kMonitorLog)); }
+
+}  // namespace nuvaro

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/config_table.h"
+
+class wxMenu;
+class wxMenuItem;
+class wxNotebook;
+class wxPanel;
+class wxTimer;
+
+namespace nuvaro {
+
+class AutostartStore;
+class MonitorWindow;
+class TTrayNotifyIcon;
+
+// The program's only working window: banner strips at top and bottom, the page control with
+// the default page and up to 29 added monitoring windows, the menus, the tray icon.
+class TMainFrm : public wxFrame {
+public:
+    TMainFrm();
+    ~TMainFrm() override;
+
+    // Slots 1..30; window n uses slot n + 1.
+    TConfigTable& Configs() { return *m_configs; }
+
+    void RestoreWindows();
+    void LoadDefaultPage(TConfig& slot);
+    void AddWindow(int n);
+
+    // Commands (named after their controls)
+    void N4Click();                    // tab menu: new window
+    void C1Click();                    // tab menu: close current window
+    bool RzPageControl1MouseUp(const wxPoint& point);  // right button released; true: menu shown
+    void SaveWindowClick();            // default page "保存设置"
+    void SaveWindowNClick(int n);      // added window "保存设置"
+    void OpenPageNClick(int n);        // added window "打开网页"
+    void RzBitBtn1Click();             // default page "打开网页"
+    void UrlFromBrowser(int n);        // load progress of window n's browser
+    void RzEdit1DblClick(int n);       // double click on a URL edit
+    void SeeLogClick();                // "查看监控日志" of any window
+    void N8Click();                    // about
+    void N9Click();                    // help
+    void chk1Click();                  // "开机时启动"
+    void ExitMenuClick();              // "退  出"
+    void ExitProgram();                // "退出程序(&E)"
+    void ToggleShown();                // tray double click
+
+    // Windows
+    MonitorWindow& DefaultPage() const { return *m_windows.front(); }
+    MonitorWindow* Window(int n) const;  // null when window n is not open
+    MonitorWindow* ActiveWindow() const;
+    wxNotebook* PageControl() const { return m_pageControl; }
+    wxTimer* TimerOf(int n) const;       // the timer whose Tag is n (Timer1 for 0)
+    int PageCount() const;
+
+    // How the last refused close put the window away: into the tray, or minimised where this
+    // desktop has no notification area.
+    enum class CloseAction { None, Hidden, Iconized };
+    CloseAction LastCloseAction() const { return m_lastClose; }
+
+    // Tests see the menus without popping them up.
+    std::function<void(wxMenu&, const wxPoint&)> PopupTabMenu;
+    TTrayNotifyIcon* TrayIcon() const { return m_tray.get(); }
+
+    std::string HelpPageAddress() const;
+
+private:
+    void BuildDesign();
+    void BuildMenus();
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void BindWindow(MonitorWindow& window);
+    int NewWindowNumber() const;
+    void OnClose(wxCloseEvent& event);
+    wxMenu* BuildTrayMenu();
+    void SynchronizeAutostartBox();
+    void ShowTabMenu(const wxPoint& point);
+
+    wxMenuItem* m_mailAccountItem = nullptr;
+    wxPanel* m_topStrip = nullptr;     // RzPanel2
+    wxPanel* m_bottomStrip = nullptr;  // RzPanel1
+    wxNotebook* m_pageControl = nullptr;
+    wxTimer m_timer1;                  // the default page's timer
+    // Added windows' timers in creation order, each with its Tag (the window number).
+    std::vector<std::pair<int, std::unique_ptr<wxTimer>>> m_timers;
+    std::unique_ptr<TConfigTable> m_configs;
+    std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
+    std::unique_ptr<TTrayNotifyIcon> m_tray;
+    std::unique_ptr<AutostartStore> m_autostart;
+    bool m_autostartGuard = false;
+    bool m_exiting = false;
+    CloseAction m_lastClose = CloseAction::None;
+};
+
+}  // namespace nuvaro

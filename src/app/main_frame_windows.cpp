@@ -1,0 +1,253 @@
+// Monitoring windows of the main window: restore, add, close, save, open page.
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/textctrl.h>
+
+#include "app/error_display.h"
+#include "app/main_frame.h"
+#include "app/monitor_window.h"
+#include "core/texts.h"
+#include "platform/gtk/web_browser.h"
+#include "platform/gtk/wx_text.h"
+#include "platform/notices.h"
+#include "platform/services.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr int kMaxPages = 30;
+
+std::string Section(int n) { return std::to_string(n + 1); }
+
+wxString SavedMessage(const wxString& name) {
+    return U8(text::kSavedPrefix) + name + U8(text::kSavedSuffix);
+}
+
+}  // namespace
+
+MonitorWindow* TMainFrm::Window(int n) const {
+    for (const auto& window : m_windows) {
+        if (window->Number() == n) return window.get();
+    }
+    return nullptr;
+}
+
+MonitorWindow* TMainFrm::ActiveWindow() const {
+    int selection = m_pageControl->GetSelection();
+    wxWindow* page = selection >= 0 ? m_pageControl->GetPage(selection) : nullptr;
+    for (const auto& window : m_windows) {
+        if (window->Page() == page) return window.get();
+    }
+    return nullptr;
+}
+
+int TMainFrm::PageCount() const { return static_cast<int>(m_pageControl->GetPageCount()); }
+
+wxTimer* TMainFrm::TimerOf(int n) const {
+    if (n == 0) return const_cast<wxTimer*>(&m_timer1);
+    for (const auto& [tag, timer] : m_timers) {
+        if (tag == n) return timer.get();
+    }
+    return nullptr;
+}
+
+// The window's controls call the handlers of its kind: the default page's own, or the shared
+// ones of added windows, which take the window number.
+void TMainFrm::BindWindow(MonitorWindow& window) {
+    const int n = window.Number();
+    auto on = [](wxWindow* control, auto handler) {
+        control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
+    };
+    on(window.LogButton(), [this] { SeeLogClick(); });
+    window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
+        e.Skip();  // the edit selects the word first
+        CallAfter([this, n] { RzEdit1DblClick(n); });
+    });
+    if (window.IsDefault()) {
+        on(window.SaveButton(), [this] { SaveWindowClick(); });
+        on(window.OpenPageButton(), [this] { RzBitBtn1Click(); });
+        window.AutostartCheck()->Bind(wxEVT_CHECKBOX,
+                                      [this](wxCommandEvent&) { Guarded([this] { chk1Click(); }); });
+        return;
+    }
+    on(window.SaveButton(), [this, n] { SaveWindowNClick(n); });
+    on(window.OpenPageButton(), [this, n] { OpenPageNClick(n); });
+    window.Browser()->SetProgressHandler([this, n] { UrlFromBrowser(n); });
+    window.SettingsPanel()->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
+        ShowTabMenu(m_pageControl->ScreenToClient(
+            static_cast<wxWindow*>(e.GetEventObject())->ClientToScreen(e.GetPosition())));
+    });
+}
+
+void TMainFrm::RestoreWindows() {
+    LoadDefaultPage(Configs()[1]);
+    const int sections = Configs()[1].SectionCount();
+    for (int i = 1; i <= sections - 1 && i <= 29; ++i) {
+        if (!Configs()[i + 1].WindowName.empty()) AddWindow(i);
+    }
+    m_pageControl->SetSelection(0);
+}
+
+void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
+
+void TMainFrm::AddWindow(int n) {
+    TConfig& slot = Configs()[n + 1];
+    if (!TimerOf(n)) {
+        auto timer = std::make_unique<wxTimer>(this);
+        m_timers.emplace_back(n, std::move(timer));
+    }
+    m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));
+    MonitorWindow& window = *m_windows.back();
+    window.Fill(slot);
+    BindWindow(window);
+    m_pageControl->SetSelection(m_pageControl->GetPageCount() - 1);
+}
+
+// The page count when no open window has that number, else the lowest free number.
+int TMainFrm::NewWindowNumber() const {
+    if (!Window(PageCount())) return PageCount();
+    for (int n = 1; n < kMaxPages; ++n) {
+        if (!Window(n)) return n;
+    }
+    return -1;
+}
+
+void TMainFrm::N4Click() {
+    if (PageCount() >= kMaxPages) {
+        GetNotices().ShowMessage(U8(text::kTooManyWindows));
+        return;
+    }
+    AddWindow(NewWindowNumber());
+}
+
+void TMainFrm::C1Click() {
+    MonitorWindow* window = ActiveWindow();
+    if (!window || window->IsDefault()) return;
+    const int n = window->Number();
+    if (wxTimer* timer = TimerOf(n)) timer->Stop();
+    TConfig& slot = Configs()[n + 1];
+    if (slot.Browser == window->Browser()) slot.Browser = nullptr;
+    m_pageControl->DeletePage(m_pageControl->GetSelection());
+    std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
+    m_pageControl->SetSelection(0);
+}
+
+bool TMainFrm::RzPageControl1MouseUp(const wxPoint& point) {
+    long flags = 0;
+    if (m_pageControl->HitTest(point, &flags) == wxNOT_FOUND) return false;
+    ShowTabMenu(point);
+    return true;
+}
+
+void TMainFrm::ShowTabMenu(const wxPoint& point) {
+    wxMenu menu;
+    wxMenuItem* add = menu.Append(wxID_ANY, U8(text::kMenuNewWindow));
+    wxMenuItem* close = menu.Append(wxID_ANY, U8(text::kMenuCloseWindow));
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N4Click(); }); },
+              add->GetId());
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { C1Click(); }); },
+              close->GetId());
+    PopupTabMenu(menu, point);
+}
+
+void TMainFrm::SaveWindowClick() {
+    MonitorWindow& window = DefaultPage();
+    TConfig& slot = Configs()[1];
+    auto save = [&](std::string TConfig::*field, const char* key, std::string value) {
+        slot.*field = value;
+        WriteConfigKey("1", key, value);
+    };
+    save(&TConfig::RefreshTime, "RefreshTime", window.RefreshText());
+    save(&TConfig::WindowName, "WindowName", window.NameText());
+    if (!window.UrlText().empty()) save(&TConfig::url, "url", window.UrlText());
+    save(&TConfig::SmsOpen, "SmsOpen", FlagText(window.SmsCheck()->GetValue()));
+    save(&TConfig::EmailOpen, "EmailOpen", FlagText(window.EmailCheck()->GetValue()));
+    save(&TConfig::OtherOpen, "OtherOpen", FlagText(window.OtherCheck()->GetValue()));
+    GetNotices().ShowMessage(SavedMessage(window.NameEdit()->GetValue()));
+}
+
+void TMainFrm::SaveWindowNClick(int n) {
+    MonitorWindow* window = Window(n);
+    if (!window) return;
+    TConfig& slot = Configs()[n + 1];
+    const std::string section = Section(n);
+    slot.WindowName = window->NameText();
+    slot.url = window->UrlText();
+    slot.RefreshTime = window->RefreshText();
+    slot.SmsOpen = FlagText(window->SmsCheck()->GetValue());
+    slot.EmailOpen = FlagText(window->EmailCheck()->GetValue());
+    slot.OtherOpen = FlagText(window->OtherCheck()->GetValue());
+    if (!slot.RefreshTime.empty()) WriteConfigKey(section, "RefreshTime", slot.RefreshTime);
+    if (!slot.WindowName.empty()) WriteConfigKey(section, "WindowName", slot.WindowName);
+    WriteConfigKey(section, "url", slot.url);
+    WriteConfigKey(section, "SmsOpen", slot.SmsOpen);
+    WriteConfigKey(section, "EmailOpen", slot.EmailOpen);
+    WriteConfigKey(section, "OtherOpen", slot.OtherOpen);
+    GetNotices().ShowMessage(SavedMessage(window->NameEdit()->GetValue()));
+}
+
+void TMainFrm::OpenPageNClick(int n) {
+    MonitorWindow* window = Window(n);
+    if (!window) return;
+    TConfig& slot = Configs()[n + 1];
+    const std::string section = Section(n);
+    const std::string name = window->NameText();
+    std::string address = window->UrlText();
+    int page = m_pageControl->FindPage(window->Page());
+    m_pageControl->SetPageText(page, window->NameEdit()->GetValue());
+    if (name.empty()) {
+        GetNotices().ShowMessage(U8(text::kSiteNameEmpty));
+        return;
+    }
+    // The slot in memory follows the file, so a later whole-slot save keeps these values.
+    WriteConfigKey(section, "WindowName", name);
+    slot.WindowName = name;
+    if (address.empty()) address = slot.url;
+    if (address.empty()) {
+        GetNotices().ShowMessage(U8(text::kAddressEmpty));
+        return;
+    }
+    WriteConfigKey(section, "url", address);
+    slot.url = address;
+    window->Browser()->Navigate(address);
+}
+
+void TMainFrm::RzBitBtn1Click() {
+    MonitorWindow& window = DefaultPage();
+    TConfig& slot = Configs()[1];
+    if (window.NameText().empty()) {
+        GetNotices().Box(nullptr, U8(text::kWindowNameEmpty), U8(text::kCaptionError),
+                         Notices::Icon::None, Notices::Buttons::Ok);
+        return;
+    }
+    bool helpPage = false;
+    if (window.UrlText().empty()) window.UrlEdit()->ChangeValue(FromGbk(slot.url));
+    if (window.UrlText().empty()) {
+        window.UrlEdit()->ChangeValue(wxString::FromUTF8(HelpPageAddress()));
+        helpPage = true;
+    }
+    m_pageControl->SetPageText(0, window.NameEdit()->GetValue());
+    const std::string name = ToGbk(m_pageControl->GetPageText(0));
+    const std::string address = window.UrlText();
+    WriteConfigKey("1", "WindowName", name);
+    slot.WindowName = name;
+    WriteConfigKey("1", "url", address);
+    slot.url = address;
+    window.Browser()->Navigate(address);
+    if (helpPage) GetNotices().ShowMessage(U8(text::kOpenedHelpPage));
+}
+
+void TMainFrm::UrlFromBrowser(int n) {
+    MonitorWindow* window = Window(n);
+    if (!window || window->IsDefault()) return;
+    std::string location = window->Browser()->LocationURL();
+    if (!location.empty()) window->UrlEdit()->ChangeValue(FromGbk(location));
+}
+
+void TMainFrm::RzEdit1DblClick(int n) {
+    if (MonitorWindow* window = Window(n)) window->UrlEdit()->Copy();
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,178 @@
+#include "app/monitor_window.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/notebook.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "app/design.h"
+#include "app/group_box.h"
+#include "config/tconfig.h"
+#include "core/texts.h"
+#include "platform/gtk/web_browser.h"
+#include "platform/gtk/wx_text.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr int kButtonWidth = 75;  // a button whose width is not given keeps the default
+
+wxStaticText* Label(wxWindow* parent, const char* text, int x, int y) {
+    auto* label = new wxStaticText(parent, wxID_ANY, U8(text), wxPoint(x, y));
+    label->SetFont(design::FormFont());
+    return label;
+}
+
+wxTextCtrl* Edit(wxWindow* parent, const char* name, wxRect r) {
+    auto* edit = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, r.GetPosition(), r.GetSize());
+    edit->SetName(name);
+    edit->SetFont(design::FormFont());
+    return edit;
+}
+
+wxButton* Button(wxWindow* parent, const char* text, const char* name, wxRect r) {
+    auto* button = new wxButton(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
+                                wxBU_EXACTFIT);
+    button->SetName(name);
+    button->SetFont(design::FormFont());
+    button->SetBackgroundColour(design::FormColour());
+    return button;
+}
+
+// Check box with its caption left of the box.
+wxCheckBox* Check(wxWindow* parent, const char* text, const char* name, wxRect r,
+                  bool captionLeft = true) {
+    auto* check = new wxCheckBox(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
+                                 captionLeft ? wxALIGN_RIGHT : 0);
+    check->SetName(name);
+    check->SetFont(design::FormFont());
+    check->SetBackgroundColour(design::FormColour());
+    // The box must stay visible where this desktop draws captions wider than the design.
+    int best = check->GetBestSize().x;
+    if (best > r.width) check->SetSize(best, r.height);
+    return check;
+}
+
+}  // namespace
+
+MonitorWindow::MonitorWindow(wxNotebook* book, int number, const wxString& caption)
+    : m_number(number) {
+    m_page = new wxPanel(book, wxID_ANY);
+    m_page->SetBackgroundColour(design::FormColour());
+    m_page->SetFont(design::FormFont());
+    m_page->SetName(IsDefault() ? "TabSheet1" : "Page" + std::to_string(number));
+    if (IsDefault()) {
+        BuildDefault();
+    } else {
+        BuildAdded();
+    }
+    m_page->Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+        OnPageSize();
+        e.Skip();
+    });
+    book->AddPage(m_page, caption);
+}
+
+// The row both kinds share at the top of the settings box: name, address, open page.
+void MonitorWindow::BuildSettingsRow() {
+    Label(m_settingsBox, text::kWindowNameLabel, 14, 21);
+    m_name = Edit(m_settingsBox, "Edit3", {67, 18, 73, 20});
+    Label(m_settingsBox, text::kAddressLabel, 155, 21);
+    m_url = Edit(m_settingsBox, "RzEdit1", {196, 18, 477, 20});
+    int openWidth = IsDefault() ? 70 : kButtonWidth;
+    m_openPage = Button(m_settingsBox, text::kOpenPage, "RzBitBtn1", {685, 17, openWidth, 21});
+    m_settingsBox->SetName("RzGroupBox2");
+}
+
+void MonitorWindow::BuildBrowserBox() {
+    m_browserBox = new GroupBox(m_page, U8(text::kWatchedPage), {8, 144}, {777, 329});
+    m_browserBox->SetName("RzGroupBox1");
+    m_browser = new WebBrowser(m_browserBox);
+    m_browser->SetName("WB");
+}
+
+void MonitorWindow::BuildDefault() {
+    m_settingsBox = new GroupBox(m_page, wxEmptyString, {0, 0}, {796, 137});
+    BuildSettingsRow();
+    m_name->SetValue(U8(text::kNewWindowName));
+    m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
+                           GroupBox::Frame::Lowered);
+    m_panel->SetName("Panel2");
+
+    auto* grp1 = new GroupBox(m_panel, wxEmptyString, {8, 1}, {521, 60});
+    grp1->SetName("grp1");
+    m_condition = Button(grp1, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
+    m_recipients = Button(grp1, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
+    m_autostart = Check(grp1, text::kStartAtLogon, "chk1", {328, 14, 81, 17}, false);
+    Label(grp1, text::kChannelsLabel, 8, 41);
+    m_sms = Check(grp1, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
+    m_email = Check(grp1, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
+    m_other = Check(grp1, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
+    Label(grp1, text::kRefreshLabel, 281, 41);
+    m_refresh = Edit(grp1, "RzEdit2", {350, 36, 26, 20});
+    Label(grp1, text::kMinutes, 386, 42);
+    m_save = Button(grp1, text::kSaveSettings, "savewindow", {417, 36, 88, 21});
+
+    auto* grp2 = new GroupBox(m_panel, wxEmptyString, {544, 1}, {209, 60});
+    grp2->SetName("grp2");
+    m_source = Button(grp2, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
+    m_refreshPage = Button(grp2, text::kRefreshPage, "RzBitBtn3", {123, 10, 70, 21});
+    m_log = Button(grp2, text::kViewLog, "SeeLog", {13, 36, 92, 21});
+    m_startStop = Button(grp2, text::kStartMonitoring, "RunBegin", {123, 35, 70, 21});
+    BuildBrowserBox();
+}
+
+void MonitorWindow::BuildAdded() {
+    m_settingsBox = new GroupBox(m_page, wxEmptyString, {0, 0}, {796, 137});
+    auto* buttonBox = new GroupBox(m_page, wxEmptyString, {544, 50}, {209, 60});
+    buttonBox->SetName("ButtonBox");
+    m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
+                           GroupBox::Frame::Lowered);
+    m_panel->SetName("SettingsPanel");
+    m_recipients = Button(m_panel, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
+    m_condition = Button(m_panel, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
+    m_sms = Check(m_panel, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
+    m_email = Check(m_panel, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
+    m_other = Check(m_panel, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
+    BuildSettingsRow();
+    Label(m_panel, text::kRefreshLabel, 281, 41);
+    Label(m_panel, text::kChannelsLabel, 8, 41);
+    m_refresh = Edit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
+                     {350, 36, 26, 20});
+    Label(m_panel, text::kMinutes, 386, 42);
+    m_startStop = Button(buttonBox, text::kStartMonitoring, "RunBegin", {123, 35, kButtonWidth, 21});
+    m_refreshPage = Button(buttonBox, text::kRefreshPage, "RzBitBtn3", {123, 10, kButtonWidth, 21});
+    m_source = Button(buttonBox, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
+    m_log = Button(buttonBox, text::kViewLog, "SeeLog", {13, 36, 92, 21});
+    m_save = Button(m_panel, text::kSaveSettings, "savewindow", {417, 36, kButtonWidth, 21});
+    BuildBrowserBox();
+}
+
+// The settings box follows the page's width, the browser box fills the rest of the page.
+void MonitorWindow::OnPageSize() {
+    const wxSize page = m_page->GetClientSize();
+    if (page.x <= 0 || page.y <= 0) return;
+    m_settingsBox->SetSize(page.x, 137);
+    m_browserBox->SetSize(8, 144, std::max(page.x - 19, 50), std::max(page.y - 148, 50));
+    const wxSize box = m_browserBox->GetClientSize();
+    m_browser->SetSize(2, 16, std::max(box.x - 4, 10), std::max(box.y - 18, 10));
+}
+
+void MonitorWindow::Fill(const TConfig& slot) {
+    m_name->ChangeValue(FromGbk(slot.WindowName));
+    m_url->ChangeValue(FromGbk(slot.url));
+    m_refresh->ChangeValue(FromGbk(slot.RefreshTime));
+    m_sms->SetValue(IsOn(slot.SmsOpen));
+    m_email->SetValue(IsOn(slot.EmailOpen));
+    m_other->SetValue(IsOn(slot.OtherOpen));
+}
+
+wxWindow* MonitorWindow::BannerHost() const { return m_settingsBox; }
+wxWindow* MonitorWindow::SettingsPanel() const { return m_panel; }
+
+std::string MonitorWindow::NameText() const { return ToGbk(m_name->GetValue()); }
+std::string MonitorWindow::UrlText() const { return ToGbk(m_url->GetValue()); }
+std::string MonitorWindow::RefreshText() const { return ToGbk(m_refresh->GetValue()); }
+
+}  // namespace nuvaro

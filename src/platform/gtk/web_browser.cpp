@@ -1,0 +1,158 @@
+#include "platform/gtk/web_browser.h"
+
+#include <webkit2/webkit2.h>
+#include <wx/sizer.h>
+#include <wx/webview.h>
+
+#include "core/gbk.h"
+#include "platform/gtk/wx_text.h"
+
+namespace nuvaro {
+namespace {
+
+// Title and body in one request: "B" title U+0001 body, or "N" title without a body.
+const char* kReadScript =
+    "(function(){var t=(document.title||'').replace(/\\u0001/g,'');"
+    "var b=document.body;return b?('B'+t+'\\u0001'+b.innerHTML):('N'+t);})()";
+
+constexpr size_t kOutcomesKept = 16;
+
+bool HasScheme(const std::string& url) {
+    if (url.find("://") != std::string::npos) return true;
+    for (const char* prefix : {"about:", "data:", "file:", "javascript:"}) {
+        if (url.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+PageContent ParseRead(const wxString& result) {
+    PageContent page;
+    std::string text = ToGbk(result);
+    if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
+        page.error = "unexpected page read result";
+        return page;
+    }
+    page.ok = true;
+    page.hasBody = text[0] == 'B';
+    size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
+    page.title = text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1);
+    if (sep != std::string::npos) page.body = text.substr(sep + 1);
+    return page;
+}
+
+}  // namespace
+
+WebBrowser::WebBrowser(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
+    m_view = wxWebView::New(this, wxID_ANY);
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_view, 1, wxEXPAND);
+    SetSizer(sizer);
+
+    m_native = static_cast<WebKitWebView*>(m_view->GetNativeBackend());
+    // Pages that name no encoding are read as a Chinese system reads them.
+    webkit_settings_set_default_charset(webkit_web_view_get_settings(m_native), "GBK");
+    g_signal_connect(m_native, "load-changed", G_CALLBACK(OnLoadChanged), this);
+    g_signal_connect(m_native, "load-failed", G_CALLBACK(OnLoadFailed), this);
+    m_view->Bind(wxEVT_WEBVIEW_SCRIPT_RESULT, &WebBrowser::OnScriptResult, this);
+}
+
+WebBrowser::~WebBrowser() {
+    *m_alive = false;
+    if (m_native) g_signal_handlers_disconnect_by_data(m_native, this);
+}
+
+std::string WebBrowser::LocationURL() const {
+    wxString url = m_view->GetCurrentURL();
+    if (url.empty() || url == "about:blank") return {};
+    return ToGbk(url);
+}
+
+void WebBrowser::Navigate(const std::string& url) {
+    std::string target = HasScheme(url) ? url : "http://" + url;
+    m_view->LoadURL(FromGbk(target));
+}
+
+void WebBrowser::Refresh() { m_view->Reload(); }
+
+bool WebBrowser::IsLoading() const { return webkit_web_view_is_loading(m_native); }
+
+LoadOutcome WebBrowser::Outcome(uint64_t load) const {
+    auto it = m_outcomes.find(load);
+    if (it != m_outcomes.end()) return it->second;
+    LoadOutcome forgotten;
+    forgotten.finished = load <= m_loadsStarted;
+    return forgotten;
+}
+
+void WebBrowser::Remember(uint64_t load, LoadOutcome outcome) {
+    m_outcomes[load] = std::move(outcome);
+    while (m_outcomes.size() > kOutcomesKept) m_outcomes.erase(m_outcomes.begin());
+}
+
+int WebBrowser::HttpStatus() const {
+    WebKitWebResource* resource = webkit_web_view_get_main_resource(m_native);
+    WebKitURIResponse* response = resource ? webkit_web_resource_get_response(resource) : nullptr;
+    return response ? static_cast<int>(webkit_uri_response_get_status_code(response)) : 0;
+}
+
+void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
+    auto* self = static_cast<WebBrowser*>(data);
+    if (event == WEBKIT_LOAD_STARTED) {
+        self->Remember(++self->m_loadsStarted, LoadOutcome{});
+    } else if (event == WEBKIT_LOAD_FINISHED) {
+        LoadOutcome outcome = self->Outcome(self->m_loadsStarted);
+        int status = self->HttpStatus();
+        if (!outcome.failed && status >= 400) {
+            outcome.failed = true;
+            outcome.error = "HTTP " + std::to_string(status);
+        }
+        outcome.finished = true;
+        self->Remember(self->m_loadsStarted, outcome);
+    }
+    if (event != WEBKIT_LOAD_STARTED && self->m_onProgress) self->m_onProgress();
+}
+
+int WebBrowser::OnLoadFailed(WebKitWebView*, int, char*, void* error, void* data) {
+    auto* self = static_cast<WebBrowser*>(data);
+    auto* gerror = static_cast<GError*>(error);
+    // A load cut short by a newer one is not a failure: the newer one tells.
+    bool cancelled = gerror && g_error_matches(gerror, WEBKIT_NETWORK_ERROR,
+                                               WEBKIT_NETWORK_ERROR_CANCELLED);
+    if (!cancelled) {
+        LoadOutcome outcome;
+        outcome.finished = true;
+        outcome.failed = true;
+        outcome.error = Utf8ToGbk(gerror && gerror->message ? gerror->message : "load failed");
+        self->Remember(self->m_loadsStarted, outcome);
+    }
+    return FALSE;
+}
+
+void WebBrowser::ReadPage(std::function<void(const PageContent&)> done) {
+    m_reads.push_back(std::move(done));
+    SendNextRead();
+}
+
+void WebBrowser::SendNextRead() {
+    if (m_readPending || m_reads.empty()) return;
+    m_readPending = true;
+    m_view->RunScriptAsync(kReadScript);
+}
+
+void WebBrowser::OnScriptResult(wxWebViewEvent& event) {
+    if (!m_readPending || m_reads.empty()) return;
+    m_readPending = false;
+    auto done = std::move(m_reads.front());
+    m_reads.pop_front();
+    PageContent page;
+    if (event.IsError()) {
+        page.error = ToGbk(event.GetString());
+    } else {
+        page = ParseRead(event.GetString());
+    }
+    auto alive = m_alive;
+    done(page);
+    if (*alive) SendNextRead();
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,111 @@
+#include "platform/posix/autostart.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "core/atomic_file.h"
+#include "core/ini_file.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr const char* kRegKey = "SOFTWARE\\Microsoft\\Windows";
+constexpr const char* kRunValueName = "Zelvra";
+
+// mkdir -p; failures show at the write that follows.
+void MakeFolders(const std::string& path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') mkdir(path.substr(0, i).c_str(), 0755);
+    }
+}
+
+// Exec= value of a desktop entry: quoted, with its reserved characters escaped.
+std::string DesktopExecQuoted(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        if (c == '%') out += '%';  // field codes
+        out += c;
+    }
+    out += '"';
+    // The desktop entry format escapes "\" once more.
+    std::string escaped;
+    for (char c : out) {
+        escaped += c;
+        if (c == '\\') escaped += '\\';
+    }
+    return escaped;
+}
+
+}  // namespace
+
+AutostartStore::AutostartStore(std::string configHome) : m_configHome(std::move(configHome)) {
+    if (!m_configHome.empty()) return;
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && *xdg == '/') {
+        m_configHome = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        m_configHome = std::string(home ? home : "") + "/.config";
+    }
+}
+
+std::string AutostartStore::RegFile() const { return m_configHome + "/nuvaro/registry.ini"; }
+
+std::string AutostartStore::RunEntryFile() const {
+    return m_configHome + "/autostart/" + kRunValueName + ".desktop";
+}
+
+std::string AutostartStore::ReadReg() const { return IniFile(RegFile()).ReadString(kRegKey, "reg"); }
+
+void AutostartStore::WriteReg(const std::string& value) {
+    MakeFolders(m_configHome + "/nuvaro");
+    IniFile(RegFile()).WriteString(kRegKey, "reg", value);
+}
+
+void AutostartStore::WriteRunValue(const std::string& exePath) {
+    MakeFolders(m_configHome + "/autostart");
+    std::string entry =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Nuvaro\n"
+        "Comment=Nuvaro\n"
+        "Exec=" + DesktopExecQuoted(exePath) + "\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
+    ReplaceFileAtomically(RunEntryFile(), entry);
+}
+
+void AutostartStore::DeleteRunValue() {
+    if (unlink(RunEntryFile().c_str()) != 0 && errno != ENOENT) {
+        throw FileWriteError(RunEntryFile());
+    }
+}
+
+bool AutostartStore::HasRunValue() const { return access(RunEntryFile().c_str(), F_OK) == 0; }
+
+bool SynchronizeAutostart(AutostartStore& store, const std::string& exePath) {
+    std::string reg = store.ReadReg();
+    if (reg != "1" && reg != "0") {
+        store.WriteReg("1");
+        store.WriteRunValue(exePath);
+        reg = "1";
+    }
+    return reg == "1";
+}
+
+void ApplyAutostartChoice(AutostartStore& store, bool checked, const std::string& exePath) {
+    if (checked) {
+        store.WriteRunValue(exePath);
+        store.WriteReg("1");
+    } else {
+        store.DeleteRunValue();
+        store.WriteReg("0");
+    }
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,97 @@
+"""Drives the real Nuvaro binary through the accessibility tree, as a screen reader would."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+import pyatspi
+
+
+def wait_for(predicate, timeout=30.0, interval=0.2):
+    """Polls until predicate() returns something true; returns it, or raises on time-out."""
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            value = predicate()
+        except Exception:  # the tree changes while it is walked
+            value = None
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TimeoutError("condition not met in %.0f s" % timeout)
+        time.sleep(interval)
+
+
+def walk(node, depth=0, limit=40):
+    if node is None or depth > limit:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1, limit)
+
+
+def applications(pid=None):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        if app is not None and (pid is None or app.get_process_id() == pid):
+            yield app
+
+
+def find_all(root, role, name=None):
+    return [n for n in walk(root) if n.getRoleName() == role and (name is None or n.name == name)]
+
+
+def texts_of(root):
+    """Every name and text in a subtree (labels of a message box, for example)."""
+    out = []
+    for n in walk(root):
+        if n.name:
+            out.append(n.name)
+        try:
+            t = n.queryText()
+            out.append(t.getText(0, t.characterCount))
+        except NotImplementedError:
+            pass
+    return out
+
+
+class Installation:
+    """A portable installation in a temporary folder: the executable and what ships beside it."""
+
+    def __init__(self, bin_dir):
+        self.root = tempfile.mkdtemp(prefix="nuvaro-blackbox-")
+        self.folder = os.path.join(self.root, "Nuvaro")
+        os.makedirs(self.folder)
+        for name in os.listdir(bin_dir):
+            if name == "nuvaro" or name.endswith(".so") or name.endswith(".html"):
+                shutil.copy2(os.path.join(bin_dir, name), self.folder)
+        self.home = os.path.join(self.root, "home")
+        os.makedirs(self.home)
+        self.env = dict(os.environ)
+        self.env.update(HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        XDG_RUNTIME_DIR=self.home, GTK_A11Y="atspi")
+        self.processes = []
+
+    def write(self, name, text):
+        """Writes a settings file as the program keeps it: GBK with CR LF."""
+        data = text.replace("\n", "\r\n").encode("gbk")
+        with open(os.path.join(self.folder, name), "wb") as f:
+            f.write(data)
+
+    def start(self):
+        p = subprocess.Popen([os.path.join(self.folder, "nuvaro")], cwd=self.root, env=self.env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(p)
+        return p
+
+    def close(self):
+        for p in self.processes:
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(10)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        shutil.rmtree(self.root, ignore_errors=True)

@@ -1,0 +1,46 @@
+// Closing the main window, with and without a notification area. Runs on a display of its own
+// (see tests/CMakeLists.txt), since it starts a tray host there.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "harness/main_frame_fixture.h"
+#include "platform/gtk/tray_icon.h"
+
+extern char** environ;
+
+namespace nuvaro::testing {
+namespace {
+
+class TrayTest : public MainFrameTest {};
+
+TEST_F(TrayTest, WithoutANotificationAreaClosingMinimisesTheWindow) {
+    ASSERT_FALSE(TTrayNotifyIcon::Available());
+    TMainFrm& f = StartFrame();
+    EXPECT_FALSE(f.Close());
+    EXPECT_EQ(f.LastCloseAction(), TMainFrm::CloseAction::Iconized);
+    EXPECT_TRUE(f.IsShown());  // never hidden: there would be no way back
+}
+
+TEST_F(TrayTest, WithANotificationAreaClosingHidesAndTheIconBringsItBack) {
+    char arg0[] = "trayer", arg1[] = "--expand", arg2[] = "false";
+    char* argv[] = {arg0, arg1, arg2, nullptr};
+    pid_t tray = 0;
+    ASSERT_EQ(posix_spawnp(&tray, "trayer", nullptr, nullptr, argv, environ), 0);
+    ASSERT_TRUE(PumpUntil([] { return TTrayNotifyIcon::Available(); }, 10000));
+
+    TMainFrm& f = StartFrame();
+    EXPECT_TRUE(f.TrayIcon()->IsIconInstalled());
+    EXPECT_FALSE(f.Close());
+    EXPECT_EQ(f.LastCloseAction(), TMainFrm::CloseAction::Hidden);
+    EXPECT_FALSE(f.IsShown());
+    f.TrayIcon()->DoubleClicked();
+    EXPECT_TRUE(f.IsShown());
+
+    CloseFrame();
+    kill(tray, SIGTERM);
+    waitpid(tray, nullptr, 0);
+}
+
+}  // namespace
+}  // namespace nuvaro::testing

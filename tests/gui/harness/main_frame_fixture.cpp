@@ -1,0 +1,64 @@
+#include "harness/main_frame_fixture.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "core/ini_file.h"
+#include "platform/services.h"
+
+namespace nuvaro::testing {
+
+void MainFrameTest::SetUp() {
+    configHome = dir.File("config-home");
+    std::filesystem::create_directories(configHome);
+    setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
+    auto recordingNotices = std::make_unique<RecordingNotices>();
+    notices = recordingNotices.get();
+    SetNotices(std::move(recordingNotices));
+    auto recordingShell = std::make_unique<RecordingShell>();
+    shell = recordingShell.get();
+    SetShell(std::move(recordingShell));
+}
+
+void MainFrameTest::TearDown() {
+    CloseFrame();
+    SetNotices(nullptr);
+    SetShell(nullptr);
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TMainFrm& MainFrameTest::StartFrame() {
+    frame = new TMainFrm;
+    frame->RestoreWindows();
+    frame->Show();
+    Pump(30);
+    return *frame;
+}
+
+TMainFrm& MainFrameTest::RestartFrame() {
+    CloseFrame();
+    return StartFrame();
+}
+
+void MainFrameTest::CloseFrame() {
+    if (!frame) return;
+    frame->ExitProgram();
+    frame = nullptr;
+    Pump(50);
+}
+
+void MainFrameTest::WriteConfig(const std::string& utf8) const {
+    std::string crlf;
+    for (char c : utf8) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    dir.Write("Config.inf", G(crlf));
+}
+
+std::string MainFrameTest::ConfigValue(const std::string& section, const std::string& key) const {
+    return IniFile(dir.File("Config.inf")).ReadString(section, key);
+}
+
+}  // namespace nuvaro::testing
