@@ -99,7 +99,7 @@ void TMainFrm::BuildMenus() {
 }
 
 void TMainFrm::FormCreate() {
-    m_timer1.SetOwner(this);
+    m_timer1.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Timer1Timer(true); });
     m_configs = std::make_unique<TConfigTable>();
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,20 @@ public:
     void ExitProgram();                // "退出程序(&E)"
     void ToggleShown();                // tray double click
 
+    // Monitoring cycle
+    void RunBeginClick();              // default page "开始监控" / "停止监控"
+    void RunBeginNClick(int n);        // added window's start/stop
+    void Timer1Timer(bool fromTimer);  // default page tick; without the timer: read at once (test)
+    void TimeWindowN(int n);           // added window's timer
+    void TimerNTimer(int n, int mode); // mode 1: tick, mode 2: manual test
+    void RzBitBtn3Click();             // default page "刷新网页"
+    void RzBitBtn3NClick(int n);       // added window's "刷新网页"
+    void GetTextNow(int n);            // snapshot of window n's controls into slot n + 1
+    bool IsMonitoring(int n) const;    // the start/stop button reads "停止监控"
+    bool TickInProgress(int n) const;
+    // The dispatch for one window over its switched-on channels.
+    void DispatchWindow(TConfig& slot, const std::string& slotNumber);
+
     // Windows
     MonitorWindow& DefaultPage() const { return *m_windows.front(); }
     MonitorWindow* Window(int n) const;  // null when window n is not open
@@ -85,6 +100,10 @@ private:
     wxMenu* BuildTrayMenu();
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
+    void BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs);
+    void ConcludeTick(int n, bool test, const std::string& page);
+    template <typename Step>
+    void TickTrap(Step&& step);
 
     wxMenuItem* m_mailAccountItem = nullptr;
     wxPanel* m_topStrip = nullptr;     // RzPanel2
@@ -98,6 +117,7 @@ private:
     std::unique_ptr<TTrayNotifyIcon> m_tray;
     std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;
+    std::set<uint64_t> m_ticking;  // serials of windows whose tick runs
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;
 };

@@ -66,12 +66,16 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         CallAfter([this, n] { RzEdit1DblClick(n); });
     });
     if (window.IsDefault()) {
+        on(window.StartStopButton(), [this] { RunBeginClick(); });
+        on(window.RefreshButton(), [this] { RzBitBtn3Click(); });
         on(window.SaveButton(), [this] { SaveWindowClick(); });
         on(window.OpenPageButton(), [this] { RzBitBtn1Click(); });
         window.AutostartCheck()->Bind(wxEVT_CHECKBOX,
                                       [this](wxCommandEvent&) { Guarded([this] { chk1Click(); }); });
         return;
     }
+    on(window.StartStopButton(), [this, n] { RunBeginNClick(n); });
+    window.RefreshButton()->Bind(wxEVT_BUTTON, [this, n](wxCommandEvent&) { RzBitBtn3NClick(n); });
     on(window.SaveButton(), [this, n] { SaveWindowNClick(n); });
     on(window.OpenPageButton(), [this, n] { OpenPageNClick(n); });
     window.Browser()->SetProgressHandler([this, n] { UrlFromBrowser(n); });
@@ -95,7 +99,8 @@ void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
 void TMainFrm::AddWindow(int n) {
     TConfig& slot = Configs()[n + 1];
     if (!TimerOf(n)) {
-        auto timer = std::make_unique<wxTimer>(this);
+        auto timer = std::make_unique<wxTimer>();
+        timer->Bind(wxEVT_TIMER, [this, n](wxTimerEvent&) { TimeWindowN(n); });
         m_timers.emplace_back(n, std::move(timer));
     }
     m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));

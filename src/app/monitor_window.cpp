@@ -58,6 +58,8 @@ wxCheckBox* Check(wxWindow* parent, const char* text, const char* name, wxRect r
 
 MonitorWindow::MonitorWindow(wxNotebook* book, int number, const wxString& caption)
     : m_number(number) {
+    static uint64_t serials = 0;
+    m_serial = ++serials;
     m_page = new wxPanel(book, wxID_ANY);
     m_page->SetBackgroundColour(design::FormColour());
     m_page->SetFont(design::FormFont());

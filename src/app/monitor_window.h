@@ -2,6 +2,7 @@
 
 #include <wx/string.h>
 
+#include <cstdint>
 #include <string>
 
 class wxButton;
@@ -28,6 +29,8 @@ public:
     MonitorWindow(wxNotebook* book, int number, const wxString& caption);
 
     int Number() const { return m_number; }
+    // Tells this window from a later one that took the same number.
+    uint64_t Serial() const { return m_serial; }
     bool IsDefault() const { return m_number == 0; }
     wxPanel* Page() const { return m_page; }
 
@@ -70,6 +73,7 @@ private:
     void OnPageSize();
 
     int m_number;
+    uint64_t m_serial;
     wxPanel* m_page = nullptr;
     GroupBox* m_settingsBox = nullptr;
     GroupBox* m_panel = nullptr;

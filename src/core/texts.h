@@ -79,6 +79,9 @@ inline constexpr const char* kTestNoMatchDefault = "您设定的关键字或正�
 inline constexpr const char* kTestNoMatchAdded = "您设定的关键字或正则表达式在网页中中匹配不成功";
 inline constexpr const char* kTestMatchDefault =
     "您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.";
+inline constexpr const char* kLoadFailed = "网页加载失败：";
+inline constexpr const char* kNoBody = "当前网页没有正文（body），无法读取网页内容";
+inline constexpr const char* kBadRefreshMinutes = "'%s' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）";
 inline constexpr const char* kTestMatchAdded =
     "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。";
 

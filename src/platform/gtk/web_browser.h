@@ -58,6 +58,8 @@ public:
     void SetProgressHandler(std::function<void()> handler) { m_onProgress = std::move(handler); }
 
     wxWebView* View() const { return m_view; }
+    // Expires when the browser is destroyed.
+    std::weak_ptr<bool> Liveness() const { return m_alive; }
 
 private:
     static void OnLoadChanged(WebKitWebView* view, int event, void* self);

@@ -1,0 +1,91 @@
+// The desktop's message boxes: button texts, answers, the self-closing timed message.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <wx/timer.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/gtk/gtk_notices.h"
+
+namespace nuvaro::testing {
+namespace {
+
+GtkWindow* OpenMessageDialog() {
+    GtkWindow* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        if (GTK_IS_MESSAGE_DIALOG(w->data) && gtk_widget_get_visible(GTK_WIDGET(w->data))) {
+            found = GTK_WINDOW(w->data);
+        }
+    }
+    g_list_free(windows);
+    return found;
+}
+
+// Runs `probe` every 50 ms while a box is open.
+class BoxProbe {
+public:
+    explicit BoxProbe(std::function<void(GtkWindow*)> probe) : m_probe(std::move(probe)) {
+        m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            if (GtkWindow* dialog = OpenMessageDialog()) m_probe(dialog);
+        });
+        m_timer.Start(50);
+    }
+
+private:
+    std::function<void(GtkWindow*)> m_probe;
+    wxTimer m_timer;
+};
+
+std::string ButtonLabel(GtkWindow* dialog, int response) {
+    GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), response);
+    return button ? gtk_button_get_label(GTK_BUTTON(button)) : "";
+}
+
+TEST(GtkNotices, YesNoBoxReadsInChineseAndReturnsTheAnswer) {
+    GtkNotices notices;
+    std::string yes, no, title;
+    BoxProbe probe([&](GtkWindow* dialog) {
+        yes = ButtonLabel(dialog, GTK_RESPONSE_YES);
+        no = ButtonLabel(dialog, GTK_RESPONSE_NO);
+        title = gtk_window_get_title(dialog);
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_NO);
+    });
+    auto answer = notices.Box(nullptr, wxString::FromUTF8("您真的要退出Nuvaro软件吗？"),
+                              wxString::FromUTF8("询问"), Notices::Icon::Question,
+                              Notices::Buttons::YesNo);
+    EXPECT_EQ(answer, Notices::Answer::No);
+    EXPECT_EQ(yes, "是");
+    EXPECT_EQ(no, "否");
+    EXPECT_EQ(title, "询问");
+}
+
+TEST(GtkNotices, OkBoxReadsQueDing) {
+    GtkNotices notices;
+    std::string ok;
+    BoxProbe probe([&](GtkWindow* dialog) {
+        ok = ButtonLabel(dialog, GTK_RESPONSE_OK);
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    });
+    notices.ShowMessage("x");
+    EXPECT_EQ(ok, "确定");
+}
+
+TEST(GtkNotices, TimedMessageCountsDownInItsTitleAndClosesItself) {
+    GtkNotices notices;
+    std::vector<std::string> titles;
+    BoxProbe probe([&](GtkWindow* dialog) {
+        std::string title = gtk_window_get_title(dialog);
+        if (titles.empty() || titles.back() != title) titles.push_back(title);
+    });
+    notices.TimedMessage("matched", 3);  // returns only once the box has closed
+    ASSERT_FALSE(titles.empty());
+    EXPECT_EQ(titles.front(), "(3)  Nuvaro");
+    EXPECT_EQ(titles.back(), "(1)  Nuvaro");
+    EXPECT_EQ(OpenMessageDialog(), nullptr);
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
