@@ -3,6 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <optional>
+#include <vector>
 #include <stdexcept>
 
 namespace nuvaro {
@@ -63,6 +66,86 @@ size_t Utf8SequenceLength(std::string_view rest) {
 
 size_t OneByte(std::string_view) { return 1; }
 
+// GBK bytes of every BMP code point, taken once from iconv: 0 where GBK has no character,
+// else the one byte (below 0x100) or the two bytes (lead << 8 | trail).
+class GbkTable {
+public:
+    GbkTable() : m_codes(0x10000, 0) {
+        Converter converter("GBK", "UTF-8");
+        for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            char utf8[3] = {static_cast<char>(0xE0 | (cp >> 12)),
+                            static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                            static_cast<char>(0x80 | (cp & 0x3F))};
+            if (cp < 0x800) {
+                utf8[0] = static_cast<char>(0xC0 | (cp >> 6));
+                utf8[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            }
+            std::string gbk = converter.Run(std::string_view(utf8, cp < 0x800 ? 2 : 3),
+                                            Utf8SequenceLength);
+            if (gbk == "?") continue;
+            auto b0 = static_cast<unsigned char>(gbk[0]);
+            m_codes[cp] = gbk.size() == 1 ? b0
+                                          : static_cast<uint16_t>(b0 << 8 |
+                                                                  static_cast<unsigned char>(gbk[1]));
+        }
+    }
+    uint16_t operator[](uint32_t cp) const { return m_codes[cp]; }
+
+private:
+    std::vector<uint16_t> m_codes;
+};
+
+// Length of the well-formed UTF-8 sequence at p (RFC 3629), 0 when it is malformed.
+size_t WellFormedLength(const unsigned char* p, const unsigned char* end) {
+    unsigned char c = p[0];
+    size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+    if (p[1] < lo || p[1] > hi) return 0;
+    for (size_t i = 2; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
+// UTF-8 -> GBK through the table, several times faster than iconv on large pages. Only for
+// well-formed input; nullopt otherwise, and iconv's rules for bad bytes apply.
+std::optional<std::string> EncodeByTable(std::string_view in) {
+    static const GbkTable table;
+    std::string out;
+    out.reserve(in.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    while (p < end) {
+        unsigned char c = *p;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++p;
+            continue;
+        }
+        size_t n = WellFormedLength(p, end);
+        if (n == 0) return std::nullopt;
+        uint32_t cp = n == 2 ? (c & 0x1Fu) << 6 | (p[1] & 0x3Fu)
+                             : (c & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+        uint16_t code = n == 4 ? 0 : table[cp];  // GBK holds nothing beyond the BMP
+        if (code == 0) {
+            out.push_back('?');
+        } else if (code < 0x100) {
+            out.push_back(static_cast<char>(code));
+        } else {
+            out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        }
+        p += n;
+    }
+    return out;
+}
+
 bool IsAscii(std::string_view s) {
     for (char c : s) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -74,6 +157,7 @@ bool IsAscii(std::string_view s) {
 
 std::string Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
+    if (auto fast = EncodeByTable(utf8)) return std::move(*fast);
     thread_local Converter converter("GBK", "UTF-8");
     return converter.Run(utf8, Utf8SequenceLength);
 }

@@ -5,6 +5,7 @@
 #include <wx/webview.h>
 
 #include "core/gbk.h"
+#include "platform/gtk/ui_work_queue.h"
 #include "platform/gtk/wx_text.h"
 
 namespace nuvaro {
@@ -25,9 +26,9 @@ bool HasScheme(const std::string& url) {
     return false;
 }
 
-PageContent ParseRead(const wxString& result) {
+PageContent ParseRead(std::string_view utf8) {
     PageContent page;
-    std::string text = ToGbk(result);
+    std::string text = Utf8ToGbk(utf8);
     if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
         page.error = "unexpected page read result";
         return page;
@@ -53,11 +54,13 @@ WebBrowser::WebBrowser(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     webkit_settings_set_default_charset(webkit_web_view_get_settings(m_native), "GBK");
     g_signal_connect(m_native, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(m_native, "load-failed", G_CALLBACK(OnLoadFailed), this);
-    m_view->Bind(wxEVT_WEBVIEW_SCRIPT_RESULT, &WebBrowser::OnScriptResult, this);
+    m_cancel = g_cancellable_new();
 }
 
 WebBrowser::~WebBrowser() {
     *m_alive = false;
+    g_cancellable_cancel(m_cancel);
+    g_object_unref(m_cancel);
     if (m_native) g_signal_handlers_disconnect_by_data(m_native, this);
 }
 
@@ -133,22 +136,55 @@ void WebBrowser::ReadPage(std::function<void(const PageContent&)> done) {
     SendNextRead();
 }
 
+namespace {
+
+// What an evaluation needs once it answers; the browser may be gone by then.
+struct ReadRequest {
+    WebBrowser* browser;
+    std::weak_ptr<bool> alive;
+};
+
+}  // namespace
+
 void WebBrowser::SendNextRead() {
     if (m_readPending || m_reads.empty()) return;
     m_readPending = true;
-    m_view->RunScriptAsync(kReadScript);
+    auto* request = new ReadRequest{this, m_alive};
+    webkit_web_view_evaluate_javascript(m_native, kReadScript, -1, nullptr, nullptr, m_cancel,
+                                        &WebBrowser::OnScriptDone, request);
 }
 
-void WebBrowser::OnScriptResult(wxWebViewEvent& event) {
-    if (!m_readPending || m_reads.empty()) return;
+// The answer arrives as a script value; turning it into GBK markup is left to the work queue,
+// one page per turn of the loop.
+void WebBrowser::OnScriptDone(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<ReadRequest> request(static_cast<ReadRequest*>(data));
+    GError* error = nullptr;
+    JSCValue* raw = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result,
+                                                               &error);
+    std::shared_ptr<JSCValue> value(raw, [](JSCValue* v) {
+        if (v) g_object_unref(v);
+    });
+    std::string failure = raw ? "" : error && error->message ? error->message : "script failed";
+    if (error) g_error_free(error);
+    if (request->alive.expired()) return;
+    PostUiWork([browser = request->browser, alive = request->alive, value, failure] {
+        if (alive.expired()) return;
+        std::unique_ptr<char, decltype(&g_free)> text(
+            value ? jsc_value_to_string(value.get()) : nullptr, g_free);
+        browser->DeliverRead(text.get(), failure);
+    });
+}
+
+void WebBrowser::DeliverRead(const char* utf8, const std::string& failure) {
     m_readPending = false;
+    if (m_reads.empty()) return;
     auto done = std::move(m_reads.front());
     m_reads.pop_front();
     PageContent page;
-    if (event.IsError()) {
-        page.error = ToGbk(event.GetString());
+    if (utf8) {
+        page = ParseRead(utf8);
     } else {
-        page = ParseRead(event.GetString());
+        page.error = Utf8ToGbk(failure);
     }
     auto alive = m_alive;
     done(page);

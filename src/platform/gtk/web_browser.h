@@ -10,8 +10,10 @@
 #include <string>
 
 class wxWebView;
-class wxWebViewEvent;
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _GObject GObject;
+typedef struct _GAsyncResult GAsyncResult;
+typedef struct _GCancellable GCancellable;
 
 namespace nuvaro {
 
@@ -64,13 +66,15 @@ public:
 private:
     static void OnLoadChanged(WebKitWebView* view, int event, void* self);
     static int OnLoadFailed(WebKitWebView* view, int event, char* uri, void* error, void* self);
-    void OnScriptResult(wxWebViewEvent& event);
+    static void OnScriptDone(GObject* source, GAsyncResult* result, void* data);
+    void DeliverRead(const char* utf8, const std::string& failure);
     void SendNextRead();
     void Remember(uint64_t load, LoadOutcome outcome);
     int HttpStatus() const;
 
     wxWebView* m_view = nullptr;
     WebKitWebView* m_native = nullptr;
+    GCancellable* m_cancel = nullptr;
     uint64_t m_loadsStarted = 0;
     std::map<uint64_t, LoadOutcome> m_outcomes;
     std::deque<std::function<void(const PageContent&)>> m_reads;
