@@ -1,5 +1,7 @@
 // Monitoring windows of the main window: restore, add, close, save, open page.
 #include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
@@ -252,7 +254,12 @@ void TMainFrm::UrlFromBrowser(int n) {
 }
 
 void TMainFrm::RzEdit1DblClick(int n) {
-    if (MonitorWindow* window = Window(n)) window->UrlEdit()->Copy();
+    MonitorWindow* window = Window(n);
+    if (!window) return;
+    wxString selection = window->UrlEdit()->GetStringSelection();
+    if (selection.empty() || !wxTheClipboard->Open()) return;
+    wxTheClipboard->SetData(new wxTextDataObject(selection));
+    wxTheClipboard->Close();
 }
 
 }  // namespace nuvaro

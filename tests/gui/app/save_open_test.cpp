@@ -161,3 +161,30 @@ TEST_F(MainFrameTest, ARefusedWriteIsShownAndNoSuccessFollows) {
 
 }  // namespace
 }  // namespace nuvaro::testing
+
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+
+namespace nuvaro::testing {
+namespace {
+
+TEST_F(MainFrameTest, DoubleClickOnAnAddressCopiesTheSelection) {
+    TMainFrm& f = StartFrame();
+    f.N4Click();
+    wxTextCtrl* edit = f.Window(1)->UrlEdit();
+    edit->SetValue(W("http://127.0.0.1/价格/index.html"));
+    edit->SetSelection(17, 19);  // what the double click selected
+    ASSERT_EQ(edit->GetStringSelection().utf8_string(), "价格");
+    f.RzEdit1DblClick(1);
+    Pump(50);
+    wxString copied;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject data;
+        if (wxTheClipboard->GetData(data)) copied = data.GetText();
+        wxTheClipboard->Close();
+    }
+    EXPECT_EQ(copied.utf8_string(), "价格");
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
