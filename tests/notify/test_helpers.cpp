@@ -70,3 +70,22 @@ std::vector<std::string> CrLfLines(const std::string& content) {
 }
 
 }  // namespace nuvaro::testing
+
+#include "core/gbk.h"
+
+namespace nuvaro::testing {
+
+std::vector<std::string> SendLogLines(const TempExeDir& dir) {
+    std::vector<std::string> lines;
+    for (const auto& line : CrLfLines(dir.Read("Log/sendlog.txt"))) {
+        lines.push_back(GbkToUtf8(line));
+    }
+    return lines;
+}
+
+std::vector<std::string> WaitForSendLog(const TempExeDir& dir, size_t count) {
+    WaitFor([&] { return SendLogLines(dir).size() >= count; });
+    return SendLogLines(dir);
+}
+
+}  // namespace nuvaro::testing

@@ -35,3 +35,13 @@ std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir);
 std::vector<std::string> CrLfLines(const std::string& content);
 
 }  // namespace nuvaro::testing
+
+namespace nuvaro::testing {
+
+// The lines of Log/sendlog.txt in the folder, converted from GBK to UTF-8.
+std::vector<std::string> SendLogLines(const TempExeDir& dir);
+
+// Polls until Log/sendlog.txt has `count` lines; returns them (UTF-8).
+std::vector<std::string> WaitForSendLog(const TempExeDir& dir, size_t count);
+
+}  // namespace nuvaro::testing
