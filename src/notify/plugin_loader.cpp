@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
@@ -47,8 +48,11 @@ class PluginLibraries : public NotifyLibraries {
     void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
                    std::string_view port, std::string_view flag) override {
         auto fn = PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail");
-        fn(std::string(smtp).c_str(), std::string(user).c_str(), std::string(password).c_str(),
-           std::string(port).c_str(), std::string(flag).c_str());
+        int saved =
+            fn(std::string(smtp).c_str(), std::string(user).c_str(), std::string(password).c_str(),
+               std::string(port).c_str(), std::string(flag).c_str());
+        // A refused settings write is reported like every other one, not lost in silence.
+        if (saved == 0) throw FileWriteError(ExeDirFile("email.inf"));
     }
     Sender SmsSender() override {
         return Wrap(PluginFunctionAs<SendSmsFn>(plugin::kSmsDll, "SendSms"));

@@ -35,6 +35,7 @@ class NotifyLibraries {
     virtual std::string ReadWindowsInfo(std::string_view slot) = 0;
     virtual std::string ReadUserId() = 0;
     virtual std::string ReadEmail() = 0;
+    // Throws FileWriteError when the store could not write email.inf.
     virtual void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
                            std::string_view port, std::string_view flag) = 0;
     // The send functions, resolved now so that a missing plug-in is reported to the caller.
