@@ -164,6 +164,24 @@ TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
     EXPECT_EQ(server.Messages()[0].password, "secret");
 }
 
+// 0.0.0.0 reaches the local server, but is not one of this machine's loopback names: it stands
+// in for a server elsewhere.
+TEST_F(MailPlugin, APasswordNeverGoesInTheClearToAnotherHost) {
+    SmtpTestServer server;  // offers no STARTTLS
+    Account("0.0.0.0", server.Port(), "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    EXPECT_TRUE(server.Messages().empty());
+
+    // Without an account name nothing secret is sent, and the mail goes in the clear.
+    Account("0.0.0.0", server.Port());
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages()[0].password, "");
+}
+
 TEST_F(MailPlugin, SpeaksTlsFromTheFirstByteToAnSmtpsServer) {
     SmtpTestServer server(SmtpTestServer::Mode::ImplicitTls);
     Account("smtps://127.0.0.1", server.Port(), "", "", "CaFile=" + server.CertFile() + "\r\n");

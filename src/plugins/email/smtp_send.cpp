@@ -66,7 +66,10 @@ bool IsLoopbackHost(const std::string& host) {
     in_addr v4{};
     if (inet_pton(AF_INET, h.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
     in6_addr v6{};
-    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) return IN6_IS_ADDR_LOOPBACK(&v6);
+    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) {
+        if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] == 127;
+        return IN6_IS_ADDR_LOOPBACK(&v6);
+    }
     return false;
 }
 
