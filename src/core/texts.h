@@ -107,4 +107,19 @@ inline constexpr const char* kBanner2 = "广告二";
 inline constexpr const char* kBanner3 = "广告三";
 inline constexpr const char* kCannotOpen = "无法打开：";
 
+// Notification plug-ins and the delivery log (Log/sendlog.txt)
+inline constexpr const char* kPluginCannotLoad = "无法加载插件：";
+inline constexpr const char* kPluginNoFunction = "插件缺少函数：";
+inline constexpr const char* kSendOk = "OK";
+inline constexpr const char* kSendFailed = "FAILED";
+inline constexpr const char* kSendTestSlot = "test";
+inline constexpr const char* kSendUnknownSlot = "?";
+inline constexpr const char* kSendNoRecipient = "没有收件人地址";
+inline constexpr const char* kSendNoMobile = "没有手机号码";
+inline constexpr const char* kSendNoSmtp = "email.inf 中没有设定 SMTP 地址";
+inline constexpr const char* kSendNoGateway = "sms.inf 中没有设定短信网关地址 (Gateway)";
+inline constexpr const char* kSendReplyMismatch = "网关回复中没有约定的成功标记 (Success)";
+inline constexpr const char* kSendShutDown = "程序正在退出，通知未发送";
+inline constexpr const char* kSendInternalError = "发送时出现内部错误";
+
 }  // namespace nuvaro::text

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nuvaro {
+
+// The account texts that the record store hands out (ReadEmail, ReadUserId) and the senders
+// read back. A text is a tag and its fields joined by "|", every field percent-encoded (each
+// byte but ASCII letters, digits and "-._~@:+/!" as %XX), so a field may hold any byte,
+// "|" and "%" included, and never spills into the next.
+
+struct MailAccount {
+    std::string smtp, port, user, password;
+};
+
+struct SmsIdentity {
+    std::string account, token;
+};
+
+std::string EncodeMailAccount(const MailAccount& account);
+// nullopt unless the text is a mail account text.
+std::optional<MailAccount> DecodeMailAccount(std::string_view text);
+
+std::string EncodeSmsIdentity(const SmsIdentity& identity);
+std::optional<SmsIdentity> DecodeSmsIdentity(std::string_view text);
+
+// The field codec underneath.
+std::string PercentEncodeField(std::string_view field);
+std::optional<std::string> PercentDecodeField(std::string_view field);
+
+}  // namespace nuvaro

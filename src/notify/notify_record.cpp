@@ -1,0 +1,139 @@
+#include "notify/notify_record.h"
+
+#include <optional>
+
+#include "config/tconfig.h"
+
+namespace nuvaro {
+namespace {
+
+bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+std::string TestRecord(std::string_view address, std::string_view middle, std::string_view text,
+                       std::string_view mobiles, std::string_view countryCode) {
+    std::string record = "1|2|3|4|5|";
+    record.append(address).append(middle).append(text).append("|");
+    record.append(mobiles).append("|").append(countryCode).append("|||||||");
+    return record;
+}
+
+std::string Join(const std::vector<std::string>& fields, size_t from, size_t to) {
+    std::string out;
+    for (size_t i = from; i < to; ++i) {
+        if (i > from) out += '|';
+        out += fields[i];
+    }
+    return out;
+}
+
+// The 19 keys whose values, each followed by "|", make up a window record (RegGrp is not one).
+std::string RecordFromKeys(const IniDocument& config, const std::string& section) {
+    std::string record;
+    for (const auto& key : TConfig::kKeys) {
+        if (std::string_view(key.name) == "RegGrp") continue;
+        record += config.Read(section, key.name).value_or("");
+        record += '|';
+    }
+    return record;
+}
+
+std::optional<NotifyRecord> FromConfig(std::string_view record, const IniDocument& config) {
+    std::optional<NotifyRecord> byAll;
+    for (const auto& section : config.SectionNames()) {
+        if (RecordFromKeys(config, section) == record) {
+            NotifyRecord r;
+            r.kind = NotifyRecord::Kind::Window;
+            r.slot = section;
+            auto key = [&](const char* name) { return config.Read(section, name).value_or(""); };
+            r.toMail = key("ToMail");
+            r.subject = key("Subject");
+            r.body = key("Body");
+            r.smsBody = key("SmsBody");
+            r.mobile = key("Mobile");
+            r.contry = key("Contry");
+            return r;
+        }
+        // A stored record whose keys were changed one by one since: the slot is still known.
+        if (!byAll && config.Read(section, "all") == record) {
+            byAll = NotifyRecord{};
+            byAll->slot = section;
+        }
+    }
+    return byAll;
+}
+
+// Positions 1-5 "1".."5", 6 address, 7 "7", 8-9 "8|utf-8" (SMS) or "| utf-8" (e-mail),
+// 10 text, 11 numbers, 12 code, 13-18 empty. The address and the text may hold "|".
+std::optional<NotifyRecord> FromTestLayout(const std::vector<std::string>& f) {
+    if (f.size() < 18) return std::nullopt;
+    for (size_t i = 0; i < 5; ++i) {
+        if (f[i] != std::to_string(i + 1)) return std::nullopt;
+    }
+    for (size_t i = f.size() - 6; i < f.size(); ++i) {
+        if (!f[i].empty()) return std::nullopt;
+    }
+    const size_t tailEnd = f.size() - 6;
+    for (size_t j = 6; j + 6 <= tailEnd; ++j) {
+        bool sms = f[j + 1] == "8" && f[j + 2] == "utf-8";
+        bool mail = f[j + 1].empty() && f[j + 2] == " utf-8";
+        if (f[j] != "7" || !(sms || mail)) continue;
+        NotifyRecord r;
+        r.kind = NotifyRecord::Kind::Test;
+        r.toMail = Join(f, 5, j);
+        r.body = r.smsBody = Join(f, j + 3, tailEnd - 2);
+        r.mobile = f[tailEnd - 2];
+        r.contry = f[tailEnd - 1];
+        return r;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string SmsTestRecord(std::string_view address, std::string_view text, std::string_view mobiles,
+                          std::string_view countryCode) {
+    return TestRecord(address, "|7|8|utf-8|", text, mobiles, countryCode);
+}
+
+std::string EmailTestRecord(std::string_view address, std::string_view text,
+                            std::string_view mobiles, std::string_view countryCode) {
+    return TestRecord(address, "|7|| utf-8|", text, mobiles, countryCode);
+}
+
+std::vector<std::string> SplitRecord(std::string_view record) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t i = 0; i < record.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(record[i])) && i + 1 < record.size()) {
+            ++i;
+        } else if (record[i] == '|') {
+            fields.emplace_back(record.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (start < record.size()) fields.emplace_back(record.substr(start));
+    return fields;
+}
+
+NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config) {
+    auto found = FromConfig(record, config);
+    if (found && found->kind == NotifyRecord::Kind::Window) return *found;
+    auto fields = SplitRecord(record);
+    if (!found) {
+        if (auto test = FromTestLayout(fields)) return *test;
+    }
+    NotifyRecord r;
+    if (found) r.slot = found->slot;
+    auto at = [&](size_t position) {
+        return position <= fields.size() ? fields[position - 1] : std::string();
+    };
+    r.toMail = at(6);
+    r.subject = at(8);
+    r.body = at(10);
+    r.smsBody = at(11);
+    r.mobile = at(12);
+    r.contry = at(13);
+    return r;
+}
+
+}  // namespace nuvaro

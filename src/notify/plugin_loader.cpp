@@ -1,0 +1,90 @@
+#include "notify/plugin_loader.h"
+
+#include <dlfcn.h>
+
+#include <map>
+#include <mutex>
+
+#include "core/atomic_file.h"
+#include "core/exe_dir.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "notify/plugin_contract.h"
+
+namespace nuvaro {
+namespace {
+
+std::mutex g_mutex;
+// Full path -> handle. Never closed: threads of a plug-in's libraries may outlive a dlclose.
+std::map<std::string, void*> g_loaded;
+
+void* LoadLocked(const std::string& path) {
+    if (auto it = g_loaded.find(path); it != g_loaded.end()) return it->second;
+    dlerror();
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* why = dlerror();
+        throw PluginError(Gbk(text::kPluginCannotLoad) + Utf8ToGbk(path) +
+                          (why ? "\n" + Utf8ToGbk(why) : std::string()));
+    }
+    g_loaded.emplace(path, handle);
+    return handle;
+}
+
+std::string Text(const char* result) { return result ? std::string(result) : std::string(); }
+
+class PluginLibraries : public NotifyLibraries {
+  public:
+    std::string ReadWindowsInfo(std::string_view slot) override {
+        auto fn = PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo");
+        return Text(fn(std::string(slot).c_str()));
+    }
+    std::string ReadUserId() override {
+        return Text(PluginFunctionAs<ReadUserIdFn>(plugin::kRegInfo, "ReadUserId")());
+    }
+    std::string ReadEmail() override {
+        return Text(PluginFunctionAs<ReadEmailFn>(plugin::kRegInfo, "ReadEmail")());
+    }
+    void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
+                   std::string_view port, std::string_view flag) override {
+        auto fn = PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail");
+        int saved =
+            fn(std::string(smtp).c_str(), std::string(user).c_str(), std::string(password).c_str(),
+               std::string(port).c_str(), std::string(flag).c_str());
+        // A refused settings write is reported like every other one, not lost in silence.
+        if (saved == 0) throw FileWriteError(ExeDirFile("email.inf"));
+    }
+    Sender SmsSender() override {
+        return Wrap(PluginFunctionAs<SendSmsFn>(plugin::kSmsDll, "SendSms"));
+    }
+    Sender MailSender() override {
+        return Wrap(PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail"));
+    }
+
+  private:
+    static Sender Wrap(int (*send)(const char*, const char*)) {
+        return [send](const std::string& account, const std::string& record) {
+            send(account.c_str(), record.c_str());
+        };
+    }
+};
+
+}  // namespace
+
+void* PluginFunction(std::string_view fileName, const char* function) {
+    std::string path = ExeDirFile(fileName);
+    std::lock_guard lock(g_mutex);
+    void* handle = LoadLocked(path);
+    dlerror();
+    void* symbol = dlsym(handle, function);
+    if (!symbol) {
+        throw PluginError(Gbk(text::kPluginNoFunction) + function + " (" + Utf8ToGbk(path) + ")");
+    }
+    return symbol;
+}
+
+std::unique_ptr<NotifyLibraries> MakePluginLibraries() {
+    return std::make_unique<PluginLibraries>();
+}
+
+}  // namespace nuvaro

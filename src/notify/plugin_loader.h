@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+// A plug-in that cannot be loaded, or that lacks an entry point. The message (GBK) names the
+// full file.
+class PluginError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The entry point `function` of the plug-in `fileName` in the executable's folder. Each file
+// is loaded once, when first needed, and stays loaded. Thread-safe. Throws PluginError.
+void* PluginFunction(std::string_view fileName, const char* function);
+
+template <typename Fn>
+Fn PluginFunctionAs(std::string_view fileName, const char* function) {
+    return reinterpret_cast<Fn>(PluginFunction(fileName, function));
+}
+
+// The calls the program makes into the record store and the two senders, as C++.
+class NotifyLibraries {
+  public:
+    // Runs one send; may be called on another thread than the one that obtained it.
+    using Sender = std::function<void(const std::string& account, const std::string& record)>;
+
+    virtual ~NotifyLibraries() = default;
+    // Null results read as the empty text; the texts are copies.
+    virtual std::string ReadWindowsInfo(std::string_view slot) = 0;
+    virtual std::string ReadUserId() = 0;
+    virtual std::string ReadEmail() = 0;
+    // Throws FileWriteError when the store could not write email.inf.
+    virtual void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
+                           std::string_view port, std::string_view flag) = 0;
+    // The send functions, resolved now so that a missing plug-in is reported to the caller.
+    virtual Sender SmsSender() = 0;
+    virtual Sender MailSender() = 0;
+};
+
+// The real plug-ins (RegInfo.so, smsdll.so, emaildll.so) beside the executable.
+std::unique_ptr<NotifyLibraries> MakePluginLibraries();
+
+}  // namespace nuvaro

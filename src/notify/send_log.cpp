@@ -1,0 +1,65 @@
+#include "notify/send_log.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "core/exe_dir.h"
+#include "core/texts.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr size_t kMaxDetail = 500;
+
+// One line, blanks collapsed, cut at a character boundary (GBK lead bytes keep their trail).
+std::string OneLine(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size() && out.size() < kMaxDetail; ++i) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < text.size()) {
+            out += text[i];
+            out += text[++i];
+        } else if (c == '\r' || c == '\n' || c == '\t') {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += text[i];
+        }
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    if (out.size() >= kMaxDetail) out += "...";
+    return out;
+}
+
+}  // namespace
+
+std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
+    std::string line(dateTime);
+    line += " [" + d.channel + "][" + d.slot + "][" + OneLine(d.recipient) + "] ";
+    line += d.ok ? text::kSendOk : text::kSendFailed;
+    std::string detail = OneLine(d.detail);
+    if (!detail.empty()) line += ": " + detail;
+    return line;
+}
+
+void AppendSendLog(const std::string& folder, std::string_view line) {
+    std::string logDir = ResolveName(folder, "Log");
+    mkdir(logDir.c_str(), 0755);  // the open below tells whether it is there
+    std::string path = ResolveName(logDir, "sendlog.txt");
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    std::string data(line);
+    data += "\r\n";
+    std::string_view rest = data;
+    while (!rest.empty()) {
+        ssize_t n = write(fd, rest.data(), rest.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        rest.remove_prefix(static_cast<size_t>(n));
+    }
+    close(fd);
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nuvaro {
+
+// The outcome of one delivery to one recipient, for Log/sendlog.txt. Texts are GBK.
+struct Delivery {
+    std::string channel;    // "SMS" or "EMAIL"
+    std::string slot;       // slot number, "test", or "?" when the record names no slot
+    std::string recipient;  // number or address as sent
+    bool ok = false;
+    std::string detail;  // the server's reply, or the error
+};
+
+inline constexpr std::string_view kSmsChannel = "SMS";
+inline constexpr std::string_view kEmailChannel = "EMAIL";
+
+// "<date-time> [<channel>][<slot>][<recipient>] OK: <reply>" or "... FAILED: <error>". Line
+// breaks and tabs in the detail become blanks; a very long detail is cut.
+std::string SendLogLine(std::string_view dateTime, const Delivery& delivery);
+
+// Appends the line and CR LF to Log/sendlog.txt in `folder`, creating Log when missing. Never
+// fails: a line that cannot be written is lost.
+void AppendSendLog(const std::string& folder, std::string_view line);
+
+}  // namespace nuvaro

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "notify/account_text.h"
+
+namespace nuvaro {
+
+// The HTTP SMS gateway, section "sms" of sms.inf. Templates may hold the placeholders
+// {number} (international form, "+8613800138000"), {intl} (the same without "+"), {mobile}
+// and {code} (as the recipient settings hold them), {text}, {account} and {token}.
+struct SmsGateway {
+    std::string url;          // Gateway: address template; placeholders URL-encoded
+    std::string method;       // Method: "GET" or "POST" (POST when a Body is given)
+    std::string body;         // Body: POST body template
+    std::string contentType;  // ContentType: form-encoded unless set; "json" in it escapes
+                              // the body's placeholders for JSON strings instead
+    std::string header;       // Header: one extra request header template ("Name: value")
+    std::string charset;      // Charset: "UTF-8" (default) or "GBK" for the text
+    std::string success;      // Success: a text that the reply must contain to count as sent
+    SmsIdentity identity;     // Account, Token
+};
+
+SmsGateway ReadSmsGateway(const IniDocument& smsInf);
+
+struct SmsRequest {
+    std::string method;
+    std::string url;
+    std::string body;
+    std::vector<std::string> headers;
+};
+
+// The request that sends `textGbk` to one number.
+SmsRequest BuildSmsRequest(const SmsGateway& gateway, const SmsIdentity& identity,
+                           std::string_view mobile, std::string_view countryCode,
+                           std::string_view textGbk);
+
+// The numbers of a recipient list, separated by commas or semicolons (ASCII or full-width)
+// or blanks; empty entries dropped.
+std::vector<std::string> SplitMobiles(std::string_view mobilesGbk);
+
+// "+" and the digits of the country code and of the number. A number that already begins with
+// "+" or "00" keeps its own code; without a country code the number stays as it is.
+std::string InternationalNumber(std::string_view mobile, std::string_view countryCode);
+
+// Every byte but RFC 3986 unreserved characters as %XX.
+std::string UrlEncode(std::string_view bytes);
+
+// The contents of a JSON string literal (without the quotes).
+std::string JsonEscape(std::string_view utf8);
+
+}  // namespace nuvaro

@@ -1,0 +1,143 @@
+#include "platform/posix/desktop_shell.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "core/gbk.h"
+#include "platform/posix/command_line.h"
+
+extern char** environ;
+
+namespace nuvaro {
+namespace {
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+void* ReapChild(void* arg) {
+    auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(arg));
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return nullptr;
+}
+
+// Waits for exactly this child on a small detached thread, so it never lingers as a zombie
+// and no other child's status is taken from whoever waits for it (GLib, wx).
+void ReapInBackground(pid_t pid) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_attr_setstacksize(&attr, 64 * 1024);
+    // Block every signal in the reaper, so it never runs a handler meant for the UI thread.
+    sigset_t all, old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &old);
+    pthread_t thread;
+    int rc = pthread_create(&thread, &attr, ReapChild, reinterpret_cast<void*>(intptr_t{pid}));
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    pthread_attr_destroy(&attr);
+    if (rc != 0) {
+        // No thread to spare: wait here rather than leave a zombie behind.
+        ReapChild(reinterpret_cast<void*>(intptr_t{pid}));
+    }
+}
+
+class SpawnSetup {
+  public:
+    SpawnSetup() {
+        posix_spawn_file_actions_init(&m_actions);
+        posix_spawn_file_actions_addopen(&m_actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        // Descriptors opened without O_CLOEXEC (by us or a library) stay ours.
+        posix_spawn_file_actions_addclosefrom_np(&m_actions, STDERR_FILENO + 1);
+
+        posix_spawnattr_init(&m_attr);
+        sigset_t none, defaults;
+        sigemptyset(&none);
+        sigfillset(&defaults);
+        sigdelset(&defaults, SIGKILL);
+        sigdelset(&defaults, SIGSTOP);
+        posix_spawnattr_setsigmask(&m_attr, &none);
+        posix_spawnattr_setsigdefault(&m_attr, &defaults);
+        posix_spawnattr_setflags(
+            &m_attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+    }
+    ~SpawnSetup() {
+        posix_spawnattr_destroy(&m_attr);
+        posix_spawn_file_actions_destroy(&m_actions);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    const posix_spawn_file_actions_t* actions() const { return &m_actions; }
+    const posix_spawnattr_t* attr() const { return &m_attr; }
+
+  private:
+    posix_spawn_file_actions_t m_actions;
+    posix_spawnattr_t m_attr;
+};
+
+}  // namespace
+
+std::optional<std::string> FindExecutable(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    if (name.find('/') != std::string::npos) {
+        if (IsExecutableFile(name)) return name;
+        return std::nullopt;
+    }
+    const char* pathVar = std::getenv("PATH");
+    std::string_view dirs = pathVar ? pathVar : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+        auto colon = dirs.find(':');
+        std::string dir(dirs.substr(0, colon));
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        if (IsExecutableFile(candidate)) return candidate;
+        if (colon == std::string_view::npos) break;
+        dirs.remove_prefix(colon + 1);
+    }
+    return std::nullopt;
+}
+
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 2);
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    SpawnSetup setup;
+    pid_t pid = 0;
+    int rc =
+        searchPath
+            ? posix_spawnp(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ)
+            : posix_spawn(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
+    if (rc != 0) return false;
+    ReapInBackground(pid);
+    return true;
+}
+
+DesktopShell::DesktopShell(std::string opener) : m_opener(std::move(opener)) {}
+
+void DesktopShell::OpenDocument(std::string_view target) {
+    if (target.empty()) return;  // nothing to open; the opener would only print its usage
+    SpawnDetached(m_opener, {GbkToUtf8(target)}, true);
+}
+
+void DesktopShell::Execute(std::string_view file, std::string_view parameters) {
+    if (auto program = FindExecutable(GbkToUtf8(file))) {
+        SpawnDetached(*program, SplitCommandLine(GbkToUtf8(parameters)), false);
+        return;
+    }
+    OpenDocument(file);
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,65 @@
+#include "common/curl_session.h"
+
+#include <mutex>
+#include <stdexcept>
+
+namespace nuvaro::plugin {
+namespace {
+
+void InitCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+}  // namespace
+
+CurlSession::CurlSession(long connectTimeout, long totalTimeout, const std::string& caFile) {
+    InitCurlOnce();
+    m_curl = curl_easy_init();
+    if (!m_curl) throw std::runtime_error("curl_easy_init failed");
+    curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, connectTimeout);
+    curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, totalTimeout);
+    curl_easy_setopt(m_curl, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile.empty()) curl_easy_setopt(m_curl, CURLOPT_CAINFO, caFile.c_str());
+    // The debug callback sees the server's replies; nothing is printed.
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &CurlSession::OnDebug);
+    curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+}
+
+CurlSession::~CurlSession() { curl_easy_cleanup(m_curl); }
+
+int CurlSession::OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self) {
+    if (type != CURLINFO_HEADER_IN) return 0;
+    std::string line(data, size);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    // HTTP header lines after the status line are not replies.
+    auto* session = static_cast<CurlSession*>(self);
+    bool httpHeader = line.rfind("HTTP/", 0) != 0 && !session->m_lastReply.empty() &&
+                      session->m_lastReply.rfind("HTTP/", 0) == 0;
+    if (line.empty() || httpHeader) return 0;
+    session->m_lastReply = line;
+    // SMTP answers a refusal with 4xx/5xx and then says goodbye: the refusal is the news.
+    if (line[0] == '4' || line[0] == '5') session->m_refusal = line;
+    return 0;
+}
+
+bool CurlSession::Perform() {
+    m_errorBuffer[0] = '\0';
+    m_result = curl_easy_perform(m_curl);
+    return m_result == CURLE_OK;
+}
+
+std::string CurlSession::Error() const {
+    std::string error = curl_easy_strerror(m_result);
+    if (m_errorBuffer[0] != '\0' && error != m_errorBuffer)
+        error += " (" + std::string(m_errorBuffer) + ")";
+    const std::string& reply = m_refusal.empty() ? m_lastReply : m_refusal;
+    if (!reply.empty()) error += "; " + reply;
+    return error;
+}
+
+}  // namespace nuvaro::plugin

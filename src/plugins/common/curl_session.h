@@ -1,0 +1,36 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+
+namespace nuvaro::plugin {
+
+// One libcurl transfer with the settings every send shares: bounded time-outs, no signals
+// (we run on a worker thread), certificates verified, and the server's last reply kept.
+class CurlSession {
+  public:
+    CurlSession(long connectTimeoutSeconds, long totalTimeoutSeconds, const std::string& caFile);
+    ~CurlSession();
+    CurlSession(const CurlSession&) = delete;
+    CurlSession& operator=(const CurlSession&) = delete;
+
+    CURL* handle() const { return m_curl; }
+    // Runs the transfer; true when libcurl reports success. Error() tells why not.
+    bool Perform();
+    // libcurl's message and its detail, with the server's last reply when there was one.
+    std::string Error() const;
+    // The last line the server sent as a protocol reply (SMTP replies, HTTP status line).
+    const std::string& LastReply() const { return m_lastReply; }
+
+  private:
+    static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
+
+    CURL* m_curl;
+    CURLcode m_result = CURLE_OK;
+    char m_errorBuffer[CURL_ERROR_SIZE] = {};
+    std::string m_lastReply;
+    std::string m_refusal;
+};
+
+}  // namespace nuvaro::plugin

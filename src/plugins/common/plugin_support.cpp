@@ -1,0 +1,73 @@
+#include "common/plugin_support.h"
+
+#include <dlfcn.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "core/atomic_file.h"
+#include "core/date_time.h"
+#include "core/exe_dir.h"
+#include "core/gbk.h"
+#include "core/text_util.h"
+
+namespace nuvaro::plugin {
+namespace {
+
+// An address inside this plug-in, for dladdr.
+void Anchor() {}
+
+bool IsValidUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string PluginFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&Anchor), &info) == 0 || !info.dli_fname) return ".";
+    std::string path = info.dli_fname;
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved)) path = resolved;
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string PluginFile(std::string_view name) { return ResolveName(PluginFolder(), name); }
+
+IniDocument LoadPluginIni(std::string_view name) {
+    auto content = ReadWholeFile(PluginFile(name));
+    return content ? IniDocument::Parse(*content) : IniDocument{};
+}
+
+long SecondsSetting(const IniDocument& doc, std::string_view section, std::string_view key,
+                    long fallback) {
+    auto value = ParseInteger(TrimControls(doc.Read(section, key).value_or("")));
+    if (!value) return fallback;
+    return *value < 1 ? 1 : *value > 600 ? 600 : static_cast<long>(*value);
+}
+
+void LogDelivery(const Delivery& delivery) {
+    AppendSendLog(PluginFolder(), SendLogLine(NowText(), delivery));
+}
+
+const char* Keep(std::string& holder, std::string text) {
+    holder = std::move(text);
+    return holder.c_str();
+}
+
+std::string ReplyToGbk(std::string_view reply) {
+    return IsValidUtf8(reply) ? Utf8ToGbk(reply) : std::string(reply);
+}
+
+}  // namespace nuvaro::plugin

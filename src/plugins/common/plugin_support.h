@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/ini_file.h"
+#include "notify/send_log.h"
+
+// The only symbols a plug-in exports.
+#define NUVARO_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace nuvaro::plugin {
+
+// Folder of the plug-in file that holds this code: its installation folder, where its files
+// (Config.inf, email.inf, sms.inf, Log/) lie.
+std::string PluginFolder();
+
+// `name` in that folder, matched without regard to ASCII case.
+std::string PluginFile(std::string_view name);
+
+// An INI file of that folder as it is now (empty when missing).
+IniDocument LoadPluginIni(std::string_view name);
+
+// Whole seconds from a key, 1 to 600; `fallback` when the key is missing or not a number.
+long SecondsSetting(const IniDocument& doc, std::string_view section, std::string_view key,
+                    long fallback);
+
+// Appends the outcome to Log/sendlog.txt in the plug-in's folder.
+void LogDelivery(const Delivery& delivery);
+
+// Stores `text` in `holder` and returns its C string, valid until `holder` is set again.
+const char* Keep(std::string& holder, std::string text);
+
+inline std::string Arg(const char* s) { return s ? std::string(s) : std::string(); }
+
+// Server replies are mostly UTF-8; the log is GBK. Text that is not UTF-8 is kept as it is.
+std::string ReplyToGbk(std::string_view reply);
+
+}  // namespace nuvaro::plugin

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "notify/account_text.h"
+
+namespace nuvaro::plugin {
+
+struct SmtpOptions {
+    long connectTimeout = 15;
+    long totalTimeout = 60;
+    std::string caFile;  // certificates to trust instead of the system's (a private server)
+};
+
+struct SmtpResult {
+    bool ok = false;
+    std::string detail;  // the server's reply, or the error
+};
+
+// Sends one composed mail to one recipient over SMTP. Every text here is UTF-8.
+// Security: "smtps://" in the server address, or port 465, is TLS from the first byte; any
+// other server is asked for STARTTLS and used in the clear only when it does not offer it,
+// except that a password never goes in the clear to a host that is not this machine.
+// Certificates are always verified.
+SmtpResult SendOverSmtp(const MailAccount& account, const SmtpOptions& options,
+                        const std::string& from, const std::string& to, const std::string& message);
+
+// The address the mail comes from: the account name when it is an address.
+std::string SenderAddress(const MailAccount& account);
+
+// True for names and addresses of this machine (localhost, 127.0.0.0/8, ::1).
+bool IsLoopbackHost(const std::string& host);
+
+}  // namespace nuvaro::plugin

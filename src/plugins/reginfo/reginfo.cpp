@@ -1,0 +1,90 @@
+// The record store: window records from Config.inf, the sender mail account in email.inf and
+// the SMS account in sms.inf, all in the plug-in's folder.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <type_traits>
+
+#include "common/plugin_support.h"
+#include "core/atomic_file.h"
+#include "notify/account_text.h"
+#include "notify/plugin_contract.h"
+
+namespace nuvaro::plugin {
+namespace {
+
+constexpr std::string_view kEmailSection = "email";
+// Only its owner may read the file that holds the password.
+constexpr mode_t kEmailFileMode = 0600;
+
+// Texts handed out, valid until the next call.
+thread_local std::string t_windowInfo, t_userId, t_email;
+
+void WriteEmailFile(const MailAccount& account) {
+    const std::string path = PluginFile("email.inf");
+    auto content = ReadWholeFile(path);
+    if (!content && access(path.c_str(), F_OK) == 0) throw FileWriteError(path);
+    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
+    doc.Write(kEmailSection, "Smtp", account.smtp);
+    doc.Write(kEmailSection, "UserName", account.user);
+    doc.Write(kEmailSection, "Password", account.password);
+    doc.Write(kEmailSection, "SmtpPort", account.port);
+    // A file that others could read is closed to them before the password goes in; its
+    // owner's bits stay, so a read-only file is still refused below.
+    struct stat st {};
+    if (content && stat(path.c_str(), &st) == 0) chmod(path.c_str(), st.st_mode & 0700);
+    ReplaceFileAtomically(path, doc.Serialize(), kEmailFileMode);
+}
+
+}  // namespace
+}  // namespace nuvaro::plugin
+
+using namespace nuvaro;
+using namespace nuvaro::plugin;
+
+NUVARO_EXPORT const char* ReadWindowsInfo(const char* slot) {
+    try {
+        return Keep(t_windowInfo, LoadPluginIni("Config.inf").Read(Arg(slot), "all").value_or(""));
+    } catch (...) {
+        return Keep(t_windowInfo, "");
+    }
+}
+
+NUVARO_EXPORT const char* ReadUserId() {
+    try {
+        IniDocument doc = LoadPluginIni("sms.inf");
+        SmsIdentity id{doc.Read("sms", "Account").value_or(""),
+                       doc.Read("sms", "Token").value_or("")};
+        return Keep(t_userId, EncodeSmsIdentity(id));
+    } catch (...) {
+        return Keep(t_userId, "");
+    }
+}
+
+NUVARO_EXPORT const char* ReadEmail() {
+    try {
+        IniDocument doc = LoadPluginIni("email.inf");
+        auto key = [&](const char* name) { return doc.Read(kEmailSection, name).value_or(""); };
+        return Keep(t_email, EncodeMailAccount(
+                                 {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")}));
+    } catch (...) {
+        return Keep(t_email, "");
+    }
+}
+
+// The fifth argument is accepted for the callers' sake and carries no meaning here.
+NUVARO_EXPORT int SaveEmail(const char* smtp, const char* user, const char* password,
+                            const char* port, const char*) {
+    try {
+        WriteEmailFile({Arg(smtp), Arg(port), Arg(user), Arg(password)});
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+static_assert(std::is_same_v<decltype(&ReadWindowsInfo), ReadWindowsInfoFn>);
+static_assert(std::is_same_v<decltype(&ReadUserId), ReadUserIdFn>);
+static_assert(std::is_same_v<decltype(&ReadEmail), ReadEmailFn>);
+static_assert(std::is_same_v<decltype(&SaveEmail), SaveEmailFn>);

@@ -1,0 +1,50 @@
+#include "notify/account_text.h"
+
+#include <gtest/gtest.h>
+
+namespace nuvaro {
+namespace {
+
+class MailAccountRoundTrip : public ::testing::TestWithParam<MailAccount> {};
+
+TEST_P(MailAccountRoundTrip, EveryByteOfEveryFieldSurvives) {
+    auto decoded = DecodeMailAccount(EncodeMailAccount(GetParam()));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->smtp, GetParam().smtp);
+    EXPECT_EQ(decoded->port, GetParam().port);
+    EXPECT_EQ(decoded->user, GetParam().user);
+    EXPECT_EQ(decoded->password, GetParam().password);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Accounts, MailAccountRoundTrip,
+    ::testing::Values(MailAccount{"smtp.example.com", "587", "me@example.com", "secret"},
+                      MailAccount{"", "", "", ""},
+                      MailAccount{"h", "25", "u", "p|a%s=s;w\"d\r\n |"},
+                      MailAccount{"h", "25", "u", std::string("\x00\xFF\x81\x7C", 4)},
+                      MailAccount{"|", "%", "%7C", "email|a|b|c|d"}));
+
+TEST(AccountText, FieldsCarryNoSeparatorBytes) {
+    std::string text = EncodeMailAccount({"a|b", "1", "u", "x|y"});
+    EXPECT_EQ(text, "email|a%7Cb|1|u|x%7Cy");
+}
+
+TEST(AccountText, RejectsTextsOfAnotherKindOrBrokenEscapes) {
+    EXPECT_FALSE(DecodeMailAccount(""));
+    EXPECT_FALSE(DecodeMailAccount(EncodeSmsIdentity({"a", "b"})));
+    EXPECT_FALSE(DecodeMailAccount("email|a|b|c"));
+    EXPECT_FALSE(DecodeMailAccount("email|a|b|c|d|e"));
+    EXPECT_FALSE(DecodeMailAccount("email|a|b|c|%G1"));
+    EXPECT_FALSE(DecodeMailAccount("email|a|b|c|%4"));
+    EXPECT_FALSE(DecodeSmsIdentity(EncodeMailAccount({})));
+}
+
+TEST(AccountText, SmsIdentityRoundTrip) {
+    auto id = DecodeSmsIdentity(EncodeSmsIdentity({"acc|1", "t%k"}));
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->account, "acc|1");
+    EXPECT_EQ(id->token, "t%k");
+}
+
+}  // namespace
+}  // namespace nuvaro

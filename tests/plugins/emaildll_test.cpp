@@ -1,0 +1,212 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "config/tconfig.h"
+#include "core/gbk.h"
+#include "notify/notify_record.h"
+#include "notify/plugin_contract.h"
+#include "notify/plugin_loader.h"
+#include "notify/test_helpers.h"
+#include "plugins/smtp_test_server.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::G;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using testing::SmtpTestServer;
+
+class MailPlugin : public ::testing::Test {
+  protected:
+    void SetUp() override { testing::InstallPlugins(m_dir); }
+
+    // email.inf through the record store, plus the optional keys of the mail plug-in.
+    void Account(const std::string& smtp, int port, const std::string& user = "",
+                 const std::string& password = "", const std::string& extra = "",
+                 int timeout = 10) {
+        PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail")(
+            smtp.c_str(), user.c_str(), password.c_str(), std::to_string(port).c_str(), "1");
+        std::string seconds = std::to_string(timeout);
+        m_dir.Write("email.inf", m_dir.Read("email.inf") + "Timeout=" + seconds +
+                                     "\r\nConnectTimeout=" + seconds + "\r\n" + extra);
+    }
+
+    TConfig& Window(int index, const std::string& regx) {
+        m_slot = std::make_unique<TConfig>(index, m_dir.File("Config.inf"));
+        m_slot->Regx = regx;
+        m_slot->ToMail = "watcher@example.com";
+        m_slot->Subject = G("价格提醒");
+        m_slot->Body = m_slot->SmsBody = G("到货了，快买！\r\n第二行");
+        m_slot->WindowName = G("商店");
+        m_slot->SaveAll();
+        return *m_slot;
+    }
+
+    // What the dispatch hands over: the account and the slot's record from the record store.
+    void SendSlot(int index) {
+        std::string record = PluginFunctionAs<ReadWindowsInfoFn>(
+            plugin::kRegInfo, "ReadWindowsInfo")(std::to_string(index).c_str());
+        Send(record);
+    }
+    void Send(const std::string& record) {
+        std::string account = PluginFunctionAs<ReadEmailFn>(plugin::kRegInfo, "ReadEmail")();
+        PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail")(account.c_str(),
+                                                                    record.c_str());
+    }
+
+    testing::TempExeDir m_dir;
+    std::unique_ptr<TConfig> m_slot;
+};
+
+TEST_F(MailPlugin, DeliversAUtf8MailWithEncodedSubjectDateAndMessageId) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port(), "sender@example.com");
+    Window(1, "price");
+    SendSlot(1);
+    ASSERT_TRUE(server.WaitForMessages(1));
+    auto m = server.Messages()[0];
+    EXPECT_EQ(m.subject, "价格提醒");
+    EXPECT_EQ(m.body, "到货了，快买！\r\n第二行");
+    EXPECT_EQ(m.rcpt, "watcher@example.com");
+    EXPECT_EQ(m.to, "watcher@example.com");
+    EXPECT_EQ(m.mailFrom, "sender@example.com");
+    EXPECT_THAT(m.contentType, HasSubstr("charset=\"UTF-8\""));
+    EXPECT_FALSE(m.date.empty());
+    EXPECT_THAT(m.messageId, MatchesRegex("<.+@example\\.com>"));
+    EXPECT_THAT(m.raw, HasSubstr("Subject: =?UTF-8?B?"));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], MatchesRegex(".* \\[EMAIL\\]\\[1\\]\\[watcher@example.com\\] OK: 250 .*"));
+}
+
+TEST_F(MailPlugin, ABarInsideTheConditionDoesNotMisdirectTheMail) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    Window(12, G("缺货|到货|(\\d+)元"));
+    SendSlot(12);
+    ASSERT_TRUE(server.WaitForMessages(1));
+    auto m = server.Messages()[0];
+    EXPECT_EQ(m.rcpt, "watcher@example.com");
+    EXPECT_EQ(m.subject, "价格提醒");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[EMAIL][12][watcher@example.com] OK"));
+}
+
+TEST_F(MailPlugin, ATestRecordGetsTheUsualSubjectAndIsLoggedAsATest) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    Send(EmailTestRecord("me@example.com", G("测试|正文"), "138", "+86"));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    auto m = server.Messages()[0];
+    EXPECT_EQ(m.subject, "Nuvaro提醒邮件");
+    EXPECT_EQ(m.body, "测试|正文");
+    EXPECT_EQ(m.rcpt, "me@example.com");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[EMAIL][test][me@example.com] OK"));
+}
+
+TEST_F(MailPlugin, LogsInWithAPasswordOfAnyCharacters) {
+    SmtpTestServer server;
+    const std::string password = "p|a%s=s;w\"d 密码";
+    Account("127.0.0.1", server.Port(), "sender@example.com", G(password));
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages()[0].login, "sender@example.com");
+    EXPECT_EQ(server.Messages()[0].password, password);
+}
+
+TEST_F(MailPlugin, SendsToEachAddressOfAListAndLogsEach) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    Send(EmailTestRecord("a@example.com; b@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(2));
+    EXPECT_EQ(server.Messages()[0].rcpt, "a@example.com");
+    EXPECT_EQ(server.Messages()[1].rcpt, "b@example.com");
+    EXPECT_EQ(testing::SendLogLines(m_dir).size(), 2u);
+}
+
+struct FailureCase {
+    const char* name;
+    SmtpTestServer::Mode mode;
+    const char* detail;  // part of the logged error
+};
+
+class MailFailure : public MailPlugin, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(MailFailure, IsBoundedAndLoggedAsFailed) {
+    SmtpTestServer server(GetParam().mode);
+    Account("127.0.0.1", server.Port(), "", "", "", 2);
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    EXPECT_THAT(log[0], HasSubstr(GetParam().detail));
+    EXPECT_TRUE(server.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, MailFailure,
+    ::testing::Values(
+        FailureCase{"RejectsTheRecipient", SmtpTestServer::Mode::RejectRecipient, "550"},
+        FailureCase{"ClosesAtOnce", SmtpTestServer::Mode::Close, ""},
+        FailureCase{"NeverAnswers", SmtpTestServer::Mode::Silent, "imeout"},
+        FailureCase{"OffersAnUntrustedCertificate", SmtpTestServer::Mode::StartTls, "SSL"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
+    SmtpTestServer server(SmtpTestServer::Mode::StartTls);
+    Account("127.0.0.1", server.Port(), "sender@example.com", "secret",
+            "CaFile=" + server.CertFile() + "\r\n");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_TRUE(server.Messages()[0].tls);
+    EXPECT_EQ(server.Messages()[0].password, "secret");
+}
+
+// 0.0.0.0 reaches the local server, but is not one of this machine's loopback names: it stands
+// in for a server elsewhere.
+TEST_F(MailPlugin, APasswordNeverGoesInTheClearToAnotherHost) {
+    SmtpTestServer server;  // offers no STARTTLS
+    Account("0.0.0.0", server.Port(), "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    EXPECT_TRUE(server.Messages().empty());
+
+    // Without an account name nothing secret is sent, and the mail goes in the clear.
+    Account("0.0.0.0", server.Port());
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages()[0].password, "");
+}
+
+TEST_F(MailPlugin, SpeaksTlsFromTheFirstByteToAnSmtpsServer) {
+    SmtpTestServer server(SmtpTestServer::Mode::ImplicitTls);
+    Account("smtps://127.0.0.1", server.Port(), "", "", "CaFile=" + server.CertFile() + "\r\n");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_TRUE(server.Messages()[0].tls);
+}
+
+TEST_F(MailPlugin, NoAddressOrNoServerIsLoggedNotSilentlyDropped) {
+    Account("", 25);
+    Send(EmailTestRecord("", "t", "", ""));
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][] FAILED: 没有收件人地址"));
+    EXPECT_THAT(log[1], HasSubstr("[EMAIL][test][me@example.com] FAILED: email.inf"));
+}
+
+TEST_F(MailPlugin, NullArgumentsAreHarmless) {
+    auto send = PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail");
+    EXPECT_EQ(send(nullptr, nullptr), 0);
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("FAILED"));
+}
+
+}  // namespace
+}  // namespace nuvaro

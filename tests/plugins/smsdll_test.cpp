@@ -1,0 +1,159 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include "config/tconfig.h"
+#include "notify/notify_record.h"
+#include "notify/plugin_contract.h"
+#include "notify/plugin_loader.h"
+#include "notify/test_helpers.h"
+#include "support/http_server.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::G;
+using ::testing::HasSubstr;
+using testing::LocalHttpServer;
+
+class SmsPlugin : public ::testing::Test {
+  protected:
+    void SetUp() override { testing::InstallPlugins(m_dir); }
+
+    void Gateway(const std::string& keys) {
+        m_dir.Write("sms.inf",
+                    "[sms]\r\nAccount=nuvaro01\r\nToken=s3cret&x\r\nTimeout=10\r\n" + keys);
+    }
+
+    void Send(const std::string& record) {
+        std::string userId = PluginFunctionAs<ReadUserIdFn>(plugin::kRegInfo, "ReadUserId")();
+        PluginFunctionAs<SendSmsFn>(plugin::kSmsDll, "SendSms")(userId.c_str(), record.c_str());
+    }
+
+    void SendSlot(int index) {
+        Send(PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo,
+                                                 "ReadWindowsInfo")(std::to_string(index).c_str()));
+    }
+
+    void Window(int index, const std::string& smsBody, const std::string& mobiles) {
+        TConfig slot(index, m_dir.File("Config.inf"));
+        slot.Regx = G("缺货|到货");
+        slot.SmsBody = slot.Body = smsBody;
+        slot.Mobile = mobiles;
+        slot.Contry = "+86";
+        slot.SaveAll();
+    }
+
+    testing::TempExeDir m_dir;
+};
+
+TEST_F(SmsPlugin, GetSendsEachNumberWithItsCountryCodeTextAccountAndToken) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{\"code\":0}", "application/json");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") +
+            "?to={number}&text={text}&user={account}&key={token}\r\n");
+    Window(3, G("到货了|快买"), "13800138000,13900139000");
+    SendSlot(3);
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].Param("to"), "+8613800138000");
+    EXPECT_EQ(requests[1].Param("to"), "+8613900139000");
+    EXPECT_EQ(requests[0].Param("text"), "到货了|快买");
+    EXPECT_EQ(requests[0].Param("user"), "nuvaro01");
+    EXPECT_EQ(requests[0].Param("key"), "s3cret&x");
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][3][+8613800138000] OK: HTTP 200 {\"code\":0}"));
+    EXPECT_THAT(log[1], HasSubstr("[SMS][3][+8613900139000] OK"));
+}
+
+TEST_F(SmsPlugin, PostFormBodyCarriesTheTestRecordsNumbersAndText) {
+    LocalHttpServer gateway;
+    gateway.Post("/api", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("accepted", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/api") +
+            "\r\nMethod=POST\r\nBody=mobile={intl}&content={text}&sign={token}\r\n"
+            "Header=X-Account: {account}\r\n");
+    Send(SmsTestRecord("a@b.c", G("测试短信"), "13800138000", "+86"));
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].method, "POST");
+    EXPECT_EQ(requests[0].Param("mobile"), "8613800138000");
+    EXPECT_EQ(requests[0].Param("content"), "测试短信");
+    EXPECT_EQ(requests[0].Param("sign"), "s3cret&x");
+    EXPECT_EQ(requests[0].Header("X-Account"), "nuvaro01");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[SMS][test][+8613800138000] OK"));
+}
+
+TEST_F(SmsPlugin, GbkCharsetSendsGbkBytes) {
+    LocalHttpServer gateway;
+    gateway.Get("/g", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/g") + "?t={text}\r\nCharset=GBK\r\n");
+    Send(SmsTestRecord("", G("中文"), "1", "+86"));
+    ASSERT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(gateway.Requests()[0].Param("t"), G("中文"));
+}
+
+struct ReplyCase {
+    const char* name;
+    int status;
+    std::string reply;
+    std::string extraKeys;
+    std::string logged;
+};
+
+class SmsReply : public SmsPlugin, public ::testing::WithParamInterface<ReplyCase> {};
+
+TEST_P(SmsReply, DecidesOkOrFailedFromStatusAndMarker) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.status = GetParam().status;
+        res.set_content(GetParam().reply, "text/plain; charset=utf-8");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") + "?to={number}\r\n" + GetParam().extraKeys);
+    Send(SmsTestRecord("", "t", "138", "+86"));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+86138] " + GetParam().logged));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SmsReply,
+    ::testing::Values(ReplyCase{"ServerError", 500, "余额不足", "", "FAILED: HTTP 500 余额不足"},
+                      ReplyCase{"Unauthorized", 401, "bad token", "", "FAILED: HTTP 401 bad token"},
+                      ReplyCase{"MarkerPresent", 200, "{\"result\":\"success\"}",
+                                "Success=success\r\n", "OK"},
+                      ReplyCase{"MarkerMissing", 200, "{\"result\":\"error\"}",
+                                "Success=success\r\n", "FAILED: 网关回复中没有约定的成功标记"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
+    int port;
+    {
+        LocalHttpServer closed;  // a port that was just free and is closed again
+        port = closed.Port();
+    }
+    Gateway("Gateway=http://127.0.0.1:" + std::to_string(port) + "/send?to={number}\r\n");
+    Send(SmsTestRecord("", "t", "1", "+86"));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: "));
+}
+
+TEST_F(SmsPlugin, MissingGatewayOrNumbersAreLoggedNotSilentlyDropped) {
+    Gateway("");
+    Send(SmsTestRecord("", "t", "1", "+86"));
+    Send(SmsTestRecord("", "t", "", "+86"));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: sms.inf"));
+    EXPECT_THAT(log[1], HasSubstr("[SMS][test][] FAILED: 没有手机号码"));
+}
+
+}  // namespace
+}  // namespace nuvaro
