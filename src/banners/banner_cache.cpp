@@ -43,6 +43,11 @@ std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {
     auto content = ReadWholeFile(path);
     if (!content) return std::nullopt;
     IniDocument doc = IniDocument::Parse(*content);
+    // The file may hold only the endpoint; that is no cache.
+    bool cached = false;
+    for (const std::string& name : doc.SectionNames())
+        cached |= EqualsIgnoreAsciiCase(name, kSection);
+    if (!cached) return std::nullopt;
     Announcement values;
     for (size_t i = 0; i < Announcement::kCount; ++i) {
         values[i] = doc.Read(kSection, Announcement::kKeys[i]).value_or(std::string());

@@ -22,8 +22,8 @@ BannerTexts FetchedBannerTexts(const Announcement& fetched);
 // are kept. Throws FileWriteError.
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched);
 
-// The cached values, a missing key read as empty; nullopt when the file is missing or
-// unreadable, so that the banners keep what they show.
+// The cached values, a missing key read as empty; nullopt when the file is missing, unreadable
+// or holds no section "AD" (only the endpoint, say), so that the banners keep what they show.
 std::optional<Announcement> ReadAnnouncementCache(const std::string& path);
 
 // The announcement endpoint, trimmed; empty when none is configured.

@@ -68,6 +68,8 @@ TEST(BannerCache, KeepsTheOtherSectionsAndReplacesAnEarlierCacheInPlace) {
 TEST(BannerCache, ReadsBackWhatWasWrittenAndMissingKeysAsEmpty) {
     TempExeDir dir;
     EXPECT_EQ(ReadAnnouncementCache(dir.File("config.ini")), std::nullopt);
+    dir.Write("config.ini", "[Server]\r\nAdUrl=http://h/api/ad.php\r\n");
+    EXPECT_EQ(ReadAnnouncementCache(dir.File("config.ini")), std::nullopt);
 
     WriteAnnouncementCache(dir.File("config.ini"), Fetched());
     auto cached = ReadAnnouncementCache(dir.File("config.ini"));
