@@ -68,9 +68,13 @@ void TGetThread::Resume() {
 }
 
 void TGetThread::Abort() {
+    {
+        // Abandoned before the cancel wakes the fetch, so that its cancelled result is never
+        // handed over either.
+        std::lock_guard lock(m_state->mutex);
+        m_state->abandoned = true;
+    }
     m_state->cancel.Cancel();
-    std::lock_guard lock(m_state->mutex);
-    m_state->abandoned = true;
 }
 
 bool TGetThread::Finished() const {
