@@ -1,0 +1,62 @@
+#include "banners/banner_cache.h"
+
+#include <sys/stat.h>
+
+#include "core/atomic_file.h"
+#include "core/gbk.h"
+#include "core/ini_file.h"
+#include "core/text_util.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr const char* kSection = "AD";
+constexpr const char* kServerSection = "Server";
+constexpr const char* kEndpointKey = "AdUrl";
+
+std::string Trimmed(std::string_view s) { return std::string(TrimControls(s)); }
+
+}  // namespace
+
+BannerTexts FetchedBannerTexts(const Announcement& fetched) {
+    return {Utf8ToGbk(fetched.AD1), Utf8ToGbk(fetched.AD2), Trimmed(Utf8ToGbk(fetched.AD3))};
+}
+
+void WriteAnnouncementCache(const std::string& path, const Announcement& fetched) {
+    auto content = ReadWholeFile(path);
+    struct stat st;
+    // An existing file that cannot be read must not be replaced by the cache alone.
+    if (!content && stat(path.c_str(), &st) == 0) throw FileWriteError(path);
+    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
+
+    Announcement stored = fetched;
+    stored.AD1 = Trimmed(Utf8ToGbk(fetched.AD1));
+    stored.AD2 = Utf8ToGbk(fetched.AD2);
+    stored.AD3 = Utf8ToGbk(fetched.AD3);
+    for (size_t i = 0; i < Announcement::kCount; ++i) {
+        doc.Write(kSection, Announcement::kKeys[i], stored[i]);
+    }
+    ReplaceFileAtomically(path, doc.Serialize());
+}
+
+std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {
+    auto content = ReadWholeFile(path);
+    if (!content) return std::nullopt;
+    IniDocument doc = IniDocument::Parse(*content);
+    // The file may hold only the endpoint; that is no cache.
+    bool cached = false;
+    for (const std::string& name : doc.SectionNames())
+        cached |= EqualsIgnoreAsciiCase(name, kSection);
+    if (!cached) return std::nullopt;
+    Announcement values;
+    for (size_t i = 0; i < Announcement::kCount; ++i) {
+        values[i] = doc.Read(kSection, Announcement::kKeys[i]).value_or(std::string());
+    }
+    return values;
+}
+
+std::string ReadAnnouncementEndpoint(const std::string& path) {
+    return Trimmed(IniFile(path).ReadString(kServerSection, kEndpointKey));
+}
+
+}  // namespace nuvaro

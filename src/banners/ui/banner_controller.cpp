@@ -1,0 +1,112 @@
+#include "banners/ui/banner_controller.h"
+
+#include <exception>
+
+#include "banners/banner_cache.h"
+#include "banners/banner_link.h"
+#include "core/exe_dir.h"
+#include "core/texts.h"
+#include "platform/gtk/wx_text.h"
+#include "platform/notices.h"
+#include "platform/shell.h"
+
+namespace nuvaro {
+namespace {
+
+const wxColour kTopStripColour(0xAD, 0xB7, 0xEC);
+const wxColour kWindowColour(0xD4, 0xD9, 0xEF);
+
+std::string CacheFile() { return ExeDirFile(kBannerCacheFile); }
+
+}  // namespace
+
+BannerController::BannerController(TScrollText* banner1, TScrollText* banner2, TScrollText* banner3,
+                                   Shell& shell, Notices& notices)
+    : m_banners{banner1, banner2, banner3}, m_shell(shell), m_notices(notices) {
+    const char* builtIn[] = {text::kBanner1, text::kBanner2, text::kBanner3};
+    wxFont font(wxFontInfo(wxSize(0, 12)).FaceName(U8(kSimSunFace)));
+    for (size_t i = 0; i < m_banners.size(); ++i) {
+        TScrollText* banner = m_banners[i];
+        banner->SetFont(font);
+        banner->SetForegroundColour(*wxBLACK);
+        banner->SetBackgroundColour(i == 0 ? kTopStripColour : kWindowColour);
+        banner->SetScrollText(U8(builtIn[i]));
+        banner->SetOnClick(nullptr);
+    }
+    banner1->SetOnClick([this] { OpenLink(m_values.ADurl1); });
+    banner3->SetOnClick([this] { OpenLink(m_values.ADurl3); });
+
+    m_startTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &BannerController::OnStartTimer, this, m_startTimer.GetId());
+}
+
+BannerController::~BannerController() {
+    Shutdown();
+    for (auto& banner : m_banners) {
+        if (banner) banner->SetOnClick(nullptr);
+    }
+}
+
+void BannerController::FillFromCache() {
+    std::optional<Announcement> cached = ReadAnnouncementCache(CacheFile());
+    if (!cached) return;
+    m_values = *cached;
+    SetBanner(0, m_values.AD1);
+    SetBanner(1, m_values.AD2);
+    SetBanner(2, m_values.AD3);
+}
+
+void BannerController::Start() {
+    if (!m_shutDown && !m_thread) m_startTimer.StartOnce(kStartDelayMs);
+}
+
+void BannerController::Shutdown() {
+    m_shutDown = true;
+    m_startTimer.Stop();
+    if (m_thread) m_thread->Abort();
+    // Waits at most briefly for a fetch that cannot be interrupted, then leaves it behind.
+    m_thread.reset();
+}
+
+void BannerController::OnStartTimer(wxTimerEvent&) {
+    m_endpoint = ReadAnnouncementEndpoint(CacheFile());
+    // No endpoint configured: the banners keep the cached or built-in texts.
+    if (m_shutDown || m_endpoint.empty() || m_thread) return;
+    m_thread = std::make_unique<TGetThread>(m_endpoint, [this](TGetThread::Result result) {
+        // On the fetching thread; Shutdown guarantees `this` is alive while this runs, and the
+        // queued call is dropped with this handler if it goes first.
+        CallAfter([this, result] { Fetched(result); });
+    });
+    m_thread->Resume();
+}
+
+void BannerController::Fetched(const TGetThread::Result& result) {
+    if (m_shutDown) return;
+    if (!result.ok) {
+        // The cache and the banners stay as they are.
+        m_notices.Box(nullptr, U8(text::kCannotOpen) + FromGbk(m_endpoint), U8(text::kAppTitle),
+                      Notices::Icon::None, Notices::Buttons::Ok);
+        return;
+    }
+    m_values = result.values;
+    BannerTexts texts = FetchedBannerTexts(result.values);
+    SetBanner(0, texts.banner1);
+    SetBanner(1, texts.banner2);
+    SetBanner(2, texts.banner3);
+    try {
+        WriteAnnouncementCache(CacheFile(), result.values);
+    } catch (const std::exception& e) {
+        m_notices.Box(nullptr, FromGbk(e.what()), U8(text::kCaptionError), Notices::Icon::Error,
+                      Notices::Buttons::Ok);
+    }
+}
+
+void BannerController::SetBanner(size_t index, const std::string& gbk) {
+    if (m_banners[index]) m_banners[index]->SetScrollText(FromGbk(gbk));
+}
+
+void BannerController::OpenLink(const std::string& link) {
+    if (std::optional<std::string> target = BannerLinkTarget(link)) m_shell.OpenDocument(*target);
+}
+
+}  // namespace nuvaro

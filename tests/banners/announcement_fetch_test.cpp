@@ -1,0 +1,138 @@
+#include "banners/announcement_fetch.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <future>
+#include <mutex>
+#include <vector>
+
+#include "banners/test_endpoints.h"
+#include "support/http_server.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::ClosedPortUrl;
+using testing::Gate;
+using testing::LocalHttpServer;
+
+const std::string kReply = "\xE5\xB9\xBF\xE5\x91\x8A||b||c||d||e||f||g||h||i\r\n";
+
+TEST(AnnouncementFetch, SendsTheClientHeadersAndReturnsTheBodyBytes) {
+    LocalHttpServer server;
+    std::mutex mutex;
+    std::vector<std::string> seen;  // method, User-Agent, Accept of each request
+    server.Get("/api/ad.php", [&](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard lock(mutex);
+        seen = {req.method, req.get_header_value("User-Agent"), req.get_header_value("Accept")};
+        res.set_content(kReply, "text/plain; charset=utf-8");
+    });
+    FetchResult r = FetchAnnouncement(server.Url("/api/ad.php"));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.body, kReply);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(seen, (std::vector<std::string>{"GET", "Mozilla/3.0 (compatible; Indy Library)",
+                                              "text/html, */*"}));
+}
+
+class FetchStatusTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(FetchStatusTest, AnythingButSuccessIsAFailure) {
+    LocalHttpServer server;
+    int status = GetParam();
+    server.Get("/api/ad.php", [status](const httplib::Request&, httplib::Response& res) {
+        res.status = status;
+        if (status == 302) res.set_header("Location", "/elsewhere");
+        res.set_content("a||b||c||d||e||f||g||h||i", "text/plain");
+    });
+    std::atomic<int> followed{0};
+    server.Get("/elsewhere", [&](const httplib::Request&, httplib::Response& res) {
+        ++followed;
+        res.set_content("redirected||b||c||d||e||f||g||h||i", "text/plain");
+    });
+    FetchResult r = FetchAnnouncement(server.Url("/api/ad.php"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.empty());
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(followed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, FetchStatusTest, ::testing::Values(302, 404, 500, 503));
+
+TEST(AnnouncementFetch, UnreachableEndpointFails) {
+    FetchResult r = FetchAnnouncement(ClosedPortUrl("/api/ad.php"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+}
+
+TEST(AnnouncementFetch, OtherSchemesAreNotFetched) {
+    FetchResult r = FetchAnnouncement("file:///etc/hostname");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.empty());
+}
+
+TEST(AnnouncementFetch, OversizedReplyFails) {
+    LocalHttpServer server;
+    server.SetPage("/api/ad.php", std::string(5000, 'x'));
+    FetchOptions options;
+    options.maxBodyBytes = 4096;
+    FetchResult r = FetchAnnouncement(server.Url("/api/ad.php"), nullptr, options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.body.empty());
+}
+
+TEST(AnnouncementFetch, TotalTimeOutEndsAReplyThatNeverComes) {
+    LocalHttpServer server;
+    Gate gate;
+    server.Get("/api/ad.php", [&gate](const httplib::Request&, httplib::Response& res) {
+        gate.Wait();
+        res.set_content("late", "text/plain");
+    });
+    FetchOptions options;
+    options.totalTimeoutMs = 300;
+    FetchResult r = FetchAnnouncement(server.Url("/api/ad.php"), nullptr, options);
+    EXPECT_FALSE(r.ok);
+    gate.Open();
+}
+
+TEST(AnnouncementFetch, CancelFromAnotherThreadEndsAWaitingRequest) {
+    LocalHttpServer server;
+    Gate gate;
+    std::promise<void> arrived;
+    server.Get("/api/ad.php", [&](const httplib::Request&, httplib::Response& res) {
+        arrived.set_value();
+        gate.Wait();
+        res.set_content("late", "text/plain");
+    });
+    FetchCancel cancel;
+    FetchOptions patient;
+    patient.connectTimeoutMs = 600000;
+    patient.totalTimeoutMs = 600000;
+    auto fetch = std::async(std::launch::async, [&] {
+        return FetchAnnouncement(server.Url("/api/ad.php"), &cancel, patient);
+    });
+    ASSERT_EQ(arrived.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    cancel.Cancel();
+    // Far below the request's own time-outs: only the cancel can end it this soon.
+    ASSERT_EQ(fetch.wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_FALSE(fetch.get().ok);
+    gate.Open();
+}
+
+TEST(AnnouncementFetch, CancelledBeforeStartSendsNothing) {
+    LocalHttpServer server;
+    std::atomic<int> requests{0};
+    server.Get("/api/ad.php", [&](const httplib::Request&, httplib::Response& res) {
+        ++requests;
+        res.set_content(kReply, "text/plain");
+    });
+    FetchCancel cancel;
+    cancel.Cancel();
+    EXPECT_FALSE(FetchAnnouncement(server.Url("/api/ad.php"), &cancel).ok);
+    EXPECT_EQ(requests, 0);
+}
+
+}  // namespace
+}  // namespace nuvaro
