@@ -11,6 +11,9 @@
 #include "app/design.h"
 #include "app/error_display.h"
 #include "app/monitor_window.h"
+#include "banners/ui/banner_controller.h"
+#include "banners/ui/scroll_text.h"
+#include "notify/notify_dispatcher.h"
 #include "core/exe_dir.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
@@ -69,6 +72,21 @@ void TMainFrm::BuildDesign() {
 
     m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
     BindWindow(*m_windows.front());
+
+    ScrollText1 = new TScrollText(m_topStrip);
+    ScrollText1->SetName("ScrollText1");
+    auto* topSizer = new wxBoxSizer(wxVERTICAL);
+    topSizer->Add(ScrollText1, 1, wxEXPAND);
+    m_topStrip->SetSizer(topSizer);
+    ScrollText2 = new TScrollText(DefaultPage().BannerHost(), wxID_ANY, wxPoint(8, 116),
+                                  wxSize(773, 19));
+    ScrollText2->SetName("ScrollText2");
+    DefaultPage().PlaceBanner(ScrollText2);
+    ScrollText3 = new TScrollText(m_bottomStrip);
+    ScrollText3->SetName("ScrollText3");
+    auto* bottomSizer = new wxBoxSizer(wxVERTICAL);
+    bottomSizer->Add(ScrollText3, 1, wxEXPAND);
+    m_bottomStrip->SetSizer(bottomSizer);
     m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         if (!RzPageControl1MouseUp(e.GetPosition())) e.Skip();
     });
@@ -100,20 +118,28 @@ void TMainFrm::BuildMenus() {
 
 void TMainFrm::FormCreate() {
     m_timer1.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Timer1Timer(true); });
+    m_banners = std::make_unique<BannerController>(ScrollText1, ScrollText2, ScrollText3,
+                                                   GetShell(), GetNotices());
     m_configs = std::make_unique<TConfigTable>();
+    m_dispatcher = std::make_unique<NotifyDispatcher>(GetShell());
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());
     m_tray->SetIconVisible(true);
     m_tray->SetPopupMenu([this] { return BuildTrayMenu(); });
     m_tray->OnDblClick = [this] { ToggleShown(); };
+    m_banners->Start();
 }
 
-void TMainFrm::FormShow() { SynchronizeAutostartBox(); }
+void TMainFrm::FormShow() {
+    SynchronizeAutostartBox();
+    m_banners->FillFromCache();
+}
 
 void TMainFrm::FormDestroy() {
     m_timer1.Stop();
     for (auto& [tag, timer] : m_timers) timer->Stop();
+    if (m_banners) m_banners->Shutdown();
     if (m_tray) {
         m_tray->SetIconVisible(false);
         m_tray.reset();
@@ -158,7 +184,10 @@ void TMainFrm::OnClose(wxCloseEvent& event) {
 
 void TMainFrm::ExitProgram() {
     m_exiting = true;
+    Hide();
     FormDestroy();
+    // Notices already queued still go out, each bounded by its time-outs.
+    if (m_dispatcher) m_dispatcher->Shutdown();
     Destroy();
     if (wxTheApp) wxTheApp->ExitMainLoop();
 }

@@ -20,7 +20,10 @@ class wxTimer;
 namespace nuvaro {
 
 class AutostartStore;
+class BannerController;
 class MonitorWindow;
+class NotifyDispatcher;
+class TScrollText;
 class TTrayNotifyIcon;
 
 // The program's only working window: banner strips at top and bottom, the page control with
@@ -68,6 +71,15 @@ public:
     bool TickInProgress(int n) const;
     // The dispatch for one window over its switched-on channels.
     void DispatchWindow(TConfig& slot, const std::string& slotNumber);
+    void SendSMSNotice(const std::string& slotNumber);
+    void SendEmailNotice(const std::string& slotNumber);
+    NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
+
+    // Banners: top strip, default page's settings box, bottom strip.
+    TScrollText* ScrollText1 = nullptr;
+    TScrollText* ScrollText2 = nullptr;
+    TScrollText* ScrollText3 = nullptr;
+    BannerController& Banners() { return *m_banners; }
 
     // Windows
     MonitorWindow& DefaultPage() const { return *m_windows.front(); }
@@ -114,6 +126,8 @@ private:
     std::vector<std::pair<int, std::unique_ptr<wxTimer>>> m_timers;
     std::unique_ptr<TConfigTable> m_configs;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
+    std::unique_ptr<BannerController> m_banners;  // the banner thread's owner
+    std::unique_ptr<NotifyDispatcher> m_dispatcher;
     std::unique_ptr<TTrayNotifyIcon> m_tray;
     std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;

@@ -12,6 +12,7 @@
 #include "core/texts.h"
 #include "monitor/cycle_rules.h"
 #include "monitor/ui/page_refresh.h"
+#include "notify/notify_dispatcher.h"
 #include "platform/gtk/web_browser.h"
 #include "platform/gtk/wx_text.h"
 #include "platform/notices.h"
@@ -203,8 +204,14 @@ void TMainFrm::ConcludeTick(int n, bool test, const std::string& page) {
     LogVerdict(verdict, traits, slotText, found, slot.WindowName);
 }
 
-void TMainFrm::DispatchWindow(TConfig& slot, const std::string&) {
-    if (IsOn(slot.OtherOpen)) GetShell().Execute(slot.OtherProgram, slot.OtherStr);
+void TMainFrm::DispatchWindow(TConfig& slot, const std::string&) { m_dispatcher->Dispatch(slot); }
+
+void TMainFrm::SendSMSNotice(const std::string& slotNumber) {
+    m_dispatcher->SendSMSNotice(slotNumber);
+}
+
+void TMainFrm::SendEmailNotice(const std::string& slotNumber) {
+    m_dispatcher->SendEmailNotice(slotNumber);
 }
 
 }  // namespace nuvaro

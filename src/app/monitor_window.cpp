@@ -156,6 +156,7 @@ void MonitorWindow::OnPageSize() {
     const wxSize page = m_page->GetClientSize();
     if (page.x <= 0 || page.y <= 0) return;
     m_settingsBox->SetSize(page.x, 137);
+    if (m_banner) m_banner->SetSize(8, 116, std::max(page.x - 23, 50), 19);
     m_browserBox->SetSize(8, 144, std::max(page.x - 19, 50), std::max(page.y - 148, 50));
     const wxSize box = m_browserBox->GetClientSize();
     m_browser->SetSize(2, 16, std::max(box.x - 4, 10), std::max(box.y - 18, 10));

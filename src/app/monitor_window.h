@@ -57,6 +57,8 @@ public:
     // Default page only (null on added windows)
     wxCheckBox* AutostartCheck() const { return m_autostart; }
     wxWindow* BannerHost() const;
+    // The middle banner stretches with the settings box.
+    void PlaceBanner(wxWindow* banner) { m_banner = banner; }
     // The settings panel, whose right click opens the tab menu on added windows.
     wxWindow* SettingsPanel() const;
 
@@ -94,6 +96,7 @@ private:
     wxButton* m_log = nullptr;
     wxButton* m_startStop = nullptr;
     WebBrowser* m_browser = nullptr;
+    wxWindow* m_banner = nullptr;
 };
 
 }  // namespace nuvaro

@@ -25,6 +25,13 @@ std::string LocalHttpServer::Request::Header(const std::string& name) const {
 }
 
 LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>()) {
+    // A request is counted when it arrives and recorded whole once answered; readers wait for
+    // the answered ones, so a client that has its reply always sees its request.
+    m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+        std::lock_guard lock(m_mutex);
+        ++m_arrived;
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     m_server->set_logger([this](const httplib::Request& req, const httplib::Response&) {
         Record(req);
     });
@@ -83,15 +90,23 @@ void LocalHttpServer::Record(const httplib::Request& req) {
     for (const auto& [k, v] : req.params) r.params.emplace_back(k, v);
     std::lock_guard lock(m_mutex);
     m_requests.push_back(std::move(r));
+    m_recorded.notify_all();
+}
+
+void LocalHttpServer::WaitForAnswered(std::unique_lock<std::mutex>& lock) const {
+    m_recorded.wait_for(lock, std::chrono::seconds(5),
+                        [this] { return m_requests.size() >= m_arrived; });
 }
 
 std::vector<LocalHttpServer::Request> LocalHttpServer::Requests() const {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForAnswered(lock);
     return m_requests;
 }
 
 size_t LocalHttpServer::RequestCount(const std::string& path) const {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    WaitForAnswered(lock);
     size_t n = 0;
     for (const auto& r : m_requests) n += r.path == path;
     return n;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,11 +46,14 @@ public:
 
 private:
     void Record(const httplib::Request& req);
+    void WaitForAnswered(std::unique_lock<std::mutex>& lock) const;
 
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<std::thread> m_thread;
     int m_port = 0;
     mutable std::mutex m_mutex;
+    mutable std::condition_variable m_recorded;
+    size_t m_arrived = 0;
     std::vector<Request> m_requests;
     std::vector<std::pair<std::string, std::pair<std::string, std::string>>> m_pages;
 };

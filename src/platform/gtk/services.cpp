@@ -1,29 +1,12 @@
 #include "platform/services.h"
 
-#include <spawn.h>
-
 #include <string>
 
-#include "core/gbk.h"
 #include "platform/gtk/gtk_notices.h"
-#include "platform/shell.h"
-
-extern char** environ;
+#include "platform/posix/desktop_shell.h"
 
 namespace nuvaro {
 namespace {
-
-// Opens everything with xdg-open.
-class XdgShell : public Shell {
-public:
-    void OpenDocument(std::string_view target) override {
-        std::string utf8 = GbkToUtf8(target);
-        char* argv[] = {const_cast<char*>("xdg-open"), utf8.data(), nullptr};
-        pid_t pid;
-        posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ);
-    }
-    void Execute(std::string_view file, std::string_view) override { OpenDocument(file); }
-};
 
 std::unique_ptr<Notices>& NoticesSlot() {
     static std::unique_ptr<Notices> notices;
@@ -43,7 +26,7 @@ Notices& GetNotices() {
 }
 
 Shell& GetShell() {
-    if (!ShellSlot()) ShellSlot() = std::make_unique<XdgShell>();
+    if (!ShellSlot()) ShellSlot() = std::make_unique<DesktopShell>();
     return *ShellSlot();
 }
 
