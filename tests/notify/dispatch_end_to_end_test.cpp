@@ -11,9 +11,9 @@
 #include "core/gbk.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 #include "platform/posix/desktop_shell.h"
-#include "plugins/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 #include "support/http_server.h"
 
 namespace nuvaro {

@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro {
 namespace {

@@ -6,7 +6,7 @@
 #include <future>
 
 #include "config/tconfig.h"
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 #include "platform/shell.h"
 
 namespace nuvaro {

@@ -7,7 +7,7 @@
 
 #include "core/gbk.h"
 #include "notify/plugin_contract.h"
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro {
 namespace {

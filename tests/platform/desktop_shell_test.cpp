@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {

@@ -8,8 +8,8 @@
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
-#include "notify/test_helpers.h"
-#include "plugins/smtp_test_server.h"
+#include "support/notify_helpers.h"
+#include "support/smtp_test_server.h"
 
 namespace nuvaro {
 namespace {

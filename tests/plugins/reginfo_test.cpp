@@ -5,7 +5,7 @@
 #include "notify/account_text.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro {
 namespace {

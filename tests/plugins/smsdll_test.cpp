@@ -6,7 +6,7 @@
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 #include "support/http_server.h"
 
 namespace nuvaro {

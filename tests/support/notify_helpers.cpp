@@ -1,4 +1,4 @@
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 
 #include <sys/stat.h>
 

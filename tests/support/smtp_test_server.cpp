@@ -1,4 +1,4 @@
-#include "plugins/smtp_test_server.h"
+#include "support/smtp_test_server.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "notify/test_helpers.h"
+#include "support/notify_helpers.h"
 
 extern char** environ;
 

@@ -1,0 +1,133 @@
+// The whole job on the real main window: two windows watch pages on 127.0.0.1 that change,
+// and a change reaches an SMTP server, an HTTP SMS gateway and a local program through the
+// real plug-ins and the desktop shell. Ticks come through the windows' own timers.
+#include <httplib.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include <filesystem>
+
+#include "app/monitor_window.h"
+#include "harness/monitor_fixture.h"
+#include "notify/notify_dispatcher.h"
+#include "platform/services.h"
+#include "support/notify_helpers.h"
+#include "support/smtp_test_server.h"
+
+namespace nuvaro::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+class EndToEnd : public MonitorTest {
+protected:
+    void SetUp() override {
+        MonitorTest::SetUp();
+        SetShell(nullptr);  // the desktop shell starts the program for real
+        InstallPlugins(dir);
+        recorder = InstallRecorder(dir);
+        gateway.Get("/sms", [](const httplib::Request&, httplib::Response& res) {
+            res.set_content("{\"code\":0}", "application/json");
+        });
+        dir.Write("sms.inf", "[sms]\r\nGateway=" + gateway.Url("/sms") +
+                                 "?to={number}&text={text}&user={account}\r\nAccount=shop01\r\n"
+                                 "Timeout=10\r\n");
+        dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
+                                   std::to_string(mail.Port()) +
+                                   "\r\nUserName=\r\nTimeout=10\r\nConnectTimeout=10\r\n");
+        WriteConfig(
+            "[1]\nWindowName=首页\nRefreshTime=1\n"
+            "[2]\nWindowName=价格\nRefreshTime=1\nToMail=buyer@example.com\n"
+            "Subject=Nuvaro提醒邮件\nBody=降价了\nSmsBody=降价了\nMobile=13800138000\n"
+            "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" + recorder +
+            "\nOtherStr=--shop 京东 \"two words\"\n");
+    }
+
+    std::string recorder;
+    LocalHttpServer gateway;
+    SmtpTestServer mail;
+};
+
+TEST_F(EndToEnd, AChangeIsNotifiedEverywhereThenRepeatsAndAbsencesAreOnlyLogged) {
+    server.SetPage("/price", "<html><body><b>价格128</b></body></html>");
+    server.SetPage("/news", "<html><body>今日无新闻</body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(0, "首页", "/news", "新品");
+    PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");
+    f.RunBeginClick();
+    Click(f.Window(1)->StartStopButton());
+    ASSERT_TRUE(f.IsMonitoring(0) && f.IsMonitoring(1));
+
+    Tick(1);
+    Tick(0);
+    ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(60s));
+    ASSERT_TRUE(mail.WaitForMessages(1));
+    auto message = mail.Messages()[0];
+    EXPECT_EQ(message.subject, "Nuvaro提醒邮件");
+    EXPECT_EQ(message.rcpt, "buyer@example.com");
+    EXPECT_NE(message.body.find("降价了"), std::string::npos);
+    auto sms = gateway.Requests();
+    ASSERT_EQ(sms.size(), 1u);
+    EXPECT_EQ(sms[0].Param("to"), "+8613800138000");
+    EXPECT_EQ(sms[0].Param("text"), "降价了");
+    EXPECT_EQ(sms[0].Param("user"), "shop01");
+    ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
+    EXPECT_EQ(RecordedStarts(dir)[0].args, (Lines{"--shop", "京东", "two words"}));
+    auto sent = WaitForSendLog(dir, 2);
+    ASSERT_EQ(sent.size(), 2u);
+
+    server.SetPage("/price", "<html><body><b>价格128</b> 还是这个价</body></html>");
+    Tick(1);
+    server.SetPage("/price", "<html><body>暂时缺货</body></html>");
+    Tick(1);
+    ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(60s));
+    EXPECT_EQ(InformLines(), (Lines{"[2][128]监控点信息发生变化，发出提醒[价格]",
+                                    "[0][]在刚才的网页刷新中没有发现要监控的变化[首页]",
+                                    "[2][128]发现重复提醒信息，跳过[价格]",
+                                    "[0][]在刚才的网页刷新中没有发现要监控的变化[价格]"}));
+    EXPECT_EQ(MatchLines(), (Lines{"=2=价格=128==价格(\\d+)", "=2=价格=128==价格(\\d+)"}));
+    EXPECT_EQ(mail.Messages().size(), 1u);  // nothing more was sent
+    EXPECT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(RecordedStarts(dir).size(), 1u);
+    EXPECT_TRUE(notices->shown.size() <= 2u);  // the two start messages, nothing from ticks
+}
+
+TEST_F(EndToEnd, AMailServerThatNeverAnswersIsBoundedLoggedAndTheTickGoesOn) {
+    SmtpTestServer silent(SmtpTestServer::Mode::Silent);
+    dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
+                               std::to_string(silent.Port()) + "\r\nTimeout=2\r\nConnectTimeout=2\r\n");
+    server.SetPage("/price", "<html><body><b>价格128</b></body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");
+    Click(f.Window(1)->StartStopButton());
+    Tick(1);  // the tick does not wait for the mail
+    EXPECT_EQ(InformLines(), Lines{"[2][128]监控点信息发生变化，发出提醒[价格]"});
+    ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(60s));
+    auto sent = WaitForSendLog(dir, 2);
+    ASSERT_EQ(sent.size(), 2u);
+    bool mailFailed = false;
+    for (const auto& line : sent) mailFailed |= line.find("[EMAIL]") != std::string::npos &&
+                                                line.find("FAILED") != std::string::npos;
+    EXPECT_TRUE(mailFailed) << sent[0] << "\n" << sent[1];
+    EXPECT_EQ(gateway.Requests().size(), 1u);  // the SMS before it went all the same
+}
+
+TEST_F(EndToEnd, AMissingPlugInIsReportedInTheTicksErrorBox) {
+    std::filesystem::remove(dir.File("smsdll.so"));
+    server.SetPage("/price", "<html><body><b>价格128</b></body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");
+    Click(f.Window(1)->StartStopButton());
+    notices->shown.clear();
+    Tick(1);
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(notices->shown[0].caption, "错误");
+    EXPECT_NE(notices->shown[0].text.find(dir.File("smsdll.so")), std::string::npos)
+        << notices->shown[0].text;
+    EXPECT_FALSE(dir.Exists("Log/informlog.txt"));  // not taken as notified
+    EXPECT_EQ(f.Configs()[2].LastMatch, "");
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
