@@ -16,9 +16,11 @@ std::string LogFilePath(std::string_view logName) {
     return ResolveName(ExeDirFile("Log"), std::string(logName) + ".txt");
 }
 
-void WriteLog(std::string_view line, std::string_view logName) {
-    mkdir(ExeDirFile("Log").c_str(), 0755);  // outcome not needed: the open below tells
-    int fd = open(LogFilePath(logName).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
+    const std::string logDir = ResolveName(folder, "Log");
+    mkdir(logDir.c_str(), 0755);  // outcome not needed: the open below tells
+    int fd = open(ResolveName(logDir, fileName).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                  0644);
     if (fd < 0) return;
     std::string data(line);
     data += "\r\n";
@@ -30,6 +32,10 @@ void WriteLog(std::string_view line, std::string_view logName) {
         rest.remove_prefix(static_cast<size_t>(n));
     }
     close(fd);
+}
+
+void WriteLog(std::string_view line, std::string_view logName) {
+    AppendLogLine(ExeDir(), std::string(logName) + ".txt", line);
 }
 
 namespace loglines {

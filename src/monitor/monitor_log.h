@@ -13,6 +13,10 @@ inline constexpr std::string_view kMonitorLog = "informlog";
 // folder and the file when missing. Never fails: a line that cannot be written is lost.
 void WriteLog(std::string_view line, std::string_view logName);
 
+// Appends `line` and CR LF to Log/<fileName> in `folder` (both found without regard to letter
+// case, the folder created when missing), in one write. Never fails: a lost line is lost.
+void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line);
+
 // Full path of a log file (the folder and file found without regard to letter case).
 std::string LogFilePath(std::string_view logName);
 

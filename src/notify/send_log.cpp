@@ -1,13 +1,7 @@
 #include "notify/send_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "core/exe_dir.h"
 #include "core/texts.h"
+#include "monitor/monitor_log.h"
 
 namespace nuvaro {
 namespace {
@@ -45,21 +39,7 @@ std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
 }
 
 void AppendSendLog(const std::string& folder, std::string_view line) {
-    std::string logDir = ResolveName(folder, "Log");
-    mkdir(logDir.c_str(), 0755);  // the open below tells whether it is there
-    std::string path = ResolveName(logDir, "sendlog.txt");
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    std::string data(line);
-    data += "\r\n";
-    std::string_view rest = data;
-    while (!rest.empty()) {
-        ssize_t n = write(fd, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        rest.remove_prefix(static_cast<size_t>(n));
-    }
-    close(fd);
+    AppendLogLine(folder, "sendlog.txt", line);
 }
 
 }  // namespace nuvaro

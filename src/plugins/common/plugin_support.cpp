@@ -10,6 +10,7 @@
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/text_util.h"
+#include "core/texts.h"
 
 namespace nuvaro::plugin {
 namespace {
@@ -68,6 +69,19 @@ const char* Keep(std::string& holder, std::string text) {
 
 std::string ReplyToGbk(std::string_view reply) {
     return IsValidUtf8(reply) ? Utf8ToGbk(reply) : std::string(reply);
+}
+
+int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
+    try {
+        return send() ? 1 : 0;
+    } catch (const std::exception& e) {
+        LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
+                     Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what())});
+    } catch (...) {
+        LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
+                     Gbk(text::kSendInternalError)});
+    }
+    return 0;
 }
 
 }  // namespace nuvaro::plugin

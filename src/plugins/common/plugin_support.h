@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,10 @@ void LogDelivery(const Delivery& delivery);
 const char* Keep(std::string& holder, std::string text);
 
 inline std::string Arg(const char* s) { return s ? std::string(s) : std::string(); }
+
+// Runs a plug-in's send; nothing escapes the plug-in boundary, and a failure that escapes the
+// send itself is logged on `channel`. Returns 1 when every recipient was served, else 0.
+int GuardedSend(std::string_view channel, const std::function<bool()>& send);
 
 // Server replies are mostly UTF-8; the log is GBK. Text that is not UTF-8 is kept as it is.
 std::string ReplyToGbk(std::string_view reply);

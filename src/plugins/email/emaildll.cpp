@@ -99,16 +99,7 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int SendMail(const char* account, const char* record) {
-    try {
-        return Send(Arg(account), Arg(record)) ? 1 : 0;
-    } catch (const std::exception& e) {
-        LogDelivery({std::string(kEmailChannel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what())});
-    } catch (...) {
-        LogDelivery({std::string(kEmailChannel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError)});
-    }
-    return 0;
+    return GuardedSend(kEmailChannel, [&] { return Send(Arg(account), Arg(record)); });
 }
 
 static_assert(std::is_same_v<decltype(&SendMail), SendMailFn>);

@@ -112,16 +112,7 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int SendSms(const char* userId, const char* record) {
-    try {
-        return Send(Arg(userId), Arg(record)) ? 1 : 0;
-    } catch (const std::exception& e) {
-        LogDelivery({std::string(kSmsChannel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what())});
-    } catch (...) {
-        LogDelivery({std::string(kSmsChannel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError)});
-    }
-    return 0;
+    return GuardedSend(kSmsChannel, [&] { return Send(Arg(userId), Arg(record)); });
 }
 
 static_assert(std::is_same_v<decltype(&SendSms), SendSmsFn>);
