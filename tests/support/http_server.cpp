@@ -35,6 +35,8 @@ LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>(
     m_server->set_logger([this](const httplib::Request& req, const httplib::Response&) {
         Record(req);
     });
+    // Idle browser connections are let go soon, so the server stops without a long wait.
+    m_server->set_keep_alive_timeout(1);
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0) throw std::runtime_error("cannot bind a port on 127.0.0.1");
     m_thread = std::make_unique<std::thread>([this] { m_server->listen_after_bind(); });
