@@ -32,6 +32,7 @@ public:
         return Answer::Ok;
     }
     void TimedMessage(const wxString&, int) override {}
+    wxString ChooseFileToOpen(wxWindow*) override { return {}; }
 };
 
 std::string MegabytePage(int n) {

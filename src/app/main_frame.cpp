@@ -111,6 +111,8 @@ void TMainFrm::BuildMenus() {
     SetMenuBar(bar);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { ExitMenuClick(); }); },
          exit->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N7Click(); }); },
+         m_mailAccountItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
          helpItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());

@@ -25,6 +25,7 @@ class MonitorWindow;
 class NotifyDispatcher;
 class TScrollText;
 class TTrayNotifyIcon;
+class WebBrowser;
 
 // The program's only working window: banner strips at top and bottom, the page control with
 // the default page and up to 29 added monitoring windows, the menus, the tray icon.
@@ -75,6 +76,18 @@ public:
     void SendEmailNotice(const std::string& slotNumber);
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
 
+    // Dialogs
+    void rzbitbtn8Click(int n);        // "设定网页监控条件" of window n
+    void RzBitBtn7Click();             // default page "设定短信和邮件接收方"
+    void RzBitBtn7NClick(int n);       // added window's "设定短信和邮件接收方"
+    void N7Click();                    // main menu "邮件发送帐户设置"
+    void RunBegin1Click();             // default page "查网页看源码"
+    void WebSourceNClick(int n);       // added window's "查网页看源码"
+    bool SourceRequestPending() const;
+    // The last page source request's title and body markup (GBK).
+    std::string PageTitle;
+    std::string PageSource;
+
     // Banners: top strip, default page's settings box, bottom strip.
     TScrollText* ScrollText1 = nullptr;
     TScrollText* ScrollText2 = nullptr;
@@ -112,6 +125,7 @@ private:
     wxMenu* BuildTrayMenu();
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
+    void ShowPageSource(WebBrowser* browser, const char* errorPrefix);
     void BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs);
     void ConcludeTick(int n, bool test, const std::string& page);
     template <typename Step>
@@ -134,6 +148,7 @@ private:
     std::set<uint64_t> m_ticking;  // serials of windows whose tick runs
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;
+    std::weak_ptr<bool> m_sourceRequest;  // alive while a page source request runs
 };
 
 }  // namespace nuvaro

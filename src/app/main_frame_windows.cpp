@@ -63,6 +63,7 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
     };
     on(window.LogButton(), [this] { SeeLogClick(); });
+    on(window.ConditionButton(), [this, n] { rzbitbtn8Click(n); });
     window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
         e.Skip();  // the edit selects the word first
         CallAfter([this, n] { RzEdit1DblClick(n); });
@@ -72,6 +73,8 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         on(window.RefreshButton(), [this] { RzBitBtn3Click(); });
         on(window.SaveButton(), [this] { SaveWindowClick(); });
         on(window.OpenPageButton(), [this] { RzBitBtn1Click(); });
+        on(window.RecipientsButton(), [this] { RzBitBtn7Click(); });
+        on(window.SourceButton(), [this] { RunBegin1Click(); });
         window.AutostartCheck()->Bind(wxEVT_CHECKBOX,
                                       [this](wxCommandEvent&) { Guarded([this] { chk1Click(); }); });
         return;
@@ -80,6 +83,8 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     window.RefreshButton()->Bind(wxEVT_BUTTON, [this, n](wxCommandEvent&) { RzBitBtn3NClick(n); });
     on(window.SaveButton(), [this, n] { SaveWindowNClick(n); });
     on(window.OpenPageButton(), [this, n] { OpenPageNClick(n); });
+    on(window.RecipientsButton(), [this, n] { RzBitBtn7NClick(n); });
+    on(window.SourceButton(), [this, n] { WebSourceNClick(n); });
     window.Browser()->SetProgressHandler([this, n] { UrlFromBrowser(n); });
     window.SettingsPanel()->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         ShowTabMenu(m_pageControl->ScreenToClient(

@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/controls.h"
 #include "app/design.h"
 #include "app/group_box.h"
 #include "config/tconfig.h"
@@ -16,43 +17,7 @@
 namespace nuvaro {
 namespace {
 
-constexpr int kButtonWidth = 75;  // a button whose width is not given keeps the default
-
-wxStaticText* Label(wxWindow* parent, const char* text, int x, int y) {
-    auto* label = new wxStaticText(parent, wxID_ANY, U8(text), wxPoint(x, y));
-    label->SetFont(design::FormFont());
-    return label;
-}
-
-wxTextCtrl* Edit(wxWindow* parent, const char* name, wxRect r) {
-    auto* edit = new wxTextCtrl(parent, wxID_ANY, wxEmptyString, r.GetPosition(), r.GetSize());
-    edit->SetName(name);
-    edit->SetFont(design::FormFont());
-    return edit;
-}
-
-wxButton* Button(wxWindow* parent, const char* text, const char* name, wxRect r) {
-    auto* button = new wxButton(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
-                                wxBU_EXACTFIT);
-    button->SetName(name);
-    button->SetFont(design::FormFont());
-    button->SetBackgroundColour(design::FormColour());
-    return button;
-}
-
-// Check box with its caption left of the box.
-wxCheckBox* Check(wxWindow* parent, const char* text, const char* name, wxRect r,
-                  bool captionLeft = true) {
-    auto* check = new wxCheckBox(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
-                                 captionLeft ? wxALIGN_RIGHT : 0);
-    check->SetName(name);
-    check->SetFont(design::FormFont());
-    check->SetBackgroundColour(design::FormColour());
-    // The box must stay visible where this desktop draws captions wider than the design.
-    int best = check->GetBestSize().x;
-    if (best > r.width) check->SetSize(best, r.height);
-    return check;
-}
+constexpr int kButtonWidth = kStandardButtonWidth;  // a width the design leaves open
 
 }  // namespace
 
@@ -78,12 +43,12 @@ MonitorWindow::MonitorWindow(wxNotebook* book, int number, const wxString& capti
 
 // The row both kinds share at the top of the settings box: name, address, open page.
 void MonitorWindow::BuildSettingsRow() {
-    Label(m_settingsBox, text::kWindowNameLabel, 14, 21);
-    m_name = Edit(m_settingsBox, "Edit3", {67, 18, 73, 20});
-    Label(m_settingsBox, text::kAddressLabel, 155, 21);
-    m_url = Edit(m_settingsBox, "RzEdit1", {196, 18, 477, 20});
+    MakeLabel(m_settingsBox, text::kWindowNameLabel, 14, 21);
+    m_name = MakeEdit(m_settingsBox, "Edit3", {67, 18, 73, 20});
+    MakeLabel(m_settingsBox, text::kAddressLabel, 155, 21);
+    m_url = MakeEdit(m_settingsBox, "RzEdit1", {196, 18, 477, 20});
     int openWidth = IsDefault() ? 70 : kButtonWidth;
-    m_openPage = Button(m_settingsBox, text::kOpenPage, "RzBitBtn1", {685, 17, openWidth, 21});
+    m_openPage = MakeButton(m_settingsBox, text::kOpenPage, "RzBitBtn1", {685, 17, openWidth, 21});
     m_settingsBox->SetName("RzGroupBox2");
 }
 
@@ -104,24 +69,24 @@ void MonitorWindow::BuildDefault() {
 
     auto* grp1 = new GroupBox(m_panel, wxEmptyString, {8, 1}, {521, 60});
     grp1->SetName("grp1");
-    m_condition = Button(grp1, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
-    m_recipients = Button(grp1, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
-    m_autostart = Check(grp1, text::kStartAtLogon, "chk1", {328, 14, 81, 17}, false);
-    Label(grp1, text::kChannelsLabel, 8, 41);
-    m_sms = Check(grp1, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
-    m_email = Check(grp1, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
-    m_other = Check(grp1, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
-    Label(grp1, text::kRefreshLabel, 281, 41);
-    m_refresh = Edit(grp1, "RzEdit2", {350, 36, 26, 20});
-    Label(grp1, text::kMinutes, 386, 42);
-    m_save = Button(grp1, text::kSaveSettings, "savewindow", {417, 36, 88, 21});
+    m_condition = MakeButton(grp1, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
+    m_recipients = MakeButton(grp1, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
+    m_autostart = MakeCheck(grp1, text::kStartAtLogon, "chk1", {328, 14, 81, 17}, false);
+    MakeLabel(grp1, text::kChannelsLabel, 8, 41);
+    m_sms = MakeCheck(grp1, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
+    m_email = MakeCheck(grp1, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
+    m_other = MakeCheck(grp1, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
+    MakeLabel(grp1, text::kRefreshLabel, 281, 41);
+    m_refresh = MakeEdit(grp1, "RzEdit2", {350, 36, 26, 20});
+    MakeLabel(grp1, text::kMinutes, 386, 42);
+    m_save = MakeButton(grp1, text::kSaveSettings, "savewindow", {417, 36, 88, 21});
 
     auto* grp2 = new GroupBox(m_panel, wxEmptyString, {544, 1}, {209, 60});
     grp2->SetName("grp2");
-    m_source = Button(grp2, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
-    m_refreshPage = Button(grp2, text::kRefreshPage, "RzBitBtn3", {123, 10, 70, 21});
-    m_log = Button(grp2, text::kViewLog, "SeeLog", {13, 36, 92, 21});
-    m_startStop = Button(grp2, text::kStartMonitoring, "RunBegin", {123, 35, 70, 21});
+    m_source = MakeButton(grp2, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
+    m_refreshPage = MakeButton(grp2, text::kRefreshPage, "RzBitBtn3", {123, 10, 70, 21});
+    m_log = MakeButton(grp2, text::kViewLog, "SeeLog", {13, 36, 92, 21});
+    m_startStop = MakeButton(grp2, text::kStartMonitoring, "RunBegin", {123, 35, 70, 21});
     BuildBrowserBox();
 }
 
@@ -132,22 +97,22 @@ void MonitorWindow::BuildAdded() {
     m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
                            GroupBox::Frame::Lowered);
     m_panel->SetName("SettingsPanel");
-    m_recipients = Button(m_panel, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
-    m_condition = Button(m_panel, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
-    m_sms = Check(m_panel, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
-    m_email = Check(m_panel, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
-    m_other = Check(m_panel, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
+    m_recipients = MakeButton(m_panel, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
+    m_condition = MakeButton(m_panel, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
+    m_sms = MakeCheck(m_panel, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
+    m_email = MakeCheck(m_panel, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
+    m_other = MakeCheck(m_panel, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
     BuildSettingsRow();
-    Label(m_panel, text::kRefreshLabel, 281, 41);
-    Label(m_panel, text::kChannelsLabel, 8, 41);
-    m_refresh = Edit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
+    MakeLabel(m_panel, text::kRefreshLabel, 281, 41);
+    MakeLabel(m_panel, text::kChannelsLabel, 8, 41);
+    m_refresh = MakeEdit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
                      {350, 36, 26, 20});
-    Label(m_panel, text::kMinutes, 386, 42);
-    m_startStop = Button(buttonBox, text::kStartMonitoring, "RunBegin", {123, 35, kButtonWidth, 21});
-    m_refreshPage = Button(buttonBox, text::kRefreshPage, "RzBitBtn3", {123, 10, kButtonWidth, 21});
-    m_source = Button(buttonBox, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
-    m_log = Button(buttonBox, text::kViewLog, "SeeLog", {13, 36, 92, 21});
-    m_save = Button(m_panel, text::kSaveSettings, "savewindow", {417, 36, kButtonWidth, 21});
+    MakeLabel(m_panel, text::kMinutes, 386, 42);
+    m_startStop = MakeButton(buttonBox, text::kStartMonitoring, "RunBegin", {123, 35, kButtonWidth, 21});
+    m_refreshPage = MakeButton(buttonBox, text::kRefreshPage, "RzBitBtn3", {123, 10, kButtonWidth, 21});
+    m_source = MakeButton(buttonBox, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
+    m_log = MakeButton(buttonBox, text::kViewLog, "SeeLog", {13, 36, 92, 21});
+    m_save = MakeButton(m_panel, text::kSaveSettings, "savewindow", {417, 36, kButtonWidth, 21});
     BuildBrowserBox();
 }
 

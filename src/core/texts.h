@@ -93,13 +93,42 @@ inline constexpr const char* kLogChange = "监控点信息发生变化，发出�
 
 // Dialogs
 inline constexpr const char* kCurrentWindow = "当前窗口：";
+inline constexpr const char* kConditionCaption = "设定搜索条件";
+inline constexpr const char* kConditionGroup = "输入要监控的关键字（支持正则表达式）";
+inline constexpr const char* kConditionAdvice =
+    "系统将根据您设定的监控条件对网页中的所有文字内容进行搜索与监控";
 inline constexpr const char* kMailSubject = "Nuvaro提醒邮件";
+inline constexpr const char* kRecipientsCaption = "设定短信和邮件接受方";
+inline constexpr const char* kMessageGroup = "短信与邮件设定";
+inline constexpr const char* kMobileLabel = "被通知手机号码：";
+inline constexpr const char* kMobileAdvice = "（多个手机号码逗号分隔）";
+inline constexpr const char* kDomestic = "海内";
+inline constexpr const char* kOverseas = "海外";
+inline constexpr const char* kSmsTest = "发送测试短信";
+inline constexpr const char* kAddressToNotify = "被通知邮件地址：";
+inline constexpr const char* kEmailTest = "发送测试邮件";
+inline constexpr const char* kBodyLabel = "通知正文设定：";
+inline constexpr const char* kBodyAdvice = "（当满足监控条件时,可发送短信通知或邮件通知）";
+inline constexpr const char* kBodyLengthAdvice = "注：通知提醒消息正文不超过50个字";
+inline constexpr const char* kOtherGroup = "其它通知方式设定";
+inline constexpr const char* kLocalProgramLabel = "本地程序：";
+inline constexpr const char* kBrowse = "浏览";
+inline constexpr const char* kParametersLabel = "参数传递：";
+inline constexpr const char* kTest = "测试";
+inline constexpr const char* kSenderCaption = "邮件发件人设置";
+inline constexpr const char* kSenderGroup = "发送帐户设置";
+inline constexpr const char* kSmtpLabel = "SMTP 地址：";
+inline constexpr const char* kPortLabel = "端口：";
+inline constexpr const char* kAccountLabel = "帐户名：";
+inline constexpr const char* kPasswordLabel = "密码：";
+inline constexpr const char* kOtherAdvice = "注：可选择启动本地程序作为通知方式";
 inline constexpr const char* kRecipientsSaved = " 接受短信和邮箱帐号设置已保存！";
 inline constexpr const char* kOtherSaved = " 其它通知方式设定已保存！";
 inline constexpr const char* kConditionSaved = " 搜索条件设置已保存！";
 inline constexpr const char* kSourceCaptionSuffix = " - 源代码";
 inline constexpr const char* kSourceErrorDefault = "无法获取源代码, 错误可能是因为：";
 inline constexpr const char* kSourceErrorAdded = "无法获取源代码N, 错误可能是因为：";
+inline constexpr const char* kNoDocument = "浏览器中还没有打开网页";
 
 // Banners
 inline constexpr const char* kBanner1 = "广告一";

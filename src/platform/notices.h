@@ -6,8 +6,9 @@ class wxWindow;
 
 namespace nuvaro {
 
-// Modal message boxes. The real one shows GTK boxes whose buttons read 确定 / 是 / 否 whatever
-// the locale; the recording one (tests) answers at once and remembers what was shown.
+// Modal message boxes and the file-open dialog. The real one shows GTK boxes whose buttons read
+// 确定 / 是 / 否 whatever the locale; the recording one (tests) answers at once and remembers
+// what was shown.
 class Notices {
 public:
     enum class Icon { None, Information, Question, Error };
@@ -23,6 +24,10 @@ public:
     // An information box that closes itself after `seconds` as if OK had been pressed; while
     // it is open its title starts with the whole seconds left in parentheses and two blanks.
     virtual void TimedMessage(const wxString& text, int seconds) = 0;
+
+    // The standard file-open dialog without filter, title or initial folder; the chosen full
+    // path, or an empty text when the user cancelled.
+    virtual wxString ChooseFileToOpen(wxWindow* owner) = 0;
 
     // The standard message: title "Nuvaro", no icon, one OK button.
     void ShowMessage(const wxString& text);

@@ -1,6 +1,7 @@
 #include "platform/gtk/gtk_notices.h"
 
 #include <gtk/gtk.h>
+#include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 #include <wx/timer.h>
 
@@ -66,6 +67,12 @@ void GtkNotices::TimedMessage(const wxString& text, int seconds) {
     timer.Start(100);
     dialog.ShowModal();
     timer.Stop();
+}
+
+wxString GtkNotices::ChooseFileToOpen(wxWindow* owner) {
+    wxFileDialog dialog(owner, wxEmptyString, wxEmptyString, wxEmptyString, wxEmptyString,
+                        wxFD_OPEN);
+    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
 }  // namespace nuvaro

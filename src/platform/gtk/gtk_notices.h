@@ -10,6 +10,7 @@ public:
     Answer Box(wxWindow* owner, const wxString& text, const wxString& caption, Icon icon,
                Buttons buttons) override;
     void TimedMessage(const wxString& text, int seconds) override;
+    wxString ChooseFileToOpen(wxWindow* owner) override;
 };
 
 }  // namespace nuvaro

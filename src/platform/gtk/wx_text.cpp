@@ -14,4 +14,17 @@ std::string ToGbk(const wxString& text) {
     return Utf8ToGbk(std::string_view(utf8.data(), utf8.length()));
 }
 
+wxString FromGbkLines(std::string_view gbk) {
+    wxString text = FromGbk(gbk);
+    text.Replace("\r\n", "\n");
+    return text;
+}
+
+std::string ToGbkLines(const wxString& text) {
+    wxString crlf = text;
+    crlf.Replace("\r\n", "\n");
+    crlf.Replace("\n", "\r\n");
+    return ToGbk(crlf);
+}
+
 }  // namespace nuvaro

@@ -13,10 +13,10 @@
 #include "banners/test_endpoints.h"
 #include "core/texts.h"
 #include "harness/gui_pump.h"
+#include "harness/recording_notices.h"
 #include "platform/gtk/wx_text.h"
-#include "platform/notices.h"
-#include "platform/shell.h"
 #include "support/http_server.h"
+#include "support/recording_shell.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {
@@ -28,28 +28,17 @@ using testing::LocalHttpServer;
 using testing::PumpUntil;
 using testing::TempExeDir;
 
-class RecordingNotices : public Notices {
-  public:
-    Answer Box(wxWindow*, const wxString& text, const wxString& caption, Icon icon,
-               Buttons) override {
-        boxes.push_back({text, caption, icon});
-        return Answer::Ok;
+using testing::RecordingNotices;
+using testing::RecordingShell;
+
+// What the shell was asked to open, and to start.
+std::vector<std::string> Targets(const RecordingShell& shell, const std::string& verb) {
+    std::vector<std::string> targets;
+    for (const auto& call : shell.calls) {
+        if (call.verb == verb) targets.push_back(call.target);
     }
-    void TimedMessage(const wxString&, int) override {}
-
-    struct Shown {
-        wxString text, caption;
-        Icon icon;
-    };
-    std::vector<Shown> boxes;
-};
-
-class RecordingShell : public Shell {
-  public:
-    void OpenDocument(std::string_view target) override { opened.emplace_back(target); }
-    void Execute(std::string_view file, std::string_view) override { executed.emplace_back(file); }
-    std::vector<std::string> opened, executed;
-};
+    return targets;
+}
 
 // The reply as the endpoint sends it, UTF-8, with blanks around the texts.
 const std::string kReply =
@@ -144,7 +133,7 @@ TEST_F(BannerControllerTest, FetchShowsTheTextsCachesThemInGbkAndARestartShowsTh
     EXPECT_EQ(view.Text(0), U8(" 新版本发布 "));  // on screen only banner 3 is trimmed
     EXPECT_EQ(view.Text(2), U8("限时优惠"));
     EXPECT_EQ(controller->Values().ADurl3, "example.com/3");
-    EXPECT_TRUE(notices.boxes.empty());
+    EXPECT_TRUE(notices.shown.empty());
     EXPECT_EQ(requests, 1);
     EXPECT_EQ(dir.Read("config.ini"),
               "[Server]\r\nAdUrl=" + server.Url("/api/ad.php") +
@@ -193,23 +182,23 @@ TEST_F(BannerControllerTest, UnreachableEndpointShowsTheMessageOnceAndKeepsTheCa
     auto controller = NewController();
     controller->FillFromCache();
     controller->Start();
-    ASSERT_TRUE(PumpUntil([&] { return !notices.boxes.empty(); }, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return !notices.shown.empty(); }, 30000));
     testing::Pump(500);
-    ASSERT_EQ(notices.boxes.size(), 1u);
-    EXPECT_EQ(notices.boxes[0].text, U8("无法打开：") + wxString::FromUTF8(url));
-    EXPECT_EQ(notices.boxes[0].caption, "Nuvaro");
+    ASSERT_EQ(notices.shown.size(), 1u);
+    EXPECT_EQ(notices.shown[0].text, "无法打开：" + url);
+    EXPECT_EQ(notices.shown[0].caption, "Nuvaro");
     EXPECT_EQ(dir.Read("config.ini"), cache);
     EXPECT_EQ(view.Text(0), U8("旧公告"));
     EXPECT_EQ(view.Text(2), U8("旧三"));
     Click(0);
-    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://old.example/"});
+    EXPECT_EQ(Targets(shell, "open"), std::vector<std::string>{"http://old.example/"});
 }
 
 TEST_F(BannerControllerTest, WithoutAnEndpointNothingIsFetchedOrShown) {
     auto controller = NewController();
     controller->Start();
     testing::Pump(BannerController::kStartDelayMs + 500);
-    EXPECT_TRUE(notices.boxes.empty());
+    EXPECT_TRUE(notices.shown.empty());
     EXPECT_EQ(view.Text(0), U8("广告一"));
     EXPECT_FALSE(dir.Exists("config.ini"));
 }
@@ -222,9 +211,9 @@ TEST_F(BannerControllerTest, ClicksOnBannersOneAndThreeOpenTheirLinksAndBannerTw
     Click(0);
     Click(1);
     Click(2);
-    EXPECT_EQ(shell.opened,
+    EXPECT_EQ(Targets(shell, "open"),
               (std::vector<std::string>{"http://example.com/1", "http://example.com/3"}));
-    EXPECT_TRUE(shell.executed.empty());
+    EXPECT_TRUE(Targets(shell, "execute").empty());
 }
 
 TEST_F(BannerControllerTest, LinksThatAreNoWebAddressesAreNotHandedToTheShell) {
@@ -233,8 +222,8 @@ TEST_F(BannerControllerTest, LinksThatAreNoWebAddressesAreNotHandedToTheShell) {
     controller->FillFromCache();
     Click(0);
     Click(2);
-    EXPECT_TRUE(shell.opened.empty());
-    EXPECT_TRUE(shell.executed.empty());
+    EXPECT_TRUE(Targets(shell, "open").empty());
+    EXPECT_TRUE(Targets(shell, "execute").empty());
 }
 
 TEST_F(BannerControllerTest, ShutdownDuringAFetchReturnsAndNothingArrivesAfterIt) {
@@ -254,7 +243,7 @@ TEST_F(BannerControllerTest, ShutdownDuringAFetchReturnsAndNothingArrivesAfterIt
     gate.Open();
     testing::Pump(300);
     EXPECT_EQ(view.Text(1), U8("广告二"));
-    EXPECT_TRUE(notices.boxes.empty());
+    EXPECT_TRUE(notices.shown.empty());
     EXPECT_EQ(dir.Read("config.ini"), before);
 }
 

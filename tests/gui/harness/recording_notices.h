@@ -35,6 +35,14 @@ public:
         if (onBox) onBox();
     }
 
+    wxString ChooseFileToOpen(wxWindow*) override {
+        ++fileDialogs;
+        if (files.empty()) return {};
+        wxString file = files.front();
+        files.pop_front();
+        return file;
+    }
+
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const auto& s : shown) texts.push_back(s.text);
@@ -44,6 +52,8 @@ public:
     std::vector<Shown> shown;
     std::deque<Answer> answers;
     std::function<void()> onBox;  // runs inside the "modal" box, as events would
+    std::deque<wxString> files;   // answers of the file-open dialog; none: cancelled
+    int fileDialogs = 0;
 };
 
 }  // namespace nuvaro::testing

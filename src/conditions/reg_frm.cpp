@@ -1,0 +1,44 @@
+#include "conditions/reg_frm.h"
+
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include "app/controls.h"
+#include "app/error_display.h"
+#include "app/group_box.h"
+#include "config/tconfig.h"
+#include "core/texts.h"
+#include "platform/gtk/wx_text.h"
+
+namespace nuvaro {
+
+TRegFrm::TRegFrm(TConfig* slot)
+    : ModalForm(U8(text::kConditionCaption), wxSize(475, 188),
+                wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX),
+      m_slot(slot) {
+    SetName("RegFrm");
+    auto* group = new GroupBox(this, U8(text::kConditionGroup), {6, 8}, {457, 121});
+    MakeLabel(group, text::kConditionAdvice, 16, 24);
+    m_memo = MakeEdit(group, "Memo1", {16, 40, 425, 73}, wxTE_MULTILINE | wxTE_WORDWRAP);
+    m_ok = MakeButton(this, text::kOk, "OKBtn",
+                      {279, 138, kStandardButtonWidth, kStandardButtonHeight});
+    m_cancel = MakeButton(this, text::kCancel, "CancelBtn",
+                          {372, 137, kStandardButtonWidth, kStandardButtonHeight});
+    m_ok->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { OkClick(); }); });
+    m_cancel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { CancelClick(); });
+}
+
+void TRegFrm::FormShow() {
+    if (m_slot) m_memo->ChangeValue(FromGbkLines(m_slot->Regx));
+}
+
+void TRegFrm::OkClick() {
+    if (!m_slot) return Finish(wxID_OK);
+    m_slot->Regx = ToGbkLines(m_memo->GetValue());
+    // A new condition is news again, even when it finds the text notified last.
+    CommitSlot(*m_slot, text::kConditionSaved, [this] { m_slot->LastMatch.clear(); });
+}
+
+void TRegFrm::CancelClick() { Finish(wxID_CANCEL); }
+
+}  // namespace nuvaro

@@ -1,0 +1,71 @@
+#include "notify/ui/email_frm.h"
+
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include "app/controls.h"
+#include "app/error_display.h"
+#include "app/group_box.h"
+#include "core/exe_dir.h"
+#include "core/ini_file.h"
+#include "core/texts.h"
+#include "notify/notify_dispatcher.h"
+#include "platform/gtk/wx_text.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr const char* kEmailFile = "email.inf";
+constexpr const char* kEmailSection = "email";
+
+}  // namespace
+
+std::string ReadExeIniValue(const std::string& section, const std::string& key,
+                            const std::string& fileName) {
+    return IniFile(ExeDirFile(fileName)).ReadString(section, key);
+}
+
+TEmailFrm::TEmailFrm(NotifyDispatcher& dispatcher)
+    : ModalForm(U8(text::kSenderCaption), wxSize(477, 130),
+                wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX),
+      m_dispatcher(dispatcher) {
+    SetName("EmailFrm");
+    auto* group = new GroupBox(this, U8(text::kSenderGroup), {8, 6}, {461, 86});
+    MakeLabel(group, text::kSmtpLabel, 12, 28);
+    SmtpEdit = MakeEdit(group, "SmtpEdit", {84, 25, 140, 21});
+    MakeLabel(group, text::kPortLabel, 12, 58);
+    PortEdit = MakeEdit(group, "PortEdit", {84, 55, 140, 21});
+    MakeLabel(group, text::kAccountLabel, 240, 28);
+    UserEdit = MakeEdit(group, "UserEdit", {300, 25, 150, 21});
+    MakeLabel(group, text::kPasswordLabel, 240, 58);
+    PasswordEdit = MakeEdit(group, "PasswordEdit", {300, 55, 150, 21}, wxTE_PASSWORD);
+    RzBitBtn1 = MakeButton(this, text::kOk, "RzBitBtn1",
+                           {310, 100, kStandardButtonWidth, kStandardButtonHeight});
+    RzBitBtn2 = MakeButton(this, text::kCancel, "RzBitBtn2",
+                           {394, 100, kStandardButtonWidth, kStandardButtonHeight});
+    RzBitBtn1->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { RzBitBtn1Click(); }); });
+    RzBitBtn2->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { RzBitBtn2Click(); });
+}
+
+void TEmailFrm::FormShow() {
+    auto read = [](const char* key) { return FromGbk(ReadExeIniValue(kEmailSection, key, kEmailFile)); };
+    SmtpEdit->ChangeValue(read("Smtp"));
+    PortEdit->ChangeValue(read("SmtpPort"));
+    UserEdit->ChangeValue(read("UserName"));
+    PasswordEdit->ChangeValue(read("Password"));
+}
+
+// A refused change of the built-in account closes silently. A store that cannot write
+// email.inf raises, and the dialog stays open with what the user typed.
+void TEmailFrm::RzBitBtn1Click() {
+    const std::string user = ToGbk(UserEdit->GetValue());
+    const std::string password = ToGbk(PasswordEdit->GetValue());
+    if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
+    m_dispatcher.SaveEmail(ToGbk(SmtpEdit->GetValue()), user, password,
+                           ToGbk(PortEdit->GetValue()), "1");
+    Finish(wxID_OK);
+}
+
+void TEmailFrm::RzBitBtn2Click() { Finish(wxID_CANCEL); }
+
+}  // namespace nuvaro

@@ -1,0 +1,117 @@
+// The monitoring-condition dialog over real slots and Config.inf, opened from the windows'
+// buttons and driven inside its modal loop.
+#include <sys/stat.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include "app/monitor_window.h"
+#include "conditions/reg_frm.h"
+#include "harness/main_frame_fixture.h"
+#include "harness/modal_driver.h"
+
+namespace nuvaro::testing {
+namespace {
+
+wxString W(const char* utf8) { return wxString::FromUTF8(utf8); }
+
+class ConditionDialogTest : public MainFrameTest {
+protected:
+    // Opens window n's condition dialog with its button and runs `drive` on it.
+    void WithDialog(int n, const std::function<void(TRegFrm&)>& drive) {
+        ModalDriver driver([&](wxDialog& d) { drive(dynamic_cast<TRegFrm&>(d)); });
+        Click(frame->Window(n)->ConditionButton());
+        EXPECT_TRUE(driver.Ran());
+        EXPECT_FALSE(ModalDriver::ModalOpen());
+    }
+};
+
+TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) {
+    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=旧条件\nRegGrp=2\n");
+    TMainFrm& f = StartFrame();
+    f.Configs()[2].LastMatch = G("128");
+    WithDialog(1, [&](TRegFrm& d) {
+        EXPECT_EQ(d.GetTitle().utf8_string(), "设定搜索条件");
+        EXPECT_EQ(d.GetClientSize(), wxSize(475, 188));
+        EXPECT_EQ(d.Memo()->GetValue().utf8_string(), "旧条件");
+        d.Memo()->SetValue(W("价格(\\d+)\n第二行"));
+        Click(d.OkButton());
+    });
+    EXPECT_EQ(f.Configs()[2].Regx, G("价格(\\d+)\r\n第二行"));
+    EXPECT_EQ(ConfigValue("2", "Regx"), G("价格(\\d+)\r\n第二行"));
+    EXPECT_EQ(ConfigValue("2", "RegGrp"), "2");  // untouched
+    EXPECT_EQ(f.Configs()[2].LastMatch, "");
+    EXPECT_EQ(LastText(), "当前窗口：甲 搜索条件设置已保存！");
+    EXPECT_EQ(notices->shown.back().caption, "Nuvaro");
+
+    WithDialog(1, [&](TRegFrm& d) {  // reopened: the whole text again
+        EXPECT_EQ(d.Memo()->GetValue().utf8_string(), "价格(\\d+)\n第二行");
+        Click(d.CancelButton());
+    });
+}
+
+TEST_F(ConditionDialogTest, TheDefaultPagesButtonEditsSlotOneAndAnEmptyMemoIsSaved) {
+    WriteConfig("[1]\nWindowName=首页\nRegx=缺货\n");
+    TMainFrm& f = StartFrame();
+    WithDialog(0, [&](TRegFrm& d) {
+        d.Memo()->SetValue("");
+        Click(d.OkButton());
+    });
+    EXPECT_EQ(f.Configs()[1].Regx, "");
+    EXPECT_EQ(ConfigValue("1", "Regx"), "");
+    EXPECT_EQ(LastText(), "当前窗口：首页 搜索条件设置已保存！");
+    f.RunBeginClick();  // an empty condition does not start
+    EXPECT_EQ(LastText(), "您没有设定监控条件！");
+}
+
+TEST_F(ConditionDialogTest, CancelAndTheTitleBarWriteNothingAndKeepTheLastMatch) {
+    WriteConfig("[1]\nWindowName=首页\nRegx=缺货\n");
+    TMainFrm& f = StartFrame();
+    f.Configs()[1].LastMatch = G("缺货");
+    const std::string before = dir.Read("Config.inf");
+    WithDialog(0, [&](TRegFrm& d) {
+        d.Memo()->SetValue(W("到货"));
+        Click(d.CancelButton());
+    });
+    WithDialog(0, [&](TRegFrm& d) {
+        d.Memo()->SetValue(W("到货"));
+        d.Close();
+    });
+    EXPECT_EQ(dir.Read("Config.inf"), before);
+    EXPECT_EQ(f.Configs()[1].Regx, G("缺货"));
+    EXPECT_EQ(f.Configs()[1].LastMatch, G("缺货"));
+    EXPECT_TRUE(notices->shown.empty());
+}
+
+TEST_F(ConditionDialogTest, ARefusedWriteIsShownAndNeitherClearsTheLastMatchNorClaimsSuccess) {
+    WriteConfig("[1]\nWindowName=首页\nRegx=缺货\n");
+    TMainFrm& f = StartFrame();
+    f.Configs()[1].LastMatch = G("缺货");
+    chmod(dir.File("Config.inf").c_str(), 0444);
+    const std::string before = dir.Read("Config.inf");
+    int result = 0;
+    WithDialog(0, [&](TRegFrm& d) {
+        d.Memo()->SetValue(W("到货"));
+        Click(d.OkButton());
+        result = d.Result();
+    });
+    EXPECT_EQ(result, wxID_OK);
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(notices->shown[0].text, "Unable to write to " + dir.File("Config.inf"));
+    EXPECT_EQ(notices->shown[0].icon, Notices::Icon::Error);
+    EXPECT_EQ(dir.Read("Config.inf"), before);
+    EXPECT_EQ(f.Configs()[1].LastMatch, G("缺货"));
+}
+
+TEST_F(ConditionDialogTest, WithoutASlotOkClosesAndSavesNothing) {
+    StartFrame();
+    TRegFrm* d = new TRegFrm(nullptr);
+    d->FormShow();
+    d->OkClick();
+    EXPECT_EQ(d->Result(), wxID_OK);
+    d->Destroy();
+    EXPECT_FALSE(dir.Exists("Config.inf"));
+    EXPECT_TRUE(notices->shown.empty());
+}
+
+}  // namespace
+}  // namespace nuvaro::testing

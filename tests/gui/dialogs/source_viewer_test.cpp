@@ -1,0 +1,145 @@
+// The page source viewer: the live body markup of a window's real WebKit browser, pages served
+// on 127.0.0.1.
+#include <httplib.h>
+#include <wx/button.h>
+#include <wx/notebook.h>
+#include <wx/stc/stc.h>
+#include <wx/textctrl.h>
+
+#include "app/monitor_window.h"
+#include "banners/test_endpoints.h"
+#include "conditions/web_source_frm.h"
+#include "harness/modal_driver.h"
+#include "harness/monitor_fixture.h"
+#include "platform/gtk/web_browser.h"
+
+namespace nuvaro::testing {
+namespace {
+
+class SourceViewerTest : public MonitorTest {
+protected:
+    // Presses window n's source button; runs `look` on the viewer and closes it.
+    void WithViewer(int n, const std::function<void(TWebSourceFrm&)>& look) {
+        ModalDriver driver([&](wxDialog& d) {
+            look(dynamic_cast<TWebSourceFrm&>(d));
+            d.Close();
+        });
+        Click(frame->Window(n)->SourceButton());
+        ASSERT_TRUE(PumpUntil([&] { return driver.Ran() && !ModalDriver::ModalOpen(); }));
+    }
+    static std::string Text(TWebSourceFrm& d) { return d.Editor()->GetText().utf8_string(); }
+};
+
+TEST_F(SourceViewerTest, ShowsTheLiveBodyOfTheTopDocumentInTheStyledEditor) {
+    server.SetPage("/shop",
+                   "<html><head><title>商品页</title></head><body><p id=\"p\">有货</p>"
+                   "<iframe src=\"/inner\"></iframe>"
+                   "<script>document.getElementById('p').textContent='已售完';</script>"
+                   "</body></html>");
+    server.SetPage("/inner", "<html><body>框内文字</body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(0, "首页", "/shop", "");
+    WithViewer(0, [&](TWebSourceFrm& d) {
+        EXPECT_EQ(d.GetTitle().utf8_string(), "商品页 - 源代码");
+        EXPECT_EQ(d.GetSize(), wxSize(714, 602));
+        const std::string text = Text(d);
+        EXPECT_EQ(text.rfind("<p id=\"p\">已售完</p><iframe src=\"/inner\"></iframe>", 0), 0u)
+            << text;
+        EXPECT_EQ(text.find("框内文字"), std::string::npos);
+        EXPECT_EQ(text.find("<head"), std::string::npos);
+        wxStyledTextCtrl* e = d.Editor();
+        EXPECT_EQ(e->GetLexer(), wxSTC_LEX_HTML);
+        EXPECT_EQ(e->GetWrapMode(), wxSTC_WRAP_NONE);
+        EXPECT_EQ(e->GetEdgeMode(), wxSTC_EDGE_LINE);
+        EXPECT_EQ(e->GetEdgeColumn(), 80);
+        EXPECT_EQ(e->GetEdgeColour(), wxColour(192, 192, 192));
+        EXPECT_TRUE(e->GetCaretLineVisible());
+        EXPECT_EQ(e->GetCaretLineBackground(), *wxYELLOW);
+        const wxString face = e->StyleGetFont(wxSTC_STYLE_DEFAULT).GetFaceName();
+        EXPECT_TRUE(face == "Courier New" || face == "Liberation Mono") << face;
+        EXPECT_FALSE(e->GetReadOnly());
+    });
+    EXPECT_EQ(f.PageTitle, G("商品页"));
+    EXPECT_EQ(f.PageSource.rfind(G("<p id=\"p\">已售完</p>"), 0), 0u);
+}
+
+TEST_F(SourceViewerTest, AnAddedWindowShowsTheBrowserOfItsOwnPage) {
+    server.SetPage("/one", "<html><head><title>一</title></head><body>第一页</body></html>");
+    server.SetPage("/two", "<html><head><title>二</title></head><body>第二页</body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "甲", "/one", "");
+    PrepareWindow(2, "乙", "/two", "");
+    f.PageControl()->SetSelection(1);
+    WithViewer(1, [&](TWebSourceFrm& d) {
+        EXPECT_EQ(d.GetTitle().utf8_string(), "一 - 源代码");
+        EXPECT_EQ(Text(d), "第一页");
+    });
+    EXPECT_EQ(f.Configs()[2].Browser, f.Window(1)->Browser());  // the snapshot was taken
+}
+
+TEST_F(SourceViewerTest, AnEmptyBodyGivesAnEmptyEditorWhoseCaptionStillEnds) {
+    server.SetPage("/empty", "<html><head></head><body></body></html>");
+    StartFrame();
+    PrepareWindow(1, "甲", "/empty", "");
+    WithViewer(1, [&](TWebSourceFrm& d) {
+        EXPECT_EQ(d.GetTitle().utf8_string(), " - 源代码");
+        EXPECT_EQ(Text(d), "");
+    });
+}
+
+TEST_F(SourceViewerTest, APageStillLoadingShowsWhatItsBodyHoldsSoFar) {
+    // The first part of the page arrives at once, the rest when the gate opens. The first part
+    // is long enough for the engine to start showing the page before it has the whole of it.
+    Gate rest;
+    static const std::string head = "<html><head><title>慢</title></head><body><div>已到部分</div>"
+                                    "<!--" + std::string(4096, ' ') + "-->";
+    static const std::string tail = "<div>后来部分</div></body></html>";
+    server.Get("/slow", [&rest](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(head.size() + tail.size(), "text/html; charset=utf-8",
+                                 [&rest](size_t offset, size_t, httplib::DataSink& sink) {
+                                     if (offset > 0) rest.Wait();
+                                     const std::string& part = offset == 0 ? head : tail;
+                                     sink.write(part.data(), part.size());
+                                     return true;
+                                 });
+    });
+    TMainFrm& f = StartFrame();
+    f.N4Click();
+    MonitorWindow* w = f.Window(1);
+    w->NameEdit()->SetValue("slow");
+    w->UrlEdit()->SetValue(server.Url("/slow"));
+    f.OpenPageNClick(1);
+    ASSERT_TRUE(PumpUntil([&] { return w->Browser()->LocationURL() == server.Url("/slow"); }));
+    ASSERT_TRUE(w->Browser()->IsLoading());
+    Pump(500);  // the first part is parsed
+    WithViewer(1, [&](TWebSourceFrm& d) {
+        EXPECT_NE(Text(d).find("已到部分"), std::string::npos) << Text(d);
+        EXPECT_EQ(Text(d).find("后来部分"), std::string::npos);
+    });
+    rest.Open();
+}
+
+TEST_F(SourceViewerTest, ABrowserWithoutADocumentOrWithoutABodyIsReportedInTheErrorBox) {
+    server.SetPage("/image.svg",
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>",
+                   "image/svg+xml");
+    TMainFrm& f = StartFrame();
+    f.N4Click();
+    Click(f.DefaultPage().SourceButton());
+    Click(f.Window(1)->SourceButton());
+    ASSERT_EQ(notices->shown.size(), 2u);
+    EXPECT_EQ(notices->shown[0].text, "无法获取源代码, 错误可能是因为：浏览器中还没有打开网页");
+    EXPECT_EQ(notices->shown[0].caption, "错误");
+    EXPECT_FALSE(notices->shown[0].owned);
+    EXPECT_EQ(notices->shown[1].text, "无法获取源代码N, 错误可能是因为：浏览器中还没有打开网页");
+
+    PrepareWindow(1, "图", "/image.svg", "");
+    Click(f.Window(1)->SourceButton());
+    ASSERT_TRUE(PumpUntil([&] { return notices->shown.size() == 3; }));
+    EXPECT_EQ(notices->shown[2].text,
+              "无法获取源代码N, 错误可能是因为：当前网页没有正文（body），无法读取网页内容");
+    EXPECT_FALSE(ModalDriver::ModalOpen());
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
