@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include <glib.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
@@ -225,9 +226,13 @@ void TMainFrm::chk1Click() {
     ApplyAutostartChoice(*m_autostart, DefaultPage().AutostartCheck()->GetValue(), ExeFilePath());
 }
 
-std::string TMainFrm::HelpPageAddress() const { return "file://" + ExeDirFile("help.html"); }
+std::string TMainFrm::HelpPageAddress() const {
+    std::unique_ptr<char, decltype(&g_free)> uri(
+        g_filename_to_uri(ExeDirFile("help.html").c_str(), nullptr, nullptr), g_free);
+    return uri ? uri.get() : "";
+}
 
-void TMainFrm::N9Click() { GetShell().OpenDocument(ExeDirFile("help.html")); }
+void TMainFrm::N9Click() { GetShell().OpenPath(ExeDirFile("help.html")); }
 
 void TMainFrm::N8Click() {
     wxString about = U8(text::kAboutText);
@@ -236,6 +241,6 @@ void TMainFrm::N8Click() {
                      Notices::Buttons::Ok);
 }
 
-void TMainFrm::SeeLogClick() { GetShell().OpenDocument(LogFilePath(kMonitorLog)); }
+void TMainFrm::SeeLogClick() { GetShell().OpenPath(LogFilePath(kMonitorLog)); }
 
 }  // namespace nuvaro

@@ -13,6 +13,10 @@ public:
     // Opens a document, folder or link with the desktop's default program.
     virtual void OpenDocument(std::string_view target) = 0;
 
+    // Opens a file of this machine named by its native path (the file system's own bytes,
+    // whatever characters the folders' names hold) with the desktop's default program.
+    virtual void OpenPath(std::string_view nativePath) = 0;
+
     // Opens `file` with `parameters`: an executable file is started directly with the parameter
     // string split like a Windows command line (no shell in between, nothing substituted);
     // anything else is opened as a document and the parameters are ignored.

@@ -39,6 +39,7 @@ class RecordingShell : public Shell {
     void OpenDocument(std::string_view target) override {
         m_events.Add("Open " + std::string(target));
     }
+    void OpenPath(std::string_view path) override { m_events.Add("OpenPath " + std::string(path)); }
     void Execute(std::string_view file, std::string_view parameters) override {
         m_events.Add("Execute " + std::string(file) + " " + std::string(parameters));
     }

@@ -100,6 +100,9 @@ TEST(DesktopShellExecute, AnEmptyProgramOrAMissingOneStartsNothing) {
     shell.OpenDocument("marker");
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
     EXPECT_EQ(RecordedStarts(dir)[0].args, std::vector<std::string>{"marker"});
+    shell.OpenPath("/tmp/桌面/informlog.txt");  // native bytes, passed on unchanged
+    ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 2; }));
+    EXPECT_EQ(RecordedStarts(dir)[1].args, std::vector<std::string>{"/tmp/桌面/informlog.txt"});
 }
 
 TEST(FindExecutable, LooksUpBareNamesOnPathAndChecksTheExecuteBit) {

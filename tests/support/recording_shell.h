@@ -11,12 +11,15 @@ namespace nuvaro::testing {
 class RecordingShell : public Shell {
 public:
     struct Call {
-        std::string verb;  // "open" or "execute"
+        std::string verb;  // "open", "open-path" or "execute"
         std::string target;
         std::string parameters;
     };
     void OpenDocument(std::string_view target) override {
         calls.push_back({"open", std::string(target), {}});
+    }
+    void OpenPath(std::string_view nativePath) override {
+        calls.push_back({"open-path", std::string(nativePath), {}});
     }
     void Execute(std::string_view file, std::string_view parameters) override {
         calls.push_back({"execute", std::string(file), std::string(parameters)});

@@ -1,14 +1,35 @@
 #include "platform/gtk/tray_icon.h"
 
+#include <gtk/gtk.h>
 #include <wx/menu.h>
 
 namespace nuvaro {
 
 TTrayNotifyIcon::TTrayNotifyIcon() {
+    // Handled, not skipped: an unhandled press is passed on as a double click.
+    Bind(wxEVT_TASKBAR_LEFT_DOWN, [this](wxTaskBarIconEvent&) { LeftButtonDown(); });
+    // Where the desktop reports real double clicks.
     Bind(wxEVT_TASKBAR_LEFT_DCLICK, [this](wxTaskBarIconEvent&) { DoubleClicked(); });
-    Bind(wxEVT_TASKBAR_LEFT_UP, [this](wxTaskBarIconEvent&) {
+    m_clickTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
         if (OnClick) OnClick();
     });
+}
+
+int TTrayNotifyIcon::DoubleClickTime() {
+    int ms = 400;
+    if (GtkSettings* settings = gtk_settings_get_default()) {
+        g_object_get(settings, "gtk-double-click-time", &ms, nullptr);
+    }
+    return ms > 0 ? ms : 400;
+}
+
+void TTrayNotifyIcon::LeftButtonDown() {
+    if (m_clickTimer.IsRunning()) {
+        m_clickTimer.Stop();
+        DoubleClicked();
+    } else {
+        m_clickTimer.StartOnce(DoubleClickTime());
+    }
 }
 
 bool TTrayNotifyIcon::Available() { return wxTaskBarIcon::IsAvailable(); }
@@ -31,7 +52,7 @@ void TTrayNotifyIcon::SetIconVisible(bool visible) {
 void TTrayNotifyIcon::DoubleClicked() {
     auto now = std::chrono::steady_clock::now();
     // A second report of the same double click comes within the double-click time.
-    if (now - m_lastDoubleClick < std::chrono::milliseconds(400)) return;
+    if (now - m_lastDoubleClick < std::chrono::milliseconds(DoubleClickTime())) return;
     m_lastDoubleClick = now;
     if (OnDblClick) OnDblClick();
 }

@@ -2,6 +2,7 @@
 
 #include <wx/icon.h>
 #include <wx/taskbar.h>
+#include <wx/timer.h>
 
 #include <chrono>
 #include <functional>
@@ -10,8 +11,10 @@ class wxMenu;
 
 namespace nuvaro {
 
-// The notification-area icon. GTK reports a double click as two clicks and a double click:
-// the handler runs once per double click, and a single click does nothing unless OnClick is set.
+// The notification-area icon. GTK reports each click of the left button on its own, so the
+// icon tells clicks apart itself: a second press within the desktop's double-click time is a
+// double click (OnDblClick, once); a press that none follows is a single click (OnClick, which
+// the main window leaves unset).
 class TTrayNotifyIcon : public wxTaskBarIcon {
 public:
     TTrayNotifyIcon();
@@ -27,8 +30,12 @@ public:
     std::function<void()> OnDblClick;
     std::function<void()> OnClick;
 
-    // What a double click does (also called by tests).
+    // A press of the left button on the icon (also called by tests).
+    void LeftButtonDown();
+    // What a double click does.
     void DoubleClicked();
+    // The desktop's double-click time in milliseconds.
+    static int DoubleClickTime();
     // The menu a right click shows (the caller owns it).
     wxMenu* BuildMenu() { return CreatePopupMenu(); }
 
@@ -39,6 +46,7 @@ private:
     wxIcon m_icon;
     bool m_visible = false;
     std::function<wxMenu*()> m_buildMenu;
+    wxTimer m_clickTimer;  // runs from a first press until the double-click time has passed
     std::chrono::steady_clock::time_point m_lastDoubleClick{};
 };
 

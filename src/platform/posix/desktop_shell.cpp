@@ -132,6 +132,11 @@ void DesktopShell::OpenDocument(std::string_view target) {
     SpawnDetached(m_opener, {GbkToUtf8(target)}, true);
 }
 
+void DesktopShell::OpenPath(std::string_view nativePath) {
+    if (nativePath.empty()) return;
+    SpawnDetached(m_opener, {std::string(nativePath)}, true);
+}
+
 void DesktopShell::Execute(std::string_view file, std::string_view parameters) {
     if (auto program = FindExecutable(GbkToUtf8(file))) {
         SpawnDetached(*program, SplitCommandLine(GbkToUtf8(parameters)), false);

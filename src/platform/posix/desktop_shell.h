@@ -18,6 +18,7 @@ class DesktopShell : public Shell {
     explicit DesktopShell(std::string opener = "xdg-open");
 
     void OpenDocument(std::string_view target) override;
+    void OpenPath(std::string_view nativePath) override;
     void Execute(std::string_view file, std::string_view parameters) override;
 
   private:
