@@ -126,7 +126,9 @@ private:
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
     void ShowPageSource(WebBrowser* browser, const char* errorPrefix);
-    void BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs);
+    template <typename Steps>
+    void ClaimTick(int n, Steps&& steps);
+    bool BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs);
     void ConcludeTick(int n, bool test, const std::string& page);
     template <typename Step>
     void TickTrap(Step&& step);

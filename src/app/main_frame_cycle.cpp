@@ -94,32 +94,45 @@ void TMainFrm::RunBeginNClick(int n) {
     }
 }
 
+// Runs the first steps of window n's tick with the window marked as ticking from the start,
+// so that a tick fired while one of these steps shows a box is skipped. `steps` returns whether
+// the tick goes on waiting for its page; the end of that wait clears the mark.
+template <typename Steps>
+void TMainFrm::ClaimTick(int n, Steps&& steps) {
+    MonitorWindow* window = Window(n);
+    if (!window || TickInProgress(n)) return;  // closed, or nested in its own tick
+    const uint64_t serial = window->Serial();
+    m_ticking.insert(serial);
+    bool waiting = false;
+    TickTrap([&] { waiting = steps(); });
+    if (!waiting) m_ticking.erase(serial);
+}
+
 void TMainFrm::Timer1Timer(bool fromTimer) {
-    if (TickInProgress(0)) return;  // a tick nested in a box of the running one
-    TickTrap([&] {
+    ClaimTick(0, [&] {
         if (!fromTimer) return BeginTick(0, true, static_cast<int>(PageRefresh::Reload::None), {}, 0);
         MonitorWindow& window = DefaultPage();
-        WebBrowser& browser = *window.Browser();
         auto reload = PageRefresh::Reload::None;
         // The default page goes back to its address box when the browser has left it.
-        if (FromGbk(browser.LocationURL()) == window.UrlEdit()->GetValue()) {
+        if (window.Browser()->LocationText() == window.UrlEdit()->GetValue()) {
             reload = PageRefresh::Reload::Refresh;
         } else if (!window.UrlText().empty()) {
             reload = PageRefresh::Reload::Navigate;
         } else {
             GetNotices().ShowMessage(U8(text::kAddressEmptyOrBusy));
         }
-        BeginTick(0, false, static_cast<int>(reload), window.UrlText(), kTickPauseMs);
+        return BeginTick(0, false, static_cast<int>(reload), window.UrlText(), kTickPauseMs);
     });
 }
 
 void TMainFrm::RzBitBtn3Click() {
-    if (TickInProgress(0)) return;
-    if (DefaultPage().Browser()->LocationURL().empty()) {
-        return GetNotices().ShowMessage(U8(text::kOpenPageFirstDefault));
-    }
-    TickTrap([&] {
-        BeginTick(0, true, static_cast<int>(PageRefresh::Reload::Refresh), {}, kDefaultTestPauseMs);
+    ClaimTick(0, [&] {
+        if (DefaultPage().Browser()->LocationURL().empty()) {
+            GetNotices().ShowMessage(U8(text::kOpenPageFirstDefault));
+            return false;
+        }
+        return BeginTick(0, true, static_cast<int>(PageRefresh::Reload::Refresh), {},
+                         kDefaultTestPauseMs);
     });
 }
 
@@ -132,14 +145,16 @@ void TMainFrm::RzBitBtn3NClick(int n) {
 }
 
 void TMainFrm::TimerNTimer(int n, int mode) {
-    if (!Window(n) || TickInProgress(n)) return;  // closed, or nested in its own tick
+    if (!Window(n) || TickInProgress(n)) return;
     GetTextNow(n);
     TConfig& slot = Configs()[n + 1];
-    TickTrap([&] {
+    ClaimTick(n, [&] {
         if (!slot.Browser || slot.Browser->LocationURL().empty()) {
-            return GetNotices().ShowMessage(U8(text::kOpenPageFirstAdded));
+            GetNotices().ShowMessage(U8(text::kOpenPageFirstAdded));
+            return false;
         }
-        BeginTick(n, mode == 2, static_cast<int>(PageRefresh::Reload::Refresh), {}, kTickPauseMs);
+        return BeginTick(n, mode == 2, static_cast<int>(PageRefresh::Reload::Refresh), {},
+                         kTickPauseMs);
     });
 }
 
@@ -157,10 +172,11 @@ void TMainFrm::GetTextNow(int n) {
 }
 
 // Reload, wait without blocking, read, then conclude; the window may close or stop meanwhile.
-void TMainFrm::BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs) {
+// Returns whether the wait began (the window is still there).
+bool TMainFrm::BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs) {
     MonitorWindow* window = Window(n);
+    if (!window) return false;
     const uint64_t serial = window->Serial();
-    m_ticking.insert(serial);
     auto done = [this, n, test, serial](const PageRefresh::Result& result) {
         MonitorWindow* now = Window(n);
         bool current = now && now->Serial() == serial;
@@ -170,6 +186,9 @@ void TMainFrm::BeginTick(int n, bool test, int reload, const std::string& url, i
                 if (result.status == PageRefresh::Result::Status::LoadFailed) {
                     throw std::runtime_error(text::kLoadFailed + GbkToUtf8(result.error));
                 }
+                if (result.status == PageRefresh::Result::Status::ReadTimedOut) {
+                    throw std::runtime_error(text::kReadTimedOut);
+                }
                 if (!result.page.ok) throw std::runtime_error(GbkToUtf8(result.page.error));
                 if (!result.page.hasBody) throw std::runtime_error(text::kNoBody);
                 ConcludeTick(n, test, result.page.body);
@@ -177,13 +196,9 @@ void TMainFrm::BeginTick(int n, bool test, int reload, const std::string& url, i
         }
         m_ticking.erase(serial);
     };
-    try {
-        PageRefresh::Start(*window->Browser(), static_cast<PageRefresh::Reload>(reload), url,
-                           pauseMs, done);
-    } catch (...) {
-        m_ticking.erase(serial);
-        throw;
-    }
+    PageRefresh::Start(*window->Browser(), static_cast<PageRefresh::Reload>(reload), url, pauseMs,
+                       done);
+    return true;
 }
 
 void TMainFrm::ConcludeTick(int n, bool test, const std::string& page) {

@@ -251,6 +251,8 @@ void TMainFrm::RzBitBtn1Click() {
     if (helpPage) GetNotices().ShowMessage(U8(text::kOpenedHelpPage));
 }
 
+// The address goes to the edit of the window whose browser moved, not to the active page's:
+// a window reloading in the background must not overwrite what the user types elsewhere.
 void TMainFrm::UrlFromBrowser(int n) {
     MonitorWindow* window = Window(n);
     if (!window || window->IsDefault()) return;

@@ -6,11 +6,13 @@ namespace nuvaro {
 namespace {
 
 std::chrono::milliseconds g_loadTimeout{30000};
+std::chrono::milliseconds g_readTimeout{30000};
 constexpr int kPollMs = 100;
 
 }  // namespace
 
 void PageRefresh::SetLoadTimeout(std::chrono::milliseconds timeout) { g_loadTimeout = timeout; }
+void PageRefresh::SetReadTimeout(std::chrono::milliseconds timeout) { g_readTimeout = timeout; }
 
 PageRefresh::PageRefresh(WebBrowser& browser, Done done)
     : m_browser(&browser),
@@ -42,6 +44,11 @@ bool PageRefresh::StillLoading() const {
 
 void PageRefresh::OnTimer() {
     if (m_browserAlive.expired()) return Finish({});
+    if (m_reading) {
+        Result result;
+        result.status = Result::Status::ReadTimedOut;
+        return Finish(std::move(result));
+    }
     bool timedOut = std::chrono::steady_clock::now() - m_started >= g_loadTimeout;
     if (StillLoading() && !timedOut) {
         m_timer.StartOnce(kPollMs);
@@ -61,30 +68,36 @@ void PageRefresh::OnTimer() {
 
 void PageRefresh::Read() {
     if (m_browserAlive.expired()) return Finish({});
-    // A browser destroyed before it answers drops the request: the tick is then abandoned.
+    // The answer may come after the read timed out, or never (the browser destroyed first:
+    // the tick is then abandoned); it finds this refresh through a weak reference.
     struct Pending {
-        PageRefresh* owner = nullptr;
+        std::weak_ptr<PageRefresh> owner;
         bool answered = false;
         ~Pending() {
-            if (!answered && owner && wxTheApp) {
-                PageRefresh* o = owner;
-                wxTheApp->CallAfter([o] { o->Finish({}); });
-            }
+            if (answered || !wxTheApp) return;
+            wxTheApp->CallAfter([owner = owner] {
+                if (auto o = owner.lock()) o->Finish({});
+            });
         }
     };
     auto pending = std::make_shared<Pending>();
-    pending->owner = this;
+    pending->owner = m_self;
+    m_reading = true;
+    m_timer.StartOnce(static_cast<int>(g_readTimeout.count()));
     m_browser->ReadPage([pending](const PageContent& page) {
         pending->answered = true;
+        auto owner = pending->owner.lock();
+        if (!owner) return;
         Result result;
         result.status = Result::Status::Read;
         result.page = page;
-        pending->owner->Finish(std::move(result));
+        owner->Finish(std::move(result));
     });
 }
 
 void PageRefresh::Finish(Result result) {
     if (!m_self) return;  // finished already
+    m_timer.Stop();
     // Released on the next turn of the loop, not inside its own timer's handler.
     std::shared_ptr<PageRefresh> self = std::move(m_self);
     if (wxTheApp) wxTheApp->CallAfter([self] {});

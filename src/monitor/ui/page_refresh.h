@@ -20,7 +20,7 @@ class PageRefresh {
 public:
     enum class Reload { None, Refresh, Navigate };
     struct Result {
-        enum class Status { Read, LoadFailed, Abandoned } status = Status::Abandoned;
+        enum class Status { Read, LoadFailed, ReadTimedOut, Abandoned } status = Status::Abandoned;
         PageContent page;   // Read
         std::string error;  // LoadFailed: the engine's message (GBK)
     };
@@ -33,6 +33,8 @@ public:
 
     // How long a load may take before the page is read as it stands.
     static void SetLoadTimeout(std::chrono::milliseconds timeout);
+    // How long the page may take to answer the read (a page whose scripts never stop does not).
+    static void SetReadTimeout(std::chrono::milliseconds timeout);
 
 private:
     PageRefresh(WebBrowser& browser, Done done);
@@ -45,6 +47,7 @@ private:
     std::weak_ptr<bool> m_browserAlive;
     uint64_t m_loadsBefore = 0;
     bool m_reloaded = false;
+    bool m_reading = false;
     std::chrono::steady_clock::time_point m_started;
     wxTimer m_timer;
     Done m_done;

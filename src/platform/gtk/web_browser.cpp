@@ -64,11 +64,12 @@ WebBrowser::~WebBrowser() {
     if (m_native) g_signal_handlers_disconnect_by_data(m_native, this);
 }
 
-std::string WebBrowser::LocationURL() const {
+wxString WebBrowser::LocationText() const {
     wxString url = m_view->GetCurrentURL();
-    if (url.empty() || url == "about:blank") return {};
-    return ToGbk(url);
+    return url == "about:blank" ? wxString() : url;
 }
+
+std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
 
 void WebBrowser::Navigate(const std::string& url) {
     std::string target = HasScheme(url) ? url : "http://" + url;

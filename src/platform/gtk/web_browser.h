@@ -42,6 +42,8 @@ public:
 
     // Address of the loaded document, GBK; empty when nothing was ever loaded.
     std::string LocationURL() const;
+    // The same address as the engine reports it (no conversion).
+    wxString LocationText() const;
     // Starts loading `url` (GBK); an address without a scheme is taken as http.
     void Navigate(const std::string& url);
     // Starts reloading the current document.

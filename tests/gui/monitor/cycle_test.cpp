@@ -3,10 +3,17 @@
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
+#include <httplib.h>
+
+#include <atomic>
+
 #include "app/monitor_window.h"
+#include "banners/test_endpoints.h"
+#include "monitor/ui/page_refresh.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/web_browser.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace nuvaro::testing {
@@ -243,6 +250,58 @@ TEST_F(MonitorTest, ErrorsEndTheTickInTheErrorBoxAndTheTimerGoesOn) {
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));
 }
 
+// Short waits for the tests of slow and unresponsive pages; the program's own are restored.
+class ShortWaits {
+public:
+    ShortWaits(std::chrono::milliseconds load, std::chrono::milliseconds read) {
+        PageRefresh::SetLoadTimeout(load);
+        PageRefresh::SetReadTimeout(read);
+    }
+    ~ShortWaits() {
+        PageRefresh::SetLoadTimeout(std::chrono::seconds(30));
+        PageRefresh::SetReadTimeout(std::chrono::seconds(30));
+    }
+};
+
+TEST_F(MonitorTest, APageThatDoesNotFinishLoadingIsReadAsItStandsAfterTheTimeOut) {
+    ShortWaits waits(std::chrono::milliseconds(1500), std::chrono::seconds(30));
+    Gate reply;
+    std::atomic<bool> hold{false};
+    server.Get("/p", [&](const httplib::Request&, httplib::Response& res) {
+        if (hold) reply.Wait();
+        res.set_content(Page("到货"), "text/html; charset=utf-8");
+    });
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "甲", "/p", "到货");
+    f.Window(1)->RefreshEdit()->SetValue("1");
+    Click(f.Window(1)->StartStopButton());
+    Tick(1);
+    hold = true;
+    Tick(1);  // the reload hangs: the tick ends with the document the browser still shows
+    reply.Open();
+    EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[甲]",
+                                    "[2][到货]发现重复提醒信息，跳过[甲]"}));
+}
+
+TEST_F(MonitorTest, APageThatNeverAnswersTheReadEndsTheTickInTheErrorBox) {
+    ShortWaits waits(std::chrono::milliseconds(500), std::chrono::milliseconds(1500));
+    // Once loaded, the page's script never stops.
+    server.SetPage("/busy", Page("到货<script>addEventListener('load', function() {"
+                                 " setTimeout(function() { for (;;) {} }, 300); });</script>"));
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "甲", "/busy", "到货");
+    Pump(500);
+    f.Window(1)->RefreshEdit()->SetValue("1");
+    Click(f.Window(1)->StartStopButton());
+    notices->shown.clear();
+    Tick(1);
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(notices->shown[0].caption, "错误");
+    EXPECT_EQ(notices->shown[0].text, "读取网页内容超时：网页没有响应（可能有脚本一直在运行）");
+    EXPECT_FALSE(f.TickInProgress(1));
+    EXPECT_TRUE(f.IsMonitoring(1));
+}
+
 TEST_F(MonitorTest, UnopenedWindowsAskForTheirPageAndLogNothing) {
     WriteConfig("[1]\n[2]\nWindowName=甲\nRegx=x\nRefreshTime=1\n");
     TMainFrm& f = StartFrame();
@@ -264,6 +323,33 @@ TEST_F(MonitorTest, ATickDuringATickOfTheSameWindowIsSkipped) {
     WaitForTick(1);
     EXPECT_EQ(server.RequestCount("/p"), before + 1);
     EXPECT_EQ(InformLines().size(), 1u);
+}
+
+// A box shown by a tick keeps the loop running; the window's timer fires again inside it.
+TEST_F(MonitorTest, ATickFiredWhileItsOwnBoxIsOpenIsSkipped) {
+    server.SetPage("/p", Page("到货"));
+    WriteConfig("[1]\nRegx=x\nRefreshTime=1\n[2]\nWindowName=甲\nRegx=x\nRefreshTime=1\n");
+    TMainFrm& f = StartFrame();
+    // The default page shows a page while its address box is empty.
+    f.DefaultPage().Browser()->Navigate(server.Url("/p"));
+    ASSERT_TRUE(PumpUntil([&] { return !f.DefaultPage().Browser()->LocationURL().empty(); }));
+    f.DefaultPage().RefreshEdit()->SetValue("1");
+    f.RunBeginClick();
+    Click(f.Window(1)->StartStopButton());
+    notices->shown.clear();
+    int nested = 0;
+    notices->onBox = [&] {
+        if (nested++ < 3) {
+            f.TimerOf(1)->Notify();
+            f.TimerOf(0)->Notify();
+        }
+    };
+    Tick(1);
+    Tick(0);
+    notices->onBox = nullptr;
+    std::vector<std::string> texts = notices->Texts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "请先打开网页N，然后再监控测试"), 1);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "网址为空或系统繁忙"), 1);
 }
 
 TEST_F(MonitorTest, AWindowClosedMidTickEndsItsTickQuietly) {
