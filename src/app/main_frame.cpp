@@ -189,7 +189,8 @@ void TMainFrm::ExitProgram() {
     m_exiting = true;
     Hide();
     FormDestroy();
-    // Notices already queued still go out, each bounded by its time-outs.
+    // Notices already queued may still go out for a few seconds; what is left then is
+    // cancelled and logged, so the program never lingers unseen.
     if (m_dispatcher) m_dispatcher->Shutdown();
     Destroy();
     if (wxTheApp) wxTheApp->ExitMainLoop();

@@ -67,12 +67,17 @@ void NotifyDispatcher::SaveEmail(std::string_view smtp, std::string_view user,
     m_libraries->SaveEmail(smtp, user, password, port, flag);
 }
 
+// A send that the program no longer makes because it is exiting.
+void NotifyDispatcher::LogRefused(const std::string& channel) {
+    Delivery refused{channel, text::kSendUnknownSlot, "", false, Gbk(text::kSendShutDown)};
+    AppendSendLog(ExeDir(), SendLogLine(NowText(), refused));
+}
+
 void NotifyDispatcher::Enqueue(Job job) {
     std::unique_lock lock(m_mutex);
     if (m_closing) {
         lock.unlock();
-        Delivery refused{job.channel, text::kSendUnknownSlot, "", false, Gbk(text::kSendShutDown)};
-        AppendSendLog(ExeDir(), SendLogLine(NowText(), refused));
+        LogRefused(job.channel);
         return;
     }
     m_queue.push_back(std::move(job));
@@ -108,13 +113,20 @@ bool NotifyDispatcher::WaitUntilIdle(std::chrono::milliseconds timeout) {
     return m_changed.wait_for(lock, timeout, [this] { return m_queue.empty() && !m_busy; });
 }
 
-void NotifyDispatcher::Shutdown() {
+bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
+    std::deque<Job> dropped;
+    bool idle;
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
         m_closing = true;
         m_changed.notify_all();
+        idle = m_changed.wait_for(lock, grace, [this] { return m_queue.empty() && !m_busy; });
+        dropped.swap(m_queue);
     }
+    if (!idle) m_libraries->CancelSends();
+    for (const Job& job : dropped) LogRefused(job.channel);
     if (m_thread.joinable()) m_thread.join();
+    return idle;
 }
 
 }  // namespace nuvaro

@@ -49,9 +49,12 @@ class NotifyDispatcher {
 
     // True once every queued send has finished; false when `timeout` passed first.
     bool WaitUntilIdle(std::chrono::milliseconds timeout);
-    // Finishes the queued sends (each bounded by its plug-in's time-outs) and stops the
-    // delivery thread. Sends asked for afterwards are not made; each leaves a FAILED line.
-    void Shutdown();
+    // Stops the delivery thread. The queued sends may finish within `grace`; after that the
+    // ones still waiting are dropped and the running one is cancelled (the senders end it
+    // within about a second). Sends dropped, cancelled or asked for afterwards each leave a
+    // FAILED line. Returns whether everything queued went out.
+    bool Shutdown(std::chrono::milliseconds grace = kShutdownGrace);
+    static constexpr std::chrono::milliseconds kShutdownGrace{5000};
 
   private:
     struct Job {
@@ -61,6 +64,7 @@ class NotifyDispatcher {
         std::string record;
     };
     void Enqueue(Job job);
+    static void LogRefused(const std::string& channel);
     void Deliver();
 
     Shell& m_shell;

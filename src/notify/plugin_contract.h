@@ -11,6 +11,8 @@ using SaveEmailFn = int (*)(const char* smtp, const char* user, const char* pass
                             const char* port, const char* flag);
 using SendSmsFn = int (*)(const char* userId, const char* record);
 using SendMailFn = int (*)(const char* account, const char* record);
+// Optional in a sending plug-in: ends its sends within about a second (the program exits).
+using CancelSendsFn = void (*)();
 }
 
 namespace nuvaro::plugin {

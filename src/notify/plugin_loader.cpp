@@ -60,6 +60,13 @@ class PluginLibraries : public NotifyLibraries {
     Sender MailSender() override {
         return Wrap(PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail"));
     }
+    void CancelSends() override {
+        for (const char* sender : {plugin::kSmsDll, plugin::kEmailDll}) {
+            if (void* cancel = LoadedPluginFunction(sender, "CancelSends")) {
+                reinterpret_cast<CancelSendsFn>(cancel)();
+            }
+        }
+    }
 
   private:
     static Sender Wrap(int (*send)(const char*, const char*)) {
@@ -81,6 +88,12 @@ void* PluginFunction(std::string_view fileName, const char* function) {
         throw PluginError(Gbk(text::kPluginNoFunction) + function + " (" + Utf8ToGbk(path) + ")");
     }
     return symbol;
+}
+
+void* LoadedPluginFunction(std::string_view fileName, const char* function) {
+    std::lock_guard lock(g_mutex);
+    auto it = g_loaded.find(ExeDirFile(fileName));
+    return it == g_loaded.end() ? nullptr : dlsym(it->second, function);
 }
 
 std::unique_ptr<NotifyLibraries> MakePluginLibraries() {

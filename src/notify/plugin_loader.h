@@ -19,6 +19,9 @@ class PluginError : public std::runtime_error {
 // is loaded once, when first needed, and stays loaded. Thread-safe. Throws PluginError.
 void* PluginFunction(std::string_view fileName, const char* function);
 
+// The entry point when the plug-in is loaded already and has it; null otherwise (loads nothing).
+void* LoadedPluginFunction(std::string_view fileName, const char* function);
+
 template <typename Fn>
 Fn PluginFunctionAs(std::string_view fileName, const char* function) {
     return reinterpret_cast<Fn>(PluginFunction(fileName, function));
@@ -41,6 +44,8 @@ class NotifyLibraries {
     // The send functions, resolved now so that a missing plug-in is reported to the caller.
     virtual Sender SmsSender() = 0;
     virtual Sender MailSender() = 0;
+    // Asks the senders to end their sends soon (the program exits); each is logged as failed.
+    virtual void CancelSends() {}
 };
 
 // The real plug-ins (RegInfo.so, smsdll.so, emaildll.so) beside the executable.

@@ -73,6 +73,12 @@ class FakeLibraries : public NotifyLibraries {
         return Send("SendSms");
     }
     Sender MailSender() override { return Send("SendMail"); }
+    // A cancelled send ends at once, as the senders' transfers do.
+    void CancelSends() override {
+        m_events.Add("CancelSends");
+        if (onCancel) onCancel();
+    }
+    std::function<void()> onCancel;
 
   private:
     Sender Send(std::string name) {
@@ -90,10 +96,14 @@ class Dispatcher : public ::testing::Test {
   protected:
     explicit Dispatcher(bool smsMissing = false)
         : m_shell(m_events),
-          m_dispatcher(m_shell, std::make_unique<FakeLibraries>(
-                                    m_events, m_gate.get_future().share(), smsMissing)) {}
+          m_dispatcher(m_shell, Fake(smsMissing)) {}
     ~Dispatcher() override { Open(); }
 
+    std::unique_ptr<FakeLibraries> Fake(bool smsMissing) {
+        auto fake = std::make_unique<FakeLibraries>(m_events, m_gate.get_future().share(), smsMissing);
+        m_libraries = fake.get();
+        return fake;
+    }
     void Open() {
         if (!m_opened) m_gate.set_value();
         m_opened = true;
@@ -114,6 +124,7 @@ class Dispatcher : public ::testing::Test {
     std::promise<void> m_gate;
     bool m_opened = false;
     RecordingShell m_shell;
+    FakeLibraries* m_libraries = nullptr;  // owned by the dispatcher
     NotifyDispatcher m_dispatcher;
     std::unique_ptr<TConfig> m_slot;
 };
@@ -201,6 +212,20 @@ TEST_F(Dispatcher, ShutdownFinishesWhatIsQueuedThenRefusesWithALoggedFailure) {
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][?][] FAILED: 程序正在退出，通知未发送"));
+}
+
+TEST_F(Dispatcher, ShutdownGivesUpAfterItsGraceCancelsTheRunningSendAndLogsTheRest) {
+    m_libraries->onCancel = [this] { Open(); };
+    for (int i = 1; i <= 3; ++i) m_dispatcher.SendSMSNotice(std::to_string(i));
+    EXPECT_FALSE(m_dispatcher.Shutdown(100ms));  // the first send is held until cancelled
+    auto events = m_events.All();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "CancelSends"), 1);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const std::string& e) { return e.rfind("SendSms", 0) == 0; }),
+              1);
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 2u);
+    for (const auto& line : log) EXPECT_THAT(line, HasSubstr("[SMS][?][] FAILED: 程序正在退出"));
 }
 
 class DispatcherWithoutSms : public Dispatcher {

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <thread>
+
 #include "config/tconfig.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
 #include "support/notify_helpers.h"
 #include "support/http_server.h"
+#include "banners/test_endpoints.h"
 
 namespace nuvaro {
 namespace {
@@ -153,6 +156,26 @@ TEST_F(SmsPlugin, MissingGatewayOrNumbersAreLoggedNotSilentlyDropped) {
     ASSERT_EQ(log.size(), 2u);
     EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: sms.inf"));
     EXPECT_THAT(log[1], HasSubstr("[SMS][test][] FAILED: 没有手机号码"));
+}
+
+// At exit the program cancels what is still being sent: a gateway that keeps the request
+// waiting, and the numbers after it, are given up and logged.
+TEST_F(SmsPlugin, CancellingEndsTheRunningSendAndEveryLaterOneAsFailed) {
+    testing::Gate hold;
+    LocalHttpServer gateway;
+    gateway.Get("/slow", [&hold](const httplib::Request&, httplib::Response& res) {
+        hold.Wait();
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/slow") + "?to={number}\r\nTimeout=60\r\n");
+    std::thread send([&] { Send(SmsTestRecord("", "t", "13800138000,13900139000", "+86")); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the first request is out
+    PluginFunctionAs<CancelSendsFn>(plugin::kSmsDll, "CancelSends")();
+    send.join();
+    hold.Open();
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 2u);
+    for (const auto& line : log) EXPECT_THAT(line, HasSubstr("FAILED: 程序正在退出，通知未发送"));
 }
 
 }  // namespace

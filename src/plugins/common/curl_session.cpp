@@ -1,10 +1,15 @@
 #include "common/curl_session.h"
 
+#include <atomic>
 #include <mutex>
 #include <stdexcept>
 
+#include "core/texts.h"
+
 namespace nuvaro::plugin {
 namespace {
+
+std::atomic<bool> g_cancelled{false};
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -28,6 +33,17 @@ CurlSession::CurlSession(long connectTimeout, long totalTimeout, const std::stri
     curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, &CurlSession::OnDebug);
     curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
     curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, &CurlSession::OnProgress);
+    curl_easy_setopt(m_curl, CURLOPT_XFERINFODATA, this);
+    // A cancelled transfer does not wait for a name look-up still running.
+    curl_easy_setopt(m_curl, CURLOPT_QUICK_EXIT, 1L);
+}
+
+void CurlSession::CancelAll() { g_cancelled = true; }
+
+int CurlSession::OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return g_cancelled ? 1 : 0;
 }
 
 CurlSession::~CurlSession() { curl_easy_cleanup(m_curl); }
@@ -49,11 +65,12 @@ int CurlSession::OnDebug(CURL*, curl_infotype type, char* data, size_t size, voi
 
 bool CurlSession::Perform() {
     m_errorBuffer[0] = '\0';
-    m_result = curl_easy_perform(m_curl);
+    m_result = g_cancelled ? CURLE_ABORTED_BY_CALLBACK : curl_easy_perform(m_curl);
     return m_result == CURLE_OK;
 }
 
 std::string CurlSession::Error() const {
+    if (m_result == CURLE_ABORTED_BY_CALLBACK && g_cancelled) return text::kSendShutDown;
     std::string error = curl_easy_strerror(m_result);
     if (m_errorBuffer[0] != '\0' && error != m_errorBuffer)
         error += " (" + std::string(m_errorBuffer) + ")";

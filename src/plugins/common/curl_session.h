@@ -18,12 +18,18 @@ class CurlSession {
     CURL* handle() const { return m_curl; }
     // Runs the transfer; true when libcurl reports success. Error() tells why not.
     bool Perform();
-    // libcurl's message and its detail, with the server's last reply when there was one.
+    // libcurl's message and its detail, with the server's last reply when there was one
+    // (UTF-8 as far as the server sent UTF-8).
     std::string Error() const;
     // The last line the server sent as a protocol reply (SMTP replies, HTTP status line).
     const std::string& LastReply() const { return m_lastReply; }
 
+    // Ends every transfer of this plug-in, running or still to come, within about a second:
+    // the program is exiting. Such a transfer fails with the text of a send refused at exit.
+    static void CancelAll();
+
   private:
+    static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
     static int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* self);
 
     CURL* m_curl;

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/curl_session.h"
 #include "common/plugin_support.h"
 #include "core/gbk.h"
 #include "core/text_util.h"
@@ -102,4 +103,7 @@ NUVARO_EXPORT int SendMail(const char* account, const char* record) {
     return GuardedSend(kEmailChannel, [&] { return Send(Arg(account), Arg(record)); });
 }
 
+NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
+
 static_assert(std::is_same_v<decltype(&SendMail), SendMailFn>);
+static_assert(std::is_same_v<decltype(&CancelSends), CancelSendsFn>);

@@ -52,7 +52,7 @@ void Post(const SmsGateway& gateway, const SmsRequest& request, const Options& o
     curl_slist_free_all(headers);
     if (!done) {
         delivery.ok = false;
-        delivery.detail = session.Error();
+        delivery.detail = ReplyToGbk(session.Error());
         return;
     }
     long status = 0;
@@ -115,4 +115,7 @@ NUVARO_EXPORT int SendSms(const char* userId, const char* record) {
     return GuardedSend(kSmsChannel, [&] { return Send(Arg(userId), Arg(record)); });
 }
 
+NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
+
 static_assert(std::is_same_v<decltype(&SendSms), SendSmsFn>);
+static_assert(std::is_same_v<decltype(&CancelSends), CancelSendsFn>);
