@@ -24,7 +24,7 @@ BannerController::BannerController(TScrollText* banner1, TScrollText* banner2, T
                                    Shell& shell, Notices& notices)
     : m_banners{banner1, banner2, banner3}, m_shell(shell), m_notices(notices) {
     const char* builtIn[] = {text::kBanner1, text::kBanner2, text::kBanner3};
-    wxFont font(wxFontInfo(wxSize(0, 12)).FaceName(U8(kSimSunFace)));
+    const wxFont font = SimSunFont(12);
     for (size_t i = 0; i < m_banners.size(); ++i) {
         TScrollText* banner = m_banners[i];
         banner->SetFont(font);

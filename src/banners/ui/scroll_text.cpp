@@ -2,8 +2,10 @@
 
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
+#include <wx/dcscreen.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/gtk/wx_text.h"
 
@@ -45,13 +47,26 @@ void Wrap(wxDC& dc, const wxString& line, int width, std::vector<wxString>& out)
 
 }  // namespace
 
+static double ScreenPpi() {
+    int ppi = wxScreenDC().GetPPI().GetHeight();
+    return ppi > 0 ? ppi : 96;
+}
+
+wxFont SimSunFont(int pixels) {
+    return wxFont(wxFontInfo(pixels * 72.0 / ScreenPpi()).FaceName(U8(kSimSunFace)));
+}
+
+int FontPixelHeight(const wxFont& font) {
+    return static_cast<int>(std::lround(font.GetFractionalPointSize() * ScreenPpi() / 72.0));
+}
+
 TScrollText::TScrollText(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
     : m_model(*this), m_timer(this) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Create(parent, id, pos, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE);
     SetBackgroundColour(wxColour(0x00, 0x80, 0x00));
     SetForegroundColour(wxColour(0x00, 0xFF, 0xFF));
-    wxWindow::SetFont(wxFont(wxFontInfo(wxSize(0, 12)).FaceName(U8(kSimSunFace))));
+    wxWindow::SetFont(SimSunFont(12));
 
     Bind(wxEVT_PAINT, &TScrollText::OnPaint, this);
     Bind(
@@ -101,7 +116,7 @@ TextExtent TScrollText::MeasureText(bool wordWrap) {
     return extent;
 }
 
-int TScrollText::FontHeight() { return GetFont().GetPixelSize().GetHeight(); }
+int TScrollText::FontHeight() { return FontPixelHeight(GetFont()); }
 int TScrollText::ClientWidth() { return GetClientSize().GetWidth(); }
 int TScrollText::ClientHeight() { return GetClientSize().GetHeight(); }
 

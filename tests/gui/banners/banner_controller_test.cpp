@@ -115,7 +115,9 @@ TEST_F(BannerControllerTest, SetsUpTheBannersWithTheirBuiltInTexts) {
             EXPECT_EQ(b->GetBackgroundColour(), wxColour(0xD4, 0xD9, 0xEF));
         }
         EXPECT_EQ(b->GetForegroundColour(), *wxBLACK);
-        EXPECT_EQ(b->GetFont().GetPixelSize().GetHeight(), 12);
+        EXPECT_EQ(FontPixelHeight(b->GetFont()), 12);
+        // Characters 12 pixels high: three Chinese ones take about three times that.
+        EXPECT_GE(b->GetTextExtent(U8("广告一")).GetWidth(), 33);
         EXPECT_EQ(b->GetFont().GetFaceName(), U8(kSimSunFace));
         EXPECT_TRUE(b->Active());
         EXPECT_EQ(b->Step(), 5);
