@@ -46,4 +46,14 @@ wxCheckBox* MakeCheck(wxWindow* parent, const char* text, const char* name, cons
     return check;
 }
 
+void KeepApart(std::initializer_list<wxWindow*> row) {
+    constexpr int kGap = 2;
+    int right = 0;
+    for (wxWindow* control : row) {
+        wxRect r = control->GetRect();
+        if (r.x < right + kGap && right > 0) control->Move(right + kGap, r.y);
+        right = control->GetRect().GetRight() + 1;
+    }
+}
+
 }  // namespace nuvaro

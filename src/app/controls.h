@@ -2,6 +2,8 @@
 
 #include <wx/gdicmn.h>
 
+#include <initializer_list>
+
 class wxButton;
 class wxCheckBox;
 class wxStaticText;
@@ -18,6 +20,10 @@ wxButton* MakeButton(wxWindow* parent, const char* text, const char* name, const
 // A check box with its caption left of the box unless told otherwise.
 wxCheckBox* MakeCheck(wxWindow* parent, const char* text, const char* name, const wxRect& r,
                       bool captionLeft = true);
+
+// Controls of one row, left to right, never overlap: where this desktop's font draws a caption
+// wider than the design allows, the controls after it move right as far as needed.
+void KeepApart(std::initializer_list<wxWindow*> row);
 
 // A button whose size the design leaves at the standard one.
 inline constexpr int kStandardButtonWidth = 75, kStandardButtonHeight = 25;

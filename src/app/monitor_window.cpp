@@ -72,14 +72,15 @@ void MonitorWindow::BuildDefault() {
     m_condition = MakeButton(grp1, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
     m_recipients = MakeButton(grp1, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
     m_autostart = MakeCheck(grp1, text::kStartAtLogon, "chk1", {328, 14, 81, 17}, false);
-    MakeLabel(grp1, text::kChannelsLabel, 8, 41);
+    auto* channels = MakeLabel(grp1, text::kChannelsLabel, 8, 41);
     m_sms = MakeCheck(grp1, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
     m_email = MakeCheck(grp1, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
     m_other = MakeCheck(grp1, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
-    MakeLabel(grp1, text::kRefreshLabel, 281, 41);
+    auto* refresh = MakeLabel(grp1, text::kRefreshLabel, 281, 41);
     m_refresh = MakeEdit(grp1, "RzEdit2", {350, 36, 26, 20});
-    MakeLabel(grp1, text::kMinutes, 386, 42);
+    auto* minutes = MakeLabel(grp1, text::kMinutes, 386, 42);
     m_save = MakeButton(grp1, text::kSaveSettings, "savewindow", {417, 36, 88, 21});
+    KeepApart({channels, m_sms, m_email, m_other, refresh, m_refresh, minutes, m_save});
 
     auto* grp2 = new GroupBox(m_panel, wxEmptyString, {544, 1}, {209, 60});
     grp2->SetName("grp2");
@@ -103,16 +104,17 @@ void MonitorWindow::BuildAdded() {
     m_email = MakeCheck(m_panel, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
     m_other = MakeCheck(m_panel, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
     BuildSettingsRow();
-    MakeLabel(m_panel, text::kRefreshLabel, 281, 41);
-    MakeLabel(m_panel, text::kChannelsLabel, 8, 41);
+    auto* refresh = MakeLabel(m_panel, text::kRefreshLabel, 281, 41);
+    auto* channels = MakeLabel(m_panel, text::kChannelsLabel, 8, 41);
     m_refresh = MakeEdit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
                      {350, 36, 26, 20});
-    MakeLabel(m_panel, text::kMinutes, 386, 42);
+    auto* minutes = MakeLabel(m_panel, text::kMinutes, 386, 42);
     m_startStop = MakeButton(buttonBox, text::kStartMonitoring, "RunBegin", {123, 35, kButtonWidth, 21});
     m_refreshPage = MakeButton(buttonBox, text::kRefreshPage, "RzBitBtn3", {123, 10, kButtonWidth, 21});
     m_source = MakeButton(buttonBox, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
     m_log = MakeButton(buttonBox, text::kViewLog, "SeeLog", {13, 36, 92, 21});
     m_save = MakeButton(m_panel, text::kSaveSettings, "savewindow", {417, 36, kButtonWidth, 21});
+    KeepApart({channels, m_sms, m_email, m_other, refresh, m_refresh, minutes, m_save});
     BuildBrowserBox();
 }
 
