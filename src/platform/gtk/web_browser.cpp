@@ -44,17 +44,23 @@ PageContent ParseRead(std::string_view utf8) {
 }  // namespace
 
 WebBrowser::WebBrowser(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
-    m_view = wxWebView::New(this, wxID_ANY);
-    auto* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(m_view, 1, wxEXPAND);
-    SetSizer(sizer);
+    SetBackgroundColour(*wxWHITE);
+    SetSizer(new wxBoxSizer(wxVERTICAL));
+    m_cancel = g_cancellable_new();
+}
 
+// Each engine view runs a process of its own: a window gets one when it first opens a page,
+// so thirty restored windows cost nothing until they are used.
+void WebBrowser::EnsureView() {
+    if (m_view) return;
+    m_view = wxWebView::New(this, wxID_ANY);
+    GetSizer()->Add(m_view, 1, wxEXPAND);
+    Layout();
     m_native = static_cast<WebKitWebView*>(m_view->GetNativeBackend());
     // Pages that name no encoding are read as a Chinese system reads them.
     webkit_settings_set_default_charset(webkit_web_view_get_settings(m_native), "GBK");
     g_signal_connect(m_native, "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(m_native, "load-failed", G_CALLBACK(OnLoadFailed), this);
-    m_cancel = g_cancellable_new();
 }
 
 WebBrowser::~WebBrowser() {
@@ -65,6 +71,7 @@ WebBrowser::~WebBrowser() {
 }
 
 wxString WebBrowser::LocationText() const {
+    if (!m_view) return {};
     wxString url = m_view->GetCurrentURL();
     return url == "about:blank" ? wxString() : url;
 }
@@ -73,12 +80,15 @@ std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
 
 void WebBrowser::Navigate(const std::string& url) {
     std::string target = HasScheme(url) ? url : "http://" + url;
+    EnsureView();
     m_view->LoadURL(FromGbk(target));
 }
 
-void WebBrowser::Refresh() { m_view->Reload(); }
+void WebBrowser::Refresh() {
+    if (m_view) m_view->Reload();
+}
 
-bool WebBrowser::IsLoading() const { return webkit_web_view_is_loading(m_native); }
+bool WebBrowser::IsLoading() const { return m_native && webkit_web_view_is_loading(m_native); }
 
 LoadOutcome WebBrowser::Outcome(uint64_t load) const {
     auto it = m_outcomes.find(load);
@@ -94,7 +104,7 @@ void WebBrowser::Remember(uint64_t load, LoadOutcome outcome) {
 }
 
 int WebBrowser::HttpStatus() const {
-    WebKitWebResource* resource = webkit_web_view_get_main_resource(m_native);
+    WebKitWebResource* resource = m_native ? webkit_web_view_get_main_resource(m_native) : nullptr;
     WebKitURIResponse* response = resource ? webkit_web_resource_get_response(resource) : nullptr;
     return response ? static_cast<int>(webkit_uri_response_get_status_code(response)) : 0;
 }
@@ -150,6 +160,13 @@ struct ReadRequest {
 void WebBrowser::SendNextRead() {
     if (m_readPending || m_reads.empty()) return;
     m_readPending = true;
+    if (!m_native) {
+        // No page was ever opened: the empty document an engine shows before the first one.
+        PostUiWork([this, alive = std::weak_ptr<bool>(m_alive)] {
+            if (!alive.expired()) DeliverRead("B\x01", "");
+        });
+        return;
+    }
     auto* request = new ReadRequest{this, m_alive};
     webkit_web_view_evaluate_javascript(m_native, kReadScript, -1, nullptr, nullptr, m_cancel,
                                         &WebBrowser::OnScriptDone, request);

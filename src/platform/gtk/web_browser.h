@@ -61,11 +61,13 @@ public:
     // Called on the UI thread whenever the loaded address may have changed (load progress).
     void SetProgressHandler(std::function<void()> handler) { m_onProgress = std::move(handler); }
 
+    // The engine's view; null until the first page is opened.
     wxWebView* View() const { return m_view; }
     // Expires when the browser is destroyed.
     std::weak_ptr<bool> Liveness() const { return m_alive; }
 
 private:
+    void EnsureView();
     static void OnLoadChanged(WebKitWebView* view, int event, void* self);
     static int OnLoadFailed(WebKitWebView* view, int event, char* uri, void* error, void* self);
     static void OnScriptDone(GObject* source, GAsyncResult* result, void* data);
