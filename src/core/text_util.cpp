@@ -34,4 +34,34 @@ std::optional<long long> ParseInteger(std::string_view s) {
     return value;
 }
 
+std::vector<std::string> SplitRecipientList(std::string_view list) {
+    std::vector<std::string> out;
+    std::string current;
+    auto flush = [&] {
+        if (!current.empty()) out.push_back(std::move(current));
+        current.clear();
+    };
+    for (size_t i = 0; i < list.size(); ++i) {
+        auto c = static_cast<unsigned char>(list[i]);
+        if (c >= 0x81 && c <= 0xFE && i + 1 < list.size()) {
+            auto trail = static_cast<unsigned char>(list[i + 1]);
+            // Full-width comma, semicolon and blank separate too.
+            bool separator = c == 0xA3 && (trail == 0xAC || trail == 0xBB);
+            separator = separator || (c == 0xA1 && (trail == 0xA2 || trail == 0xA1));
+            if (separator) {
+                flush();
+            } else {
+                current += list.substr(i, 2);
+            }
+            ++i;
+        } else if (c == ',' || c == ';' || c <= ' ') {
+            flush();
+        } else {
+            current += static_cast<char>(c);
+        }
+    }
+    flush();
+    return out;
+}
+
 }  // namespace nuvaro

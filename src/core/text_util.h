@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nuvaro {
 
@@ -13,5 +14,10 @@ std::string_view TrimControls(std::string_view s);
 
 // Decimal integer with an optional sign and nothing else; nullopt for anything else or overflow.
 std::optional<long long> ParseInteger(std::string_view s);
+
+// The entries of a GBK list of recipients (numbers, addresses), separated by commas,
+// semicolons or blanks, ASCII or full-width (，；、and the full-width blank, as Chinese input
+// gives them); empty entries are dropped.
+std::vector<std::string> SplitRecipientList(std::string_view list);
 
 }  // namespace nuvaro

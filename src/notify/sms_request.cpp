@@ -115,36 +115,6 @@ SmsRequest BuildSmsRequest(const SmsGateway& g, const SmsIdentity& id, std::stri
     return r;
 }
 
-std::vector<std::string> SplitMobiles(std::string_view mobiles) {
-    std::vector<std::string> out;
-    std::string current;
-    auto flush = [&] {
-        if (!current.empty()) out.push_back(std::move(current));
-        current.clear();
-    };
-    for (size_t i = 0; i < mobiles.size(); ++i) {
-        auto c = static_cast<unsigned char>(mobiles[i]);
-        if (c >= 0x81 && c <= 0xFE && i + 1 < mobiles.size()) {
-            auto trail = static_cast<unsigned char>(mobiles[i + 1]);
-            // Full-width comma, semicolon and blank separate too.
-            bool separator = c == 0xA3 && (trail == 0xAC || trail == 0xBB);
-            separator = separator || (c == 0xA1 && (trail == 0xA2 || trail == 0xA1));
-            if (separator) {
-                flush();
-            } else {
-                current += mobiles.substr(i, 2);
-            }
-            ++i;
-        } else if (c == ',' || c == ';' || c <= ' ') {
-            flush();
-        } else {
-            current += static_cast<char>(c);
-        }
-    }
-    flush();
-    return out;
-}
-
 std::string InternationalNumber(std::string_view mobile, std::string_view countryCode) {
     mobile = TrimControls(mobile);
     if (mobile.rfind('+', 0) == 0) return "+" + Digits(mobile);

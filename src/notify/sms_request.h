@@ -38,10 +38,6 @@ SmsRequest BuildSmsRequest(const SmsGateway& gateway, const SmsIdentity& identit
                            std::string_view mobile, std::string_view countryCode,
                            std::string_view textGbk);
 
-// The numbers of a recipient list, separated by commas or semicolons (ASCII or full-width)
-// or blanks; empty entries dropped.
-std::vector<std::string> SplitMobiles(std::string_view mobilesGbk);
-
 // "+" and the digits of the country code and of the number. A number that already begins with
 // "+" or "00" keeps its own code; without a country code the number stays as it is.
 std::string InternationalNumber(std::string_view mobile, std::string_view countryCode);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text_util.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {
@@ -27,10 +28,13 @@ INSTANTIATE_TEST_SUITE_P(Numbers, InternationalNumberTest,
                                            NumberCase{"5550100", "", "5550100"},
                                            NumberCase{"2025550100", " +1 ", "+12025550100"}));
 
-TEST(SplitMobiles, SeparatesAtCommasSemicolonsAndBlanksAsciiOrFullWidth) {
-    EXPECT_EQ(SplitMobiles("1,2;3 4"), (std::vector<std::string>{"1", "2", "3", "4"}));
-    EXPECT_EQ(SplitMobiles(G("1，2；3　4")), (std::vector<std::string>{"1", "2", "3", "4"}));
-    EXPECT_EQ(SplitMobiles(",, ;"), std::vector<std::string>{});
+TEST(SplitRecipientList, SeparatesAtCommasSemicolonsAndBlanksAsciiOrFullWidth) {
+    EXPECT_EQ(SplitRecipientList("1,2;3 4"), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(SplitRecipientList(G("1，2；3　4、5")),
+              (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(SplitRecipientList(G("a@example.com，b@example.com")),
+              (std::vector<std::string>{"a@example.com", "b@example.com"}));
+    EXPECT_EQ(SplitRecipientList(",, ;"), std::vector<std::string>{});
 }
 
 TEST(UrlEncode, KeepsOnlyUnreservedCharacters) {

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "config/tconfig.h"
@@ -188,6 +189,19 @@ TEST_F(MailPlugin, SpeaksTlsFromTheFirstByteToAnSmtpsServer) {
     Send(EmailTestRecord("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_TRUE(server.Messages()[0].tls);
+}
+
+TEST_F(MailPlugin, AServerWrittenWithItsPortAndAddressesSeparatedTheChineseWayAreServed) {
+    SmtpTestServer server;
+    PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail")(
+        ("127.0.0.1:" + std::to_string(server.Port())).c_str(), "sender@example.com", "", "", "1");
+    m_dir.Write("email.inf", m_dir.Read("email.inf") + "Timeout=10\r\nConnectTimeout=10\r\n");
+    Send(EmailTestRecord(G("a@example.com，b@example.com；c@example.com"), "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(3));
+    std::vector<std::string> rcpts;
+    for (const auto& m : server.Messages()) rcpts.push_back(m.rcpt);
+    std::sort(rcpts.begin(), rcpts.end());
+    EXPECT_EQ(rcpts, (std::vector<std::string>{"a@example.com", "b@example.com", "c@example.com"}));
 }
 
 TEST_F(MailPlugin, NoAddressOrNoServerIsLoggedNotSilentlyDropped) {

@@ -30,21 +30,6 @@ MailAccount AccountFrom(std::string_view text, const IniDocument& emailInf) {
     return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")};
 }
 
-std::vector<std::string> Addresses(std::string_view list) {
-    std::vector<std::string> out;
-    std::string current;
-    for (char c : list) {
-        if (c == ',' || c == ';' || static_cast<unsigned char>(c) <= ' ') {
-            if (!current.empty()) out.push_back(std::move(current));
-            current.clear();
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty()) out.push_back(std::move(current));
-    return out;
-}
-
 std::string SlotLabel(const NotifyRecord& record) {
     if (record.kind == NotifyRecord::Kind::Test) return text::kSendTestSlot;
     return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
@@ -60,7 +45,7 @@ bool Send(std::string_view accountText, std::string_view recordText) {
     options.caFile = emailInf.Read(kSection, "CaFile").value_or("");
 
     Delivery delivery{std::string(kEmailChannel), SlotLabel(record), "", false, ""};
-    auto recipients = Addresses(record.toMail);
+    auto recipients = SplitRecipientList(record.toMail);
     if (recipients.empty()) {
         delivery.detail = Gbk(text::kSendNoRecipient);
         LogDelivery(delivery);

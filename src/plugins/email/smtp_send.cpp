@@ -25,8 +25,15 @@ Server ParseServer(const MailAccount& account) {
         host.remove_prefix(7);
     }
     while (!host.empty() && host.back() == '/') host.remove_suffix(1);
+    // "host:port" (one colon: not an IPv6 address) names the port when its field is empty.
+    std::string_view portText = TrimControls(account.port);
+    auto colon = host.find(':');
+    if (colon != std::string_view::npos && host.find(':', colon + 1) == std::string_view::npos) {
+        if (portText.empty()) portText = host.substr(colon + 1);
+        host = host.substr(0, colon);
+    }
     s.host = std::string(host);
-    auto port = ParseInteger(TrimControls(account.port));
+    auto port = ParseInteger(portText);
     if (port && *port > 0 && *port < 65536) {
         s.port = static_cast<long>(*port);
     } else {

@@ -8,6 +8,7 @@
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
+#include "core/text_util.h"
 #include "notify/sms_request.h"
 
 namespace nuvaro::plugin {
@@ -83,7 +84,7 @@ bool Send(std::string_view userId, std::string_view recordText) {
     NotifyRecord record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
 
     Delivery delivery{std::string(kSmsChannel), SlotLabel(record), "", false, ""};
-    auto mobiles = SplitMobiles(record.mobile);
+    auto mobiles = SplitRecipientList(record.mobile);
     if (mobiles.empty()) {
         delivery.detail = Gbk(text::kSendNoMobile);
         LogDelivery(delivery);
