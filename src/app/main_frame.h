@@ -151,6 +151,7 @@ private:
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;
     std::weak_ptr<bool> m_sourceRequest;  // alive while a page source request runs
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  // expires with the window
 };
 
 }  // namespace nuvaro

@@ -177,7 +177,9 @@ bool TMainFrm::BeginTick(int n, bool test, int reload, const std::string& url, i
     MonitorWindow* window = Window(n);
     if (!window) return false;
     const uint64_t serial = window->Serial();
-    auto done = [this, n, test, serial](const PageRefresh::Result& result) {
+    auto done = [this, alive = std::weak_ptr<bool>(m_alive), n, test,
+                 serial](const PageRefresh::Result& result) {
+        if (alive.expired()) return;  // the main window is gone
         MonitorWindow* now = Window(n);
         bool current = now && now->Serial() == serial;
         if (current && (test || IsMonitoring(n)) &&
