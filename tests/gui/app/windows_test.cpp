@@ -174,5 +174,28 @@ TEST_F(MainFrameTest, RightClickOnATabOpensTheTabMenuElsewhereNothing) {
     EXPECT_EQ(menus, std::vector<std::string>{"新建窗口(&N);关闭当前窗口(&C);"});
 }
 
+// An added window's settings panel has the tab menu too; closing the window from it destroys
+// the panel whose click opened the menu.
+TEST_F(MainFrameTest, TheSettingsPanelOfAnAddedWindowOpensTheTabMenuWhichCanCloseIt) {
+    TMainFrm& f = StartFrame();
+    f.N4Click();
+    int shown = 0;
+    f.PopupTabMenu = [&](wxMenu& menu, const wxPoint&) {
+        ++shown;
+        wxMenuItem* close = menu.FindItemByPosition(1);
+        wxCommandEvent choose(wxEVT_MENU, close->GetId());
+        menu.ProcessEvent(choose);
+    };
+    wxWindow* panel = f.Window(1)->SettingsPanel();
+    wxMouseEvent up(wxEVT_RIGHT_UP);
+    up.SetEventObject(panel);
+    up.SetPosition(wxPoint(5, 5));
+    panel->ProcessWindowEvent(up);
+    Pump(50);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(f.Window(1), nullptr);
+    EXPECT_EQ(f.PageCount(), 1);
+}
+
 }  // namespace
 }  // namespace nuvaro::testing
