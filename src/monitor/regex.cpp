@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <chrono>
+
 namespace nuvaro {
 namespace {
 
@@ -11,6 +13,34 @@ constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kDepthLimit = 1'000'000;
 constexpr PCRE2_SIZE kHeapLimitKiB = 256 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 16 * 1024 * 1024;
+// The match limit counts afresh at every start position, so on a long page it does not bound
+// the whole search; this does. A normal search of a page takes milliseconds.
+constexpr auto kSearchBudget = std::chrono::seconds(2);
+// Called by the engine at every start position it tries (and by any callout of the user's).
+constexpr std::string_view kBudgetCallout = "(?C1)";
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+int CheckDeadline(pcre2_callout_block*, void* deadline) {
+    bool over = std::chrono::steady_clock::now() >= *static_cast<const Deadline*>(deadline);
+    return over ? PCRE2_ERROR_MATCHLIMIT : 0;  // a negative result ends the search with it
+}
+
+// Places the budget callout in front of the pattern, behind the "(*NAME)" settings that the
+// engine accepts only at the very start. A callout is no group and no character: numbering,
+// anchoring and the start-of-match optimisations stay as they were.
+std::string WithBudgetCallout(std::string_view pattern) {
+    size_t at = 0;
+    while (pattern.substr(at, 2) == "(*") {
+        size_t end = pattern.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789=", at + 2);
+        if (end == std::string_view::npos || pattern[end] != ')') break;
+        at = end + 1;
+    }
+    std::string out(pattern.substr(0, at));
+    out += kBudgetCallout;
+    out += pattern.substr(at);
+    return out;
+}
 
 std::string EngineMessage(int code) {
     PCRE2_UCHAR buffer[256];
@@ -129,7 +159,7 @@ struct Regex::Impl {
 };
 
 Regex::Regex(std::string_view expression) : m_impl(std::make_unique<Impl>()) {
-    std::string pattern = TranslateInlineModifiers(expression);
+    std::string pattern = WithBudgetCallout(TranslateInlineModifiers(expression));
     int error = 0;
     PCRE2_SIZE offset = 0;
     m_impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
@@ -144,6 +174,9 @@ Regex::~Regex() = default;
 
 std::optional<std::string> Regex::FirstMatchGroup(std::string_view subject, int group) const {
     MatchResources& res = Resources();
+    // One budget for both runs: the interpreter's retry does not start the clock again.
+    Deadline deadline = std::chrono::steady_clock::now() + kSearchBudget;
+    pcre2_set_callout(res.context, CheckDeadline, &deadline);
     auto run = [&](uint32_t options) {
         return pcre2_match(m_impl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()),
                            subject.size(), 0, options, res.data, res.context);

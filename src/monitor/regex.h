@@ -9,7 +9,8 @@
 namespace nuvaro {
 
 // An expression the engine refused, or an error of the engine while searching (a match,
-// depth or heap limit reached). The message is the engine's own text.
+// depth or heap limit reached, or the whole search running past its time budget, which is
+// reported as the match limit). The message is the engine's own text.
 class RegexError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

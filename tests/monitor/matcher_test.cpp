@@ -83,6 +83,31 @@ TEST_F(MatchKeywordTest, RunawayBacktrackingEndsWithTheEngineError) {
     }
 }
 
+// The engine's own match limit counts afresh at every start position; on a long page a pattern
+// that backtracks hard at each of them must still end, through the JIT and the interpreter alike.
+class RunawayTest : public MatchKeywordTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RunawayTest, BacktrackingAtEveryStartPositionEndsWithTheEngineError) {
+    std::string page;
+    for (int i = 0; i < 5000; ++i) page += "aaaaaaaaaaaaaaaaaaaac";
+    try {
+        MatchKeyword(page, GetParam(), 0, "1", "w");
+        FAIL() << "search did not stop";
+    } catch (const RegexError& e) {
+        EXPECT_NE(std::string(e.what()).find("limit"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(dir.Exists("Log/log.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RunawayTest,
+                         ::testing::Values("(a+)+$", "(*NO_JIT)(a+)+$",
+                                           "(*LIMIT_DEPTH=100000)(*NO_JIT)(a+)+$"));
+
+TEST_F(MatchKeywordTest, LeadingEngineSettingsKeepTheirPlaceAndGroupNumbers) {
+    EXPECT_EQ(Match("x12y", "(*NO_JIT)x(\\d)(\\d)y", 2), "2");
+    EXPECT_EQ(Match("x12y", "(?i)X(\\d)", 1), "1");
+}
+
 struct GroupCase {
     int group;
     const char* expected;
