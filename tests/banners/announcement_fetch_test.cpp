@@ -1,7 +1,9 @@
 #include "banners/announcement_fetch.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netdb.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -12,6 +14,33 @@
 
 #include "banners/test_endpoints.h"
 #include "support/http_server.h"
+
+namespace nuvaro {
+namespace {
+
+// A name whose look-up hangs, as with a name server that does not answer: the resolver below
+// holds it until the test opens the gate.
+constexpr std::string_view kHangingName = "hanging-lookup.invalid";
+testing::Gate g_hangingLookup;
+std::promise<void> g_lookupStarted;
+std::once_flag g_lookupStartedOnce;
+
+}  // namespace
+}  // namespace nuvaro
+
+// Takes the place of the C library's resolver in this test program (libcurl's resolver thread
+// calls it); every other name goes to the real one.
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
+                           addrinfo** result) {
+    using namespace nuvaro;
+    if (node && node == kHangingName) {
+        std::call_once(g_lookupStartedOnce, [] { g_lookupStarted.set_value(); });
+        g_hangingLookup.Wait();
+        return EAI_NONAME;
+    }
+    static auto real = reinterpret_cast<decltype(&getaddrinfo)>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    return real(node, service, hints, result);
+}
 
 namespace nuvaro {
 namespace {
@@ -186,6 +215,21 @@ INSTANTIATE_TEST_SUITE_P(
                       ProxyCase{"LowerCaseTakesPrecedence", "127.0.0.2", "example.com", false},
                       ProxyCase{"StarAloneExceptsEveryHost", "*", nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnnouncementFetch, CancelDuringANameLookUpDoesNotWaitForIt) {
+    FetchCancel cancel;
+    auto fetch = std::async(std::launch::async, [&] {
+        return FetchAnnouncement("http://" + std::string(kHangingName) + "/api/ad.php", &cancel);
+    });
+    ASSERT_EQ(g_lookupStarted.get_future().wait_for(std::chrono::seconds(20)),
+              std::future_status::ready);
+    cancel.Cancel();
+    // The look-up is still held: only leaving it behind lets the fetch end now.
+    bool ended = fetch.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    g_hangingLookup.Open();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fetch.get().ok);
+}
 
 TEST(AnnouncementFetch, CancelledBeforeStartSendsNothing) {
     LocalHttpServer server;
