@@ -2,8 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace nuvaro {
 namespace {
@@ -34,6 +36,19 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return t->cancel && t->cancel->Cancelled() ? 1 : 0;
 }
 
+// Hosts reached without a proxy: loopback always, beside the user's own exceptions, which the
+// option would otherwise replace. The variables are looked up in the order libcurl uses.
+std::string NoProxyList() {
+    constexpr std::string_view kLoopback = "127.0.0.1,localhost,::1";
+    const char* user = std::getenv("no_proxy");
+    if (!user) user = std::getenv("NO_PROXY");
+    if (!user || !*user) return std::string(kLoopback);
+    std::string list(user);
+    // "*" excepts every host only when it stands alone.
+    if (list.find_first_not_of(" \t*") == std::string::npos) return list;
+    return list + "," + std::string(kLoopback);
+}
+
 struct EasyDeleter {
     void operator()(CURL* h) const { curl_easy_cleanup(h); }
 };
@@ -53,7 +68,11 @@ void Configure(CURL* easy, const std::string& url, const FetchOptions& options, 
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList().c_str());  // libcurl keeps a copy
+#if LIBCURL_VERSION_NUM >= 0x075700
+    // A cancel during a name look-up must not wait for the resolver thread to finish it.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+#endif
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, options.connectTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, options.totalTimeoutMs);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, OnWrite);

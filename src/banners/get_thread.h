@@ -25,8 +25,9 @@ class TGetThread {
 
     // Created suspended. `fetcher` stands in for the HTTP request in tests.
     TGetThread(std::string url, Callback onDone, Fetcher fetcher = {});
-    // Aborts, then gives the thread a moment to end; one that cannot end in time (a name
-    // look-up cannot be interrupted) finishes on its own without calling back.
+    // Aborts, then waits up to a second for the thread to end; a cancelled fetch ends at once,
+    // even during a name look-up (left to finish on the resolver's thread). A thread that has
+    // not ended by then finishes on its own without calling back.
     ~TGetThread();
     TGetThread(const TGetThread&) = delete;
     TGetThread& operator=(const TGetThread&) = delete;

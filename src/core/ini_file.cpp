@@ -35,7 +35,21 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
     if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
     auto eq = line.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return KeyLine{TrimBlanks(line.substr(0, eq)), line.substr(eq + 1)};
+    // Blanks around the value go, as with GetPrivateProfileString (`OtherOpen= 1` is on);
+    // enclosing quotation marks stay, as they may belong to a parameter string.
+    return KeyLine{TrimBlanks(line.substr(0, eq)), TrimBlanks(line.substr(eq + 1))};
+}
+
+// The byte that "\" + `c` stands for in a multi-line value; 0 when that is no escape.
+char Unescaped(char c) {
+    switch (c) {
+        case '\\': return '\\';
+        case 'r': return '\r';
+        case 'n': return '\n';
+        case 's': return ' ';
+        case 't': return '\t';
+        default: return 0;
+    }
 }
 
 }  // namespace
@@ -53,6 +67,9 @@ std::string EncodeIniValue(std::string_view value) {
             default: out += c;
         }
     }
+    // A blank at the end would be dropped on reading; escaped, it is not the end any more.
+    if (out.back() == ' ') out.replace(out.size() - 1, 1, "\\s");
+    if (out.back() == '\t') out.replace(out.size() - 1, 1, "\\t");
     return out;
 }
 
@@ -64,9 +81,8 @@ std::string DecodeIniValue(std::string_view stored) {
     for (size_t i = 0; i < stored.size(); ++i) {
         char c = stored[i];
         if (c == '\\' && i + 1 < stored.size()) {
-            char next = stored[i + 1];
-            if (next == '\\' || next == 'r' || next == 'n') {
-                out += next == '\\' ? '\\' : next == 'r' ? '\r' : '\n';
+            if (char decoded = Unescaped(stored[i + 1])) {
+                out += decoded;
                 ++i;
                 continue;
             }

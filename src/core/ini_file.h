@@ -12,10 +12,13 @@ namespace nuvaro {
 // A profile (INI) text kept line by line, read and written the way the Windows profile
 // functions do: "[section]" lines, "key=value" lines, names compared without regard to ASCII
 // case, the first of duplicate names wins, a new key is appended to its section and a new
-// section to the end, every other line is kept as it was. Values are raw bytes (GBK).
+// section to the end, every other line is kept as it was. Values are raw bytes (GBK), written
+// byte for byte; reading drops the blanks (spaces, tabs) around names and values, but unlike
+// Windows keeps enclosing quotation marks.
 //
 // A value with a line break cannot be one line of the file. It is stored as the mark "~ML~"
-// followed by the value with "\" written "\\", CR written "\r" and LF written "\n". Any other
+// followed by the value with "\" written "\\", CR written "\r" and LF written "\n", and a
+// space or tab at its very end written "\s" or "\t" so that reading does not drop it. Any other
 // value is stored byte for byte; one that itself begins with the mark is escaped the same way.
 class IniDocument {
 public:

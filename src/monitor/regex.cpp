@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <chrono>
+
 namespace nuvaro {
 namespace {
 
@@ -11,6 +13,34 @@ constexpr uint32_t kMatchLimit = 10'000'000;
 constexpr uint32_t kDepthLimit = 1'000'000;
 constexpr PCRE2_SIZE kHeapLimitKiB = 256 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 16 * 1024 * 1024;
+// The match limit counts afresh at every start position, so on a long page it does not bound
+// the whole search; this does. A normal search of a page takes milliseconds.
+constexpr auto kSearchBudget = std::chrono::seconds(2);
+// Called by the engine at every start position it tries (and by any callout of the user's).
+constexpr std::string_view kBudgetCallout = "(?C1)";
+
+using Deadline = std::chrono::steady_clock::time_point;
+
+int CheckDeadline(pcre2_callout_block*, void* deadline) {
+    bool over = std::chrono::steady_clock::now() >= *static_cast<const Deadline*>(deadline);
+    return over ? PCRE2_ERROR_MATCHLIMIT : 0;  // a negative result ends the search with it
+}
+
+// Places the budget callout in front of the pattern, behind the "(*NAME)" settings that the
+// engine accepts only at the very start. A callout is no group and no character: numbering,
+// anchoring and the start-of-match optimisations stay as they were.
+std::string WithBudgetCallout(std::string_view pattern) {
+    size_t at = 0;
+    while (pattern.substr(at, 2) == "(*") {
+        size_t end = pattern.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789=", at + 2);
+        if (end == std::string_view::npos || pattern[end] != ')') break;
+        at = end + 1;
+    }
+    std::string out(pattern.substr(0, at));
+    out += kBudgetCallout;
+    out += pattern.substr(at);
+    return out;
+}
 
 std::string EngineMessage(int code) {
     PCRE2_UCHAR buffer[256];
@@ -43,22 +73,85 @@ MatchResources& Resources() {
     return resources;
 }
 
-// Index just past the character class that starts at `i` ("[").
-size_t SkipClass(std::string_view s, size_t i) {
-    size_t j = i + 1;
-    if (j < s.size() && s[j] == '^') ++j;
-    if (j < s.size() && s[j] == ']') ++j;  // a leading "]" is a literal
-    while (j < s.size() && s[j] != ']') {
-        if (s[j] == '\\') {
+bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsGbkTrail(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFE); }
+
+// Whether a two-byte GBK character starts at `i`. Scanned from the left, so a second byte is
+// never taken for the first byte of the next character.
+bool WideAt(std::string_view s, size_t i) {
+    return i + 1 < s.size() && IsGbkLead(static_cast<unsigned char>(s[i])) &&
+           IsGbkTrail(static_cast<unsigned char>(s[i + 1]));
+}
+
+// Copies the GBK character at `i`. A second byte in the ASCII range that is punctuation ("|" in
+// 東, "\" in 乗) would act on the expression; escaped, it stays a byte of its character.
+void CopyWide(std::string_view s, size_t i, std::string& out) {
+    char trail = s[i + 1];
+    bool letter = (trail >= 'A' && trail <= 'Z') || (trail >= 'a' && trail <= 'z');
+    out += s[i];
+    if (static_cast<unsigned char>(trail) <= 0x7E && !letter) out += '\\';
+    out += trail;
+}
+
+// "\Q" at `i`: everything up to "\E" is taken literally, so only a second byte "\" needs care:
+// it would end the quote when an "E" follows, and is therefore put outside the quote.
+size_t CopyQuoted(std::string_view s, size_t i, std::string& out) {
+    out += "\\Q";
+    size_t j = i + 2;
+    while (j < s.size()) {
+        if (WideAt(s, j)) {
+            out += s[j];
+            out += s[j + 1] == '\\' ? std::string_view("\\E\\\\\\Q") : s.substr(j + 1, 1);
             j += 2;
-        } else if (s[j] == '[' && j + 1 < s.size() && s[j + 1] == ':') {
-            size_t end = s.find(":]", j + 2);
-            j = end == std::string_view::npos ? j + 1 : end + 2;
+        } else if (s.substr(j, 2) == "\\E") {
+            out += "\\E";
+            return j + 2;
         } else {
-            ++j;
+            out += s[j++];
         }
     }
-    return j < s.size() ? j + 1 : s.size();
+    return j;
+}
+
+// Copies one item at `i`: a GBK character, an escape with what it escapes, a quote or a byte.
+// Returns the index after it.
+size_t CopyItem(std::string_view s, size_t i, std::string& out) {
+    if (WideAt(s, i)) {
+        CopyWide(s, i, out);
+        return i + 2;
+    }
+    if (s[i] != '\\' || i + 1 >= s.size()) {
+        out += s[i];
+        return i + 1;
+    }
+    if (s[i + 1] == 'Q') return CopyQuoted(s, i, out);
+    out += '\\';
+    if (WideAt(s, i + 1)) {
+        CopyWide(s, i + 1, out);
+        return i + 3;
+    }
+    out += s[i + 1];
+    return i + 2;
+}
+
+// Copies the character class that starts at `i` ("["); returns the index after it.
+size_t CopyClass(std::string_view s, size_t i, std::string& out) {
+    size_t j = i + 1;
+    out += '[';
+    if (j < s.size() && s[j] == '^') out += s[j++];
+    if (j < s.size() && s[j] == ']') out += s[j++];  // a leading "]" is a literal
+    while (j < s.size() && s[j] != ']') {
+        if (s[j] == '[' && j + 1 < s.size() && s[j + 1] == ':') {
+            size_t end = s.find(":]", j + 2);
+            size_t stop = end == std::string_view::npos ? j + 1 : end + 2;
+            out.append(s.substr(j, stop - j));
+            j = stop;
+        } else {
+            j = CopyItem(s, j, out);
+        }
+    }
+    if (j < s.size()) out += s[j++];
+    return j;
 }
 
 // Rewrites one option group "(?" letters (")" or ":") if it uses "g"; `i` is at "(".
@@ -89,26 +182,14 @@ size_t RewriteOptionGroup(std::string_view s, size_t i, std::string& out) {
 
 }  // namespace
 
-std::string TranslateInlineModifiers(std::string_view s) {
-    if (s.find("(?") == std::string_view::npos) return std::string(s);
+std::string TranslateExpression(std::string_view s) {
     std::string out;
     out.reserve(s.size() + 8);
     size_t i = 0;
     while (i < s.size()) {
-        char c = s[i];
-        if (c == '\\' && i + 1 < s.size() && s[i + 1] == 'Q') {
-            size_t end = s.find("\\E", i + 2);
-            size_t stop = end == std::string_view::npos ? s.size() : end + 2;
-            out.append(s.substr(i, stop - i));
-            i = stop;
-        } else if (c == '\\') {
-            out.append(s.substr(i, 2));
-            i += 2;
-        } else if (c == '[') {
-            size_t stop = SkipClass(s, i);
-            out.append(s.substr(i, stop - i));
-            i = stop;
-        } else if (c == '(' && i + 1 < s.size() && s[i + 1] == '?') {
+        if (s[i] == '[') {
+            i = CopyClass(s, i, out);
+        } else if (s.substr(i, 2) == "(?") {
             size_t used = RewriteOptionGroup(s, i, out);
             if (used == 0) {
                 out += "(?";
@@ -116,8 +197,7 @@ std::string TranslateInlineModifiers(std::string_view s) {
             }
             i += used;
         } else {
-            out += c;
-            ++i;
+            i = CopyItem(s, i, out);
         }
     }
     return out;
@@ -129,7 +209,7 @@ struct Regex::Impl {
 };
 
 Regex::Regex(std::string_view expression) : m_impl(std::make_unique<Impl>()) {
-    std::string pattern = TranslateInlineModifiers(expression);
+    std::string pattern = WithBudgetCallout(TranslateExpression(expression));
     int error = 0;
     PCRE2_SIZE offset = 0;
     m_impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
@@ -144,6 +224,9 @@ Regex::~Regex() = default;
 
 std::optional<std::string> Regex::FirstMatchGroup(std::string_view subject, int group) const {
     MatchResources& res = Resources();
+    // One budget for both runs: the interpreter's retry does not start the clock again.
+    Deadline deadline = std::chrono::steady_clock::now() + kSearchBudget;
+    pcre2_set_callout(res.context, CheckDeadline, &deadline);
     auto run = [&](uint32_t options) {
         return pcre2_match(m_impl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()),
                            subject.size(), 0, options, res.data, res.context);

@@ -9,7 +9,8 @@
 namespace nuvaro {
 
 // An expression the engine refused, or an error of the engine while searching (a match,
-// depth or heap limit reached). The message is the engine's own text.
+// depth or heap limit reached, or the whole search running past its time budget, which is
+// reported as the match limit). The message is the engine's own text.
 class RegexError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -17,7 +18,8 @@ public:
 
 // A compiled expression in the matcher's dialect: bytes, case-sensitive, "." matches every
 // byte, "^" and "$" only at the ends of the whole text, greedy, leftmost first match.
-// "(?g)" and "(?-g)" switch greediness inside the expression.
+// "(?g)" and "(?-g)" switch greediness inside the expression. The bytes of a GBK character are
+// never operators.
 class Regex {
 public:
     static constexpr int kGroups = 15;  // groups 0 to 14 are kept
@@ -36,7 +38,10 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-// Rewrites the greediness modifier "g" of inline option groups to the engine's "U".
-std::string TranslateInlineModifiers(std::string_view expression);
+// Rewrites an expression of the matcher's dialect for the engine: the greediness modifier "g"
+// of inline option groups becomes the engine's "U", and a GBK character's second byte that is
+// ASCII punctuation is escaped, so that the character stays one piece of text (東 is 0x96 "|").
+// Everything else keeps its byte meaning: a "." still matches one byte.
+std::string TranslateExpression(std::string_view expression);
 
 }  // namespace nuvaro

@@ -37,29 +37,32 @@ std::string RecordFromKeys(const IniDocument& config, const std::string& section
     return record;
 }
 
+NotifyRecord FromSlot(const IniDocument& config, const std::string& section) {
+    NotifyRecord r;
+    r.kind = NotifyRecord::Kind::Window;
+    r.slot = section;
+    auto key = [&](const char* name) { return config.Read(section, name).value_or(""); };
+    r.toMail = key("ToMail");
+    r.subject = key("Subject");
+    r.body = key("Body");
+    r.smsBody = key("SmsBody");
+    r.mobile = key("Mobile");
+    r.contry = key("Contry");
+    return r;
+}
+
 std::optional<NotifyRecord> FromConfig(std::string_view record, const IniDocument& config) {
-    std::optional<NotifyRecord> byAll;
+    std::optional<std::string> stored;
     for (const auto& section : config.SectionNames()) {
-        if (RecordFromKeys(config, section) == record) {
-            NotifyRecord r;
-            r.kind = NotifyRecord::Kind::Window;
-            r.slot = section;
-            auto key = [&](const char* name) { return config.Read(section, name).value_or(""); };
-            r.toMail = key("ToMail");
-            r.subject = key("Subject");
-            r.body = key("Body");
-            r.smsBody = key("SmsBody");
-            r.mobile = key("Mobile");
-            r.contry = key("Contry");
-            return r;
-        }
-        // A stored record whose keys were changed one by one since: the slot is still known.
-        if (!byAll && config.Read(section, "all") == record) {
-            byAll = NotifyRecord{};
-            byAll->slot = section;
-        }
+        if (RecordFromKeys(config, section) == record) return FromSlot(config, section);
+        if (!stored && config.Read(section, "all") == record) stored = section;
     }
-    return byAll;
+    // The window's own save writes its name, address, interval and switches key by key and
+    // leaves `all` as it was, so the keys no longer join to the record; the stored record still
+    // names the slot. Recipients and texts change only in a whole-slot write, which rewrites
+    // `all` as well, so the slot's keys for them are the ones the record was made from.
+    if (stored) return FromSlot(config, *stored);
+    return std::nullopt;
 }
 
 // Positions 1-5 "1".."5", 6 address, 7 "7", 8-9 "8|utf-8" (SMS) or "| utf-8" (e-mail),
@@ -116,14 +119,10 @@ std::vector<std::string> SplitRecord(std::string_view record) {
 }
 
 NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config) {
-    auto found = FromConfig(record, config);
-    if (found && found->kind == NotifyRecord::Kind::Window) return *found;
+    if (auto found = FromConfig(record, config)) return *found;
     auto fields = SplitRecord(record);
-    if (!found) {
-        if (auto test = FromTestLayout(fields)) return *test;
-    }
+    if (auto test = FromTestLayout(fields)) return *test;
     NotifyRecord r;
-    if (found) r.slot = found->slot;
     auto at = [&](size_t position) {
         return position <= fields.size() ? fields[position - 1] : std::string();
     };

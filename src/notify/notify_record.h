@@ -25,7 +25,7 @@ std::vector<std::string> SplitRecord(std::string_view record);
 // What the senders need from a record.
 struct NotifyRecord {
     enum class Kind {
-        Window,      // fields taken from the slot in Config.inf whose keys make up the record
+        Window,      // fields taken from the keys of the record's slot in Config.inf
         Test,        // a test record of the recipient dialog
         Positional,  // fields counted by position ("|" inside a field shifts them)
     };
@@ -36,9 +36,9 @@ struct NotifyRecord {
 };
 
 // Reads a record. A window record is looked up in `config` (Config.inf): the slot whose keys
-// join to exactly this record gives every field, so a "|" inside a condition or a text cannot
-// misdirect a notice. A record not found there is read as a test record when it has that
-// layout, else by position.
+// join to exactly this record, else the slot whose stored `all` is this record, gives every
+// field from its keys, so a "|" inside a condition or a text cannot misdirect a notice. A record
+// not found there is read as a test record when it has that layout, else by position.
 NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config);
 
 }  // namespace nuvaro

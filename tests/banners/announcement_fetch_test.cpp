@@ -1,15 +1,46 @@
 #include "banners/announcement_fetch.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netdb.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "banners/test_endpoints.h"
 #include "support/http_server.h"
+
+namespace nuvaro {
+namespace {
+
+// A name whose look-up hangs, as with a name server that does not answer: the resolver below
+// holds it until the test opens the gate.
+constexpr std::string_view kHangingName = "hanging-lookup.invalid";
+testing::Gate g_hangingLookup;
+std::promise<void> g_lookupStarted;
+std::once_flag g_lookupStartedOnce;
+
+}  // namespace
+}  // namespace nuvaro
+
+// Takes the place of the C library's resolver in this test program (libcurl's resolver thread
+// calls it); every other name goes to the real one.
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints,
+                           addrinfo** result) {
+    using namespace nuvaro;
+    if (node && node == kHangingName) {
+        std::call_once(g_lookupStartedOnce, [] { g_lookupStarted.set_value(); });
+        g_hangingLookup.Wait();
+        return EAI_NONAME;
+    }
+    static auto real = reinterpret_cast<decltype(&getaddrinfo)>(dlsym(RTLD_NEXT, "getaddrinfo"));
+    return real(node, service, hints, result);
+}
 
 namespace nuvaro {
 namespace {
@@ -119,6 +150,85 @@ TEST(AnnouncementFetch, CancelFromAnotherThreadEndsAWaitingRequest) {
     ASSERT_EQ(fetch.wait_for(std::chrono::seconds(20)), std::future_status::ready);
     EXPECT_FALSE(fetch.get().ok);
     gate.Open();
+}
+
+// Sets (or, given nullptr, removes) environment variables for the life of the object.
+class ScopedEnv {
+  public:
+    ScopedEnv(std::initializer_list<std::pair<const char*, const char*>> vars) {
+        for (auto [name, value] : vars) {
+            const char* old = std::getenv(name);
+            m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            value ? setenv(name, value, 1) : unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        for (const auto& [name, old] : m_saved) {
+            old ? setenv(name.c_str(), old->c_str(), 1) : unsetenv(name.c_str());
+        }
+    }
+
+  private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+struct ProxyCase {
+    const char* name;
+    const char* lowerNoProxy;  // nullptr: not in the environment
+    const char* upperNoProxy;
+    bool loopbackTarget;  // else 127.0.0.2, which is excepted through the environment only
+};
+void PrintTo(const ProxyCase& c, std::ostream* os) { *os << c.name; }
+
+class FetchProxyTest : public ::testing::TestWithParam<ProxyCase> {};
+
+// The user's proxy exceptions are honoured, and loopback is never proxied whatever they say.
+TEST_P(FetchProxyTest, ExceptedHostsAndLoopbackAreReachedDirectly) {
+    LocalHttpServer proxy;
+    proxy.Get(".*", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("from the proxy", "text/plain");
+    });
+    LocalHttpServer server;
+    server.SetPage("/api/ad.php", kReply, "text/plain");
+    const ProxyCase& c = GetParam();
+    ScopedEnv env{{"http_proxy", proxy.Url("").c_str()},
+                  {"no_proxy", c.lowerNoProxy},
+                  {"NO_PROXY", c.upperNoProxy}};
+    std::string url = c.loopbackTarget ? server.Url("/api/ad.php")
+                                       : "http://127.0.0.2:" + std::to_string(proxy.Port()) + "/";
+    FetchResult r = FetchAnnouncement(url);
+    EXPECT_TRUE(proxy.Requests().empty());
+    // 127.0.0.2 has no server: reached directly, the connection is refused.
+    EXPECT_EQ(r.ok, c.loopbackTarget) << r.error;
+    if (c.loopbackTarget) {
+        EXPECT_EQ(r.body, kReply);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Environments, FetchProxyTest,
+    ::testing::Values(ProxyCase{"LoopbackWithoutExceptions", nullptr, nullptr, true},
+                      ProxyCase{"LoopbackBesideTheUsersExceptions", "example.com", nullptr, true},
+                      ProxyCase{"LowerCaseExceptionHonoured", "example.com,127.0.0.2", nullptr,
+                                false},
+                      ProxyCase{"UpperCaseExceptionHonoured", nullptr, "127.0.0.2", false},
+                      ProxyCase{"LowerCaseTakesPrecedence", "127.0.0.2", "example.com", false},
+                      ProxyCase{"StarAloneExceptsEveryHost", "*", nullptr, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnnouncementFetch, CancelDuringANameLookUpDoesNotWaitForIt) {
+    FetchCancel cancel;
+    auto fetch = std::async(std::launch::async, [&] {
+        return FetchAnnouncement("http://" + std::string(kHangingName) + "/api/ad.php", &cancel);
+    });
+    ASSERT_EQ(g_lookupStarted.get_future().wait_for(std::chrono::seconds(20)),
+              std::future_status::ready);
+    cancel.Cancel();
+    // The look-up is still held: only leaving it behind lets the fetch end now.
+    bool ended = fetch.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    g_hangingLookup.Open();
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(fetch.get().ok);
 }
 
 TEST(AnnouncementFetch, CancelledBeforeStartSendsNothing) {

@@ -75,7 +75,8 @@ TEST(BannerCache, ReadsBackWhatWasWrittenAndMissingKeysAsEmpty) {
     auto cached = ReadAnnouncementCache(dir.File("config.ini"));
     ASSERT_TRUE(cached);
     EXPECT_EQ(cached->AD1, G("新版发布"));
-    EXPECT_EQ(cached->AD3, G("\t限时优惠 "));  // trimmed on screen only
+    EXPECT_EQ(cached->AD2, G("欢迎使用"));  // stored with its blanks, read without them
+    EXPECT_EQ(cached->AD3, G("限时优惠"));
     EXPECT_EQ(cached->ADurl1, "http://example.com/新闻");
     EXPECT_EQ(cached->OutUrl, "http://example.com/out||x");
 

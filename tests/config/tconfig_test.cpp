@@ -77,6 +77,8 @@ TEST(TConfig, LoadsAFileWrittenOnWindows) {
     EXPECT_EQ(configs[3].SmsOpen, "1");
     EXPECT_EQ(configs[4].WindowName, "");     // no section 4
     EXPECT_EQ(configs[5].WindowName, G("第五个"));
+    EXPECT_EQ(configs[5].RefreshTime, "5");            // "RefreshTime = 5"
+    EXPECT_EQ(configs[5].OtherStr, "\"two words\"");  // quotes are kept
     EXPECT_EQ(configs[1].SectionCount(), 5);  // "abc" counts as well
 }
 
@@ -85,9 +87,11 @@ TEST(TConfig, OnlyTheSingleDigitOneSwitchesAChannelOn) {
     CopyFixture(dir);
     TConfigTable configs;
     EXPECT_TRUE(IsOn(configs[1].SmsOpen));
+    EXPECT_TRUE(IsOn(configs[2].OtherOpen));   // " 1": read without its blanks, as on Windows
+    EXPECT_TRUE(IsOn(configs[5].EmailOpen));   // tabs around "1"
     EXPECT_FALSE(IsOn(configs[2].SmsOpen));    // "true"
     EXPECT_FALSE(IsOn(configs[2].EmailOpen));  // "yes"
-    EXPECT_FALSE(IsOn(configs[2].OtherOpen));  // " 1"
+    EXPECT_FALSE(IsOn(configs[5].SmsOpen));    // "01"
     EXPECT_FALSE(IsOn(configs[1].OtherOpen));  // "0"
 }
 

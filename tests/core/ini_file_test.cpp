@@ -28,10 +28,22 @@ TEST(IniDocument, ReadsLikeTheProfileFunctions) {
     EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"One", "two", "ONE"}));
 }
 
-TEST(IniDocument, ValuesKeepTheirBlanksAndLfOnlyFilesRead) {
-    auto doc = IniDocument::Parse("[s]\nContry= +86 \nk=v");
-    EXPECT_EQ(doc.Read("s", "Contry"), " +86 ");
+TEST(IniDocument, BlanksAroundNamesAndValuesAreDroppedAndLfOnlyFilesRead) {
+    auto doc = IniDocument::Parse(
+        "[s]\nContry= +86 \n\tRefreshTime\t=\t5\t\nOtherStr= \"two words\" \nin=a  b\nk=v");
+    EXPECT_EQ(doc.Read("s", "Contry"), "+86");
+    EXPECT_EQ(doc.Read("s", "RefreshTime"), "5");
+    EXPECT_EQ(doc.Read("s", "OtherStr"), "\"two words\"");  // quotes stay, unlike on Windows
+    EXPECT_EQ(doc.Read("s", "in"), "a  b");
     EXPECT_EQ(doc.Read("s", "k"), "v");
+}
+
+TEST(IniFile, WritesKeepTheValuesBytesAndReadsDropOnlyTheOuterBlanks) {
+    TempExeDir dir;
+    IniFile ini(dir.File("x.ini"));
+    ini.WriteString("s", "k", " 1\t");
+    EXPECT_EQ(dir.Read("x.ini"), "[s]\r\nk= 1\t\r\n");
+    EXPECT_EQ(ini.ReadString("s", "k"), "1");
 }
 
 TEST(IniDocument, WritesReplaceInPlaceAppendToSectionAndFile) {
@@ -58,6 +70,16 @@ TEST(IniValueEncoding, LineBreaksAreEscapedBehindAMarkAndReadBackWhole) {
     EXPECT_EQ(DecodeIniValue(stored), value);
     // A single-line value that happens to begin with the mark survives too.
     EXPECT_EQ(DecodeIniValue(EncodeIniValue("~ML~a\\nb")), "~ML~a\\nb");
+}
+
+TEST(IniValueEncoding, MultiLineValuesKeepTheirOuterBlanksThroughAFile) {
+    TempExeDir dir;
+    IniFile ini(dir.File("x.ini"));
+    for (std::string value : {std::string(" a\r\nb "), std::string("a\r\n\t"),
+                              std::string("\t\r\n  "), std::string("~ML~a \\s\t")}) {
+        ini.WriteString("s", "k", value);
+        EXPECT_EQ(ini.ReadString("s", "k"), value);
+    }
 }
 
 TEST(IniFile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {

@@ -83,6 +83,31 @@ TEST_F(MatchKeywordTest, RunawayBacktrackingEndsWithTheEngineError) {
     }
 }
 
+// The engine's own match limit counts afresh at every start position; on a long page a pattern
+// that backtracks hard at each of them must still end, through the JIT and the interpreter alike.
+class RunawayTest : public MatchKeywordTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RunawayTest, BacktrackingAtEveryStartPositionEndsWithTheEngineError) {
+    std::string page;
+    for (int i = 0; i < 5000; ++i) page += "aaaaaaaaaaaaaaaaaaaac";
+    try {
+        MatchKeyword(page, GetParam(), 0, "1", "w");
+        FAIL() << "search did not stop";
+    } catch (const RegexError& e) {
+        EXPECT_NE(std::string(e.what()).find("limit"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(dir.Exists("Log/log.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RunawayTest,
+                         ::testing::Values("(a+)+$", "(*NO_JIT)(a+)+$",
+                                           "(*LIMIT_DEPTH=100000)(*NO_JIT)(a+)+$"));
+
+TEST_F(MatchKeywordTest, LeadingEngineSettingsKeepTheirPlaceAndGroupNumbers) {
+    EXPECT_EQ(Match("x12y", "(*NO_JIT)x(\\d)(\\d)y", 2), "2");
+    EXPECT_EQ(Match("x12y", "(?i)X(\\d)", 1), "1");
+}
+
 struct GroupCase {
     int group;
     const char* expected;
@@ -153,13 +178,73 @@ TEST_F(MatchKeywordTest, MultiLineFindIsLoggedUnchanged) {
               G("=1=新窗口=a\r\nb==<i>(.*)</i>\r\n"));
 }
 
-TEST(TranslateInlineModifiers, RewritesOnlyRealOptionGroupsWithG) {
-    EXPECT_EQ(TranslateInlineModifiers("(?g)a"), "(?-U)a");
-    EXPECT_EQ(TranslateInlineModifiers("(?i-g:a)"), "(?iU:a)");
-    EXPECT_EQ(TranslateInlineModifiers("(?is)a"), "(?is)a");
-    EXPECT_EQ(TranslateInlineModifiers("\\(?g)[(?g)]\\Q(?g)\\E"), "\\(?g)[(?g)]\\Q(?g)\\E");
-    EXPECT_EQ(TranslateInlineModifiers("(?<g>x)"), "(?<g>x)");
+struct GbkCase {
+    const char* name;
+    const char* page;
+    const char* expression;
+    const char* found;  // also the group text of the match-log line; "" logs nothing
+};
+void PrintTo(const GbkCase& c, std::ostream* os) { *os << c.name; }
+
+class GbkKeywordTest : public MatchKeywordTest, public ::testing::WithParamInterface<GbkCase> {};
+
+TEST_P(GbkKeywordTest, ASecondByteThatLooksLikePunctuationStaysPartOfItsCharacter) {
+    const GbkCase& c = GetParam();
+    EXPECT_EQ(Match(c.page, c.expression), G(c.found));
+    if (*c.found == '\0') {
+        EXPECT_FALSE(dir.Exists("Log/log.txt"));
+    } else {
+        EXPECT_EQ(LogWithoutDates(),
+                  G(std::string("=1=新窗口=") + c.found + "==" + c.expression + "\n"));
+    }
 }
+
+// 東 is 0x96 0x7C ("|"), 乗 is 0x81 0x5C ("\"), 北 is 0xB1 0xB1.
+INSTANTIATE_TEST_SUITE_P(
+    Gbk, GbkKeywordTest,
+    ::testing::Values(GbkCase{"TokyoIsNoAlternativeThatFindsBeijing", "<p>北京</p>", "東京", ""},
+                      GbkCase{"TokyoIsFoundByTheExpressionStep", "<p>東京</p>", "東京", "東京"},
+                      GbkCase{"KeywordEndingInABackslashByteCompiles", "<p>新乗</p>", "新乗",
+                              "新乗"},
+                      GbkCase{"QuoteIsNotEndedInsideACharacter", "<p>乗E</p>", "\\Q乗E\\E",
+                              "乗E"},
+                      GbkCase{"AsciiAlternationKeepsItsMeaning", "x b y", "a|b", "b"},
+                      GbkCase{"BarAfterACharacterStillAlternates", "<p>京</p>", "北|京", "京"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct TranslateCase {
+    const char* name;
+    std::string expression;
+    std::string engine;
+};
+void PrintTo(const TranslateCase& c, std::ostream* os) { *os << c.name; }
+
+class TranslateExpressionTest : public ::testing::TestWithParam<TranslateCase> {};
+
+TEST_P(TranslateExpressionTest, GivesTheEnginesSpelling) {
+    EXPECT_EQ(TranslateExpression(GetParam().expression), GetParam().engine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Translate, TranslateExpressionTest,
+    ::testing::Values(
+        TranslateCase{"GreedyOn", "(?g)a", "(?-U)a"},
+        TranslateCase{"GreedyOffInAGroup", "(?i-g:a)", "(?iU:a)"},
+        TranslateCase{"OtherModifiersAlone", "(?is)a", "(?is)a"},
+        TranslateCase{"NoOptionGroupWhenEscapedInAClassOrQuoted",
+                      "\\(?g)[(?g)]\\Q(?g)\\E", "\\(?g)[(?g)]\\Q(?g)\\E"},
+        TranslateCase{"GroupNamedG", "(?<g>x)", "(?<g>x)"},
+        TranslateCase{"BarSecondByte", "\x96|\xBE\xA9", "\x96\\|\xBE\xA9"},
+        TranslateCase{"BackslashSecondByte", "a\x81\\", "a\x81\\\\"},
+        TranslateCase{"EscapedCharacter", "\\\x96|", "\\\x96\\|"},
+        TranslateCase{"BracketSecondByteInAClass", "[\x81]]+", "[\x81\\]]+"},
+        TranslateCase{"LetterSecondByteUnchanged", "\x81" "A|\x81\x80", "\x81" "A|\x81\x80"},
+        TranslateCase{"PairedFromTheLeft", "\xB1\xB1|a", "\xB1\xB1|a"},
+        TranslateCase{"LeadByteWithoutSecondByte", "\x96(a)", "\x96(a)"},
+        TranslateCase{"QuotedBarUnchanged", "\\Q\x96|\\E", "\\Q\x96|\\E"},
+        TranslateCase{"QuotedBackslashSecondByteLeavesTheQuote", "\\Q\x81\\E\\E",
+                      "\\Q\x81\\E\\\\\\QE\\E"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GetCondition, ReadsRegxAndRegGrpOfTheSlot) {
     TempExeDir dir;

@@ -95,14 +95,22 @@ TEST(ParseNotifyRecord, BarsInsideAWindowsFieldsAreResolvedThroughConfigInf) {
     EXPECT_EQ(r.contry, "+86");
 }
 
-TEST(ParseNotifyRecord, AStoredRecordWhoseKeysChangedSinceKeepsItsSlotAndUsesPositions) {
+TEST(ParseNotifyRecord, AStoredRecordWhoseSwitchesWereSavedSinceIsReadFromItsSlotsKeys) {
     TempExeDir dir;
-    TConfig slot = SavedWindow(dir, 3, "plain");
-    WriteConfigKey("3", "ToMail", "other@example.com");
-    NotifyRecord r = ParseNotifyRecord(slot.WindowRecord(), IniFile(slot.FileName).Load());
-    EXPECT_EQ(r.kind, Kind::Positional);
+    SavedWindow(dir, 2, "other");
+    SavedWindow(dir, 3, G("缺货|到货"));
+    // The window's own save: single keys, `all` stays as the whole-slot save wrote it.
+    WriteConfigKey("3", "RefreshTime", "10");
+    WriteConfigKey("3", "SmsOpen", "1");
+    IniDocument config = IniFile(dir.File("Config.inf")).Load();
+    NotifyRecord r = ParseNotifyRecord(config.Read("3", "all").value(), config);
+    EXPECT_EQ(r.kind, Kind::Window);
     EXPECT_EQ(r.slot, "3");
     EXPECT_EQ(r.toMail, "me@example.com");
+    EXPECT_EQ(r.subject, G("Nuvaro提醒邮件"));
+    EXPECT_EQ(r.smsBody, G("到货了|快买"));
+    EXPECT_EQ(r.mobile, "13800138000");
+    EXPECT_EQ(r.contry, "+86");
 }
 
 TEST(ParseNotifyRecord, ATestRecordIsNotMistakenForAWindow) {

@@ -72,6 +72,24 @@ TEST_F(SmsPlugin, GetSendsEachNumberWithItsCountryCodeTextAccountAndToken) {
     EXPECT_THAT(log[1], HasSubstr("[SMS][3][+8613900139000] OK"));
 }
 
+// The window's own save writes single keys and leaves the stored record as the whole-slot save
+// wrote it; with "|" inside the condition, counting fields would pick the wrong number.
+TEST_F(SmsPlugin, AfterTheWindowsOwnSaveTheNumberStillComesFromItsSlot) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") + "?to={number}&text={text}\r\n");
+    Window(3, G("到货了"), "13800138000");
+    WriteConfigKey("3", "SmsOpen", "1");
+    SendSlot(3);
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Param("to"), "+8613800138000");
+    EXPECT_EQ(requests[0].Param("text"), "到货了");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[SMS][3][+8613800138000] OK"));
+}
+
 TEST_F(SmsPlugin, PostFormBodyCarriesTheTestRecordsNumbersAndText) {
     LocalHttpServer gateway;
     gateway.Post("/api", [](const httplib::Request&, httplib::Response& res) {

@@ -36,7 +36,8 @@ class BannerController : public wxEvtHandler {
     // Once, at the main window's creation: the fetch starts kStartDelayMs later.
     void Start();
     // Stops the start timer and abandons a running fetch; nothing it brings arrives after
-    // this. Returns at once (the destructor calls it too).
+    // this. Waits for the fetching thread to end, at most a second (a cancelled fetch normally
+    // ends at once); the destructor calls it too.
     void Shutdown();
 
     // The nine values as last fetched (UTF-8) or read from the cache (GBK).
