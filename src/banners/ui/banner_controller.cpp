@@ -64,7 +64,8 @@ void BannerController::Shutdown() {
     m_shutDown = true;
     m_startTimer.Stop();
     if (m_thread) m_thread->Abort();
-    // Waits at most briefly for a fetch that cannot be interrupted, then leaves it behind.
+    // A cancelled fetch ends at once; a thread that does not end within a second is left
+    // behind, and what it brings is never handed over.
     m_thread.reset();
 }
 

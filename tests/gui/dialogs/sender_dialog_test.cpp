@@ -82,6 +82,7 @@ TEST_F(SenderDialogTest, OkHandsTheAccountToTheStoreAndReopeningShowsIt) {
 }
 
 struct BuiltInCase {
+    const char* name;
     const char* user;
     const char* password;
     bool stored;
@@ -106,11 +107,12 @@ TEST_P(BuiltInAccountRule, TheBuiltInAddressIsStoredOnlyWithItsOwnPassword) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BuiltInAccountRule,
-    ::testing::Values(BuiltInCase{kBuiltInSender, "507342kd", true},
-                      BuiltInCase{kBuiltInSender, "507342KD", false},
-                      BuiltInCase{kBuiltInSender, "", false},
-                      BuiltInCase{"NOTICE@NUVARO.INVALID", "anything", true},
-                      BuiltInCase{"me@example.com", "", true}));
+    ::testing::Values(BuiltInCase{"ItsOwnPassword", kBuiltInSender, "507342kd", true},
+                      BuiltInCase{"PasswordInOtherCase", kBuiltInSender, "507342KD", false},
+                      BuiltInCase{"EmptyPassword", kBuiltInSender, "", false},
+                      BuiltInCase{"AddressInOtherCase", "NOTICE@NUVARO.INVALID", "anything", true},
+                      BuiltInCase{"AnotherAccount", "me@example.com", "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SenderDialogTest, CancelHandsNothingOver) {
     dir.Write("email.inf", "[email]\r\nSmtp=kept\r\n");
