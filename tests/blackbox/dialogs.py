@@ -15,7 +15,8 @@ def click(node):
 
 
 def shown(nodes):
-    return [n for n in nodes if n.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)[2] > 0]
+    """The controls on screen (those of pages in the background are not)."""
+    return [n for n in nodes if n.getState().contains(pyatspi.STATE_SHOWING)]
 
 
 def window(app, title):

@@ -83,6 +83,8 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
     std::string text;
     for (int i = 0; i < 100; ++i) text += "到货a";  // 200 characters
     WithDialog(1, [&](TSNMSetFrm& d) {
+        EXPECT_EQ(d.GetTitle().utf8_string(), "设定短信和邮件接受方");
+        EXPECT_EQ(d.GetClientSize(), wxSize(460, 472));
         EXPECT_EQ(U(d.edit4), "old@example.com");
         EXPECT_EQ(U(d.OtherPrgSet), "/bin/old");
         d.edit4->SetValue("buyer@example.com");
