@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 
 namespace nuvaro {
@@ -39,22 +41,38 @@ std::string FolderOf(const std::string& path) {
 FileWriteError::FileWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path) {}
 
-void ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t newFileMode) {
+namespace {
+
+// The file a link leads to: replacing the link itself would cut it off from its target.
+std::string LinkTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && realpath(path.c_str(), resolved)) {
+        return resolved;
+    }
+    return path;
+}
+
+}  // namespace
+
+void ReplaceFileAtomically(const std::string& requested, std::string_view content,
+                           mode_t newFileMode) {
+    const std::string path = LinkTarget(requested);
     mode_t mode = newFileMode;
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode) || IsWriteProtected(st, path)) throw FileWriteError(path);
+        if (!S_ISREG(st.st_mode) || IsWriteProtected(st, path)) throw FileWriteError(requested);
         mode = st.st_mode & 07777;
     }
     std::string base = path.substr(path.rfind('/') + 1);
     std::string temp = FolderOf(path) + "/." + base + ".XXXXXX";
     int fd = mkstemp(temp.data());
-    if (fd < 0) throw FileWriteError(path);
+    if (fd < 0) throw FileWriteError(requested);
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
     if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
         unlink(temp.c_str());
-        throw FileWriteError(path);
+        throw FileWriteError(requested);
     }
 }
 

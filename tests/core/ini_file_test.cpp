@@ -124,6 +124,16 @@ TEST(IniFile, ReadOnlyFileRefusesTheWriteWithItsFullNameAndStaysIntact) {
     EXPECT_EQ(dir.Read("Config.inf"), "[1]\r\nurl=old\r\n");
 }
 
+TEST(IniFile, AFileReachedThroughALinkIsWrittenWhereTheLinkLeads) {
+    TempExeDir dir;
+    std::filesystem::create_directories(dir.File("real"));
+    std::filesystem::create_symlink(dir.File("real/Config.inf"), dir.File("Config.inf"));
+    dir.Write("real/Config.inf", "[1]\r\nurl=old\r\n");
+    IniFile(dir.File("Config.inf")).WriteString("1", "url", "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("Config.inf")));
+    EXPECT_EQ(dir.Read("real/Config.inf"), "[1]\r\nurl=new\r\n");
+}
+
 TEST(IniFile, FolderThatDoesNotExistRefusesTheWrite) {
     TempExeDir dir;
     IniFile ini(dir.File("gone/Config.inf"));
