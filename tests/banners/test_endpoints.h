@@ -12,10 +12,16 @@
 namespace nuvaro::testing {
 
 // Holds requests in a server handler until released (at the latest when it is destroyed), so
-// a test can end a fetch while the server keeps it waiting.
+// a test can end a fetch while the server keeps it waiting. Destroying it releases the
+// waiting threads and waits until they have left.
 class Gate {
   public:
-    ~Gate() { Open(); }
+    ~Gate() {
+        std::unique_lock lock(m_mutex);
+        m_open = true;
+        m_cv.notify_all();
+        m_cv.wait(lock, [this] { return m_waiting == 0; });
+    }
     void Open() {
         std::lock_guard lock(m_mutex);
         m_open = true;
@@ -23,13 +29,17 @@ class Gate {
     }
     void Wait() {
         std::unique_lock lock(m_mutex);
+        ++m_waiting;
         m_cv.wait_for(lock, std::chrono::seconds(60), [this] { return m_open; });
+        --m_waiting;
+        m_cv.notify_all();
     }
 
   private:
     std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_open = false;
+    int m_waiting = 0;
 };
 
 // An address on 127.0.0.1 where nothing listens: a port bound and released again.

@@ -50,10 +50,10 @@ WebBrowser::WebBrowser(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
 }
 
 // Each engine view runs a process of its own: a window gets one when it first opens a page,
-// so thirty restored windows cost nothing until they are used.
-void WebBrowser::EnsureView() {
-    if (m_view) return;
-    m_view = wxWebView::New(this, wxID_ANY);
+// so thirty restored windows cost nothing until they are used. The view starts with that
+// page: a blank page of its own would finish loading after it and take its place for a moment.
+void WebBrowser::CreateView(const wxString& url) {
+    m_view = wxWebView::New(this, wxID_ANY, url);
     GetSizer()->Add(m_view, 1, wxEXPAND);
     Layout();
     m_native = static_cast<WebKitWebView*>(m_view->GetNativeBackend());
@@ -79,9 +79,12 @@ wxString WebBrowser::LocationText() const {
 std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
 
 void WebBrowser::Navigate(const std::string& url) {
-    std::string target = HasScheme(url) ? url : "http://" + url;
-    EnsureView();
-    m_view->LoadURL(FromGbk(target));
+    const wxString target = FromGbk(HasScheme(url) ? url : "http://" + url);
+    if (m_view) {
+        m_view->LoadURL(target);
+    } else {
+        CreateView(target);
+    }
 }
 
 void WebBrowser::Refresh() {

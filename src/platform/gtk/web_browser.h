@@ -67,7 +67,7 @@ public:
     std::weak_ptr<bool> Liveness() const { return m_alive; }
 
 private:
-    void EnsureView();
+    void CreateView(const wxString& url);
     static void OnLoadChanged(WebKitWebView* view, int event, void* self);
     static int OnLoadFailed(WebKitWebView* view, int event, char* uri, void* error, void* self);
     static void OnScriptDone(GObject* source, GAsyncResult* result, void* data);

@@ -265,10 +265,10 @@ public:
 
 TEST_F(MonitorTest, APageThatDoesNotFinishLoadingIsReadAsItStandsAfterTheTimeOut) {
     ShortWaits waits(std::chrono::milliseconds(1500), std::chrono::seconds(30));
-    Gate reply;
-    std::atomic<bool> hold{false};
-    server.Get("/p", [&](const httplib::Request&, httplib::Response& res) {
-        if (hold) reply.Wait();
+    auto reply = std::make_shared<Gate>();  // outlives the test: the server may still wait on it
+    auto hold = std::make_shared<std::atomic<bool>>(false);
+    server.Get("/p", [reply, hold](const httplib::Request&, httplib::Response& res) {
+        if (*hold) reply->Wait();
         res.set_content(Page("到货"), "text/html; charset=utf-8");
     });
     TMainFrm& f = StartFrame();
@@ -276,9 +276,9 @@ TEST_F(MonitorTest, APageThatDoesNotFinishLoadingIsReadAsItStandsAfterTheTimeOut
     f.Window(1)->RefreshEdit()->SetValue("1");
     Click(f.Window(1)->StartStopButton());
     Tick(1);
-    hold = true;
+    *hold = true;
     Tick(1);  // the reload hangs: the tick ends with the document the browser still shows
-    reply.Open();
+    reply->Open();
     EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[甲]",
                                     "[2][到货]发现重复提醒信息，跳过[甲]"}));
 }
