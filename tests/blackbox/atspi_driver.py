@@ -57,6 +57,13 @@ def texts_of(root):
     return out
 
 
+def press_ok(box):
+    """Answers a message box with its 确定 button."""
+    ok = [b for b in find_all(box, "push button") if b.name == "确定"]
+    assert ok, "no 确定 button in the box"
+    ok[0].queryAction().doAction(0)
+
+
 class Installation:
     """A portable installation in a temporary folder: the executable and what ships beside it."""
 

@@ -5,7 +5,8 @@ import sys
 
 import pyatspi
 
-from atspi_driver import Installation, applications, find_all, texts_of, wait_for, walk
+from atspi_driver import (Installation, applications, find_all, press_ok, texts_of, wait_for,
+                          walk)
 
 
 def click(node):
@@ -36,9 +37,8 @@ def edit_after(root, label):
 
 
 def confirm(app, text):
-    alert = wait_for(lambda: next((a for a in find_all(app, "alert") if text in texts_of(a)), None))
-    ok = [b for b in find_all(alert, "push button") if b.name == "确定"]
-    ok[0].queryAction().doAction(0)
+    press_ok(wait_for(lambda: next((a for a in find_all(app, "alert") if text in texts_of(a)),
+                                   None)))
 
 
 def read_gbk(inst, name):

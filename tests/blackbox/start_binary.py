@@ -1,7 +1,7 @@
 """The real binary comes up, restores its windows from Config.inf and refuses a second copy."""
 import sys
 
-from atspi_driver import Installation, applications, find_all, texts_of, wait_for
+from atspi_driver import Installation, applications, find_all, press_ok, texts_of, wait_for
 
 
 def main(bin_dir):
@@ -18,9 +18,7 @@ def main(bin_dir):
         alert = wait_for(lambda: next((a for s in applications(second.pid)
                                        for a in find_all(s, "alert")), None))
         assert "本软件已启动。" in texts_of(alert), texts_of(alert)
-        ok = [b for b in find_all(alert, "push button") if b.name == "确定"]
-        assert ok, "no 确定 button in the box"
-        ok[0].queryAction().doAction(0)
+        press_ok(alert)
         second.wait(20)
         assert first.poll() is None, "the first copy ended"
         # Still one main window: the second copy built none.

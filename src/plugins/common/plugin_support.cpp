@@ -84,4 +84,23 @@ int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
     return 0;
 }
 
+bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,
+               std::string_view noneText,
+               const std::function<void(const std::string&, Delivery&)>& serve) {
+    if (recipients.empty()) {
+        delivery.detail = std::string(noneText);
+        LogDelivery(delivery);
+        return false;
+    }
+    bool allServed = true;
+    for (const auto& recipient : recipients) {
+        delivery.ok = false;
+        delivery.detail.clear();
+        serve(recipient, delivery);
+        allServed = allServed && delivery.ok;
+        LogDelivery(delivery);
+    }
+    return allServed;
+}
+
 }  // namespace nuvaro::plugin

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "notify/send_log.h"
@@ -33,6 +34,13 @@ void LogDelivery(const Delivery& delivery);
 const char* Keep(std::string& holder, std::string text);
 
 inline std::string Arg(const char* s) { return s ? std::string(s) : std::string(); }
+
+// Serves each recipient in turn (`serve` names the recipient in the delivery and fills in its
+// outcome) and logs every outcome; without recipients, logs the failure `noneText`. True when
+// every recipient was served.
+bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,
+               std::string_view noneText,
+               const std::function<void(const std::string& recipient, Delivery& delivery)>& serve);
 
 // Runs a plug-in's send; nothing escapes the plug-in boundary, and a failure that escapes the
 // send itself is logged on `channel`. Returns 1 when every recipient was served, else 0.

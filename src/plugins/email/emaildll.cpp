@@ -44,38 +44,29 @@ bool Send(std::string_view accountText, std::string_view recordText) {
     options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
     options.caFile = emailInf.Read(kSection, "CaFile").value_or("");
 
-    Delivery delivery{std::string(kEmailChannel), SlotLabel(record), "", false, ""};
-    auto recipients = SplitRecipientList(record.toMail);
-    if (recipients.empty()) {
-        delivery.detail = Gbk(text::kSendNoRecipient);
-        LogDelivery(delivery);
-        return false;
-    }
     std::string subject =
         record.subject.empty() ? std::string(text::kMailSubject) : GbkToUtf8(record.subject);
     std::string from = SenderAddress(account);
     auto at = from.rfind('@');
-    bool allSent = true;
-    for (const auto& to : recipients) {
+    auto serve = [&](const std::string& to, Delivery& delivery) {
         delivery.recipient = to;
         if (TrimControls(account.smtp).empty()) {
-            delivery.ok = false;
             delivery.detail = Gbk(text::kSendNoSmtp);
-        } else {
-            MailMessage mail{from,
-                             GbkToUtf8(to),
-                             subject,
-                             GbkToUtf8(record.body),
-                             std::time(nullptr),
-                             NewMessageId(from.substr(at + 1))};
-            SmtpResult result = SendOverSmtp(account, options, from, mail.to, ComposeMail(mail));
-            delivery.ok = result.ok;
-            delivery.detail = ReplyToGbk(result.detail);
+            return;
         }
-        allSent = allSent && delivery.ok;
-        LogDelivery(delivery);
-    }
-    return allSent;
+        MailMessage mail{from,
+                         GbkToUtf8(to),
+                         subject,
+                         GbkToUtf8(record.body),
+                         std::time(nullptr),
+                         NewMessageId(from.substr(at + 1))};
+        SmtpResult result = SendOverSmtp(account, options, from, mail.to, ComposeMail(mail));
+        delivery.ok = result.ok;
+        delivery.detail = ReplyToGbk(result.detail);
+    };
+    Delivery delivery{std::string(kEmailChannel), SlotLabel(record), "", false, ""};
+    return ServeEach(delivery, SplitRecipientList(record.toMail), Gbk(text::kSendNoRecipient),
+                     serve);
 }
 
 }  // namespace

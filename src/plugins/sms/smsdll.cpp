@@ -83,27 +83,17 @@ bool Send(std::string_view userId, std::string_view recordText) {
                     smsInf.Read(kSection, "CaFile").value_or("")};
     NotifyRecord record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
 
-    Delivery delivery{std::string(kSmsChannel), SlotLabel(record), "", false, ""};
-    auto mobiles = SplitRecipientList(record.mobile);
-    if (mobiles.empty()) {
-        delivery.detail = Gbk(text::kSendNoMobile);
-        LogDelivery(delivery);
-        return false;
-    }
-    bool allSent = true;
-    for (const auto& mobile : mobiles) {
+    auto serve = [&](const std::string& mobile, Delivery& delivery) {
         delivery.recipient = InternationalNumber(mobile, record.contry);
         if (gateway.url.empty()) {
-            delivery.ok = false;
             delivery.detail = Gbk(text::kSendNoGateway);
-        } else {
-            Post(gateway, BuildSmsRequest(gateway, identity, mobile, record.contry, record.smsBody),
-                 options, delivery);
+            return;
         }
-        allSent = allSent && delivery.ok;
-        LogDelivery(delivery);
-    }
-    return allSent;
+        Post(gateway, BuildSmsRequest(gateway, identity, mobile, record.contry, record.smsBody),
+             options, delivery);
+    };
+    Delivery delivery{std::string(kSmsChannel), SlotLabel(record), "", false, ""};
+    return ServeEach(delivery, SplitRecipientList(record.mobile), Gbk(text::kSendNoMobile), serve);
 }
 
 }  // namespace
