@@ -9,8 +9,8 @@
 #include <wx/sizer.h>
 
 #include "app/app_icon.h"
-#include "app/design.h"
-#include "app/error_display.h"
+#include "ui/design.h"
+#include "ui/error_display.h"
 #include "app/monitor_window.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
@@ -19,7 +19,7 @@
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "platform/gtk/tray_icon.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/posix/autostart.h"
 #include "platform/services.h"

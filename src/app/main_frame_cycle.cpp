@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "core/gbk.h"
@@ -14,7 +14,7 @@
 #include "monitor/ui/page_refresh.h"
 #include "notify/notify_dispatcher.h"
 #include "platform/gtk/web_browser.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 #include "platform/shell.h"

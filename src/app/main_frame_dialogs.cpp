@@ -1,7 +1,7 @@
 // The main window's dialogs: monitoring condition, recipients, sender account, page source.
 #include <stdexcept>
 
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "conditions/reg_frm.h"
@@ -11,7 +11,7 @@
 #include "notify/ui/email_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/gtk/web_browser.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 

@@ -7,12 +7,12 @@
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "core/texts.h"
 #include "platform/gtk/web_browser.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 

@@ -6,13 +6,13 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/controls.h"
-#include "app/design.h"
-#include "app/group_box.h"
+#include "ui/controls.h"
+#include "ui/design.h"
+#include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
 #include "platform/gtk/web_browser.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

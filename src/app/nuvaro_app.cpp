@@ -2,12 +2,12 @@
 
 #include <exception>
 
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "core/texts.h"
 #include "platform/gtk/desktop_setup.h"
 #include "platform/gtk/single_instance.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 

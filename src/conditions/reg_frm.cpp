@@ -3,12 +3,12 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "app/controls.h"
-#include "app/error_display.h"
-#include "app/group_box.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/modal_form.h"
+#include "ui/modal_form.h"
 
 class wxButton;
 class wxTextCtrl;

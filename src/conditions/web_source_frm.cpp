@@ -5,7 +5,7 @@
 #include <wx/stc/stc.h>
 
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

@@ -17,7 +17,7 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
-void NotifyDispatcher::Dispatch(const TConfig& slot) {
+void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view) {
     const std::string number = std::to_string(slot.Index);
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {

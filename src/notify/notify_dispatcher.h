@@ -34,7 +34,8 @@ class NotifyDispatcher {
     // The dispatch for one window: the local program (OtherOpen), then SMS (SmsOpen), then
     // e-mail (EmailOpen), each only when its switch is exactly "1", each tried whatever the
     // one before did. A plug-in that cannot be loaded is raised after the other channels ran.
-    void Dispatch(const TConfig& slot);
+    // `found` is the text the window's condition found (GBK).
+    void Dispatch(const TConfig& slot, std::string_view found = {});
 
     // Slot number "1".."30". Queue the send; raise PluginError when a plug-in is missing.
     void SendSMSNotice(std::string_view slot);

@@ -6,7 +6,7 @@
 #include "banners/banner_link.h"
 #include "core/exe_dir.h"
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/shell.h"
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

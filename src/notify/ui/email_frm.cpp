@@ -3,14 +3,14 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "app/controls.h"
-#include "app/error_display.h"
-#include "app/group_box.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
 #include "core/exe_dir.h"
 #include "core/ini_file.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

@@ -4,15 +4,15 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
-#include "app/controls.h"
-#include "app/error_display.h"
-#include "app/group_box.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 #include "platform/shell.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "app/modal_form.h"
+#include "ui/modal_form.h"
 
 class wxButton;
 class wxRadioButton;

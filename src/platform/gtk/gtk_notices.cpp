@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/notices.h"
 
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 

@@ -6,7 +6,7 @@
 
 #include "core/gbk.h"
 #include "platform/gtk/ui_work_queue.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

@@ -14,7 +14,7 @@
 #include "core/texts.h"
 #include "harness/gui_pump.h"
 #include "harness/recording_notices.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "support/http_server.h"
 #include "support/recording_shell.h"
 #include "support/temp_dir.h"

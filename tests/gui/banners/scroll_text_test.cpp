@@ -5,7 +5,7 @@
 #include <wx/panel.h>
 
 #include "harness/gui_pump.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

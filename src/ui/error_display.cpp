@@ -1,9 +1,9 @@
-#include "app/error_display.h"
+#include "ui/error_display.h"
 
 #include <wx/app.h>
 
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 

@@ -1,9 +1,9 @@
-#include "app/group_box.h"
+#include "ui/group_box.h"
 
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
-#include "app/design.h"
+#include "ui/design.h"
 
 namespace nuvaro {
 

@@ -1,4 +1,4 @@
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 
 #include "core/gbk.h"
 

@@ -1,4 +1,4 @@
-#include "app/design.h"
+#include "ui/design.h"
 
 #include <wx/fontenum.h>
 #include <wx/settings.h>

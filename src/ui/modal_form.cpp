@@ -1,12 +1,12 @@
-#include "app/modal_form.h"
+#include "ui/modal_form.h"
 
 #include <wx/toplevel.h>
 
-#include "app/design.h"
-#include "app/error_display.h"
+#include "ui/design.h"
+#include "ui/error_display.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 

@@ -1,12 +1,12 @@
-#include "app/controls.h"
+#include "ui/controls.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "app/design.h"
-#include "platform/gtk/wx_text.h"
+#include "ui/design.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 
