@@ -28,11 +28,16 @@ constexpr int kWindows = 10;
 
 class SilentNotices : public Notices {
 public:
-    Answer Box(wxWindow*, const wxString&, const wxString&, Icon, Buttons) override {
+    Answer Box(Owner, const std::string&, const std::string&, Icon, Buttons) override {
         return Answer::Ok;
     }
-    void TimedMessage(const wxString&, int) override {}
-    wxString ChooseFileToOpen(wxWindow*) override { return {}; }
+    void PostBox(Owner, const std::string&, const std::string&, Icon, Closed closed) override {
+        if (closed) closed();
+    }
+    void PostTimedMessage(const std::string&, int, Closed closed) override {
+        if (closed) closed();
+    }
+    std::string ChooseFileToOpen() override { return {}; }
 };
 
 std::string MegabytePage(int n) {
@@ -121,7 +126,7 @@ void BM_TickStall(benchmark::State& state) {
     int ticks = 0;
     for (auto _ : state) {
         double cpuBefore = CpuSeconds();
-        for (int n = 1; n <= kWindows; ++n) fixture.frame->TimerOf(n)->Notify();
+        for (int n = 1; n <= kWindows; ++n) fixture.frame->TimeWindowN(n);
         worst = std::max(worst, RunLoopMeasuringStall([&] { return fixture.AllTicksDone(); }));
         cpu += CpuSeconds() - cpuBefore;
         ticks += kWindows;

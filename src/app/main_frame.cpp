@@ -14,6 +14,7 @@
 #include "app/monitor_window.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
+#include "monitor/ui/glib_clock.h"
 #include "notify/notify_dispatcher.h"
 #include "core/exe_dir.h"
 #include "core/texts.h"
@@ -120,11 +121,15 @@ void TMainFrm::BuildMenus() {
 }
 
 void TMainFrm::FormCreate() {
-    m_timer1.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Timer1Timer(true); });
     m_banners = std::make_unique<BannerController>(ScrollText1, ScrollText2, ScrollText3,
                                                    GetShell(), GetNotices());
     m_configs = std::make_unique<TConfigTable>();
     m_dispatcher = std::make_unique<NotifyDispatcher>(GetShell());
+    m_clock = std::make_unique<GlibClock>();
+    m_engine = std::make_unique<MonitorEngine>(
+        *m_configs, *m_clock, GetNotices(),
+        [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
+    m_engine->Attach(0, DefaultPage());
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());
@@ -140,8 +145,10 @@ void TMainFrm::FormShow() {
 }
 
 void TMainFrm::FormDestroy() {
-    m_timer1.Stop();
-    for (auto& [tag, timer] : m_timers) timer->Stop();
+    m_sourceReads.clear();
+    if (m_engine) {
+        for (const auto& window : m_windows) m_engine->Detach(window->Number());
+    }
     if (m_banners) m_banners->Shutdown();
     if (m_tray) {
         m_tray->SetIconVisible(false);
@@ -197,8 +204,9 @@ void TMainFrm::ExitProgram() {
 }
 
 void TMainFrm::ExitMenuClick() {
-    auto answer = GetNotices().Box(this, U8(text::kAskExit), U8(text::kCaptionQuestion),
-                                   Notices::Icon::Question, Notices::Buttons::YesNo);
+    auto answer = GetNotices().Box(Notices::Owner::MainWindow, text::kAskExit,
+                                   text::kCaptionQuestion, Notices::Icon::Question,
+                                   Notices::Buttons::YesNo);
     if (answer == Notices::Answer::Yes) {
         ExitProgram();
     } else {
@@ -236,10 +244,10 @@ std::string TMainFrm::HelpPageAddress() const {
 void TMainFrm::N9Click() { GetShell().OpenPath(ExeDirFile("help.html")); }
 
 void TMainFrm::N8Click() {
-    wxString about = U8(text::kAboutText);
-    about.Replace("%s", NUVARO_VERSION);
-    GetNotices().Box(this, about, U8(text::kAboutCaption), Notices::Icon::Information,
-                     Notices::Buttons::Ok);
+    std::string about = text::kAboutText;
+    about.replace(about.find("%s"), 2, NUVARO_VERSION);
+    GetNotices().Box(Notices::Owner::MainWindow, about, text::kAboutCaption,
+                     Notices::Icon::Information, Notices::Buttons::Ok);
 }
 
 void TMainFrm::SeeLogClick() { GetShell().OpenPath(LogFilePath(kMonitorLog)); }

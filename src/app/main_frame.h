@@ -1,26 +1,26 @@
 #pragma once
 
 #include <wx/frame.h>
-#include <wx/timer.h>
 
 #include <functional>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "config/config_table.h"
+#include "monitor/monitor_engine.h"
 
 class wxMenu;
 class wxMenuItem;
 class wxNotebook;
 class wxPanel;
-class wxTimer;
 
 namespace nuvaro {
 
 class AutostartStore;
 class BannerController;
+class GlibClock;
 class MonitorWindow;
 class NotifyDispatcher;
 class TScrollText;
@@ -59,21 +59,18 @@ public:
     void ExitProgram();                // "退出程序(&E)"
     void ToggleShown();                // tray double click
 
-    // Monitoring cycle
+    // Monitoring cycle: the handlers hand over to the engine, which keeps the run state.
     void RunBeginClick();              // default page "开始监控" / "停止监控"
     void RunBeginNClick(int n);        // added window's start/stop
-    void Timer1Timer(bool fromTimer);  // default page tick; without the timer: read at once (test)
-    void TimeWindowN(int n);           // added window's timer
-    void TimerNTimer(int n, int mode); // mode 1: tick, mode 2: manual test
+    void Timer1Timer();                // default page's tick
+    void TimeWindowN(int n);           // added window's tick
+    void TimerNTimer(int n, TickKind kind);
     void RzBitBtn3Click();             // default page "刷新网页"
     void RzBitBtn3NClick(int n);       // added window's "刷新网页"
-    void GetTextNow(int n);            // snapshot of window n's controls into slot n + 1
-    bool IsMonitoring(int n) const;    // the start/stop button reads "停止监控"
+    void GetTextNow(int n);            // snapshot of window n's controls into its slot
+    bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
-    // The dispatch for one window over its switched-on channels.
-    void DispatchWindow(TConfig& slot, const std::string& slotNumber);
-    void SendSMSNotice(const std::string& slotNumber);
-    void SendEmailNotice(const std::string& slotNumber);
+    MonitorEngine& Engine() { return *m_engine; }
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
 
     // Dialogs
@@ -83,7 +80,7 @@ public:
     void N7Click();                    // main menu "邮件发送帐户设置"
     void RunBegin1Click();             // default page "查网页看源码"
     void WebSourceNClick(int n);       // added window's "查网页看源码"
-    bool SourceRequestPending() const;
+    bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
     // The last page source request's title and body markup (GBK).
     std::string PageTitle;
     std::string PageSource;
@@ -99,7 +96,6 @@ public:
     MonitorWindow* Window(int n) const;  // null when window n is not open
     MonitorWindow* ActiveWindow() const;
     wxNotebook* PageControl() const { return m_pageControl; }
-    wxTimer* TimerOf(int n) const;       // the timer whose Tag is n (Timer1 for 0)
     int PageCount() const;
 
     // How the last refused close put the window away: into the tray, or minimised where this
@@ -125,32 +121,24 @@ private:
     wxMenu* BuildTrayMenu();
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
-    void ShowPageSource(WebBrowser* browser, const char* errorPrefix);
-    template <typename Steps>
-    void ClaimTick(int n, Steps&& steps);
-    bool BeginTick(int n, bool test, int reload, const std::string& url, int pauseMs);
-    void ConcludeTick(int n, bool test, const std::string& page);
-    template <typename Step>
-    void TickTrap(Step&& step);
+    void ShowPageSource(int n, nuvaro::PageSource* browser, const char* errorPrefix);
 
     wxMenuItem* m_mailAccountItem = nullptr;
     wxPanel* m_topStrip = nullptr;     // RzPanel2
     wxPanel* m_bottomStrip = nullptr;  // RzPanel1
     wxNotebook* m_pageControl = nullptr;
-    wxTimer m_timer1;                  // the default page's timer
-    // Added windows' timers in creation order, each with its Tag (the window number).
-    std::vector<std::pair<int, std::unique_ptr<wxTimer>>> m_timers;
     std::unique_ptr<TConfigTable> m_configs;
+    std::unique_ptr<GlibClock> m_clock;
+    std::unique_ptr<MonitorEngine> m_engine;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
     std::unique_ptr<BannerController> m_banners;  // the banner thread's owner
     std::unique_ptr<NotifyDispatcher> m_dispatcher;
     std::unique_ptr<TTrayNotifyIcon> m_tray;
     std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;
-    std::set<uint64_t> m_ticking;  // serials of windows whose tick runs
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;
-    std::weak_ptr<bool> m_sourceRequest;  // alive while a page source request runs
+    std::map<int, std::unique_ptr<PageReader>> m_sourceReads;  // page source reads under way
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  // expires with the window
 };
 

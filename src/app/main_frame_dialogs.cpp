@@ -1,67 +1,92 @@
 // The main window's dialogs: monitoring condition, recipients, sender account, page source.
 #include <stdexcept>
 
-#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "conditions/reg_frm.h"
 #include "conditions/web_source_frm.h"
 #include "core/gbk.h"
 #include "core/texts.h"
+#include "monitor/page_reader.h"
+#include "monitor/ui/glib_clock.h"
 #include "notify/ui/email_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/gtk/web_browser.h"
-#include "ui/wx_text.h"
+#include "platform/gtk/ui_work_queue.h"
 #include "platform/notices.h"
 #include "platform/services.h"
+#include "ui/error_display.h"
 
 namespace nuvaro {
+namespace {
 
-void TMainFrm::rzbitbtn8Click(int n) { ShowOnce<TRegFrm>(&Configs()[n + 1]); }
+// Why a page source read gave nothing to show (UTF-8); empty when it gave the page.
+std::string ReadFailure(const PageReader::Result& result) {
+    using Status = PageReader::Result::Status;
+    switch (result.status) {
+        case Status::ReadTimedOut: return text::kReadTimedOut;
+        case Status::NoDocument: return text::kNoDocument;
+        case Status::Read: break;
+        default: return text::kNoDocument;
+    }
+    if (!result.page.ok) return GbkToUtf8(result.page.error);
+    if (!result.page.hasBody) return text::kNoBody;
+    return {};
+}
+
+}  // namespace
+
+void TMainFrm::rzbitbtn8Click(int n) { ShowOnce<TRegFrm>(&Configs()[SlotOf(n)]); }
 
 void TMainFrm::RzBitBtn7Click() { ShowOnce<TSNMSetFrm>(&Configs()[1], *m_dispatcher); }
 
 void TMainFrm::RzBitBtn7NClick(int n) {
-    ShowOnce<TSNMSetFrm>(&Configs()[n + 1], *m_dispatcher);
+    ShowOnce<TSNMSetFrm>(&Configs()[SlotOf(n)], *m_dispatcher);
 }
 
 void TMainFrm::N7Click() { ShowOnce<TEmailFrm>(*m_dispatcher); }
 
 void TMainFrm::RunBegin1Click() {
-    ShowPageSource(DefaultPage().Browser(), text::kSourceErrorDefault);
+    ShowPageSource(0, DefaultPage().Browser(), text::kSourceErrorDefault);
 }
 
 void TMainFrm::WebSourceNClick(int n) {
     if (!Window(n)) return;
     GetTextNow(n);
-    ShowPageSource(Configs()[n + 1].Browser, text::kSourceErrorAdded);
+    ShowPageSource(n, Configs()[SlotOf(n)].Browser, text::kSourceErrorAdded);
 }
 
-bool TMainFrm::SourceRequestPending() const { return !m_sourceRequest.expired(); }
-
 // Reads the title and body markup of the browser's live document, keeps them, and shows them
-// in the viewer. The read answers later; until then (and while the viewer is open) another
-// request is not taken.
-void TMainFrm::ShowPageSource(WebBrowser* browser, const char* errorPrefix) {
-    auto fail = [errorPrefix](const wxString& why) {
-        GetNotices().Box(nullptr, U8(errorPrefix) + why, U8(text::kCaptionError),
-                         Notices::Icon::None, Notices::Buttons::Ok);
+// in the viewer. The read answers later, within the tick's read time-out; until then another
+// request of the same window is not taken. The viewer opens from a turn of the loop of its
+// own, so its modal loop holds up nothing that other windows are waiting for.
+void TMainFrm::ShowPageSource(int n, nuvaro::PageSource* browser, const char* errorPrefix) {
+    auto fail = [errorPrefix](const std::string& why) {
+        GetNotices().PostBox(Notices::Owner::None, errorPrefix + why, text::kCaptionError,
+                             Notices::Icon::None, {});
     };
-    if (SourceRequestPending()) return;
-    if (!browser || browser->LocationURL().empty()) return fail(U8(text::kNoDocument));
-    auto request = std::make_shared<bool>(true);
-    m_sourceRequest = request;
-    browser->ReadPage([this, request, fail](const PageContent& page) {
-        try {
-            if (!page.ok) throw std::runtime_error(GbkToUtf8(page.error));
-            PageTitle = page.title;
-            if (!page.hasBody) throw std::runtime_error(text::kNoBody);
-            PageSource = page.body;
-            ShowOnce<TWebSourceFrm>(PageTitle, PageSource);
-        } catch (const std::exception& e) {
-            fail(MessageText(e.what()));
-        }
-    });
+    if (SourceRequestPending(n)) return;
+    if (!browser || browser->LocationURL().empty()) return fail(text::kNoDocument);
+    auto reader = std::make_unique<PageReader>(*browser, *m_clock, m_engine->Timeouts());
+    PageReader& read = *reader;
+    m_sourceReads[n] = std::move(reader);
+    read.Start(PageReader::Reload::None, {}, std::chrono::milliseconds(0),
+               [this, n, fail, alive = std::weak_ptr<bool>(m_alive)](const PageReader::Result& r) {
+                   auto finished = std::move(m_sourceReads[n]);  // ends with this call
+                   m_sourceReads.erase(n);
+                   if (r.page.ok) PageTitle = r.page.title;
+                   std::string why = ReadFailure(r);
+                   if (!why.empty()) return fail(why);
+                   PageSource = r.page.body;
+                   RunSoon([this, alive, fail] {
+                       if (alive.expired()) return;
+                       try {
+                           ShowOnce<TWebSourceFrm>(PageTitle, PageSource);
+                       } catch (const std::exception& e) {
+                           fail(e.what());
+                       }
+                   });
+               });
 }
 
 }  // namespace nuvaro

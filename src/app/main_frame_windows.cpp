@@ -21,10 +21,8 @@ namespace {
 
 constexpr int kMaxPages = 30;
 
-std::string Section(int n) { return std::to_string(n + 1); }
-
-wxString SavedMessage(const wxString& name) {
-    return U8(text::kSavedPrefix) + name + U8(text::kSavedSuffix);
+std::string SavedMessage(const wxString& name) {
+    return text::kSavedPrefix + name.utf8_string() + text::kSavedSuffix;
 }
 
 }  // namespace
@@ -46,14 +44,6 @@ MonitorWindow* TMainFrm::ActiveWindow() const {
 }
 
 int TMainFrm::PageCount() const { return static_cast<int>(m_pageControl->GetPageCount()); }
-
-wxTimer* TMainFrm::TimerOf(int n) const {
-    if (n == 0) return const_cast<wxTimer*>(&m_timer1);
-    for (const auto& [tag, timer] : m_timers) {
-        if (tag == n) return timer.get();
-    }
-    return nullptr;
-}
 
 // The window's controls call the handlers of its kind: the default page's own, or the shared
 // ones of added windows, which take the window number.
@@ -104,16 +94,12 @@ void TMainFrm::RestoreWindows() {
 void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
 
 void TMainFrm::AddWindow(int n) {
-    TConfig& slot = Configs()[n + 1];
-    if (!TimerOf(n)) {
-        auto timer = std::make_unique<wxTimer>();
-        timer->Bind(wxEVT_TIMER, [this, n](wxTimerEvent&) { TimeWindowN(n); });
-        m_timers.emplace_back(n, std::move(timer));
-    }
+    TConfig& slot = Configs()[SlotOf(n)];
     m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));
     MonitorWindow& window = *m_windows.back();
     window.Fill(slot);
     BindWindow(window);
+    m_engine->Attach(n, window);
     m_pageControl->SetSelection(m_pageControl->GetPageCount() - 1);
 }
 
@@ -128,7 +114,7 @@ int TMainFrm::NewWindowNumber() const {
 
 void TMainFrm::N4Click() {
     if (PageCount() >= kMaxPages) {
-        GetNotices().ShowMessage(U8(text::kTooManyWindows));
+        GetNotices().ShowMessage(text::kTooManyWindows);
         return;
     }
     AddWindow(NewWindowNumber());
@@ -138,9 +124,8 @@ void TMainFrm::C1Click() {
     MonitorWindow* window = ActiveWindow();
     if (!window || window->IsDefault()) return;
     const int n = window->Number();
-    if (wxTimer* timer = TimerOf(n)) timer->Stop();
-    TConfig& slot = Configs()[n + 1];
-    if (slot.Browser == window->Browser()) slot.Browser = nullptr;
+    m_engine->Detach(n);  // its tick ends quietly, its timer stops
+    m_sourceReads.erase(n);
     m_pageControl->DeletePage(m_pageControl->GetSelection());
     std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
     m_pageControl->SetSelection(0);
@@ -183,8 +168,8 @@ void TMainFrm::SaveWindowClick() {
 void TMainFrm::SaveWindowNClick(int n) {
     MonitorWindow* window = Window(n);
     if (!window) return;
-    TConfig& slot = Configs()[n + 1];
-    const std::string section = Section(n);
+    TConfig& slot = Configs()[SlotOf(n)];
+    const std::string section = SlotText(n);
     slot.WindowName = window->NameText();
     slot.url = window->UrlText();
     slot.RefreshTime = window->RefreshText();
@@ -203,14 +188,14 @@ void TMainFrm::SaveWindowNClick(int n) {
 void TMainFrm::OpenPageNClick(int n) {
     MonitorWindow* window = Window(n);
     if (!window) return;
-    TConfig& slot = Configs()[n + 1];
-    const std::string section = Section(n);
+    TConfig& slot = Configs()[SlotOf(n)];
+    const std::string section = SlotText(n);
     const std::string name = window->NameText();
     std::string address = window->UrlText();
     int page = m_pageControl->FindPage(window->Page());
     m_pageControl->SetPageText(page, window->NameEdit()->GetValue());
     if (name.empty()) {
-        GetNotices().ShowMessage(U8(text::kSiteNameEmpty));
+        GetNotices().ShowMessage(text::kSiteNameEmpty);
         return;
     }
     // The slot in memory follows the file, so a later whole-slot save keeps these values.
@@ -218,7 +203,7 @@ void TMainFrm::OpenPageNClick(int n) {
     slot.WindowName = name;
     if (address.empty()) address = slot.url;
     if (address.empty()) {
-        GetNotices().ShowMessage(U8(text::kAddressEmpty));
+        GetNotices().ShowMessage(text::kAddressEmpty);
         return;
     }
     WriteConfigKey(section, "url", address);
@@ -230,7 +215,7 @@ void TMainFrm::RzBitBtn1Click() {
     MonitorWindow& window = DefaultPage();
     TConfig& slot = Configs()[1];
     if (window.NameText().empty()) {
-        GetNotices().Box(nullptr, U8(text::kWindowNameEmpty), U8(text::kCaptionError),
+        GetNotices().Box(Notices::Owner::None, text::kWindowNameEmpty, text::kCaptionError,
                          Notices::Icon::None, Notices::Buttons::Ok);
         return;
     }
@@ -248,7 +233,7 @@ void TMainFrm::RzBitBtn1Click() {
     WriteConfigKey("1", "url", address);
     slot.url = address;
     window.Browser()->Navigate(address);
-    if (helpPage) GetNotices().ShowMessage(U8(text::kOpenedHelpPage));
+    if (helpPage) GetNotices().ShowMessage(text::kOpenedHelpPage);
 }
 
 // The address goes to the edit of the window whose browser moved, not to the active page's:

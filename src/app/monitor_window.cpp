@@ -145,4 +145,22 @@ std::string MonitorWindow::NameText() const { return ToGbk(m_name->GetValue()); 
 std::string MonitorWindow::UrlText() const { return ToGbk(m_url->GetValue()); }
 std::string MonitorWindow::RefreshText() const { return ToGbk(m_refresh->GetValue()); }
 
+ControlTexts MonitorWindow::Read() const {
+    ControlTexts c;
+    c.name = NameText();
+    c.url = UrlText();
+    c.refresh = RefreshText();
+    c.urlUtf8 = m_url->GetValue().utf8_string();
+    c.sms = m_sms->GetValue();
+    c.email = m_email->GetValue();
+    c.other = m_other->GetValue();
+    return c;
+}
+
+PageSource* MonitorWindow::Source() { return m_browser; }
+
+void MonitorWindow::ShowMonitoring(bool on) {
+    m_startStop->SetLabel(U8(on ? text::kStopMonitoring : text::kStartMonitoring));
+}
+
 }  // namespace nuvaro

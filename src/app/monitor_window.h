@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "monitor/monitor_engine.h"
+
 class wxButton;
 class wxCheckBox;
 class wxNotebook;
@@ -23,7 +25,7 @@ class WebBrowser;
 // The default page (number 0) nests its settings in two group boxes and carries the
 // start-at-logon box and the middle banner; an added window (1..29) places them flat and its
 // command buttons in a box of their own. Everything else is shared.
-class MonitorWindow {
+class MonitorWindow : public WindowControls {
 public:
     // Builds the page and appends it to `book`.
     MonitorWindow(wxNotebook* book, int number, const wxString& caption);
@@ -66,6 +68,11 @@ public:
     std::string NameText() const;
     std::string UrlText() const;
     std::string RefreshText() const;
+
+    // What the monitoring cycle reads and shows.
+    ControlTexts Read() const override;
+    PageSource* Source() override;
+    void ShowMonitoring(bool on) override;
 
 private:
     void BuildDefault();

@@ -20,7 +20,7 @@ bool NuvaroApp::OnInit() {
     SetUpDesktop();
     m_instance = std::make_unique<SingleInstance>();
     if (m_instance->AnotherIsRunning()) {
-        GetNotices().Box(nullptr, U8(text::kAlreadyRunning), U8(text::kCaptionNotice),
+        GetNotices().Box(Notices::Owner::None, text::kAlreadyRunning, text::kCaptionNotice,
                          Notices::Icon::Information, Notices::Buttons::Ok);
         m_instance.reset();
         return false;
@@ -44,7 +44,7 @@ bool NuvaroApp::OnExceptionInMainLoop() {
     try {
         throw;
     } catch (const std::exception& e) {
-        ShowDefaultError(MessageText(e.what()));
+        ShowDefaultError(e.what());
     } catch (...) {
         ShowDefaultError("unknown error");
     }

@@ -10,6 +10,11 @@
 
 namespace nuvaro {
 
+// Window n (0 the default page, 1..29 added windows) keeps its settings in slot n + 1; the slot
+// number as decimal text names its section and appears in log lines and records.
+inline int SlotOf(int windowNumber) { return windowNumber + 1; }
+inline std::string SlotText(int windowNumber) { return std::to_string(SlotOf(windowNumber)); }
+
 // The 30 configuration slots, indexed 1..30 by slot number, over Config.inf in the
 // executable's folder. Window n uses slot n + 1.
 class TConfigTable {

@@ -9,7 +9,7 @@
 
 namespace nuvaro {
 
-class WebBrowser;  // the window's embedded browser (platform layer); never owned here
+class PageSource;  // the window's embedded browser; never owned here
 
 // The settings of one monitoring window (slot 1..30, section "1".."30" of Config.inf) and the
 // run-time copies of its controls. Every text is GBK.
@@ -48,7 +48,7 @@ public:
     std::string CurEmailOpen;
     std::string CurOtherOpen;
     std::string CurWindowName;
-    WebBrowser* Browser = nullptr;
+    PageSource* Browser = nullptr;
     std::unique_ptr<IniFile> Ini;
     std::string LastMatch;
 

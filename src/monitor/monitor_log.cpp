@@ -90,5 +90,10 @@ std::string ChangeNotified(std::string_view d, std::string_view x, std::string_v
     return Join({d, "[", x, "][", f, "]", ChangeText(), "[", w, "]"});
 }
 
+std::string TickError(std::string_view d, std::string_view s, std::string_view w,
+                      std::string_view message) {
+    return Join({d, "[", s, "][", w, "]", message});
+}
+
 }  // namespace loglines
 }  // namespace nuvaro

@@ -5,9 +5,11 @@
 
 namespace nuvaro {
 
-// Log names: the match log Log/log.txt and the monitoring log Log/informlog.txt.
+// Log names: the match log Log/log.txt, the monitoring log Log/informlog.txt and the error log
+// Log/errorlog.txt (ticks that ended in an error).
 inline constexpr std::string_view kMatchLog = "log";
 inline constexpr std::string_view kMonitorLog = "informlog";
+inline constexpr std::string_view kErrorLog = "errorlog";
 
 // Appends `line` and CR LF to Log/<logName>.txt in the executable's folder, creating the
 // folder and the file when missing. Never fails: a line that cannot be written is lost.
@@ -32,6 +34,9 @@ std::string RepeatSkipped(std::string_view d, std::string_view x, std::string_vi
                           std::string_view w);
 std::string ChangeNotified(std::string_view d, std::string_view x, std::string_view f,
                            std::string_view w);
+// D "[" S "][" W "]" message: a tick that ended in an error.
+std::string TickError(std::string_view d, std::string_view s, std::string_view w,
+                      std::string_view message);
 }  // namespace loglines
 
 }  // namespace nuvaro

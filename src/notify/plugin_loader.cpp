@@ -24,8 +24,7 @@ void* LoadLocked(const std::string& path) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* why = dlerror();
-        throw PluginError(Gbk(text::kPluginCannotLoad) + Utf8ToGbk(path) +
-                          (why ? "\n" + Utf8ToGbk(why) : std::string()));
+        throw PluginError(text::kPluginCannotLoad + path + (why ? "\n" + std::string(why) : ""));
     }
     g_loaded.emplace(path, handle);
     return handle;
@@ -85,7 +84,7 @@ void* PluginFunction(std::string_view fileName, const char* function) {
     dlerror();
     void* symbol = dlsym(handle, function);
     if (!symbol) {
-        throw PluginError(Gbk(text::kPluginNoFunction) + function + " (" + Utf8ToGbk(path) + ")");
+        throw PluginError(text::kPluginNoFunction + std::string(function) + " (" + path + ")");
     }
     return symbol;
 }

@@ -8,8 +8,8 @@
 
 namespace nuvaro {
 
-// A plug-in that cannot be loaded, or that lacks an entry point. The message (GBK) names the
-// full file.
+// A plug-in that cannot be loaded, or that lacks an entry point. The message (UTF-8, like every
+// exception message of the program) names the full file.
 class PluginError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;

@@ -1,20 +1,14 @@
 #pragma once
 
-#include <wx/string.h>
-
 #include <exception>
-#include <string_view>
+#include <string>
 #include <utility>
-
-class wxWindow;
 
 namespace nuvaro {
 
-// An error message as widget text: UTF-8 when it is valid UTF-8, else GBK.
-wxString MessageText(std::string_view message);
-
-// The application's default error display: a box titled "Nuvaro" with the error icon.
-void ShowDefaultError(const wxString& message);
+// The application's default error display: a box titled "Nuvaro" with the error icon. Every
+// exception message of the program is UTF-8.
+void ShowDefaultError(const std::string& message);
 
 // Runs an event handler; what it raises reaches the default error display.
 template <typename Handler>
@@ -22,7 +16,7 @@ void Guarded(Handler&& handler) {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& e) {
-        ShowDefaultError(MessageText(e.what()));
+        ShowDefaultError(e.what());
     }
 }
 

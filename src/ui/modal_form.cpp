@@ -5,6 +5,7 @@
 #include "ui/design.h"
 #include "ui/error_display.h"
 #include "config/tconfig.h"
+#include "core/gbk.h"
 #include "core/texts.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
@@ -60,11 +61,11 @@ void ModalForm::CommitSlot(TConfig& slot, const char* savedText,
     try {
         slot.SaveAndReload();
     } catch (const std::exception& e) {
-        ShowDefaultError(MessageText(e.what()));
+        ShowDefaultError(e.what());
         return Finish(wxID_OK);
     }
     if (saved) saved();
-    GetNotices().ShowMessage(U8(text::kCurrentWindow) + FromGbk(slot.WindowName) + U8(savedText));
+    GetNotices().ShowMessage(text::kCurrentWindow + GbkToUtf8(slot.WindowName) + savedText);
     Finish(wxID_OK);
 }
 

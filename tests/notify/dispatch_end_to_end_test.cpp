@@ -114,7 +114,7 @@ TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves)
         dispatcher.Dispatch(Window(3));
         FAIL() << "no error";
     } catch (const PluginError& e) {
-        EXPECT_THAT(GbkToUtf8(e.what()), HasSubstr("无法加载插件：" + m_dir.File("smsdll.so")));
+        EXPECT_THAT(std::string(e.what()), HasSubstr("无法加载插件：" + m_dir.File("smsdll.so")));
     }
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     EXPECT_TRUE(mail.WaitForMessages(1));

@@ -12,7 +12,6 @@
 namespace nuvaro {
 namespace {
 
-using testing::G;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using testing::TempExeDir;
@@ -29,21 +28,21 @@ std::string ErrorOf(const char* file, const char* function) {
 TEST(PluginLoader, AMissingPlugInIsAnErrorNamingTheFullFile) {
     TempExeDir dir;
     EXPECT_THAT(ErrorOf("smsdll.so", "SendSms"),
-                StartsWith(G("无法加载插件：") + dir.File("smsdll.so")));
+                StartsWith("无法加载插件：" + dir.File("smsdll.so")));
 }
 
 TEST(PluginLoader, AFileThatIsNoLibraryIsAnErrorNamingIt) {
     TempExeDir dir;
     dir.Write("emaildll.so", "not a shared object");
     EXPECT_THAT(ErrorOf("emaildll.so", "SendMail"),
-                StartsWith(G("无法加载插件：") + dir.File("emaildll.so")));
+                StartsWith("无法加载插件：" + dir.File("emaildll.so")));
 }
 
 TEST(PluginLoader, APlugInWithoutTheFunctionIsAnErrorNamingFunctionAndFile) {
     TempExeDir dir;
     std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/RegInfo.so", dir.File("smsdll.so"));
     std::string error = ErrorOf("smsdll.so", "SendSms");
-    EXPECT_THAT(error, StartsWith(G("插件缺少函数：") + "SendSms"));
+    EXPECT_THAT(error, StartsWith(std::string("插件缺少函数：") + "SendSms"));
     EXPECT_THAT(error, HasSubstr(dir.File("smsdll.so")));
 }
 

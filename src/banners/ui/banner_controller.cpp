@@ -5,6 +5,7 @@
 #include "banners/banner_cache.h"
 #include "banners/banner_link.h"
 #include "core/exe_dir.h"
+#include "core/gbk.h"
 #include "core/texts.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
@@ -85,8 +86,7 @@ void BannerController::Fetched(const TGetThread::Result& result) {
     if (m_shutDown) return;
     if (!result.ok) {
         // The cache and the banners stay as they are.
-        m_notices.Box(nullptr, U8(text::kCannotOpen) + FromGbk(m_endpoint), U8(text::kAppTitle),
-                      Notices::Icon::None, Notices::Buttons::Ok);
+        m_notices.PostMessage(text::kCannotOpen + GbkToUtf8(m_endpoint));
         return;
     }
     m_values = result.values;
@@ -97,8 +97,7 @@ void BannerController::Fetched(const TGetThread::Result& result) {
     try {
         WriteAnnouncementCache(CacheFile(), result.values);
     } catch (const std::exception& e) {
-        m_notices.Box(nullptr, FromGbk(e.what()), U8(text::kCaptionError), Notices::Icon::Error,
-                      Notices::Buttons::Ok);
+        m_notices.PostErrorBox(Notices::Owner::None, e.what());
     }
 }
 

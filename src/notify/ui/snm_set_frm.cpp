@@ -155,8 +155,8 @@ void TSNMSetFrm::lookEnterClick() {
 void TSNMSetFrm::RzBitBtn2Click() { Finish(wxID_CANCEL); }
 
 void TSNMSetFrm::lookFindClick() {
-    wxString path = GetNotices().ChooseFileToOpen(this);
-    if (!path.empty()) OtherPrgSet->ChangeValue(path);
+    std::string path = GetNotices().ChooseFileToOpen();
+    if (!path.empty()) OtherPrgSet->ChangeValue(wxString::FromUTF8(path));
 }
 
 void TSNMSetFrm::OrtherTestClick() {

@@ -4,13 +4,17 @@
 
 namespace nuvaro {
 
-// Message boxes of this desktop: GTK message dialogs with the program's own button texts.
+// Message boxes of this desktop. Box() is a modal wx message dialog; posted boxes are GTK
+// message dialogs without a loop of their own: they stay modal for the user's input, but
+// nothing waits for them, and they may be closed in any order.
 class GtkNotices : public Notices {
 public:
-    Answer Box(wxWindow* owner, const wxString& text, const wxString& caption, Icon icon,
+    Answer Box(Owner owner, const std::string& text, const std::string& caption, Icon icon,
                Buttons buttons) override;
-    void TimedMessage(const wxString& text, int seconds) override;
-    wxString ChooseFileToOpen(wxWindow* owner) override;
+    void PostBox(Owner owner, const std::string& text, const std::string& caption, Icon icon,
+                 Closed closed) override;
+    void PostTimedMessage(const std::string& text, int seconds, Closed closed) override;
+    std::string ChooseFileToOpen() override;
 };
 
 }  // namespace nuvaro

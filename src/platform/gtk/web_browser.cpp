@@ -78,6 +78,8 @@ wxString WebBrowser::LocationText() const {
 
 std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
 
+std::string WebBrowser::LocationUtf8() const { return LocationText().utf8_string(); }
+
 void WebBrowser::Navigate(const std::string& url) {
     const wxString target = FromGbk(HasScheme(url) ? url : "http://" + url);
     if (m_view) {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "monitor/page_source.h"
+
 class wxWebView;
 typedef struct _WebKitWebView WebKitWebView;
 typedef struct _GObject GObject;
@@ -17,54 +19,31 @@ typedef struct _GCancellable GCancellable;
 
 namespace nuvaro {
 
-// How a load of the page ended.
-struct LoadOutcome {
-    bool finished = false;  // false while it runs
-    bool failed = false;
-    std::string error;  // GBK; the engine's message, or "HTTP <status>"
-};
-
-// What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").
-struct PageContent {
-    bool ok = false;
-    bool hasBody = false;
-    std::string body;
-    std::string title;
-    std::string error;  // GBK, when !ok
-};
-
 // The window's embedded browser: a panel filled by a WebKit view. Loads are counted, so a
 // caller can wait for the load it started; page reads are asynchronous, one at a time.
-class WebBrowser : public wxPanel {
+class WebBrowser : public wxPanel, public PageSource {
 public:
     explicit WebBrowser(wxWindow* parent);
     ~WebBrowser() override;
 
-    // Address of the loaded document, GBK; empty when nothing was ever loaded.
-    std::string LocationURL() const;
-    // The same address as the engine reports it (no conversion).
+    std::string LocationURL() const override;
+    std::string LocationUtf8() const override;
+    // The same address as widget text.
     wxString LocationText() const;
-    // Starts loading `url` (GBK); an address without a scheme is taken as http.
-    void Navigate(const std::string& url);
-    // Starts reloading the current document.
-    void Refresh();
-    bool IsLoading() const;
-
-    // Number of loads started so far; the outcome of load k (1-based) while it is remembered.
-    uint64_t LoadsStarted() const { return m_loadsStarted; }
-    LoadOutcome Outcome(uint64_t load) const;
-
-    // Reads the body markup and the title of the live document; `done` runs later on the UI
-    // thread, never after the browser is gone. Requests are sent one at a time, in order.
-    void ReadPage(std::function<void(const PageContent&)> done);
+    void Navigate(const std::string& url) override;
+    void Refresh() override;
+    bool IsLoading() const override;
+    uint64_t LoadsStarted() const override { return m_loadsStarted; }
+    LoadOutcome Outcome(uint64_t load) const override;
+    // Requests are sent one at a time, in order.
+    void ReadPage(std::function<void(const PageContent&)> done) override;
 
     // Called on the UI thread whenever the loaded address may have changed (load progress).
     void SetProgressHandler(std::function<void()> handler) { m_onProgress = std::move(handler); }
 
     // The engine's view; null until the first page is opened.
     wxWebView* View() const { return m_view; }
-    // Expires when the browser is destroyed.
-    std::weak_ptr<bool> Liveness() const { return m_alive; }
+    std::weak_ptr<bool> Liveness() const override { return m_alive; }
 
 private:
     void CreateView(const wxString& url);

@@ -98,8 +98,7 @@ TEST_F(MainFrameTest, RestoredWindowShowsItsSlot) {
     EXPECT_FALSE(w->SmsCheck()->GetValue());
     EXPECT_TRUE(w->EmailCheck()->GetValue());
     EXPECT_FALSE(w->OtherCheck()->GetValue());
-    EXPECT_NE(f.TimerOf(1), nullptr);
-    EXPECT_FALSE(f.TimerOf(1)->IsRunning());
+    EXPECT_FALSE(f.IsMonitoring(1));
 }
 
 TEST_F(MainFrameTest, NewWindowTakesTheNextSlotAndBecomesActive) {
@@ -136,16 +135,22 @@ TEST_F(MainFrameTest, ThirtyPagesAreTheLimitAndTheUserIsTold) {
     EXPECT_EQ(LastText(), "最多只能打开30个监控窗口。");
 }
 
-TEST_F(MainFrameTest, ClosingAWindowStopsItsTimerAndKeepsItsSlot) {
-    WriteConfig("[1]\n[2]\nWindowName=甲\nurl=http://a\n[3]\nWindowName=乙\n");
+TEST_F(MainFrameTest, ClosingAWindowStopsItsMonitoringAndKeepsItsSlot) {
+    WriteConfig("[1]\n[2]\nWindowName=甲\nurl=http://a\n[3]\nWindowName=乙\nRegx=x\nRefreshTime=1\n");
     TMainFrm& f = StartFrame();
-    f.TimerOf(2)->Start(60000);
+    f.RunBeginNClick(2);
+    ASSERT_TRUE(f.IsMonitoring(2));
     f.PageControl()->SetSelection(2);
     f.C1Click();
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 1}));
     EXPECT_EQ(f.PageControl()->GetSelection(), 0);
-    EXPECT_FALSE(f.TimerOf(2)->IsRunning());
+    EXPECT_FALSE(f.IsMonitoring(2));
     EXPECT_EQ(f.Configs()[3].WindowName, G("乙"));
+    f.N4Click();  // the number is free again: the new window starts stopped
+    ASSERT_NE(f.Window(2), nullptr);
+    EXPECT_FALSE(f.IsMonitoring(2));
+    f.PageControl()->SetSelection(2);
+    f.C1Click();
 
     f.PageControl()->SetSelection(0);
     f.C1Click();  // the default page cannot be closed

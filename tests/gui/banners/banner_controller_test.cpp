@@ -13,7 +13,7 @@
 #include "banners/test_endpoints.h"
 #include "core/texts.h"
 #include "harness/gui_pump.h"
-#include "harness/recording_notices.h"
+#include "support/recording_notices.h"
 #include "ui/wx_text.h"
 #include "support/http_server.h"
 #include "support/recording_shell.h"

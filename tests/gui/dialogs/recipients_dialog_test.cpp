@@ -157,7 +157,7 @@ TEST_F(RecipientsDialogTest, BothCancelsWriteNothing) {
 
 TEST_F(RecipientsDialogTest, BrowseFillsTheProgramAndStartTestUsesTheUnsavedFields) {
     StartWithWindow("");
-    notices->files = {W("/usr/bin/提醒"), wxString()};
+    notices->files = {"/usr/bin/提醒", ""};
     WithDialog(1, [&](TSNMSetFrm& d) {
         Click(d.lookFind);
         EXPECT_EQ(U(d.OtherPrgSet), "/usr/bin/提醒");

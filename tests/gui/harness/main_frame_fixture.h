@@ -6,7 +6,7 @@
 
 #include "app/main_frame.h"
 #include "harness/gui_pump.h"
-#include "harness/recording_notices.h"
+#include "support/recording_notices.h"
 #include "support/recording_shell.h"
 #include "support/temp_dir.h"
 

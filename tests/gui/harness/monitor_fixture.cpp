@@ -49,7 +49,7 @@ void MonitorTest::PrepareWindow(int n, const std::string& name, const std::strin
 }
 
 void MonitorTest::Tick(int n) {
-    frame->TimerOf(n)->Notify();
+    frame->TimerNTimer(n, TickKind::Timer);
     WaitForTick(n);
 }
 

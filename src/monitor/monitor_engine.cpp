@@ -1,0 +1,392 @@
+#include "monitor/monitor_engine.h"
+
+#include <stdexcept>
+
+#include "config/config_table.h"
+#include "core/date_time.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "monitor/cycle_rules.h"
+#include "monitor/monitor_log.h"
+#include "monitor/page_source.h"
+
+namespace nuvaro {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kTickPause{1000};
+constexpr milliseconds kDefaultTestPause{3000};
+constexpr int kTimedMessageSeconds = 5;
+
+// The conversion error of a refresh time that is no whole number of minutes (UTF-8).
+std::runtime_error BadMinutes(const std::string& gbk) {
+    std::string message = text::kBadRefreshMinutes;
+    message.replace(message.find("%s"), 2, GbkToUtf8(gbk));
+    return std::runtime_error(message);
+}
+
+}  // namespace
+
+struct MonitorEngine::Window {
+    Window(EngineClock& clock, WindowControls& c) : controls(&c), timer(clock) {}
+    WindowControls* controls;
+    OneShot timer;
+    bool monitoring = false;
+    milliseconds interval{0};
+    EngineClock::TimePoint nextDue;
+    bool working = false;      // a run is in progress
+    bool testWaiting = false;  // a manual test asked for while it ran
+    bool boxOpen = false;      // a box a tick left is still open
+    bool holdsRead = false;
+    PageSource* source = nullptr;
+    std::unique_ptr<PageReader> reader;
+    WindowStatus status;
+};
+
+MonitorEngine::MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices,
+                             Dispatch dispatch)
+    : m_configs(configs), m_clock(clock), m_notices(notices), m_dispatch(std::move(dispatch)) {}
+
+MonitorEngine::~MonitorEngine() = default;
+
+MonitorEngine::Window* MonitorEngine::Open(int n) {
+    return n >= 0 && n < kWindows ? m_windows[n].get() : nullptr;
+}
+
+const MonitorEngine::Window* MonitorEngine::Open(int n) const {
+    return const_cast<MonitorEngine*>(this)->Open(n);
+}
+
+std::function<void()> MonitorEngine::Guard(int n, std::function<void()> step) {
+    return [this, alive = std::weak_ptr<bool>(m_alive), n, generation = m_generation[n],
+            step = std::move(step)] {
+        if (alive.expired() || m_generation[n] != generation || !m_windows[n]) return;
+        step();
+    };
+}
+
+void MonitorEngine::Attach(int n, WindowControls& controls) {
+    if (n < 0 || n >= kWindows) return;
+    Detach(n);
+    m_windows[n] = std::make_unique<Window>(m_clock, controls);
+    Changed(n);
+}
+
+void MonitorEngine::Detach(int n) {
+    Window* w = Open(n);
+    if (!w) return;
+    ReleaseRead(n);
+    std::erase_if(m_readQueue, [n](const auto& entry) { return entry.first == n; });
+    TConfig& slot = m_configs[SlotOf(n)];
+    if (slot.Browser == w->controls->Source()) slot.Browser = nullptr;
+    ++m_generation[n];
+    m_windows[n].reset();
+}
+
+bool MonitorEngine::IsMonitoring(int n) const {
+    const Window* w = Open(n);
+    return w && w->monitoring;
+}
+
+bool MonitorEngine::TickInProgress(int n) const {
+    const Window* w = Open(n);
+    return w && w->working;
+}
+
+milliseconds MonitorEngine::Interval(int n) const {
+    const Window* w = Open(n);
+    return w ? w->interval : milliseconds{0};
+}
+
+WindowStatus MonitorEngine::Status(int n) const {
+    const Window* w = Open(n);
+    if (!w) return {};
+    WindowStatus status = w->status;
+    status.monitoring = w->monitoring;
+    status.working = w->working;
+    status.nextCheck.reset();
+    if (w->monitoring) {
+        auto left = std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            w->nextDue - m_clock.Now());
+        status.nextCheck = std::chrono::system_clock::now() + left;
+    }
+    return status;
+}
+
+void MonitorEngine::Changed(int n) {
+    if (OnStatusChanged) OnStatusChanged(n);
+}
+
+void MonitorEngine::GetTextNow(int n) {
+    Window* w = Open(n);
+    if (!w) return;
+    TConfig& slot = m_configs[SlotOf(n)];
+    ControlTexts c = w->controls->Read();
+    slot.CurWindowName = c.name;
+    slot.CurUrl = c.url;
+    slot.CurRefreshTime = c.refresh;
+    slot.CurSmsOpen = FlagText(c.sms);
+    slot.CurEmailOpen = FlagText(c.email);
+    slot.CurOtherOpen = FlagText(c.other);
+    slot.Browser = w->controls->Source();
+}
+
+void MonitorEngine::StartStop(int n) {
+    Window* w = Open(n);
+    if (!w) return;
+    TConfig& slot = m_configs[SlotOf(n)];
+    std::optional<int> minutes;
+    if (n != 0) {
+        GetTextNow(n);
+        minutes = RefreshMinutes(slot.CurRefreshTime);
+        if (!minutes) throw BadMinutes(slot.CurRefreshTime);
+    }
+    if (w->monitoring) {
+        w->monitoring = false;
+        w->timer.Stop();
+        w->controls->ShowMonitoring(false);
+        Changed(n);
+        return m_notices.PostMessage(GbkToUtf8(StoppedMessage(slot)));
+    }
+    if (slot.Regx.empty()) return m_notices.PostMessage(text::kNoCondition);
+    std::string shown = minutes ? std::to_string(*minutes) : "";
+    if (n == 0) {
+        shown = w->controls->Read().refresh;  // as typed
+        minutes = RefreshMinutes(shown);
+        if (!minutes) return m_notices.PostErrorBox(Notices::Owner::MainWindow, text::kBadRefreshTime);
+    }
+    w->interval = milliseconds(IntervalMs(*minutes));
+    w->monitoring = true;
+    StartTimer(*w, n);
+    w->controls->ShowMonitoring(true);
+    Changed(n);
+    m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, shown)));
+}
+
+// The first tick comes one interval after the start; later ones keep to that beat.
+void MonitorEngine::StartTimer(Window& w, int n) {
+    w.nextDue = m_clock.Now() + w.interval;
+    w.timer.Start(w.interval, [this, n] { OnTimer(n); });
+}
+
+void MonitorEngine::OnTimer(int n) {
+    Window* w = Open(n);
+    if (!w || !w->monitoring) return;
+    const auto now = m_clock.Now();
+    w->nextDue += w->interval;
+    if (w->nextDue <= now) w->nextDue = now + w->interval;  // missed beats are not made up
+    w->timer.Start(std::chrono::duration_cast<milliseconds>(w->nextDue - now),
+                   [this, n] { OnTimer(n); });
+    Run(n, TickKind::Timer);
+}
+
+void MonitorEngine::Run(int n, TickKind kind) {
+    Window* w = Open(n);
+    if (!w) return;
+    if (w->working) {
+        if (kind == TickKind::Test) w->testWaiting = true;
+        return;
+    }
+    Begin(n, kind);
+}
+
+// Claims the run, decides how the page is reloaded, then waits for a turn to read.
+void MonitorEngine::Begin(int n, TickKind kind) {
+    Window* w = Open(n);
+    w->working = true;
+    Changed(n);
+    const bool test = kind == TickKind::Test;
+    auto how = PageReader::Reload::Refresh;
+    std::string url;
+    milliseconds pause = kTickPause;
+    if (n == 0) {
+        w->source = w->controls->Source();
+        if (test) {
+            if (w->source->LocationURL().empty()) {
+                End(n);
+                return m_notices.PostMessage(text::kOpenPageFirstDefault);
+            }
+            pause = kDefaultTestPause;
+        } else {
+            // The default page goes back to its address box when the browser has left it.
+            ControlTexts c = w->controls->Read();
+            if (w->source->LocationUtf8() != c.urlUtf8) {
+                how = c.url.empty() ? PageReader::Reload::None : PageReader::Reload::Navigate;
+                url = c.url;
+                if (c.url.empty()) TickBox(n, kind, text::kAddressEmptyOrBusy, text::kAppTitle,
+                                           Notices::Icon::None);
+            }
+        }
+    } else {
+        GetTextNow(n);
+        w->source = m_configs[SlotOf(n)].Browser;
+        if (!w->source || w->source->LocationURL().empty()) {
+            if (test) {
+                End(n);
+                return m_notices.PostMessage(text::kOpenPageFirstAdded);
+            }
+            return Fail(n, kind, text::kOpenPageFirstAdded, false);
+        }
+    }
+    AcquireRead(n, Guard(n, [this, n, kind, how, url, pause] {
+        Window* w = Open(n);
+        w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
+        w->reader->Start(how, url, pause, [this, n, kind](const PageReader::Result& result) {
+            AfterRead(n, kind, result);
+        });
+    }));
+}
+
+void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& result) {
+    ReleaseRead(n);
+    Window* w = Open(n);
+    using Status = PageReader::Result::Status;
+    // A window stopped meanwhile ends its tick quietly; a manual test goes on.
+    if (result.status == Status::Abandoned || (kind == TickKind::Timer && !w->monitoring)) {
+        return End(n);
+    }
+    switch (result.status) {
+        case Status::LoadFailed: return Fail(n, kind, text::kLoadFailed + GbkToUtf8(result.error));
+        case Status::ReadTimedOut: return Fail(n, kind, text::kReadTimedOut);
+        case Status::NoDocument: return Fail(n, kind, text::kNoDocument);
+        default: break;
+    }
+    if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));
+    if (!result.page.hasBody) return Fail(n, kind, text::kNoBody);
+    Conclude(n, kind, result.page.body);
+}
+
+void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
+    const CycleTraits traits = CycleTraits::For(n);
+    const std::string slotText = SlotText(n);
+    TConfig& slot = m_configs[SlotOf(n)];
+    std::string found;
+    try {
+        found = FindInPage(m_configs, traits, slotText, page);
+    } catch (const std::exception& e) {
+        return Fail(n, kind, e.what());
+    }
+    if (kind == TickKind::Test) {
+        slot.LastMatch.clear();
+        if (found.empty()) {
+            Record(n, WindowStatus::Last::NothingFound, {});
+            End(n);
+            return m_notices.PostMessage(traits.testNoMatch);
+        }
+    }
+    Verdict verdict = Judge(found, slot.LastMatch);
+    if (verdict != Verdict::Change) {
+        LogVerdict(verdict, traits, slotText, found, slot.WindowName);
+        Record(n, verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
+                                             : WindowStatus::Last::NothingFound,
+               found);
+        return End(n);
+    }
+    if (kind == TickKind::Test) {
+        // The dispatch waits until the message has closed; the run stays in progress.
+        return m_notices.PostTimedMessage(traits.testMatch, kTimedMessageSeconds,
+                                          Guard(n, [this, n, found] { Notify(n, TickKind::Test, found); }));
+    }
+    Notify(n, kind, found);
+}
+
+void MonitorEngine::Notify(int n, TickKind kind, const std::string& found) {
+    TConfig& slot = m_configs[SlotOf(n)];
+    try {
+        m_dispatch(slot, found);
+    } catch (const std::exception& e) {
+        // The same text is again a change at the next tick.
+        return Fail(n, kind, e.what());
+    }
+    slot.LastMatch = found;
+    LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
+    Record(n, WindowStatus::Last::Change, found);
+    End(n);
+}
+
+// A run that ended in an error: one line in the error log, then the box.
+void MonitorEngine::Fail(int n, TickKind kind, const std::string& message, bool errorBox) {
+    const TConfig& slot = m_configs[SlotOf(n)];
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(message)),
+             kErrorLog);
+    Record(n, WindowStatus::Last::Error, {}, message);
+    End(n);
+    if (errorBox) {
+        TickBox(n, kind, message, text::kCaptionError, Notices::Icon::Error);
+    } else {
+        TickBox(n, kind, message, text::kAppTitle, Notices::Icon::None);
+    }
+}
+
+// A manual test's boxes always show: the user is there. A tick shows one box at a time: while
+// the box of an earlier tick is open, later ones only go to the log.
+void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text,
+                            const std::string& caption, Notices::Icon icon) {
+    const auto owner =
+        icon == Notices::Icon::Error ? Notices::Owner::MainWindow : Notices::Owner::None;
+    if (kind == TickKind::Test) return m_notices.PostBox(owner, text, caption, icon, {});
+    Window* w = Open(n);
+    if (!w || w->boxOpen) return;
+    w->boxOpen = true;
+    m_notices.PostBox(owner, text, caption, icon, Guard(n, [this, n] { Open(n)->boxOpen = false; }));
+}
+
+void MonitorEngine::End(int n) {
+    Window* w = Open(n);
+    if (!w) return;
+    ReleaseRead(n);
+    w->working = false;
+    w->reader.reset();  // may be the caller's caller: nothing of it is used after this
+    Changed(n);
+    if (w->testWaiting) {
+        w->testWaiting = false;
+        m_clock.StartOnce(milliseconds(0), Guard(n, [this, n] { Run(n, TickKind::Test); }));
+    }
+}
+
+void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& found,
+                           const std::string& error) {
+    Window* w = Open(n);
+    if (!w) return;
+    WindowStatus& s = w->status;
+    s.last = last;
+    s.lastCheck = std::chrono::system_clock::now();
+    if (last == WindowStatus::Last::Error) {
+        ++s.failuresInRow;
+        s.lastError = error;
+    } else {
+        s.failuresInRow = 0;
+        s.lastFound = found;
+    }
+}
+
+void MonitorEngine::AcquireRead(int n, std::function<void()> start) {
+    Window* w = Open(n);
+    if (m_maxReads > 0 && m_reading >= m_maxReads) {
+        m_readQueue.emplace_back(n, std::move(start));
+        return;
+    }
+    ++m_reading;
+    w->holdsRead = true;
+    start();
+}
+
+void MonitorEngine::ReleaseRead(int n) {
+    Window* w = Open(n);
+    if (!w || !w->holdsRead) return;
+    w->holdsRead = false;
+    --m_reading;
+    while (!m_readQueue.empty() && (m_maxReads == 0 || m_reading < m_maxReads)) {
+        auto [next, start] = std::move(m_readQueue.front());
+        m_readQueue.pop_front();
+        Window* waiting = Open(next);
+        if (!waiting || !waiting->working) continue;
+        ++m_reading;
+        waiting->holdsRead = true;
+        // From the loop, not from inside the run that just gave up its turn.
+        m_clock.StartOnce(milliseconds(0), std::move(start));
+    }
+}
+
+}  // namespace nuvaro

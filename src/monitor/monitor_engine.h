@@ -1,0 +1,137 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "monitor/engine_clock.h"
+#include "monitor/page_reader.h"
+#include "platform/notices.h"
+
+namespace nuvaro {
+
+class PageSource;
+class TConfig;
+class TConfigTable;
+
+// What starts a run of the cycle: the window's timer, or its "刷新网页" button (a manual test).
+enum class TickKind { Timer, Test };
+
+// A window's controls as the cycle reads them at the moment they are needed.
+struct ControlTexts {
+    std::string name, url, refresh;  // GBK, as typed
+    std::string urlUtf8;             // the address box exactly (the default page compares it)
+    bool sms = false, email = false, other = false;
+};
+
+// One monitoring window's controls and browser; the GUI implements it for each open window.
+class WindowControls {
+public:
+    virtual ~WindowControls() = default;
+    virtual ControlTexts Read() const = 0;
+    virtual PageSource* Source() = 0;
+    // The start/stop button's caption follows the run state.
+    virtual void ShowMonitoring(bool on) = 0;
+};
+
+// What a window did last, for the status shown beside it.
+struct WindowStatus {
+    enum class Last { None, NothingFound, Repeat, Change, Error };
+    using WallTime = std::chrono::system_clock::time_point;
+    bool monitoring = false;
+    bool working = false;
+    Last last = Last::None;
+    std::optional<WallTime> lastCheck;  // when the last run ended
+    std::optional<WallTime> nextCheck;  // while monitoring
+    std::string lastFound;              // GBK
+    std::string lastError;              // UTF-8
+    int failuresInRow = 0;
+};
+
+// The monitoring cycle of all windows: start and stop, the ticks of the windows' timers and
+// the manual tests. Reload, wait and read never block; whatever the cycle shows is posted, so
+// no box holds up another window or the next tick. A window's run is "in progress" only while
+// it works (reload, wait, read, match, hand-off to the dispatch), and at most one box that a
+// tick left is open per window; every error also goes to Log/errorlog.txt.
+class MonitorEngine {
+public:
+    static constexpr int kWindows = 30;
+    // Hands one window's change to the notification channels; may throw (a missing plug-in).
+    using Dispatch = std::function<void(const TConfig& slot, const std::string& found)>;
+
+    MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices, Dispatch dispatch);
+    ~MonitorEngine();
+    MonitorEngine(const MonitorEngine&) = delete;
+    MonitorEngine& operator=(const MonitorEngine&) = delete;
+
+    // Window n opened (its controls live until Detach) or closed. A closed window stops
+    // monitoring and its run ends quietly.
+    void Attach(int n, WindowControls& controls);
+    void Detach(int n);
+
+    // The start/stop button. On an added window a refresh time that is no whole number of
+    // minutes is raised (before anything else), on start and on stop alike.
+    void StartStop(int n);
+    // A run of the cycle now: a tick (skipped while the window's run is in progress), or a
+    // manual test (run as soon as a run in progress has ended).
+    void Run(int n, TickKind kind);
+    // The snapshot of an added window's controls into its slot's run-time fields.
+    void GetTextNow(int n);
+
+    bool IsMonitoring(int n) const;
+    bool TickInProgress(int n) const;
+    // The tick interval, fixed when monitoring started.
+    std::chrono::milliseconds Interval(int n) const;
+    WindowStatus Status(int n) const;
+
+    // Runs on every change of a window's status.
+    std::function<void(int n)> OnStatusChanged;
+
+    void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
+    const PageReader::Timeouts& Timeouts() const { return m_timeouts; }
+    // At most this many windows reload and read at the same moment (0: no limit); the others
+    // wait their turn.
+    void SetMaxConcurrentReads(int limit) { m_maxReads = limit; }
+
+private:
+    struct Window;
+    struct RunState;
+
+    Window* Open(int n);
+    const Window* Open(int n) const;
+    void StartTimer(Window& w, int n);
+    void OnTimer(int n);
+    void Begin(int n, TickKind kind);
+    void AfterRead(int n, TickKind kind, const PageReader::Result& result);
+    void Conclude(int n, TickKind kind, const std::string& page);
+    void Notify(int n, TickKind kind, const std::string& found);
+    void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
+    void TickBox(int n, TickKind kind, const std::string& text, const std::string& caption,
+                 Notices::Icon icon);
+    void End(int n);
+    void Record(int n, WindowStatus::Last last, const std::string& found,
+                const std::string& error = {});
+    void Changed(int n);
+    void AcquireRead(int n, std::function<void()> start);
+    void ReleaseRead(int n);
+    // Runs `step` only while window n is still the same open window.
+    std::function<void()> Guard(int n, std::function<void()> step);
+
+    TConfigTable& m_configs;
+    EngineClock& m_clock;
+    Notices& m_notices;
+    Dispatch m_dispatch;
+    PageReader::Timeouts m_timeouts;
+    int m_maxReads = 0;
+    int m_reading = 0;
+    std::deque<std::pair<int, std::function<void()>>> m_readQueue;
+    std::array<std::unique_ptr<Window>, kWindows> m_windows;
+    std::array<uint64_t, kWindows> m_generation{};
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+}  // namespace nuvaro

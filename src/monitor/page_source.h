@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace nuvaro {
+
+// How a load of the page ended.
+struct LoadOutcome {
+    bool finished = false;  // false while it runs
+    bool failed = false;
+    std::string error;  // GBK; the engine's message, or "HTTP <status>"
+};
+
+// What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").
+struct PageContent {
+    bool ok = false;
+    bool hasBody = false;
+    std::string body;
+    std::string title;
+    std::string error;  // GBK, when !ok
+};
+
+// A window's embedded browser as the monitoring cycle sees it. Loads are counted, so a caller
+// can wait for the load it started; reads are asynchronous.
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+
+    // Address of the loaded document, GBK; empty when nothing was ever loaded.
+    virtual std::string LocationURL() const = 0;
+    // The same address as UTF-8, exactly as the engine reports it.
+    virtual std::string LocationUtf8() const = 0;
+    // Starts loading `url` (GBK); an address without a scheme is taken as http.
+    virtual void Navigate(const std::string& url) = 0;
+    // Starts reloading the current document.
+    virtual void Refresh() = 0;
+    virtual bool IsLoading() const = 0;
+
+    // Number of loads started so far; the outcome of load k (1-based) while it is remembered.
+    virtual uint64_t LoadsStarted() const = 0;
+    virtual LoadOutcome Outcome(uint64_t load) const = 0;
+
+    // Reads the body markup and the title of the live document; `done` runs later on the UI
+    // thread, never after the source is gone, and never from inside this call.
+    virtual void ReadPage(std::function<void(const PageContent&)> done) = 0;
+
+    // Expires when the source is destroyed.
+    virtual std::weak_ptr<bool> Liveness() const = 0;
+};
+
+}  // namespace nuvaro

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "monitor/page_source.h"
+#include "support/fake_clock.h"
+
+namespace nuvaro::testing {
+
+// A browser page for tests of the cycle: loads finish (or fail) after `loadTime`, reads answer
+// after `readTime` with `body`, or never.
+class FakePage : public PageSource {
+public:
+    explicit FakePage(FakeClock& clock) : m_clock(clock) {}
+
+    std::string LocationURL() const override { return location; }
+    std::string LocationUtf8() const override { return location; }
+    void Navigate(const std::string& url) override {
+        ++navigations;
+        location = url;
+        StartLoad();
+    }
+    void Refresh() override {
+        ++refreshes;
+        if (!location.empty()) StartLoad();
+    }
+    bool IsLoading() const override { return m_loading > 0; }
+    uint64_t LoadsStarted() const override { return m_outcomes.size(); }
+    LoadOutcome Outcome(uint64_t load) const override {
+        return load >= 1 && load <= m_outcomes.size() ? m_outcomes[load - 1] : LoadOutcome{};
+    }
+    void ReadPage(std::function<void(const PageContent&)> done) override {
+        ++reads;
+        if (neverAnswer) return;
+        PageContent page;
+        page.ok = readError.empty();
+        page.error = readError;
+        page.hasBody = hasBody;
+        page.body = body;
+        page.title = title;
+        m_clock.StartOnce(readTime, [alive = std::weak_ptr<bool>(m_alive), page, done] {
+            if (!alive.expired()) done(page);
+        });
+    }
+    std::weak_ptr<bool> Liveness() const override { return m_alive; }
+
+    std::string location = "http://shop.test/item";
+    std::string body, title;
+    bool hasBody = true;
+    std::string readError;      // GBK; a read that fails
+    std::string loadError;      // GBK; the next loads fail with it
+    bool neverAnswer = false;   // a page whose scripts never stop
+    bool neverFinish = false;   // a load that hangs
+    std::chrono::milliseconds loadTime{300};
+    std::chrono::milliseconds readTime{10};
+    int refreshes = 0, navigations = 0, reads = 0;
+
+private:
+    void StartLoad() {
+        m_outcomes.push_back({});
+        const size_t index = m_outcomes.size() - 1;
+        ++m_loading;
+        if (neverFinish) return;
+        m_clock.StartOnce(loadTime, [this, index, alive = std::weak_ptr<bool>(m_alive)] {
+            if (alive.expired()) return;
+            --m_loading;
+            m_outcomes[index].finished = true;
+            m_outcomes[index].failed = !loadError.empty();
+            m_outcomes[index].error = loadError;
+        });
+    }
+
+    FakeClock& m_clock;
+    std::vector<LoadOutcome> m_outcomes;
+    int m_loading = 0;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+}  // namespace nuvaro::testing
