@@ -5,6 +5,7 @@
 #include <wx/stc/stc.h>
 
 #include "core/texts.h"
+#include "ui/design.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -21,7 +22,7 @@ wxFont CodeFont(int pixels) {
         }
         return wxString("Monospace");
     }();
-    return wxFont(wxFontInfo(wxSize(0, pixels)).FaceName(face));
+    return design::PixelFont(face, pixels);
 }
 
 }  // namespace

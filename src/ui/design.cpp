@@ -1,7 +1,10 @@
 #include "ui/design.h"
 
+#include <wx/dcscreen.h>
 #include <wx/fontenum.h>
 #include <wx/settings.h>
+
+#include <cmath>
 
 namespace nuvaro::design {
 
@@ -19,5 +22,25 @@ static wxString FaceName() {
 }
 
 wxFont FormFont() { return wxFont(wxFontInfo(9).FaceName(FaceName())); }
+
+}  // namespace nuvaro::design
+
+namespace nuvaro::design {
+namespace {
+
+double ScreenPpi() {
+    int ppi = wxScreenDC().GetPPI().GetHeight();
+    return ppi > 0 ? ppi : 96;
+}
+
+}  // namespace
+
+wxFont PixelFont(const wxString& face, int pixels) {
+    return wxFont(wxFontInfo(pixels * 72.0 / ScreenPpi()).FaceName(face));
+}
+
+int FontPixelHeight(const wxFont& font) {
+    return static_cast<int>(std::lround(font.GetFractionalPointSize() * ScreenPpi() / 72.0));
+}
 
 }  // namespace nuvaro::design

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/design.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -47,18 +48,7 @@ void Wrap(wxDC& dc, const wxString& line, int width, std::vector<wxString>& out)
 
 }  // namespace
 
-static double ScreenPpi() {
-    int ppi = wxScreenDC().GetPPI().GetHeight();
-    return ppi > 0 ? ppi : 96;
-}
-
-wxFont SimSunFont(int pixels) {
-    return wxFont(wxFontInfo(pixels * 72.0 / ScreenPpi()).FaceName(U8(kSimSunFace)));
-}
-
-int FontPixelHeight(const wxFont& font) {
-    return static_cast<int>(std::lround(font.GetFractionalPointSize() * ScreenPpi() / 72.0));
-}
+wxFont SimSunFont(int pixels) { return design::PixelFont(U8(kSimSunFace), pixels); }
 
 TScrollText::TScrollText(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size)
     : m_model(*this), m_timer(this) {
@@ -116,7 +106,7 @@ TextExtent TScrollText::MeasureText(bool wordWrap) {
     return extent;
 }
 
-int TScrollText::FontHeight() { return FontPixelHeight(GetFont()); }
+int TScrollText::FontHeight() { return design::FontPixelHeight(GetFont()); }
 int TScrollText::ClientWidth() { return GetClientSize().GetWidth(); }
 int TScrollText::ClientHeight() { return GetClientSize().GetHeight(); }
 

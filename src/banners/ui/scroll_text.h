@@ -15,11 +15,8 @@ namespace nuvaro {
 // The face asked for by name; fontconfig falls back to a font that has the characters.
 inline constexpr const char* kSimSunFace = "宋体";
 
-// SimSun with characters `pixels` high. (The platform's pixel size counts the whole line
-// height, which leaves the characters a quarter smaller.)
+// SimSun with characters `pixels` high.
 wxFont SimSunFont(int pixels);
-// The height of a font's characters in pixels on this screen.
-int FontPixelHeight(const wxFont& font);
 
 // A marquee drawn like a label: its text moves a few pixels at each tick of its own timer and
 // comes back in at the opposite edge once it has left completely.

@@ -13,6 +13,7 @@
 #include "banners/test_endpoints.h"
 #include "core/texts.h"
 #include "harness/gui_pump.h"
+#include "ui/design.h"
 #include "support/recording_notices.h"
 #include "ui/wx_text.h"
 #include "support/http_server.h"
@@ -115,7 +116,7 @@ TEST_F(BannerControllerTest, SetsUpTheBannersWithTheirBuiltInTexts) {
             EXPECT_EQ(b->GetBackgroundColour(), wxColour(0xD4, 0xD9, 0xEF));
         }
         EXPECT_EQ(b->GetForegroundColour(), *wxBLACK);
-        EXPECT_EQ(FontPixelHeight(b->GetFont()), 12);
+        EXPECT_EQ(design::FontPixelHeight(b->GetFont()), 12);
         // Characters 12 pixels high: three Chinese ones take about three times that.
         EXPECT_GE(b->GetTextExtent(U8("广告一")).GetWidth(), 33);
         EXPECT_EQ(b->GetFont().GetFaceName(), U8(kSimSunFace));

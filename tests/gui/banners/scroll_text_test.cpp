@@ -5,6 +5,7 @@
 #include <wx/panel.h>
 
 #include "harness/gui_pump.h"
+#include "ui/design.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -50,7 +51,7 @@ TEST_F(ScrollTextTest, StartsWithTheControlDefaults) {
     EXPECT_EQ(text->GetBackgroundColour(), wxColour(0x00, 0x80, 0x00));
     EXPECT_EQ(text->GetForegroundColour(), wxColour(0x00, 0xFF, 0xFF));
     EXPECT_EQ(text->GetFont().GetFaceName(), U8(kSimSunFace));
-    EXPECT_EQ(FontPixelHeight(text->GetFont()), 12);
+    EXPECT_EQ(design::FontPixelHeight(text->GetFont()), 12);
     EXPECT_FALSE(text->AcceptsFocus());
     EXPECT_FALSE(text->AcceptsFocusFromKeyboard());
     EXPECT_TRUE(text->ScrollText().empty());

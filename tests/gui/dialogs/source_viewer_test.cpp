@@ -12,9 +12,12 @@
 #include "harness/modal_driver.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/web_browser.h"
+#include "ui/design.h"
 
 namespace nuvaro::testing {
 namespace {
+
+using namespace std::chrono_literals;
 
 class SourceViewerTest : public MonitorTest {
 protected:
@@ -57,6 +60,9 @@ TEST_F(SourceViewerTest, ShowsTheLiveBodyOfTheTopDocumentInTheStyledEditor) {
         EXPECT_EQ(e->GetCaretLineBackground(), *wxYELLOW);
         const wxString face = e->StyleGetFont(wxSTC_STYLE_DEFAULT).GetFaceName();
         EXPECT_TRUE(face == "Courier New" || face == "Liberation Mono") << face;
+        // Character heights as a Windows font names them: 13 px text, 11 px gutter.
+        EXPECT_EQ(design::FontPixelHeight(e->StyleGetFont(wxSTC_STYLE_DEFAULT)), 13);
+        EXPECT_EQ(design::FontPixelHeight(e->StyleGetFont(wxSTC_STYLE_LINENUMBER)), 11);
         EXPECT_FALSE(e->GetReadOnly());
     });
     EXPECT_EQ(f.PageTitle, G("商品页"));
@@ -149,6 +155,28 @@ TEST_F(SourceViewerTest, ABrowserWithoutADocumentOrWithoutABodyIsReportedInTheEr
     EXPECT_EQ(notices->shown[2].text,
               "无法获取源代码N, 错误可能是因为：当前网页没有正文（body），无法读取网页内容");
     EXPECT_FALSE(ModalDriver::ModalOpen());
+}
+
+// A page whose script never stops does not answer: the request ends in the read time-out's
+// message, and meanwhile the other windows' viewers open as usual.
+TEST_F(SourceViewerTest, APageThatNeverAnswersEndsInTheTimeOutAndHoldsUpNoOtherWindow) {
+    server.SetPage("/busy", "<html><body>忙<script>addEventListener('load', function() {"
+                            " setTimeout(function() { for (;;) {} }, 300); });</script></body></html>");
+    server.SetPage("/calm", "<html><head><title>静</title></head><body>安静</body></html>");
+    TMainFrm& f = StartFrame();
+    f.Engine().SetTimeouts({.load = 1s, .read = 3s});
+    PrepareWindow(1, "忙", "/busy", "");
+    PrepareWindow(2, "静", "/calm", "");
+    Pump(600);
+    Click(f.Window(1)->SourceButton());
+    EXPECT_TRUE(f.SourceRequestPending(1));
+    Click(f.Window(1)->SourceButton());  // still pending: not taken twice
+    EXPECT_FALSE(f.SourceRequestPending(2));
+    WithViewer(2, [&](TWebSourceFrm& d) { EXPECT_EQ(Text(d), "安静"); });
+    ASSERT_TRUE(PumpUntil([&] { return !f.SourceRequestPending(1); }, 10000));
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(notices->shown[0].text,
+              "无法获取源代码N, 错误可能是因为：读取网页内容超时：网页没有响应（可能有脚本一直在运行）");
 }
 
 }  // namespace
