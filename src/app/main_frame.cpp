@@ -15,8 +15,10 @@
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
 #include "monitor/ui/glib_clock.h"
+#include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
 #include "core/exe_dir.h"
+#include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "platform/gtk/tray_icon.h"
@@ -129,6 +131,7 @@ void TMainFrm::FormCreate() {
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
+    BindStatus();
     m_engine->Attach(0, DefaultPage());
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();
@@ -250,6 +253,20 @@ void TMainFrm::N8Click() {
                      Notices::Icon::Information, Notices::Buttons::Ok);
 }
 
-void TMainFrm::SeeLogClick() { GetShell().OpenPath(LogFilePath(kMonitorLog)); }
+// The program's own viewer reads the logs as they are written (GBK); its button still hands the
+// raw file to the desktop.
+void TMainFrm::SeeLogClick() {
+    if (m_logViewer) {
+        m_logViewer->Reload();
+        m_logViewer->Raise();
+        return;
+    }
+    std::map<std::string, std::string> names;
+    for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
+        names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
+    }
+    m_logViewer = new TLogViewerFrm(this, std::move(names));
+    m_logViewer->Show();
+}
 
 }  // namespace nuvaro

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <wx/frame.h>
+#include <wx/weakref.h>
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +25,7 @@ class BannerController;
 class GlibClock;
 class MonitorWindow;
 class NotifyDispatcher;
+class TLogViewerFrm;
 class TScrollText;
 class TTrayNotifyIcon;
 class WebBrowser;
@@ -44,6 +47,8 @@ public:
     // Commands (named after their controls)
     void N4Click();                    // tab menu: new window
     void C1Click();                    // tab menu: close current window
+    void StartAllClick();              // tab menu: start every window that can start
+    void StopAllClick();               // tab menu: stop every window
     bool RzPageControl1MouseUp(const wxPoint& point);  // right button released; true: menu shown
     void SaveWindowClick();            // default page "保存设置"
     void SaveWindowNClick(int n);      // added window "保存设置"
@@ -51,7 +56,8 @@ public:
     void RzBitBtn1Click();             // default page "打开网页"
     void UrlFromBrowser(int n);        // load progress of window n's browser
     void RzEdit1DblClick(int n);       // double click on a URL edit
-    void SeeLogClick();                // "查看监控日志" of any window
+    void SeeLogClick();                // "查看监控日志" of any window: the log viewer
+    TLogViewerFrm* LogViewer() const { return m_logViewer; }
     void N8Click();                    // about
     void N9Click();                    // help
     void chk1Click();                  // "开机时启动"
@@ -71,6 +77,9 @@ public:
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
     MonitorEngine& Engine() { return *m_engine; }
+    // The tab of window n shows its state; a change stays marked until its tab is looked at.
+    void UpdateTab(int n);
+    bool ChangeUnseen(int n) const { return m_unseen.count(n) > 0; }
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
 
     // Dialogs
@@ -117,11 +126,17 @@ private:
     void FormDestroy();
     void BindWindow(MonitorWindow& window);
     int NewWindowNumber() const;
+    // Open windows in the order of their tabs, with their captions (UTF-8).
+    std::vector<std::pair<MonitorWindow*, std::string>> WindowsInTabOrder() const;
     void OnClose(wxCloseEvent& event);
     wxMenu* BuildTrayMenu();
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
     void ShowPageSource(int n, nuvaro::PageSource* browser, const char* errorPrefix);
+    void BindStatus();
+    void RunEnded(int n, const WindowStatus& status);
+    void TabLookedAt();
+    int PageIndexOf(int n) const;
 
     wxMenuItem* m_mailAccountItem = nullptr;
     wxPanel* m_topStrip = nullptr;     // RzPanel2
@@ -138,6 +153,8 @@ private:
     bool m_autostartGuard = false;
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;
+    wxWeakRef<TLogViewerFrm> m_logViewer;
+    std::set<int> m_unseen;  // windows with a change not looked at yet
     std::map<int, std::unique_ptr<PageReader>> m_sourceReads;  // page source reads under way
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  // expires with the window
 };

@@ -1,6 +1,9 @@
 // The monitoring cycle's handlers of the main window: each hands over to the engine.
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
+#include "core/texts.h"
+#include "platform/notices.h"
+#include "platform/services.h"
 
 namespace nuvaro {
 
@@ -23,5 +26,48 @@ void TMainFrm::RzBitBtn3Click() { m_engine->Run(0, TickKind::Test); }
 void TMainFrm::RzBitBtn3NClick(int n) { TimerNTimer(n, TickKind::Test); }
 
 void TMainFrm::GetTextNow(int n) { m_engine->GetTextNow(n); }
+
+namespace {
+
+std::string Listed(const char* heading, const std::vector<std::string>& items) {
+    std::string text = heading;
+    if (items.empty()) return text + text::kAllNone + "\n";
+    for (const auto& item : items) text += "\n    " + item;
+    return text + "\n";
+}
+
+}  // namespace
+
+// One box tells what started and what could not, and why.
+void TMainFrm::StartAllClick() {
+    std::vector<std::string> started, running, refused;
+    for (const auto& [window, caption] : WindowsInTabOrder()) {
+        const int n = window->Number();
+        if (IsMonitoring(n)) {
+            running.push_back(caption);
+            continue;
+        }
+        MonitorEngine::StartOutcome outcome = m_engine->Start(n);
+        if (outcome.started) {
+            started.push_back(caption + "（" + outcome.minutes + text::kStartedMinutes + "）");
+        } else {
+            refused.push_back(caption + "：" + outcome.why);
+        }
+    }
+    std::string text = Listed(text::kAllStarted, started);
+    if (!running.empty()) text += Listed(text::kAllAlreadyRunning, running);
+    text += Listed(text::kAllNotStarted, refused);
+    GetNotices().PostMessage(text);
+}
+
+void TMainFrm::StopAllClick() {
+    std::vector<std::string> stopped;
+    for (const auto& [window, caption] : WindowsInTabOrder()) {
+        if (!IsMonitoring(window->Number())) continue;
+        m_engine->Stop(window->Number());
+        stopped.push_back(caption);
+    }
+    GetNotices().PostMessage(Listed(text::kAllStopped, stopped));
+}
 
 }  // namespace nuvaro

@@ -43,6 +43,17 @@ MonitorWindow* TMainFrm::ActiveWindow() const {
     return nullptr;
 }
 
+std::vector<std::pair<MonitorWindow*, std::string>> TMainFrm::WindowsInTabOrder() const {
+    std::vector<std::pair<MonitorWindow*, std::string>> windows;
+    for (size_t page = 0; page < m_pageControl->GetPageCount(); ++page) {
+        for (const auto& window : m_windows) {
+            if (window->Page() != m_pageControl->GetPage(page)) continue;
+            windows.emplace_back(window.get(), m_pageControl->GetPageText(page).utf8_string());
+        }
+    }
+    return windows;
+}
+
 int TMainFrm::PageCount() const { return static_cast<int>(m_pageControl->GetPageCount()); }
 
 // The window's controls call the handlers of its kind: the default page's own, or the shared
@@ -126,6 +137,7 @@ void TMainFrm::C1Click() {
     const int n = window->Number();
     m_engine->Detach(n);  // its tick ends quietly, its timer stops
     m_sourceReads.erase(n);
+    m_unseen.erase(n);
     m_pageControl->DeletePage(m_pageControl->GetSelection());
     std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
     m_pageControl->SetSelection(0);
@@ -146,6 +158,13 @@ void TMainFrm::ShowTabMenu(const wxPoint& point) {
               add->GetId());
     menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { C1Click(); }); },
               close->GetId());
+    menu.AppendSeparator();
+    wxMenuItem* startAll = menu.Append(wxID_ANY, U8(text::kMenuStartAll));
+    wxMenuItem* stopAll = menu.Append(wxID_ANY, U8(text::kMenuStopAll));
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StartAllClick(); }); },
+              startAll->GetId());
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StopAllClick(); }); },
+              stopAll->GetId());
     PopupTabMenu(menu, point);
 }
 

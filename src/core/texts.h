@@ -25,6 +25,8 @@ inline constexpr const char* kMenuHelpItem = "帮助...";
 inline constexpr const char* kMenuAbout = "关于...";
 inline constexpr const char* kMenuNewWindow = "新建窗口(&N)";
 inline constexpr const char* kMenuCloseWindow = "关闭当前窗口(&C)";
+inline constexpr const char* kMenuStartAll = "全部开始监控";
+inline constexpr const char* kMenuStopAll = "全部停止监控";
 inline constexpr const char* kTrayShow = "显示窗口(&S)";
 inline constexpr const char* kTrayExit = "退出程序(&E)";
 inline constexpr const char* kAskExit = "您真的要退出Nuvaro软件吗？";
@@ -72,6 +74,11 @@ inline constexpr const char* kStartedKeyword = "监控关键字为:[";
 inline constexpr const char* kStartedRefresh = "] 刷新时间:";
 inline constexpr const char* kStartedMinutes = " 分钟";
 inline constexpr const char* kStopped = "自动监控已停止！";
+inline constexpr const char* kAllStarted = "已开始监控：";
+inline constexpr const char* kAllAlreadyRunning = "原已在监控：";
+inline constexpr const char* kAllNotStarted = "未能开始监控：";
+inline constexpr const char* kAllStopped = "已停止监控：";
+inline constexpr const char* kAllNone = "（无）";
 inline constexpr const char* kAddressEmptyOrBusy = "网址为空或系统繁忙";
 inline constexpr const char* kOpenPageFirstDefault = "请先打开网页，然后再监控测试";
 inline constexpr const char* kOpenPageFirstAdded = "请先打开网页N，然后再监控测试";
@@ -91,6 +98,35 @@ inline constexpr const char* kKeywordOk = "KeywordOk";
 inline constexpr const char* kLogNothingFound = "在刚才的网页刷新中没有发现要监控的变化";
 inline constexpr const char* kLogRepeat = "发现重复提醒信息，跳过";
 inline constexpr const char* kLogChange = "监控点信息发生变化，发出提醒";
+
+// Window status
+inline constexpr const char* kTipMonitoring = "状态：正在监控";
+inline constexpr const char* kTipStopped = "状态：已停止";
+inline constexpr const char* kTipWorking = "（正在检查网页）";
+inline constexpr const char* kTipLastCheck = "上次检查：";
+inline constexpr const char* kTipNotYet = "尚未检查";
+inline constexpr const char* kTipNextCheck = "下次检查：";
+inline constexpr const char* kTipLastError = "上次错误：";
+inline constexpr const char* kTipFailuresInRow = "（已连续失败 %d 次）";
+
+// Log viewer
+inline constexpr const char* kLogViewerCaption = "监控日志";
+inline constexpr const char* kLogViewerWindow = "窗口：";
+inline constexpr const char* kLogViewerAllWindows = "全部窗口";
+inline constexpr const char* kLogViewerSearch = "查找：";
+inline constexpr const char* kLogViewerOpenRaw = "用默认程序打开";
+inline constexpr const char* kLogViewerTime = "时间";
+inline constexpr const char* kLogViewerWindowColumn = "窗口";
+inline constexpr const char* kLogViewerEvent = "事件";
+inline constexpr const char* kLogViewerText = "发现的内容或消息";
+inline constexpr const char* kLogViewerLoading = "正在读取日志……";
+inline constexpr const char* kLogViewerCount = "显示 %1 条，共 %2 条";
+inline constexpr const char* kEventNothingFound = "没有发现变化";
+inline constexpr const char* kEventRepeat = "重复，跳过";
+inline constexpr const char* kEventChange = "发现变化，已提醒";
+inline constexpr const char* kEventError = "错误";
+inline constexpr const char* kEventDeliveryOk = "发送成功";
+inline constexpr const char* kEventDeliveryFailed = "发送失败";
 
 // Dialogs
 inline constexpr const char* kCurrentWindow = "当前窗口：";

@@ -39,6 +39,7 @@ struct MonitorEngine::Window {
     bool testWaiting = false;  // a manual test asked for while it ran
     bool boxOpen = false;      // a box a tick left is still open
     bool holdsRead = false;
+    bool recorded = false;  // the run has a verdict or an error to tell
     PageSource* source = nullptr;
     std::unique_ptr<PageReader> reader;
     WindowStatus status;
@@ -135,33 +136,56 @@ void MonitorEngine::GetTextNow(int n) {
 void MonitorEngine::StartStop(int n) {
     Window* w = Open(n);
     if (!w) return;
-    TConfig& slot = m_configs[SlotOf(n)];
-    std::optional<int> minutes;
+    const TConfig& slot = m_configs[SlotOf(n)];
     if (n != 0) {
-        GetTextNow(n);
-        minutes = RefreshMinutes(slot.CurRefreshTime);
-        if (!minutes) throw BadMinutes(slot.CurRefreshTime);
+        GetTextNow(n);  // on start and on stop alike, before anything else
+        if (!RefreshMinutes(slot.CurRefreshTime)) throw BadMinutes(slot.CurRefreshTime);
     }
     if (w->monitoring) {
-        w->monitoring = false;
-        w->timer.Stop();
-        w->controls->ShowMonitoring(false);
-        Changed(n);
+        Stop(n);
         return m_notices.PostMessage(GbkToUtf8(StoppedMessage(slot)));
     }
-    if (slot.Regx.empty()) return m_notices.PostMessage(text::kNoCondition);
-    std::string shown = minutes ? std::to_string(*minutes) : "";
-    if (n == 0) {
-        shown = w->controls->Read().refresh;  // as typed
-        minutes = RefreshMinutes(shown);
-        if (!minutes) return m_notices.PostErrorBox(Notices::Owner::MainWindow, text::kBadRefreshTime);
+    StartOutcome outcome = Start(n);
+    if (outcome.started) return m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, outcome.minutes)));
+    if (outcome.why == text::kBadRefreshTime) {
+        return m_notices.PostErrorBox(Notices::Owner::MainWindow, outcome.why);
     }
+    m_notices.PostMessage(outcome.why);
+}
+
+MonitorEngine::StartOutcome MonitorEngine::Start(int n) {
+    Window* w = Open(n);
+    if (!w) return {};
+    if (w->monitoring) return {true, {}, {}};
+    const TConfig& slot = m_configs[SlotOf(n)];
+    std::string minutesText;
+    std::optional<int> minutes;
+    if (n == 0) {
+        minutesText = w->controls->Read().refresh;  // shown as typed
+        minutes = RefreshMinutes(minutesText);
+    } else {
+        GetTextNow(n);
+        minutes = RefreshMinutes(slot.CurRefreshTime);
+        if (!minutes) return {false, {}, BadMinutes(slot.CurRefreshTime).what()};
+        minutesText = std::to_string(*minutes);
+    }
+    if (slot.Regx.empty()) return {false, {}, text::kNoCondition};
+    if (!minutes) return {false, {}, text::kBadRefreshTime};
     w->interval = milliseconds(IntervalMs(*minutes));
     w->monitoring = true;
     StartTimer(*w, n);
     w->controls->ShowMonitoring(true);
     Changed(n);
-    m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, shown)));
+    return {true, minutesText, {}};
+}
+
+void MonitorEngine::Stop(int n) {
+    Window* w = Open(n);
+    if (!w || !w->monitoring) return;
+    w->monitoring = false;
+    w->timer.Stop();
+    w->controls->ShowMonitoring(false);
+    Changed(n);
 }
 
 // The first tick comes one interval after the start; later ones keep to that beat.
@@ -339,6 +363,12 @@ void MonitorEngine::End(int n) {
     w->working = false;
     w->reader.reset();  // may be the caller's caller: nothing of it is used after this
     Changed(n);
+    if (w->recorded) {
+        w->recorded = false;
+        if (OnRunEnded) OnRunEnded(n, Status(n));
+        w = Open(n);
+        if (!w) return;
+    }
     if (w->testWaiting) {
         w->testWaiting = false;
         m_clock.StartOnce(milliseconds(0), Guard(n, [this, n] { Run(n, TickKind::Test); }));
@@ -350,11 +380,13 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& fo
     Window* w = Open(n);
     if (!w) return;
     WindowStatus& s = w->status;
+    w->recorded = true;
     s.last = last;
     s.lastCheck = std::chrono::system_clock::now();
     if (last == WindowStatus::Last::Error) {
         ++s.failuresInRow;
         s.lastError = error;
+        s.lastErrorTime = s.lastCheck;
     } else {
         s.failuresInRow = 0;
         s.lastFound = found;

@@ -49,6 +49,7 @@ struct WindowStatus {
     std::optional<WallTime> nextCheck;  // while monitoring
     std::string lastFound;              // GBK
     std::string lastError;              // UTF-8
+    std::optional<WallTime> lastErrorTime;
     int failuresInRow = 0;
 };
 
@@ -76,6 +77,16 @@ public:
     // The start/stop button. On an added window a refresh time that is no whole number of
     // minutes is raised (before anything else), on start and on stop alike.
     void StartStop(int n);
+    // Starting without the messages of the button (several windows at once): whether the
+    // window monitors now, the minutes as its message shows them, or why it could not start
+    // (UTF-8).
+    struct StartOutcome {
+        bool started = false;
+        std::string minutes;
+        std::string why;
+    };
+    StartOutcome Start(int n);
+    void Stop(int n);
     // A run of the cycle now: a tick (skipped while the window's run is in progress), or a
     // manual test (run as soon as a run in progress has ended).
     void Run(int n, TickKind kind);
@@ -90,6 +101,8 @@ public:
 
     // Runs on every change of a window's status.
     std::function<void(int n)> OnStatusChanged;
+    // Runs when a run of window n has ended with a verdict or an error (after OnStatusChanged).
+    std::function<void(int n, const WindowStatus& status)> OnRunEnded;
 
     void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
     const PageReader::Timeouts& Timeouts() const { return m_timeouts; }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "monitor/ui/log_viewer_frm.h"
 #include "app/monitor_window.h"
 #include "core/exe_dir.h"
 #include "harness/main_frame_fixture.h"
@@ -108,7 +109,10 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
     TMainFrm& f = StartFrame();
     f.N4Click();
     Click(f.Window(1)->LogButton());
-    Click(f.DefaultPage().LogButton());
+    Click(f.DefaultPage().LogButton());  // the same viewer, read again
+    ASSERT_NE(f.LogViewer(), nullptr);
+    Click(f.LogViewer()->OpenRawButton());
+    Click(f.LogViewer()->OpenRawButton());
     f.N9Click();
     ASSERT_EQ(shell->calls.size(), 3u);
     for (int i = 0; i < 2; ++i) {

@@ -176,7 +176,8 @@ TEST_F(MainFrameTest, RightClickOnATabOpensTheTabMenuElsewhereNothing) {
     ASSERT_NE(f.PageControl()->HitTest(onTab, &flags), wxNOT_FOUND);
     EXPECT_TRUE(f.RzPageControl1MouseUp(onTab));
     EXPECT_FALSE(f.RzPageControl1MouseUp(wxPoint(300, 300)));
-    EXPECT_EQ(menus, std::vector<std::string>{"新建窗口(&N);关闭当前窗口(&C);"});
+    EXPECT_EQ(menus, std::vector<std::string>{
+                         "新建窗口(&N);关闭当前窗口(&C);;全部开始监控;全部停止监控;"});
 }
 
 // An added window's settings panel has the tab menu too; closing the window from it destroys
@@ -200,6 +201,44 @@ TEST_F(MainFrameTest, TheSettingsPanelOfAnAddedWindowOpensTheTabMenuWhichCanClos
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(f.Window(1), nullptr);
     EXPECT_EQ(f.PageCount(), 1);
+}
+
+// Starting ten windows takes one command and one box that says what did not start and why.
+TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
+    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=x\n[3]\nWindowName=乙\nRegx=x\n"
+                "[4]\nWindowName=丙\nRegx=x\n");
+    TMainFrm& f = StartFrame();
+    f.DefaultPage().RefreshEdit()->SetValue("1");  // but no condition
+    f.Window(1)->RefreshEdit()->SetValue("2");
+    f.Window(2)->RefreshEdit()->SetValue("abc");
+    f.Window(3)->RefreshEdit()->SetValue("1");
+    f.RunBeginNClick(3);
+    notices->shown.clear();
+    int item = 3;  // after new, close and the separator
+    f.PopupTabMenu = [&](wxMenu& menu, const wxPoint&) {
+        wxCommandEvent choose(wxEVT_MENU, menu.FindItemByPosition(item)->GetId());
+        menu.ProcessEvent(choose);
+    };
+    long flags = 0;
+    wxPoint onTab;
+    for (int y = 1; y < 40 && f.PageControl()->HitTest(onTab, &flags) == wxNOT_FOUND; ++y) {
+        onTab = wxPoint(30, y);
+    }
+    ASSERT_TRUE(f.RzPageControl1MouseUp(onTab));
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(LastText(), "已开始监控：\n    甲（2 分钟）\n原已在监控：\n    丙\n未能开始监控：\n"
+                          "    默认页面：您没有设定监控条件！\n"
+                          "    乙：'abc' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）\n");
+    EXPECT_FALSE(f.IsMonitoring(0));
+    EXPECT_TRUE(f.IsMonitoring(1));
+    EXPECT_FALSE(f.IsMonitoring(2));
+    EXPECT_EQ(f.Window(1)->StartStopButton()->GetLabel().utf8_string(), "停止监控");
+
+    item = 4;
+    f.RzPageControl1MouseUp(onTab);
+    EXPECT_EQ(LastText(), "已停止监控：\n    甲\n    丙\n");
+    EXPECT_FALSE(f.IsMonitoring(1) || f.IsMonitoring(3));
+    EXPECT_EQ(f.Window(3)->StartStopButton()->GetLabel().utf8_string(), "开始监控");
 }
 
 }  // namespace

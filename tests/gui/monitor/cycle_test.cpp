@@ -14,6 +14,8 @@
 #include "core/gbk.h"
 #include "banners/test_endpoints.h"
 #include "harness/monitor_fixture.h"
+#include "monitor/window_status_text.h"
+#include "platform/gtk/tab_tooltip.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
@@ -186,6 +188,39 @@ TEST_F(MonitorTest, AWindowClosedMidTickEndsItsTickQuietly) {
     Pump(2500);
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));
     EXPECT_TRUE(notices->shown.empty());
+}
+
+// Each tab shows what its window is doing: an icon before the caption, the details on hover.
+TEST_F(MonitorTest, TabsShowStoppedMonitoringFailedAndAnUnseenChange) {
+    server.SetPage("/p", Page("显卡到货了"));
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "显卡", "/p", "+86");
+    wxNotebook* book = f.PageControl();
+    auto image = [&] { return book->GetPageImage(1); };
+    auto tip = [&] { return TabToolTip(book, 1).utf8_string(); };
+    EXPECT_EQ(image(), static_cast<int>(TabState::Stopped));
+    EXPECT_EQ(book->GetPageText(1).utf8_string(), "显卡");  // the caption stays the name
+    f.Window(1)->RefreshEdit()->SetValue("1");
+    Click(f.Window(1)->StartStopButton());
+    EXPECT_EQ(image(), static_cast<int>(TabState::Monitoring));
+    EXPECT_EQ(tip().rfind("状态：正在监控\n上次检查：尚未检查\n下次检查：", 0), 0u) << tip();
+
+    Tick(1);  // the condition does not compile
+    EXPECT_EQ(image(), static_cast<int>(TabState::Failed));
+    EXPECT_NE(tip().find("上次错误："), std::string::npos) << tip();
+
+    f.Configs()[2].Regx = G("到货");
+    book->SetSelection(0);
+    Tick(1);
+    EXPECT_EQ(image(), static_cast<int>(TabState::Changed));
+    EXPECT_TRUE(f.ChangeUnseen(1));
+    EXPECT_NE(tip().find("发现变化，已提醒：到货"), std::string::npos) << tip();
+    book->SetSelection(1);  // looked at
+    EXPECT_FALSE(f.ChangeUnseen(1));
+    EXPECT_EQ(image(), static_cast<int>(TabState::Monitoring));
+    Click(f.Window(1)->StartStopButton());
+    EXPECT_EQ(image(), static_cast<int>(TabState::Stopped));
+    EXPECT_EQ(tip().rfind("状态：已停止\n上次检查：", 0), 0u) << tip();
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include "monitor/window_status_text.h"
+
+#include <ctime>
+
+#include "core/date_time.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr size_t kShownChars = 60;
+
+// A found text on one line, cut at a character boundary.
+std::string Short(const std::string& gbk) {
+    std::string line;
+    for (size_t i = 0; i < gbk.size() && line.size() < kShownChars; ++i) {
+        auto c = static_cast<unsigned char>(gbk[i]);
+        if (c >= 0x81 && i + 1 < gbk.size()) {
+            line += gbk.substr(i++, 2);
+        } else {
+            line += c == '\r' || c == '\n' || c == '\t' ? ' ' : gbk[i];
+        }
+    }
+    if (line.size() < gbk.size()) line += "...";
+    return GbkToUtf8(line);
+}
+
+std::string Verdict(const WindowStatus& s) {
+    switch (s.last) {
+        case WindowStatus::Last::NothingFound: return text::kEventNothingFound;
+        case WindowStatus::Last::Repeat: return std::string(text::kEventRepeat) + "：" + Short(s.lastFound);
+        case WindowStatus::Last::Change: return std::string(text::kEventChange) + "：" + Short(s.lastFound);
+        case WindowStatus::Last::Error: return text::kEventError;
+        case WindowStatus::Last::None: break;
+    }
+    return {};
+}
+
+}  // namespace
+
+TabState StateOf(const WindowStatus& status, bool unseenChange) {
+    if (unseenChange) return TabState::Changed;
+    if (status.last == WindowStatus::Last::Error) return TabState::Failed;
+    return status.monitoring ? TabState::Monitoring : TabState::Stopped;
+}
+
+std::string WallTimeText(WindowStatus::WallTime time) {
+    std::time_t t = std::chrono::system_clock::to_time_t(time);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return DateTimeText(local);
+}
+
+std::string StatusTip(const WindowStatus& s) {
+    std::string tip = s.monitoring ? text::kTipMonitoring : text::kTipStopped;
+    if (s.working) tip += text::kTipWorking;
+    tip += "\n";
+    tip += text::kTipLastCheck;
+    tip += s.lastCheck ? WallTimeText(*s.lastCheck) + "  " + Verdict(s) : text::kTipNotYet;
+    if (s.monitoring && s.nextCheck) {
+        tip += std::string("\n") + text::kTipNextCheck + WallTimeText(*s.nextCheck);
+    }
+    if (s.lastErrorTime) {
+        tip += std::string("\n") + text::kTipLastError + WallTimeText(*s.lastErrorTime) + "  " +
+               s.lastError;
+        if (s.failuresInRow > 1) {
+            std::string times = text::kTipFailuresInRow;
+            times.replace(times.find("%d"), 2, std::to_string(s.failuresInRow));
+            tip += times;
+        }
+    }
+    return tip;
+}
+
+}  // namespace nuvaro

@@ -1,0 +1,100 @@
+// Reading the logs back for the log viewer: every layout the program writes, merged newest first.
+#include "monitor/log_history.h"
+
+#include <gtest/gtest.h>
+
+#include "core/date_time.h"
+#include "monitor/monitor_log.h"
+#include "notify/send_log.h"
+#include "support/temp_dir.h"
+
+namespace nuvaro::testing {
+namespace {
+
+std::string Lines(std::initializer_list<std::string> lines) {
+    std::string out;
+    for (const auto& line : lines) out += line + "\r\n";
+    return out;
+}
+
+TEST(LogHistory, MonitorLogLinesGiveEventWindowAndFoundTextWhateverTheyContain) {
+    const std::string d = "2026-12-7 9:05:03";
+    auto entries = ParseMonitorLog(Lines({
+        loglines::NothingFound(d, G("价格[京东]")),
+        loglines::RepeatSkipped("2026-12-7", "3", G("128"), G("甲")),
+        loglines::ChangeNotified(d, "0", G("[降价]\r\n第二行]"), G("首=页")),
+    }));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].event, LogEvent::NothingFound);
+    EXPECT_EQ(entries[0].window, "价格[京东]");
+    EXPECT_EQ(entries[0].text, "");
+    EXPECT_EQ(entries[0].time, d);
+    EXPECT_EQ(entries[0].order, 20261207090503LL);
+    EXPECT_EQ(entries[1].event, LogEvent::Repeat);
+    EXPECT_EQ(entries[1].time, "2026-12-7");  // midnight has no time part
+    EXPECT_EQ(entries[1].order, 20261207000000LL);
+    EXPECT_EQ(entries[1].slot, "3");
+    EXPECT_EQ(entries[1].text, "128");
+    EXPECT_EQ(entries[2].event, LogEvent::Change);
+    EXPECT_EQ(entries[2].text, "[降价]\r\n第二行]");  // a found text of two lines stays one entry
+    EXPECT_EQ(entries[2].window, "首=页");
+}
+
+TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
+    auto errors = ParseErrorLog(Lines({"garbage without a date",
+                                       loglines::TickError("2026-12-8 3:00:01", "2", G("甲"),
+                                                           G("网页加载失败：HTTP 500")),
+                                       "2026-12-8 3:00:02 no layout"}));
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0].text, "garbage without a date");
+    EXPECT_EQ(errors[1].event, LogEvent::Error);
+    EXPECT_EQ(errors[1].window, "甲");
+    EXPECT_EQ(errors[1].text, "网页加载失败：HTTP 500");
+    EXPECT_EQ(errors[2].text, " no layout");
+
+    Delivery ok{"EMAIL", "2", "a@b.c", true, "250 queued"};
+    Delivery failed{"SMS", "7", "138", false, G("连接超时")};
+    auto sends = ParseSendLog(Lines({SendLogLine("2026-12-8 3:00:02", ok),
+                                     SendLogLine("2026-12-8 3:00:03", failed)}),
+                              [](std::string_view slot) { return slot == "2" ? "甲" : ""; });
+    ASSERT_EQ(sends.size(), 2u);
+    EXPECT_EQ(sends[0].event, LogEvent::DeliveryOk);
+    EXPECT_EQ(sends[0].window, "甲");
+    EXPECT_EQ(sends[0].text, "EMAIL a@b.c：250 queued");
+    EXPECT_EQ(sends[1].event, LogEvent::DeliveryFailed);
+    EXPECT_EQ(sends[1].slot, "7");
+    EXPECT_EQ(sends[1].text, "SMS 138：连接超时");
+}
+
+TEST(LogHistory, MergedNewestFirstAndFilteredByWindowAndText) {
+    auto inform = ParseMonitorLog(Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("x1"), G("甲")),
+                                         loglines::ChangeNotified("2026-12-8 9:00:00", "3", G("y"), G("乙")),
+                                         loglines::RepeatSkipped("2026-12-8 9:00:00", "2", G("x1"), G("甲"))}));
+    auto errors = ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", G("甲"), "boom")}));
+    auto all = MergeNewestFirst({inform, errors});
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0].text, "boom");
+    EXPECT_EQ(all[1].event, LogEvent::Repeat);  // same second: the later line first
+    EXPECT_EQ(all[2].window, "乙");
+    EXPECT_EQ(all[3].text, "x1");
+
+    EXPECT_EQ(FilterEntries(all, "甲", ""), (std::vector<size_t>{0, 1, 3}));
+    EXPECT_EQ(FilterEntries(all, "", "x1"), (std::vector<size_t>{1, 3}));
+    EXPECT_EQ(FilterEntries(all, "甲", "错误"), (std::vector<size_t>{0}));  // by event name too
+    EXPECT_EQ(FilterEntries(all, "", "").size(), 4u);
+}
+
+TEST(LogHistory, ReadsTheThreeFilesOfTheLogFolder) {
+    TempExeDir dir;
+    WriteLog(loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("到货"), G("甲")), kMonitorLog);
+    WriteLog(loglines::TickError("2026-12-8 2:00:00", "2", G("甲"), "boom"), kErrorLog);
+    AppendSendLog(dir.path(), SendLogLine("2026-12-8 3:00:00", {"SMS", "2", "138", true, "ok"}));
+    auto all = ReadLogHistory([](std::string_view) { return std::string("甲"); });
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].event, LogEvent::DeliveryOk);
+    EXPECT_EQ(all[1].event, LogEvent::Error);
+    EXPECT_EQ(all[2].text, "到货");
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
