@@ -22,6 +22,7 @@ namespace nuvaro {
 class AutostartStore;
 class BannerController;
 class MonitorWindow;
+class NoticeAlerts;
 class NotifyDispatcher;
 class TScrollText;
 class TTrayNotifyIcon;
@@ -75,6 +76,7 @@ public:
     void SendSMSNotice(const std::string& slotNumber);
     void SendEmailNotice(const std::string& slotNumber);
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
+    NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
 
     // Dialogs
     void rzbitbtn8Click(int n);        // "设定网页监控条件" of window n
@@ -145,6 +147,7 @@ private:
     std::unique_ptr<BannerController> m_banners;  // the banner thread's owner
     std::unique_ptr<NotifyDispatcher> m_dispatcher;
     std::unique_ptr<TTrayNotifyIcon> m_tray;
+    std::unique_ptr<NoticeAlerts> m_alerts;
     std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;
     std::set<uint64_t> m_ticking;  // serials of windows whose tick runs
