@@ -129,10 +129,16 @@ std::string SlotLabel(const NotifyRecord& record) {
     return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
 }
 
-std::string RecipientLines(const std::vector<std::string>& recipients) {
-    std::string out;
-    for (const auto& recipient : recipients) out += recipient + "\n";
-    return out;
+const char* RecordRecipients(const char* record, std::string NotifyRecord::*field) {
+    thread_local std::string lines;
+    try {
+        NotifyRecord r = ParseNotifyRecord(Arg(record), LoadPluginIni("Config.inf"));
+        lines.clear();
+        for (const auto& recipient : SplitRecipientList(r.*field)) lines += recipient + "\n";
+        return lines.c_str();
+    } catch (...) {
+        return Keep(lines, "");
+    }
 }
 
 bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,

@@ -54,8 +54,9 @@ int GuardedSend(std::string_view channel, const std::function<bool()>& send);
 int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSize,
                const std::function<int(Delivery& delivery)>& send);
 
-// The recipients as the RecipientsFn exports hand them out: each followed by "\n".
-std::string RecipientLines(const std::vector<std::string>& recipients);
+// What a RecipientsFn export hands out: the recipients in `field` of the record (mobile
+// numbers, addresses), each followed by "\n"; valid until the next call on this thread.
+const char* RecordRecipients(const char* record, std::string NotifyRecord::*field);
 
 // The slot label of a record's log lines: "test", the slot number, or "?".
 std::string SlotLabel(const NotifyRecord& record);

@@ -105,13 +105,7 @@ NUVARO_EXPORT int SendMail(const char* account, const char* record) {
 }
 
 NUVARO_EXPORT const char* MailRecipients(const char* record) {
-    thread_local std::string recipients;
-    try {
-        NotifyRecord r = ParseNotifyRecord(Arg(record), LoadPluginIni("Config.inf"));
-        return Keep(recipients, RecipientLines(SplitRecipientList(r.toMail)));
-    } catch (...) {
-        return Keep(recipients, "");
-    }
+    return RecordRecipients(record, &NotifyRecord::toMail);
 }
 
 NUVARO_EXPORT int SendMailTry(const char* account, const char* record, const char* notice,

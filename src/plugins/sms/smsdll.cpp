@@ -130,13 +130,7 @@ NUVARO_EXPORT int SendSms(const char* userId, const char* record) {
 }
 
 NUVARO_EXPORT const char* SmsRecipients(const char* record) {
-    thread_local std::string recipients;
-    try {
-        NotifyRecord r = ParseNotifyRecord(Arg(record), LoadPluginIni("Config.inf"));
-        return Keep(recipients, RecipientLines(SplitRecipientList(r.mobile)));
-    } catch (...) {
-        return Keep(recipients, "");
-    }
+    return RecordRecipients(record, &NotifyRecord::mobile);
 }
 
 NUVARO_EXPORT int SendSmsTry(const char* userId, const char* record, const char* notice,
