@@ -12,6 +12,7 @@
 #include "ui/design.h"
 #include "ui/error_display.h"
 #include "app/monitor_window.h"
+#include "app/notice_alerts.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
 #include "monitor/ui/glib_clock.h"
@@ -139,6 +140,8 @@ void TMainFrm::FormCreate() {
     m_tray->SetIconVisible(true);
     m_tray->SetPopupMenu([this] { return BuildTrayMenu(); });
     m_tray->OnDblClick = [this] { ToggleShown(); };
+    m_alerts = std::make_unique<NoticeAlerts>(*m_tray, GetBalloons());
+    m_dispatcher->SetFailureObserver(m_alerts->Observer());
     m_banners->Start();
 }
 
@@ -153,6 +156,7 @@ void TMainFrm::FormDestroy() {
         for (const auto& window : m_windows) m_engine->Detach(window->Number());
     }
     if (m_banners) m_banners->Shutdown();
+    m_alerts.reset();
     if (m_tray) {
         m_tray->SetIconVisible(false);
         m_tray.reset();

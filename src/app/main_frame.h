@@ -24,6 +24,7 @@ class AutostartStore;
 class BannerController;
 class GlibClock;
 class MonitorWindow;
+class NoticeAlerts;
 class NotifyDispatcher;
 class TLogViewerFrm;
 class TScrollText;
@@ -81,6 +82,7 @@ public:
     void UpdateTab(int n);
     bool ChangeUnseen(int n) const { return m_unseen.count(n) > 0; }
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
+    NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
 
     // Dialogs
     void rzbitbtn8Click(int n);        // "设定网页监控条件" of window n
@@ -149,6 +151,7 @@ private:
     std::unique_ptr<BannerController> m_banners;  // the banner thread's owner
     std::unique_ptr<NotifyDispatcher> m_dispatcher;
     std::unique_ptr<TTrayNotifyIcon> m_tray;
+    std::unique_ptr<NoticeAlerts> m_alerts;
     std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;
     bool m_exiting = false;

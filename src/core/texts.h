@@ -187,5 +187,18 @@ inline constexpr const char* kSendNoGateway = "sms.inf 中没有设定短信网�
 inline constexpr const char* kSendReplyMismatch = "网关回复中没有约定的成功标记 (Success)";
 inline constexpr const char* kSendShutDown = "程序正在退出，通知未发送";
 inline constexpr const char* kSendInternalError = "发送时出现内部错误";
+inline constexpr const char* kSendQueueFull = "待发送的通知太多，这条通知未发送";
+inline constexpr const char* kSendBadSmtp = "email.inf 中的 SMTP 地址无效：";
+inline constexpr const char* kSendNoProgram = "无法启动本地程序";
+
+// Failed notices on the desktop
+inline constexpr const char* kNoticeFailedTitle = "通知发送失败";
+inline constexpr const char* kNoticeFailedWindow = "窗口：";
+inline constexpr const char* kNoticeFailedChannel = "方式：";
+inline constexpr const char* kNoticeFailedReason = "原因：";
+inline constexpr const char* kChannelSms = "短信";
+inline constexpr const char* kChannelMail = "邮件";
+inline constexpr const char* kChannelProgram = "本地程序";
+inline constexpr const char* kTrayFailedCount = "Nuvaro：%d 条通知发送失败";
 
 }  // namespace nuvaro::text

@@ -18,7 +18,10 @@ int HexValue(char c) {
     return -1;
 }
 
-std::string Encode(std::string_view tag, std::initializer_list<std::string_view> fields) {
+}  // namespace
+
+std::string EncodeTaggedFields(std::string_view tag,
+                               std::initializer_list<std::string_view> fields) {
     std::string out(tag);
     for (auto field : fields) {
         out += '|';
@@ -27,9 +30,8 @@ std::string Encode(std::string_view tag, std::initializer_list<std::string_view>
     return out;
 }
 
-// The decoded fields after `tag`, exactly `count` of them.
-std::optional<std::vector<std::string>> Decode(std::string_view text, std::string_view tag,
-                                               size_t count) {
+std::optional<std::vector<std::string>> DecodeTaggedFields(std::string_view text,
+                                                           std::string_view tag, size_t count) {
     std::vector<std::string> fields;
     size_t start = 0;
     while (true) {
@@ -47,8 +49,6 @@ std::optional<std::vector<std::string>> Decode(std::string_view text, std::strin
     }
     return decoded;
 }
-
-}  // namespace
 
 std::string PercentEncodeField(std::string_view field) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -85,21 +85,21 @@ std::optional<std::string> PercentDecodeField(std::string_view field) {
 }
 
 std::string EncodeMailAccount(const MailAccount& a) {
-    return Encode(kMailTag, {a.smtp, a.port, a.user, a.password});
+    return EncodeTaggedFields(kMailTag, {a.smtp, a.port, a.user, a.password});
 }
 
 std::optional<MailAccount> DecodeMailAccount(std::string_view text) {
-    auto f = Decode(text, kMailTag, 4);
+    auto f = DecodeTaggedFields(text, kMailTag, 4);
     if (!f) return std::nullopt;
     return MailAccount{(*f)[0], (*f)[1], (*f)[2], (*f)[3]};
 }
 
 std::string EncodeSmsIdentity(const SmsIdentity& id) {
-    return Encode(kSmsTag, {id.account, id.token});
+    return EncodeTaggedFields(kSmsTag, {id.account, id.token});
 }
 
 std::optional<SmsIdentity> DecodeSmsIdentity(std::string_view text) {
-    auto f = Decode(text, kSmsTag, 2);
+    auto f = DecodeTaggedFields(text, kSmsTag, 2);
     if (!f) return std::nullopt;
     return SmsIdentity{(*f)[0], (*f)[1]};
 }

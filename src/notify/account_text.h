@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,13 @@ std::optional<MailAccount> DecodeMailAccount(std::string_view text);
 
 std::string EncodeSmsIdentity(const SmsIdentity& identity);
 std::optional<SmsIdentity> DecodeSmsIdentity(std::string_view text);
+
+// A tag and its fields, each percent-encoded, joined by "|"; and back (nullopt unless the text
+// has this tag and exactly `count` fields).
+std::string EncodeTaggedFields(std::string_view tag,
+                               std::initializer_list<std::string_view> fields);
+std::optional<std::vector<std::string>> DecodeTaggedFields(std::string_view text,
+                                                           std::string_view tag, size_t count);
 
 // The field codec underneath.
 std::string PercentEncodeField(std::string_view field);

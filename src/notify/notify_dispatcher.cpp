@@ -12,13 +12,24 @@
 
 namespace nuvaro {
 
-NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries> libraries)
-    : m_shell(shell), m_libraries(std::move(libraries)) {}
+std::string SendLogSlot(const std::string& slot, bool test) {
+    if (test) return text::kSendTestSlot;
+    return slot.empty() ? std::string(text::kSendUnknownSlot) : slot;
+}
+
+NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries> libraries,
+                                   DeliveryPolicy policy)
+    : m_shell(shell),
+      m_libraries(std::move(libraries)),
+      m_program(std::make_unique<DeliveryChannel>(policy, ReportFor(kProgramChannel))),
+      m_sms(std::make_unique<DeliveryChannel>(policy, ReportFor(kSmsChannel))),
+      m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel))) {}
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
-void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view) {
+void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found) {
     const std::string number = std::to_string(slot.Index);
+    const NoticeFacts facts{std::string(found), slot.WindowName, slot.url, NowText(), number};
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
         try {
@@ -27,38 +38,87 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view) {
             if (!firstError) firstError = std::current_exception();
         }
     };
-    if (IsOn(slot.OtherOpen)) attempt([&] { m_shell.Execute(slot.OtherProgram, slot.OtherStr); });
-    if (IsOn(slot.SmsOpen)) attempt([&] { SendSMSNotice(number); });
-    if (IsOn(slot.EmailOpen)) attempt([&] { SendEmailNotice(number); });
+    if (IsOn(slot.OtherOpen)) {
+        attempt([&] { StartProgram(slot.OtherProgram, slot.OtherStr, facts, false); });
+    }
+    if (IsOn(slot.SmsOpen)) attempt([&] { SendSMSNotice(number, facts); });
+    if (IsOn(slot.EmailOpen)) attempt([&] { SendEmailNotice(number, facts); });
     if (firstError) std::rethrow_exception(firstError);
 }
 
-void NotifyDispatcher::SendSMSNotice(std::string_view slot) {
-    auto send = m_libraries->SmsSender();
+void NotifyDispatcher::SendSMSNotice(std::string_view slot,
+                                     const std::optional<NoticeFacts>& facts) {
+    auto sender = m_libraries->SmsSender();
     std::string userId = m_libraries->ReadUserId();
     std::string record = m_libraries->ReadWindowsInfo(slot);
-    Enqueue({std::string(kSmsChannel), std::move(send), std::move(userId), std::move(record)});
+    QueueSends({kSmsChannel, std::string(slot), false, facts}, sender, userId, record);
 }
 
-void NotifyDispatcher::SendEmailNotice(std::string_view slot) {
+void NotifyDispatcher::SendEmailNotice(std::string_view slot,
+                                       const std::optional<NoticeFacts>& facts) {
     // The mail leaves at once: holding it behind a box that shows the raw record would keep
     // an unattended user from ever being told.
-    auto send = m_libraries->MailSender();
+    auto sender = m_libraries->MailSender();
     std::string record = m_libraries->ReadWindowsInfo(slot);
     std::string account = m_libraries->ReadEmail();
-    Enqueue({std::string(kEmailChannel), std::move(send), std::move(account), std::move(record)});
+    QueueSends({kEmailChannel, std::string(slot), false, facts}, sender, account, record);
 }
 
-void NotifyDispatcher::SendSMSToTest(std::string_view record) {
-    auto send = m_libraries->SmsSender();
+void NotifyDispatcher::SendSMSToTest(std::string_view record,
+                                     const std::optional<NoticeFacts>& facts) {
+    auto sender = m_libraries->SmsSender();
     std::string userId = m_libraries->ReadUserId();
-    Enqueue({std::string(kSmsChannel), std::move(send), std::move(userId), std::string(record)});
+    std::string slot = facts ? facts->slot : std::string();
+    QueueSends({kSmsChannel, slot, true, facts}, sender, userId, std::string(record));
 }
 
-void NotifyDispatcher::SendEmailTest(std::string_view record) {
-    auto send = m_libraries->MailSender();
+void NotifyDispatcher::SendEmailTest(std::string_view record,
+                                     const std::optional<NoticeFacts>& facts) {
+    auto sender = m_libraries->MailSender();
     std::string account = m_libraries->ReadEmail();
-    Enqueue({std::string(kEmailChannel), std::move(send), std::move(account), std::string(record)});
+    std::string slot = facts ? facts->slot : std::string();
+    QueueSends({kEmailChannel, slot, true, facts}, sender, account, std::string(record));
+}
+
+// Each recipient is a delivery of its own; a record without recipients still makes one, which
+// the sender logs as failed for want of a recipient.
+void NotifyDispatcher::QueueSends(const Notice& notice, const NotifyLibraries::Sender& sender,
+                                  const std::string& account, const std::string& record) {
+    const std::string facts = notice.facts ? EncodeNoticeFacts(*notice.facts) : std::string();
+    std::vector<std::string> recipients = sender.recipients(record);
+    if (recipients.empty()) recipients.emplace_back();
+    for (auto& recipient : recipients) {
+        DeliveryJob job;
+        job.slot = notice.slot;
+        job.windowName = notice.facts ? notice.facts->name : std::string();
+        job.recipient = recipient;
+        job.test = notice.test;
+        job.run = [send = sender.send,
+                   one = SendTry{account, record, facts, recipient, 1}](int attempt) mutable {
+            one.attempt = attempt;
+            return send(one);
+        };
+        Queue(notice.channel, std::move(job));
+    }
+}
+
+void NotifyDispatcher::StartProgram(std::string_view file, std::string_view parameters,
+                                    const NoticeFacts& facts, bool test) {
+    DeliveryJob job;
+    job.slot = facts.slot;
+    job.windowName = facts.name;
+    job.recipient = std::string(file);
+    job.test = test;
+    job.run = [this, file = std::string(file),
+               parameters = FillProgramParameters(parameters, facts),
+               label = SendLogSlot(facts.slot, test)](int attempt) {
+        bool started = m_shell.Execute(file, parameters);
+        std::string reason = started ? std::string() : Gbk(text::kSendNoProgram);
+        Delivery line{std::string(kProgramChannel), label, file, started, reason, attempt};
+        AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
+        return TryResult{started ? TryOutcome::Sent : TryOutcome::Permanent, reason};
+    };
+    Queue(kProgramChannel, std::move(job));
 }
 
 void NotifyDispatcher::SaveEmail(std::string_view smtp, std::string_view user,
@@ -67,65 +127,72 @@ void NotifyDispatcher::SaveEmail(std::string_view smtp, std::string_view user,
     m_libraries->SaveEmail(smtp, user, password, port, flag);
 }
 
-// A send that the program no longer makes because it is exiting.
-void NotifyDispatcher::LogRefused(const std::string& channel) {
-    Delivery refused{channel, text::kSendUnknownSlot, "", false, Gbk(text::kSendShutDown)};
+void NotifyDispatcher::SetFailureObserver(std::function<void(const FailedNotice&)> observer) {
+    std::lock_guard lock(m_observerMutex);
+    m_observer = std::move(observer);
+}
+
+DeliveryChannel& NotifyDispatcher::ChannelOf(std::string_view channel) {
+    if (channel == kSmsChannel) return *m_sms;
+    if (channel == kEmailChannel) return *m_mail;
+    return *m_program;
+}
+
+DeliveryChannel::FinalFailure NotifyDispatcher::ReportFor(std::string_view channel) {
+    return [this, channel](const DeliveryJob& job, const std::string& reason) {
+        Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
+    };
+}
+
+void NotifyDispatcher::Report(const FailedNotice& failed) {
+    std::function<void(const FailedNotice&)> observer;
+    {
+        std::lock_guard lock(m_observerMutex);
+        observer = m_observer;
+    }
+    if (observer) observer(failed);
+}
+
+// A delivery the program does not take: it is exiting, or too many wait already.
+void NotifyDispatcher::LogRefused(std::string_view channel, const DeliveryJob& job,
+                                  const std::string& reason) {
+    Delivery refused{std::string(channel), SendLogSlot(job.slot, job.test), job.recipient, false,
+                     reason};
     AppendSendLog(ExeDir(), SendLogLine(NowText(), refused));
 }
 
-void NotifyDispatcher::Enqueue(Job job) {
-    std::unique_lock lock(m_mutex);
-    if (m_closing) {
-        lock.unlock();
-        LogRefused(job.channel);
-        return;
-    }
-    m_queue.push_back(std::move(job));
-    if (!m_thread.joinable()) m_thread = std::thread([this] { Deliver(); });
-    m_changed.notify_all();
-}
-
-void NotifyDispatcher::Deliver() {
-    std::unique_lock lock(m_mutex);
-    while (true) {
-        m_changed.wait(lock, [this] { return !m_queue.empty() || m_closing; });
-        if (m_queue.empty()) return;  // closing, nothing left
-        Job job = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_busy = true;
-        lock.unlock();
-        try {
-            job.send(job.account, job.record);
-        } catch (...) {
-            // The plug-ins never throw; a sender wrapper that does must not end the thread.
-            Delivery failed{job.channel, text::kSendUnknownSlot, "", false,
-                            Gbk(text::kSendInternalError)};
-            AppendSendLog(ExeDir(), SendLogLine(NowText(), failed));
-        }
-        lock.lock();
-        m_busy = false;
-        m_changed.notify_all();
-    }
+void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
+    if (ChannelOf(channel).Add(job)) return;
+    if (m_closing) return LogRefused(channel, job, Gbk(text::kSendShutDown));
+    std::string reason = Gbk(text::kSendQueueFull);
+    LogRefused(channel, job, reason);
+    Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
 }
 
 bool NotifyDispatcher::WaitUntilIdle(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(m_mutex);
-    return m_changed.wait_for(lock, timeout, [this] { return m_queue.empty() && !m_busy; });
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    bool idle = true;
+    for (auto* channel : {m_program.get(), m_sms.get(), m_mail.get()}) {
+        idle = channel->WaitUntilIdleUntil(deadline) && idle;
+    }
+    return idle;
 }
 
 bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
-    std::deque<Job> dropped;
-    bool idle;
-    {
-        std::unique_lock lock(m_mutex);
-        m_closing = true;
-        m_changed.notify_all();
-        idle = m_changed.wait_for(lock, grace, [this] { return m_queue.empty() && !m_busy; });
-        dropped.swap(m_queue);
+    m_closing = true;
+    const std::pair<std::string_view, DeliveryChannel*> channels[] = {
+        {kProgramChannel, m_program.get()},
+        {kSmsChannel, m_sms.get()},
+        {kEmailChannel, m_mail.get()}};
+    for (auto [name, channel] : channels) channel->Close();
+    bool idle = WaitUntilIdle(grace);
+    for (auto [name, channel] : channels) {
+        for (const DeliveryJob& job : channel->TakeWaiting()) {
+            LogRefused(name, job, Gbk(text::kSendShutDown));
+        }
     }
     if (!idle) m_libraries->CancelSends();
-    for (const Job& job : dropped) LogRefused(job.channel);
-    if (m_thread.joinable()) m_thread.join();
+    for (auto [name, channel] : channels) channel->Join();
     return idle;
 }
 

@@ -1,15 +1,16 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "notify/delivery_channel.h"
+#include "notify/notice_facts.h"
 #include "notify/plugin_loader.h"
 
 namespace nuvaro {
@@ -17,66 +18,95 @@ namespace nuvaro {
 class Shell;
 class TConfig;
 
+// A delivery that has finally failed: sent to nobody after all its tries. Texts are GBK.
+struct FailedNotice {
+    std::string slot;        // slot number "1".."30"; empty when not known
+    std::string windowName;  // empty when not known
+    std::string channel;     // kSmsChannel, kEmailChannel or kProgramChannel
+    std::string recipient;   // number, address or program
+    std::string reason;
+    bool test = false;  // a test send of the recipient dialog
+};
+
 // Tells the user about a window's match over its switched-on channels, and sends the test
-// notices of the recipient dialog. The record store is read on the caller's thread (quick
-// file reads); the sends themselves go, in order, to one delivery thread, so the user
-// interface never waits for a mail or SMS server. Each delivery's outcome is written to
-// Log/sendlog.txt by the sending plug-in. Not copyable; the GUI owns one for the process.
+// notices of the recipient dialog. The record store is read on the caller's thread (quick file
+// reads); every recipient of a notice is then a delivery of its own on its channel's workers
+// (DeliveryChannel), so the caller never waits, and a mail server, SMS gateway or program that
+// hangs holds up neither another channel nor another recipient. Passing failures are tried
+// again; every try is one line in Log/sendlog.txt, and a delivery that finally failed is
+// reported to the failure observer. Not copyable; the GUI owns one for the process.
 class NotifyDispatcher {
   public:
     explicit NotifyDispatcher(Shell& shell,
-                              std::unique_ptr<NotifyLibraries> libraries = MakePluginLibraries());
+                              std::unique_ptr<NotifyLibraries> libraries = MakePluginLibraries(),
+                              DeliveryPolicy policy = {});
     // Shutdown().
     ~NotifyDispatcher();
     NotifyDispatcher(const NotifyDispatcher&) = delete;
     NotifyDispatcher& operator=(const NotifyDispatcher&) = delete;
 
     // The dispatch for one window: the local program (OtherOpen), then SMS (SmsOpen), then
-    // e-mail (EmailOpen), each only when its switch is exactly "1", each tried whatever the
-    // one before did. A plug-in that cannot be loaded is raised after the other channels ran.
-    // `found` is the text the window's condition found (GBK).
+    // e-mail (EmailOpen), each only when its switch is exactly "1", each queued whatever the one
+    // before did. `found` (GBK) and the window's name, address, slot and the time now fill the
+    // placeholders of its texts. A plug-in that cannot be loaded is raised after the other
+    // channels were queued.
     void Dispatch(const TConfig& slot, std::string_view found = {});
 
-    // Slot number "1".."30". Queue the send; raise PluginError when a plug-in is missing.
-    void SendSMSNotice(std::string_view slot);
-    void SendEmailNotice(std::string_view slot);
+    // Slot number "1".."30"; `facts` fill the placeholders (none: the texts go as they stand).
+    // Raise PluginError when a plug-in is missing.
+    void SendSMSNotice(std::string_view slot, const std::optional<NoticeFacts>& facts = {});
+    void SendEmailNotice(std::string_view slot, const std::optional<NoticeFacts>& facts = {});
     // Test records (SmsTestRecord, EmailTestRecord); the switches are not looked at.
-    void SendSMSToTest(std::string_view record);
-    void SendEmailTest(std::string_view record);
+    void SendSMSToTest(std::string_view record, const std::optional<NoticeFacts>& facts = {});
+    void SendEmailTest(std::string_view record, const std::optional<NoticeFacts>& facts = {});
+    // Starts `file` with `parameters`, their placeholders filled from `facts`, on the program
+    // channel: the caller never waits for the start. `test`: the recipient dialog's test.
+    void StartProgram(std::string_view file, std::string_view parameters, const NoticeFacts& facts,
+                      bool test);
 
     // The sender account, handed to the record store at once (it writes email.inf).
     void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
                    std::string_view port, std::string_view flag);
 
-    // True once every queued send has finished; false when `timeout` passed first.
+    // Hears of each delivery that finally failed (once per delivery), on whatever thread saw
+    // the failure.
+    void SetFailureObserver(std::function<void(const FailedNotice&)> observer);
+
+    // True once nothing waits or runs, retries included; false when `timeout` passed first.
     bool WaitUntilIdle(std::chrono::milliseconds timeout);
-    // Stops the delivery thread. The queued sends may finish within `grace`; after that the
-    // ones still waiting are dropped and the running one is cancelled (the senders end it
-    // within about a second). Sends dropped, cancelled or asked for afterwards each leave a
-    // FAILED line. Returns whether everything queued went out.
+    // Stops delivering. What is queued, retries included, may be tried once more within
+    // `grace`; after that the ones still waiting are dropped and the running ones cancelled
+    // (the senders end them within about a second). Sends dropped, cancelled or asked for
+    // afterwards each leave a FAILED line. Returns whether everything queued was settled.
     bool Shutdown(std::chrono::milliseconds grace = kShutdownGrace);
     static constexpr std::chrono::milliseconds kShutdownGrace{5000};
 
   private:
-    struct Job {
-        std::string channel;
-        NotifyLibraries::Sender send;
-        std::string account;
-        std::string record;
+    struct Notice {
+        std::string_view channel;
+        std::string slot;  // slot number, may be empty
+        bool test = false;
+        std::optional<NoticeFacts> facts;
     };
-    void Enqueue(Job job);
-    static void LogRefused(const std::string& channel);
-    void Deliver();
+    void QueueSends(const Notice& notice, const NotifyLibraries::Sender& sender,
+                    const std::string& account, const std::string& record);
+    void Queue(std::string_view channel, DeliveryJob job);
+    DeliveryChannel& ChannelOf(std::string_view channel);
+    DeliveryChannel::FinalFailure ReportFor(std::string_view channel);
+    void Report(const FailedNotice& failed);
+    static void LogRefused(std::string_view channel, const DeliveryJob& job,
+                           const std::string& reason);
 
     Shell& m_shell;
     std::unique_ptr<NotifyLibraries> m_libraries;
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Job> m_queue;
-    bool m_busy = false;
-    bool m_closing = false;
-    std::thread m_thread;
+    std::mutex m_observerMutex;
+    std::function<void(const FailedNotice&)> m_observer;
+    std::atomic<bool> m_closing{false};
+    // Declared last: their workers end before anything they use.
+    std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail;
 };
+
+// The slot label of a delivery's log line: "test", the slot number, or "?".
+std::string SendLogSlot(const std::string& slot, bool test);
 
 }  // namespace nuvaro

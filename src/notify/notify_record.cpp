@@ -135,4 +135,10 @@ NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& confi
     return r;
 }
 
+void FillNoticeTexts(NotifyRecord& record, const NoticeFacts& facts) {
+    for (std::string* text : {&record.subject, &record.body, &record.smsBody}) {
+        *text = FillPlaceholders(*text, facts);
+    }
+}
+
 }  // namespace nuvaro

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "notify/notice_facts.h"
 
 namespace nuvaro {
 
@@ -40,5 +41,8 @@ struct NotifyRecord {
 // field from its keys, so a "|" inside a condition or a text cannot misdirect a notice. A record
 // not found there is read as a test record when it has that layout, else by position.
 NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config);
+
+// The record's texts (mail subject and body, SMS text) with their placeholders filled.
+void FillNoticeTexts(NotifyRecord& record, const NoticeFacts& facts);
 
 }  // namespace nuvaro

@@ -32,6 +32,21 @@ void* LoadLocked(const std::string& path) {
 
 std::string Text(const char* result) { return result ? std::string(result) : std::string(); }
 
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+TryOutcome Outcome(int code) {
+    if (code == plugin::kTrySent) return TryOutcome::Sent;
+    if (code == plugin::kTryPassing) return TryOutcome::Passing;
+    return TryOutcome::Permanent;
+}
+
 class PluginLibraries : public NotifyLibraries {
   public:
     std::string ReadWindowsInfo(std::string_view slot) override {
@@ -53,11 +68,9 @@ class PluginLibraries : public NotifyLibraries {
         // A refused settings write is reported like every other one, not lost in silence.
         if (saved == 0) throw FileWriteError(ExeDirFile("email.inf"));
     }
-    Sender SmsSender() override {
-        return Wrap(PluginFunctionAs<SendSmsFn>(plugin::kSmsDll, "SendSms"));
-    }
+    Sender SmsSender() override { return Resolve(plugin::kSmsDll, "SmsRecipients", "SendSmsTry"); }
     Sender MailSender() override {
-        return Wrap(PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail"));
+        return Resolve(plugin::kEmailDll, "MailRecipients", "SendMailTry");
     }
     void CancelSends() override {
         for (const char* sender : {plugin::kSmsDll, plugin::kEmailDll}) {
@@ -68,10 +81,18 @@ class PluginLibraries : public NotifyLibraries {
     }
 
   private:
-    static Sender Wrap(int (*send)(const char*, const char*)) {
-        return [send](const std::string& account, const std::string& record) {
-            send(account.c_str(), record.c_str());
-        };
+    static Sender Resolve(const char* file, const char* listName, const char* tryName) {
+        auto list = PluginFunctionAs<RecipientsFn>(file, listName);
+        auto send = PluginFunctionAs<SendTryFn>(file, tryName);
+        return {
+            [list](const std::string& record) { return SplitLines(Text(list(record.c_str()))); },
+            [send](const SendTry& t) {
+                char reason[1024] = {};
+                int outcome = send(t.account.c_str(), t.record.c_str(), t.notice.c_str(),
+                                   t.recipient.c_str(), t.attempt, reason, sizeof reason);
+                reason[sizeof reason - 1] = '\0';
+                return TryResult{Outcome(outcome), reason};
+            }};
     }
 };
 

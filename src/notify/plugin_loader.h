@@ -5,6 +5,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "notify/delivery_channel.h"
 
 namespace nuvaro {
 
@@ -27,11 +30,23 @@ Fn PluginFunctionAs(std::string_view fileName, const char* function) {
     return reinterpret_cast<Fn>(PluginFunction(fileName, function));
 }
 
+// One try of one recipient, as a sender plug-in makes it.
+struct SendTry {
+    std::string account;    // ReadUserId or ReadEmail
+    std::string record;     // window record or test record
+    std::string notice;     // EncodeNoticeFacts, or empty: the texts go as they stand
+    std::string recipient;  // one of the record's recipients (empty: it names none)
+    int attempt = 1;
+};
+
 // The calls the program makes into the record store and the two senders, as C++.
 class NotifyLibraries {
   public:
-    // Runs one send; may be called on another thread than the one that obtained it.
-    using Sender = std::function<void(const std::string& account, const std::string& record)>;
+    // A sender's functions; both may be called on any thread.
+    struct Sender {
+        std::function<std::vector<std::string>(const std::string& record)> recipients;
+        std::function<TryResult(const SendTry& one)> send;  // logs the try
+    };
 
     virtual ~NotifyLibraries() = default;
     // Null results read as the empty text; the texts are copies.
@@ -41,7 +56,7 @@ class NotifyLibraries {
     // Throws FileWriteError when the store could not write email.inf.
     virtual void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
                            std::string_view port, std::string_view flag) = 0;
-    // The send functions, resolved now so that a missing plug-in is reported to the caller.
+    // The senders, resolved now so that a missing plug-in is reported to the caller.
     virtual Sender SmsSender() = 0;
     virtual Sender MailSender() = 0;
     // Asks the senders to end their sends soon (the program exits); each is logged as failed.

@@ -31,7 +31,9 @@ std::string OneLine(std::string_view text) {
 
 std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
     std::string line(dateTime);
-    line += " [" + d.channel + "][" + d.slot + "][" + OneLine(d.recipient) + "] ";
+    line += " [" + d.channel + "][" + d.slot + "][" + OneLine(d.recipient) + "]";
+    if (d.attempt > 0) line += "[try " + std::to_string(d.attempt) + "]";
+    line += ' ';
     line += d.ok ? text::kSendOk : text::kSendFailed;
     std::string detail = OneLine(d.detail);
     if (!detail.empty()) line += ": " + detail;

@@ -12,13 +12,16 @@ struct Delivery {
     std::string recipient;  // number or address as sent
     bool ok = false;
     std::string detail;  // the server's reply, or the error
+    int attempt = 0;     // the try, counted from 1; 0 when not counted
 };
 
 inline constexpr std::string_view kSmsChannel = "SMS";
 inline constexpr std::string_view kEmailChannel = "EMAIL";
+inline constexpr std::string_view kProgramChannel = "PROGRAM";
 
-// "<date-time> [<channel>][<slot>][<recipient>] OK: <reply>" or "... FAILED: <error>". Line
-// breaks and tabs in the detail become blanks; a very long detail is cut.
+// "<date-time> [<channel>][<slot>][<recipient>][try <n>] OK: <reply>" or "... FAILED: <error>"
+// ("[try <n>]" only when the try is counted). Line breaks and tabs in the detail become blanks;
+// a very long detail is cut.
 std::string SendLogLine(std::string_view dateTime, const Delivery& delivery);
 
 // Appends the line and CR LF to Log/sendlog.txt in `folder`, creating Log when missing. Never

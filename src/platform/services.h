@@ -4,6 +4,7 @@
 
 namespace nuvaro {
 
+class Balloons;
 class Notices;
 class Shell;
 
@@ -11,9 +12,11 @@ class Shell;
 // recording ones in their place.
 Notices& GetNotices();
 Shell& GetShell();
+Balloons& GetBalloons();
 
 // Replaces a service (tests); null puts the desktop implementation back.
 void SetNotices(std::unique_ptr<Notices> notices);
 void SetShell(std::unique_ptr<Shell> shell);
+void SetBalloons(std::unique_ptr<Balloons> balloons);
 
 }  // namespace nuvaro

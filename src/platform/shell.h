@@ -5,7 +5,8 @@
 namespace nuvaro {
 
 // What stands in for the Windows shell ("Open" verb). Texts are GBK, as the settings hold them.
-// Results are not reported: a target that cannot be opened is the desktop's business.
+// Safe to call from any thread. A target that the desktop's program cannot open is that
+// program's business.
 class Shell {
 public:
     virtual ~Shell() = default;
@@ -19,8 +20,9 @@ public:
 
     // Opens `file` with `parameters`: an executable file is started directly with the parameter
     // string split like a Windows command line (no shell in between, nothing substituted);
-    // anything else is opened as a document and the parameters are ignored.
-    virtual void Execute(std::string_view file, std::string_view parameters) = 0;
+    // anything else is opened as a document and the parameters are ignored. False when nothing
+    // could be started.
+    virtual bool Execute(std::string_view file, std::string_view parameters) = 0;
 };
 
 }  // namespace nuvaro

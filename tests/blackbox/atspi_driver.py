@@ -64,6 +64,23 @@ def press_ok(box):
     ok[0].queryAction().doAction(0)
 
 
+def click(node):
+    """A real mouse click at the centre of a control (buttons that open modal boxes need it)."""
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "b1c")
+
+
+def shown(nodes):
+    """The controls on screen (those of pages in the background are not)."""
+    return [n for n in nodes if n.getState().contains(pyatspi.STATE_SHOWING)]
+
+
+def confirm(app, text):
+    """Answers the message box that shows `text` with its 确定 button."""
+    press_ok(wait_for(lambda: next((a for a in find_all(app, "alert") if text in texts_of(a)),
+                                   None)))
+
+
 class Installation:
     """A portable installation in a temporary folder: the executable and what ships beside it."""
 

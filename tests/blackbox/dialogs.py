@@ -3,21 +3,8 @@ the sender account dialog from the main menu, each saving into its file."""
 import os
 import sys
 
-import pyatspi
-
-from atspi_driver import (Installation, applications, find_all, press_ok, texts_of, wait_for,
-                          walk)
-
-
-def click(node):
-    """A real mouse click at the centre of a control (buttons that open modal boxes need it)."""
-    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "b1c")
-
-
-def shown(nodes):
-    """The controls on screen (those of pages in the background are not)."""
-    return [n for n in nodes if n.getState().contains(pyatspi.STATE_SHOWING)]
+from atspi_driver import (Installation, applications, click, confirm, find_all, shown,
+                          texts_of, wait_for, walk)
 
 
 def window(app, title):
@@ -34,11 +21,6 @@ def edit_after(root, label):
         elif seen and node.getRoleName() in ("text", "password text"):
             return node
     raise AssertionError("no edit after " + label)
-
-
-def confirm(app, text):
-    press_ok(wait_for(lambda: next((a for a in find_all(app, "alert") if text in texts_of(a)),
-                                   None)))
 
 
 def read_gbk(inst, name):

@@ -1,4 +1,4 @@
-// The dispatch over the real plug-ins, the real desktop shell, an SMTP server and an HTTP SMS
+// The dispatch over the real plug-ins, the real desktop shell, SMTP servers and an HTTP SMS
 // gateway on 127.0.0.1, and a local program that records its arguments.
 
 #include <gmock/gmock.h>
@@ -9,12 +9,14 @@
 
 #include "config/tconfig.h"
 #include "core/gbk.h"
+#include "core/ini_file.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
-#include "support/notify_helpers.h"
+#include "notify/sms_request.h"
 #include "platform/posix/desktop_shell.h"
-#include "support/smtp_test_server.h"
 #include "support/http_server.h"
+#include "support/notify_helpers.h"
+#include "support/smtp_test_server.h"
 
 namespace nuvaro {
 namespace {
@@ -24,6 +26,13 @@ using testing::G;
 using ::testing::HasSubstr;
 using testing::LocalHttpServer;
 using testing::SmtpTestServer;
+using Lines = std::vector<std::string>;
+
+DeliveryPolicy QuickRetries() {
+    DeliveryPolicy policy;
+    policy.retryPauses = {300ms, 600ms, 900ms};
+    return policy;
+}
 
 class DispatchEndToEnd : public ::testing::Test {
   protected:
@@ -32,10 +41,13 @@ class DispatchEndToEnd : public ::testing::Test {
         m_gateway.Get("/sms", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("ok", "text/plain");
         });
-        m_dir.Write("sms.inf", "[sms]\r\nGateway=" + m_gateway.Url("/sms") +
-                                   "?to={number}&text={text}\r\nTimeout=10\r\n");
+        Gateway(m_gateway.Url("/sms"));
     }
 
+    void Gateway(const std::string& url, int timeout = 10) {
+        m_dir.Write("sms.inf", "[sms]\r\nGateway=" + url + "?to={number}&text={text}\r\nTimeout=" +
+                                   std::to_string(timeout) + "\r\n");
+    }
     void MailServer(int port, int timeout = 10) {
         m_dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" + std::to_string(port) +
                                      "\r\nTimeout=" + std::to_string(timeout) +
@@ -45,6 +57,8 @@ class DispatchEndToEnd : public ::testing::Test {
     TConfig& Window(int index) {
         m_slots.push_back(std::make_unique<TConfig>(index, m_dir.File("Config.inf")));
         TConfig& slot = *m_slots.back();
+        slot.WindowName = G("显卡");
+        slot.url = "http://shop.example/item?id=7";
         slot.Regx = G("缺货|到货");
         slot.ToMail = "watcher@example.com";
         slot.Subject = G("Nuvaro提醒邮件");
@@ -58,58 +72,204 @@ class DispatchEndToEnd : public ::testing::Test {
         return slot;
     }
 
+    NotifyDispatcher& Dispatcher(DeliveryPolicy policy = QuickRetries()) {
+        m_dispatcher = std::make_unique<NotifyDispatcher>(m_shell, MakePluginLibraries(), policy);
+        m_dispatcher->SetFailureObserver([this](const FailedNotice& failed) {
+            std::lock_guard lock(m_mutex);
+            m_failed.push_back(failed);
+        });
+        return *m_dispatcher;
+    }
+    std::vector<FailedNotice> Failed() {
+        std::lock_guard lock(m_mutex);
+        return m_failed;
+    }
+    Lines LogWith(const std::string& part) {
+        Lines lines;
+        for (const auto& line : testing::SendLogLines(m_dir)) {
+            if (line.find(part) != std::string::npos) lines.push_back(line);
+        }
+        return lines;
+    }
+
     testing::TempExeDir m_dir;
     std::string m_recorder = testing::InstallRecorder(m_dir);
     LocalHttpServer m_gateway;
     DesktopShell m_shell;
     std::vector<std::unique_ptr<TConfig>> m_slots;
+    std::mutex m_mutex;
+    std::vector<FailedNotice> m_failed;
+    std::unique_ptr<NotifyDispatcher> m_dispatcher;
 };
 
-TEST_F(DispatchEndToEnd, AMatchReachesTheProgramTheGatewayAndTheMailbox) {
+TEST_F(DispatchEndToEnd, AChangeReachesProgramGatewayAndMailboxWithThePlaceholdersFilled) {
     SmtpTestServer mail;
     MailServer(mail.Port());
-    NotifyDispatcher dispatcher(m_shell);
-    dispatcher.Dispatch(Window(2));
+    TConfig& slot = Window(2);
+    slot.Subject = G("{name}：发现变化");
+    slot.Body = G("{name} 第{slot}号 {url}\r\n发现：{found}\r\n时间：{time}");
+    slot.SmsBody = G("{name}发现{found}");
+    slot.OtherStr = G("--found {found} \"--at={name} {slot}\" {url}");
+    slot.SaveAll();
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(slot, G("价格 128元"));
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
 
     ASSERT_TRUE(testing::WaitFor([&] { return testing::RecordedStarts(m_dir).size() == 1; }));
     EXPECT_EQ(testing::RecordedStarts(m_dir)[0].args,
-              (std::vector<std::string>{"--window", "商店", "two words"}));
+              (Lines{"--found", "价格 128元", "--at=显卡 2", "http://shop.example/item?id=7"}));
     auto requests = m_gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Param("to"), "+8613800138000");
-    EXPECT_EQ(requests[0].Param("text"), "有货了");
+    EXPECT_EQ(requests[0].Param("text"), "显卡发现价格 128元");
     ASSERT_TRUE(mail.WaitForMessages(1));
-    EXPECT_EQ(mail.Messages()[0].rcpt, "watcher@example.com");
-    EXPECT_EQ(mail.Messages()[0].subject, "Nuvaro提醒邮件");
-    EXPECT_EQ(mail.Messages()[0].body, "有货了");
+    auto m = mail.Messages()[0];
+    EXPECT_EQ(m.rcpt, "watcher@example.com");
+    EXPECT_EQ(m.subject, "显卡：发现变化");
+    EXPECT_THAT(m.body,
+                ::testing::MatchesRegex("显卡 第2号 http://shop.example/item\\?id=7\r\n"
+                                        "发现：价格 128元\r\n时间：[0-9]+-[0-9]+-[0-9]+.*"));
 
-    auto log = testing::SendLogLines(m_dir);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_THAT(log[0], HasSubstr("[SMS][2][+8613800138000] OK"));
-    EXPECT_THAT(log[1], HasSubstr("[EMAIL][2][watcher@example.com] OK"));
+    Lines log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(LogWith("[PROGRAM][2][" + m_recorder + "][try 1] OK").size(), 1u);
+    EXPECT_EQ(LogWith("[SMS][2][+8613800138000][try 1] OK").size(), 1u);
+    EXPECT_EQ(LogWith("[EMAIL][2][watcher@example.com][try 1] OK").size(), 1u);
+    EXPECT_TRUE(Failed().empty());
 }
 
-TEST_F(DispatchEndToEnd, AMailServerThatNeverAnswersIsBoundedAndTheNextNoticeStillGoes) {
-    SmtpTestServer silent(SmtpTestServer::Mode::Silent);
-    MailServer(silent.Port(), 2);
-    NotifyDispatcher dispatcher(m_shell);
+TEST_F(DispatchEndToEnd, TextsWithoutPlaceholdersGoExactlyAsTheyStand) {
+    SmtpTestServer mail;
+    MailServer(mail.Port());
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(Window(3), G("whatever {name}"));
+    ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
+    ASSERT_TRUE(mail.WaitForMessages(1));
+    EXPECT_EQ(mail.Messages()[0].subject, "Nuvaro提醒邮件");
+    EXPECT_EQ(mail.Messages()[0].body, "有货了");
+    EXPECT_EQ(m_gateway.Requests()[0].Param("text"), "有货了");
+    ASSERT_TRUE(testing::WaitFor([&] { return testing::RecordedStarts(m_dir).size() == 1; }));
+    EXPECT_EQ(testing::RecordedStarts(m_dir)[0].args, (Lines{"--window", "商店", "two words"}));
+}
+
+// The gateway takes the connection and never answers; its time-out is a minute.
+TEST_F(DispatchEndToEnd, AGatewayThatNeverAnswersDoesNotDelayTheMail) {
+    SmtpTestServer silentGateway(SmtpTestServer::Mode::Silent);
+    Gateway("http://127.0.0.1:" + std::to_string(silentGateway.Port()) + "/sms", 60);
+    SmtpTestServer mail;
+    MailServer(mail.Port());
+    NotifyDispatcher& dispatcher = Dispatcher();
+    for (int index : {4, 5, 6}) dispatcher.Dispatch(Window(index));
+    ASSERT_TRUE(mail.WaitForMessages(3));
+    EXPECT_TRUE(LogWith("[SMS]").empty());  // every SMS is still waiting for the gateway
+    EXPECT_FALSE(dispatcher.Shutdown(0ms));
+    EXPECT_EQ(LogWith("[SMS]").size(), 3u);
+    for (const auto& line : LogWith("[SMS]")) EXPECT_THAT(line, HasSubstr("FAILED"));
+}
+
+TEST_F(DispatchEndToEnd, AMailServerDownAtTheChangeGetsTheMailThroughARetry) {
+    const int port = testing::FreeLoopbackPort();
+    MailServer(port);
     TConfig& slot = Window(7);
     slot.OtherOpen = slot.SmsOpen = "0";
-    dispatcher.Dispatch(slot);
-    dispatcher.SendSMSNotice("7");
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(slot, G("到货"));
+    ASSERT_TRUE(testing::WaitFor([&] { return LogWith("[try 1] FAILED").size() == 1; }));
+    SmtpTestServer mail(SmtpTestServer::Mode::Accept, port);
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
-    auto log = testing::SendLogLines(m_dir);
-    ASSERT_EQ(log.size(), 2u);
-    EXPECT_THAT(log[0], HasSubstr("[EMAIL][7][watcher@example.com] FAILED: Timeout"));
-    EXPECT_THAT(log[1], HasSubstr("[SMS][7][+8613800138000] OK"));
+    ASSERT_TRUE(mail.WaitForMessages(1));
+    EXPECT_EQ(mail.Messages()[0].rcpt, "watcher@example.com");
+    Lines log = testing::SendLogLines(m_dir);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_THAT(log.back(), HasSubstr("[EMAIL][7][watcher@example.com]"));
+    EXPECT_THAT(log.back(), HasSubstr("] OK: 250"));
+    EXPECT_TRUE(Failed().empty());
+}
+
+struct RefusalCase {
+    const char* name;
+    SmtpTestServer::Mode mode;
+    size_t tries;
+    const char* reason;
+};
+
+class MailRefusal : public DispatchEndToEnd, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(MailRefusal, IsTriedAsOftenAsItDeservesEachTryLoggedAndTheFailureReportedOnce) {
+    SmtpTestServer server(GetParam().mode);
+    MailServer(server.Port());
+    TConfig& slot = Window(8);
+    slot.OtherOpen = slot.SmsOpen = "0";
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(slot);
+    ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
+    Lines log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), GetParam().tries);
+    for (size_t i = 0; i < log.size(); ++i) {
+        EXPECT_THAT(log[i], HasSubstr("[EMAIL][8][watcher@example.com][try " +
+                                      std::to_string(i + 1) + "] FAILED"));
+    }
+    auto failed = Failed();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].channel, "EMAIL");
+    EXPECT_EQ(GbkToUtf8(failed[0].windowName), "显卡");
+    EXPECT_THAT(failed[0].reason, HasSubstr(GetParam().reason));
+    EXPECT_TRUE(server.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, MailRefusal,
+                         ::testing::Values(RefusalCase{"PermanentIsNotRetried",
+                                                       SmtpTestServer::Mode::RejectRecipient, 1,
+                                                       "550"},
+                                           RefusalCase{"PassingIsRetriedThreeTimes",
+                                                       SmtpTestServer::Mode::TempFail, 4, "451"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A "|" in the condition and in the found text, line breaks and a long found text: the record
+// stays as the window saved it, and the found text travels beside it.
+TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipientsWhole) {
+    SmtpTestServer mail;
+    MailServer(mail.Port());
+    TConfig& slot = Window(12);
+    slot.Regx = G("(缺货|到货)|(\\d+)元");
+    slot.ToMail = "a@example.com, b@example.com";
+    slot.Mobile = "13800138000,13900139000";
+    slot.Body = slot.SmsBody = G("发现：{found}");
+    slot.OtherOpen = "0";
+    slot.SaveAll();
+    m_gateway.Post("/sms", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    m_dir.Write("sms.inf", "[sms]\r\nGateway=" + m_gateway.Url("/sms") +
+                               "\r\nBody=to={number}&text={text}\r\nTimeout=10\r\n");
+    const std::string found =
+        G("到货|现货|a@evil.example\r\n第二行|13700137000|") + std::string(10000, 'x');
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(slot, found);
+    ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
+
+    ASSERT_TRUE(mail.WaitForMessages(2));
+    Lines rcpts;
+    for (const auto& m : mail.Messages()) {
+        rcpts.push_back(m.rcpt);
+        EXPECT_TRUE(m.body == "发现：" + GbkToUtf8(found)) << m.body.substr(0, 100);
+    }
+    EXPECT_THAT(rcpts, ::testing::UnorderedElementsAre("a@example.com", "b@example.com"));
+    Lines bodies;
+    for (const auto& r : m_gateway.Requests()) bodies.push_back(r.body);
+    const std::string text = "&text=" + UrlEncode("发现：" + GbkToUtf8(found));
+    EXPECT_TRUE(
+        bodies.size() == 2 &&
+        ((bodies[0] == "to=%2B8613800138000" + text && bodies[1] == "to=%2B8613900139000" + text) ||
+         (bodies[1] == "to=%2B8613800138000" + text && bodies[0] == "to=%2B8613900139000" + text)));
+    EXPECT_EQ(IniFile(m_dir.File("Config.inf")).ReadString("12", "all"), slot.WindowRecord());
 }
 
 TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves) {
     SmtpTestServer mail;
     MailServer(mail.Port());
     std::filesystem::remove(m_dir.File("smsdll.so"));
-    NotifyDispatcher dispatcher(m_shell);
+    NotifyDispatcher& dispatcher = Dispatcher();
     try {
         dispatcher.Dispatch(Window(3));
         FAIL() << "no error";
@@ -121,18 +281,22 @@ TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves)
     EXPECT_TRUE(testing::WaitFor([&] { return testing::RecordedStarts(m_dir).size() == 1; }));
 }
 
-TEST_F(DispatchEndToEnd, TestSendsOfTheRecipientDialogArrive) {
+TEST_F(DispatchEndToEnd, TestSendsOfTheRecipientDialogArriveWithTheDialogsValues) {
     SmtpTestServer mail;
     MailServer(mail.Port());
-    NotifyDispatcher dispatcher(m_shell);
-    dispatcher.SendSMSToTest(SmsTestRecord("a@example.com", G("测试"), "139", "+1"));
-    dispatcher.SendEmailTest(EmailTestRecord("a@example.com", G("测试"), "139", "+1"));
+    NotifyDispatcher& dispatcher = Dispatcher();
+    NoticeFacts facts{"", G("显卡"), "http://x/", "2026-1-2 3:04:05", "4"};
+    dispatcher.SendSMSToTest(SmsTestRecord("a@example.com", G("测试{name}[{found}]"), "139", "+1"),
+                             facts);
+    dispatcher.SendEmailTest(EmailTestRecord("a@example.com", G("测试{slot}"), "139", "+1"), facts);
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     ASSERT_EQ(m_gateway.Requests().size(), 1u);
     EXPECT_EQ(m_gateway.Requests()[0].Param("to"), "+1139");
+    EXPECT_EQ(m_gateway.Requests()[0].Param("text"), "测试显卡[]");
     ASSERT_TRUE(mail.WaitForMessages(1));
     EXPECT_EQ(mail.Messages()[0].rcpt, "a@example.com");
-    EXPECT_EQ(mail.Messages()[0].body, "测试");
+    EXPECT_EQ(mail.Messages()[0].body, "测试4");
+    EXPECT_EQ(LogWith("[test]").size(), 2u);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@ TEST(SendLogLine, OkAndFailedLayouts) {
     EXPECT_EQ(SendLogLine("d", {"EMAIL", "test", "a@b", false, "Timeout\r\nwas reached\t"}),
               "d [EMAIL][test][a@b] FAILED: Timeout was reached");
     EXPECT_EQ(SendLogLine("d", {"EMAIL", "1", "a@b", true, ""}), "d [EMAIL][1][a@b] OK");
+    EXPECT_EQ(SendLogLine("d", {"SMS", "4", "+1", false, "HTTP 503", 3}),
+              "d [SMS][4][+1][try 3] FAILED: HTTP 503");
 }
 
 TEST(SendLogLine, AVeryLongDetailIsCutAtACharacterBoundary) {

@@ -44,5 +44,21 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"\xE4\xB8\xAD\xE6\x96\x87", "\xE4\xB8\xAD \xE6\x96\x87"}}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
+// Whatever the arguments hold, joining them gives a line that splits back into them.
+class JoinCommandLineTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(JoinCommandLineTest, SplitsBackIntoTheSameArguments) {
+    EXPECT_EQ(SplitCommandLine(JoinCommandLine(GetParam())), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, JoinCommandLineTest,
+    ::testing::Values(std::vector<std::string>{"plain", "--flag=1"},
+                      std::vector<std::string>{"", "a b", "\t"},
+                      std::vector<std::string>{"say \"hi\"", "\"", "\"\""},
+                      std::vector<std::string>{R"(C:\dir\)", R"(C:\my dir\)", R"(a\\"b)"},
+                      std::vector<std::string>{"line\r\nbreak", "x|y", "\xE4\xB8\xAD \xE6\x96\x87"},
+                      std::vector<std::string>{std::string(10000, 'z') + " \\\""}));
+
 }  // namespace
 }  // namespace nuvaro

@@ -6,6 +6,7 @@
 
 #include "config/tconfig.h"
 #include "core/gbk.h"
+#include "notify/notice_facts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
@@ -165,6 +166,155 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NeverAnswers", SmtpTestServer::Mode::Silent, "imeout"},
         FailureCase{"OffersAnUntrustedCertificate", SmtpTestServer::Mode::StartTls, "SSL"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// One try of one address, as the dispatch makes it.
+class MailTry : public MailPlugin {
+  protected:
+    int Try(const std::string& record, const std::string& notice, const std::string& to,
+            std::string* reason = nullptr) {
+        std::string account = PluginFunctionAs<ReadEmailFn>(plugin::kRegInfo, "ReadEmail")();
+        char buffer[512] = {};
+        int outcome = PluginFunctionAs<SendTryFn>(plugin::kEmailDll, "SendMailTry")(
+            account.c_str(), record.c_str(), notice.c_str(), to.c_str(), 3, buffer, sizeof buffer);
+        if (reason) *reason = buffer;
+        return outcome;
+    }
+};
+
+struct MailTryCase {
+    const char* name;
+    SmtpTestServer::Mode mode;
+    int outcome;
+    const char* reason;
+};
+
+class MailTryOutcome : public MailTry, public ::testing::WithParamInterface<MailTryCase> {};
+
+TEST_P(MailTryOutcome, TellsAPassingRefusalFromOneThatStands) {
+    SmtpTestServer server(GetParam().mode);
+    Account("127.0.0.1", server.Port(), "", "", "", 2);
+    std::string reason;
+    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com", &reason),
+              GetParam().outcome);
+    EXPECT_THAT(reason, HasSubstr(GetParam().reason));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com][try 3] "));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, MailTryOutcome,
+    ::testing::Values(
+        MailTryCase{"Accepts", SmtpTestServer::Mode::Accept, plugin::kTrySent, "250"},
+        MailTryCase{"RejectsTheRecipient", SmtpTestServer::Mode::RejectRecipient,
+                    plugin::kTryPermanent, "550"},
+        MailTryCase{"BusyForNow", SmtpTestServer::Mode::TempFail, plugin::kTryPassing, "451"},
+        MailTryCase{"ClosesAtOnce", SmtpTestServer::Mode::Close, plugin::kTryPassing, ""},
+        MailTryCase{"NeverAnswers", SmtpTestServer::Mode::Silent, plugin::kTryPassing, "imeout"},
+        MailTryCase{"OffersAnUntrustedCertificate", SmtpTestServer::Mode::StartTls,
+                    plugin::kTryPermanent, "SSL"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MailTry, NoServerABadServerNoAddressAndNoConnectionAreToldApart) {
+    Account("", 25);
+    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+              plugin::kTryPermanent);
+    Account("smtp.example.com/.localhost", 25);
+    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+              plugin::kTryPermanent);
+    Account("127.0.0.1", testing::FreeLoopbackPort());
+    EXPECT_EQ(Try(EmailTestRecord("", "t", "", ""), "", ""), plugin::kTryPermanent);
+    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+              plugin::kTryPassing);
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com][try 3] FAILED: email.inf"));
+    EXPECT_THAT(log[1],
+                HasSubstr("FAILED: email.inf 中的 SMTP 地址无效：smtp.example.com/.localhost"));
+    EXPECT_THAT(log[2], HasSubstr("[EMAIL][test][][try 3] FAILED: 没有收件人地址"));
+    EXPECT_THAT(log[3], HasSubstr("[EMAIL][test][me@example.com][try 3] FAILED: "));
+}
+
+TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    TConfig& slot = Window(6, G("缺货|到货"));
+    slot.ToMail = "a@example.com;b@example.com";
+    slot.Subject = G("{name}有变化");
+    slot.Body = G("{found}\r\n{url} {slot}");
+    slot.url = "http://shop/?q=1";
+    slot.SaveAll();
+    std::string record =
+        PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("6");
+    EXPECT_EQ(std::string(PluginFunctionAs<RecipientsFn>(plugin::kEmailDll,
+                                                         "MailRecipients")(record.c_str())),
+              "a@example.com\nb@example.com\n");
+    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6"};
+    EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "b@example.com"), plugin::kTrySent);
+    ASSERT_TRUE(server.WaitForMessages(1));
+    auto m = server.Messages()[0];
+    EXPECT_EQ(m.rcpt, "b@example.com");
+    EXPECT_EQ(m.subject, "商店有变化");
+    EXPECT_EQ(m.body, "到货|b@example.com\r\nX\r\nhttp://shop/?q=1 6");
+}
+
+// A test name that shows the form: its letters and digits after its index.
+std::string FormName(const ::testing::TestParamInfo<const char*>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* c = info.param; *c; ++c) {
+        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    }
+    return name;
+}
+
+// Each form hides a host that is not this machine's loopback behind text that ends in
+// "localhost". 0.0.0.0 and [::] reach the local server but are not loopback names or addresses:
+// they stand in for a server elsewhere. The server offers no STARTTLS, so a password could only
+// go in the clear.
+class TrickyServer : public MailPlugin, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TrickyServer, NeverGetsThePassword) {
+    SmtpTestServer v4;
+    SmtpTestServer v6(SmtpTestServer::Mode::Accept, 0, "::1");
+    std::string form = GetParam();
+    bool ipv6 = form.find("[::]") != std::string::npos;
+    Account(form, ipv6 ? v6.Port() : v4.Port(), "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    // Refused as written, or reached and left before any login for want of TLS.
+    EXPECT_THAT(log[0], ::testing::AnyOf(HasSubstr("SMTP 地址无效"), HasSubstr("SSL")));
+    EXPECT_TRUE(v4.Messages().empty());
+    EXPECT_TRUE(v6.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, TrickyServer,
+                         ::testing::Values("0.0.0.0", "0.0.0.0/.localhost", "0.0.0.0?.localhost",
+                                           "0.0.0.0#.localhost", "smtp://0.0.0.0/.localhost",
+                                           "SMTP://0.0.0.0/.LOCALHOST", "0.0.0.0/localhost.",
+                                           "user@0.0.0.0", "0.0.0.0@localhost", "[::]",
+                                           "[::]/.localhost"),
+                         FormName);
+
+// The loopback forms are this machine, and the connection goes nowhere else: the password may
+// travel in the clear.
+class LoopbackServer : public MailPlugin, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(LoopbackServer, ReachesThisMachineWithThePassword) {
+    std::string form = GetParam();
+    bool ipv6 = form.find("::1") != std::string::npos;
+    SmtpTestServer server(SmtpTestServer::Mode::Accept, 0, ipv6 ? "::1" : "127.0.0.1");
+    Account(form, server.Port(), "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages()[0].password, "secret");
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, LoopbackServer,
+                         ::testing::Values("localhost", "LOCALHOST", "localhost.", "Mail.LocalHost",
+                                           "smtp://127.0.0.1/", "[::1]", "::1"),
+                         FormName);
 
 TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
     SmtpTestServer server(SmtpTestServer::Mode::StartTls);

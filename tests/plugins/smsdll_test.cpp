@@ -4,13 +4,14 @@
 
 #include <thread>
 
+#include "banners/test_endpoints.h"
 #include "config/tconfig.h"
+#include "notify/notice_facts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
-#include "support/notify_helpers.h"
 #include "support/http_server.h"
-#include "banners/test_endpoints.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro {
 namespace {
@@ -152,6 +153,89 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"MarkerMissing", 200, "{\"result\":\"error\"}",
                                 "Success=success\r\n", "FAILED: 网关回复中没有约定的成功标记"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// One try of one number, as the dispatch makes it: the outcome says whether another try is
+// worth it.
+struct TryCase {
+    const char* name;
+    int status;
+    std::string extraKeys;
+    int outcome;
+};
+
+class SmsTry : public SmsPlugin, public ::testing::WithParamInterface<TryCase> {
+  protected:
+    int Try(const std::string& record, const std::string& notice, const std::string& number,
+            std::string* reason = nullptr) {
+        std::string userId = PluginFunctionAs<ReadUserIdFn>(plugin::kRegInfo, "ReadUserId")();
+        char buffer[256] = {};
+        int outcome = PluginFunctionAs<SendTryFn>(plugin::kSmsDll, "SendSmsTry")(
+            userId.c_str(), record.c_str(), notice.c_str(), number.c_str(), 2, buffer,
+            sizeof buffer);
+        if (reason) *reason = buffer;
+        return outcome;
+    }
+};
+
+TEST_P(SmsTry, TellsAPassingRefusalFromOneThatStands) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.status = GetParam().status;
+        res.set_content("reply", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") + "?to={number}\r\n" + GetParam().extraKeys);
+    std::string reason;
+    EXPECT_EQ(Try(SmsTestRecord("", "t", "138", "+86"), "", "138", &reason), GetParam().outcome);
+    EXPECT_THAT(reason, HasSubstr(std::to_string(GetParam().status)));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+86138][try 2] "));
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, SmsTry,
+                         ::testing::Values(TryCase{"Accepted", 200, "", plugin::kTrySent},
+                                           TryCase{"ServerError", 500, "", plugin::kTryPassing},
+                                           TryCase{"Unavailable", 503, "", plugin::kTryPassing},
+                                           TryCase{"RequestTimeout", 408, "", plugin::kTryPassing},
+                                           TryCase{"TooManyRequests", 429, "", plugin::kTryPassing},
+                                           TryCase{"NotFound", 404, "", plugin::kTryPermanent},
+                                           TryCase{"Unauthorized", 401, "", plugin::kTryPermanent},
+                                           TryCase{"MarkerMissing", 200, "Success=success\r\n",
+                                                   plugin::kTryPermanent}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SmsTry, NoGatewayNoNumberAndNoConnectionAreToldApart) {
+    Gateway("");
+    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPermanent);
+    Gateway("Gateway=http://127.0.0.1:" + std::to_string(testing::FreeLoopbackPort()) + "/s\r\n");
+    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", ""), plugin::kTryPermanent);
+    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPassing);
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861][try 2] FAILED: sms.inf"));
+    EXPECT_THAT(log[1], HasSubstr("[SMS][test][][try 2] FAILED: 没有手机号码"));
+    EXPECT_THAT(log[2], HasSubstr("[SMS][test][+861][try 2] FAILED: "));
+}
+
+TEST_F(SmsTry, TheWindowsTextGetsTheFactsOfTheNotice) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") + "?to={number}&text={text}\r\n");
+    Window(5, G("{name}：{found}（{slot}）"), "13800138000,13900139000");
+    std::string record =
+        PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("5");
+    std::string numbers =
+        PluginFunctionAs<RecipientsFn>(plugin::kSmsDll, "SmsRecipients")(record.c_str());
+    EXPECT_EQ(numbers, "13800138000\n13900139000\n");
+    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5"};
+    EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "13900139000"), plugin::kTrySent);
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Param("to"), "+8613900139000");
+    EXPECT_EQ(requests[0].Param("text"), "显卡：到货|现货（5）");
+}
 
 TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
     int port;

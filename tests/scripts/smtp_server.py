@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """SMTP server on 127.0.0.1 for tests.
 
-Usage: smtp_server.py MODE FOLDER
+Usage: smtp_server.py MODE FOLDER [PORT [HOST]]
 
-Prints the port it listens on as the first line of stdout and serves until its stdin closes.
+Listens on HOST (127.0.0.1 unless given, "::1" for IPv6) and PORT (any free one unless given);
+prints the port it listens on as the first line of stdout and serves until its stdin closes.
 MODE:
   accept       takes every message
   reject-rcpt  answers every RCPT with 550
+  tempfail     answers every RCPT with 451 (try again later)
   close        closes each connection at once, before the greeting
   silent       accepts connections and never says a word
   starttls     offers STARTTLS (certificate FOLDER/cert.pem, self-signed for 127.0.0.1)
@@ -42,14 +44,16 @@ def make_certificate(folder):
 
 
 class Recorder:
-    def __init__(self, folder, reject_rcpt):
+    def __init__(self, folder, mode):
         self.folder = folder
-        self.reject_rcpt = reject_rcpt
+        self.mode = mode
         self.count = 0
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
-        if self.reject_rcpt:
+        if self.mode == "reject-rcpt":
             return "550 5.1.1 No such user here"
+        if self.mode == "tempfail":
+            return "451 4.3.0 Mailbox busy, try again later"
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -101,9 +105,9 @@ class Closer(asyncio.Protocol):
         transport.close()
 
 
-async def serve(mode, folder):
+async def serve(mode, folder, port, host):
     loop = asyncio.get_running_loop()
-    handler = Recorder(folder, mode == "reject-rcpt")
+    handler = Recorder(folder, mode)
     context = make_certificate(folder) if mode in ("starttls", "smtps") else None
 
     def smtp():
@@ -112,7 +116,7 @@ async def serve(mode, folder):
                     tls_context=context if mode == "starttls" else None)
 
     factory = {"silent": Silent, "close": Closer}.get(mode, smtp)
-    server = await loop.create_server(factory, "127.0.0.1", 0,
+    server = await loop.create_server(factory, host, port, reuse_address=True,
                                       ssl=context if mode == "smtps" else None)
     print(server.sockets[0].getsockname()[1], flush=True)
     stop = asyncio.Event()
@@ -124,4 +128,6 @@ async def serve(mode, folder):
 
 if __name__ == "__main__":
     logging.getLogger("mail.log").setLevel(logging.ERROR)
-    asyncio.run(serve(sys.argv[1], sys.argv[2]))
+    port = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    host = sys.argv[4] if len(sys.argv) > 4 else "127.0.0.1"
+    asyncio.run(serve(sys.argv[1], sys.argv[2], port, host))

@@ -31,6 +31,9 @@ struct RecordedStart {
 // The starts recorded in the folder's args.txt so far (complete ones only).
 std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir);
 
+// A TCP port on 127.0.0.1 that nothing listens on now (free a moment ago).
+int FreeLoopbackPort();
+
 // Lines of a CR LF text file, without their ends.
 std::vector<std::string> CrLfLines(const std::string& content);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,15 @@ public:
     void OpenPath(std::string_view nativePath) override {
         calls.push_back({"open-path", std::string(nativePath), {}});
     }
-    void Execute(std::string_view file, std::string_view parameters) override {
+    bool Execute(std::string_view file, std::string_view parameters) override {
+        std::lock_guard lock(m_mutex);
         calls.push_back({"execute", std::string(file), std::string(parameters)});
+        return true;
     }
     std::vector<Call> calls;
+
+  private:
+    std::mutex m_mutex;  // the dispatcher starts programs on a thread of its own
 };
 
 }  // namespace nuvaro::testing

@@ -24,6 +24,8 @@ const char* ModeName(SmtpTestServer::Mode mode) {
             return "accept";
         case SmtpTestServer::Mode::RejectRecipient:
             return "reject-rcpt";
+        case SmtpTestServer::Mode::TempFail:
+            return "tempfail";
         case SmtpTestServer::Mode::Close:
             return "close";
         case SmtpTestServer::Mode::Silent:
@@ -45,7 +47,7 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 }  // namespace
 
-SmtpTestServer::SmtpTestServer(Mode mode) {
+SmtpTestServer::SmtpTestServer(Mode mode, int port, const std::string& host) {
     std::string tmpl = (std::filesystem::temp_directory_path() / "nuvaro-smtp-XXXXXX").string();
     if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
     m_folder = tmpl;
@@ -57,8 +59,9 @@ SmtpTestServer::SmtpTestServer(Mode mode) {
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     std::string script = std::string(NUVARO_TEST_SCRIPTS) + "/smtp_server.py";
+    std::string portText = std::to_string(port);
     const char* argv[] = {"/usr/bin/python3", script.c_str(), ModeName(mode), m_folder.c_str(),
-                          nullptr};
+                          portText.c_str(),   host.c_str(),   nullptr};
     int rc = posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);

@@ -11,9 +11,11 @@ namespace nuvaro::testing {
 // for the life of the object.
 class SmtpTestServer {
   public:
-    enum class Mode { Accept, RejectRecipient, Close, Silent, StartTls, ImplicitTls };
+    enum class Mode { Accept, RejectRecipient, TempFail, Close, Silent, StartTls, ImplicitTls };
 
-    explicit SmtpTestServer(Mode mode = Mode::Accept);
+    // `port` 0: any free port. `host`: the loopback address to listen on ("::1" for IPv6).
+    explicit SmtpTestServer(Mode mode = Mode::Accept, int port = 0,
+                            const std::string& host = "127.0.0.1");
     ~SmtpTestServer();
     SmtpTestServer(const SmtpTestServer&) = delete;
     SmtpTestServer& operator=(const SmtpTestServer&) = delete;

@@ -4,18 +4,18 @@
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
 
-#include "ui/controls.h"
-#include "ui/error_display.h"
-#include "ui/group_box.h"
 #include "config/tconfig.h"
+#include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
-#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
-#include "platform/shell.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
@@ -130,9 +130,19 @@ void TSNMSetFrm::EmailTestClick() {
                                   ToGbk(Edit2->GetValue()), ToGbk(Edit1->GetValue())));
 }
 
-void TSNMSetFrm::SendSMSToTest(std::string_view record) { m_dispatcher.SendSMSToTest(record); }
+void TSNMSetFrm::SendSMSToTest(std::string_view record) {
+    m_dispatcher.SendSMSToTest(record, TestFacts());
+}
 
-void TSNMSetFrm::SendEmailTest(std::string_view record) { m_dispatcher.SendEmailTest(record); }
+void TSNMSetFrm::SendEmailTest(std::string_view record) {
+    m_dispatcher.SendEmailTest(record, TestFacts());
+}
+
+// The placeholders of a test: the window's own values, the time now, nothing found.
+NoticeFacts TSNMSetFrm::TestFacts() const {
+    if (!m_slot) return {"", "", "", NowText(), ""};
+    return {"", m_slot->WindowName, m_slot->url, NowText(), m_slot->Section()};
+}
 
 void TSNMSetFrm::RzBitBtn1Click() {
     if (!m_slot) return Finish(wxID_OK);
@@ -160,7 +170,8 @@ void TSNMSetFrm::lookFindClick() {
 }
 
 void TSNMSetFrm::OrtherTestClick() {
-    GetShell().Execute(ToGbk(OtherPrgSet->GetValue()), ToGbk(ExStrSet->GetValue()));
+    m_dispatcher.StartProgram(ToGbk(OtherPrgSet->GetValue()), ToGbk(ExStrSet->GetValue()),
+                              TestFacts(), true);
 }
 
 }  // namespace nuvaro

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "notify/notice_facts.h"
 #include "ui/modal_form.h"
 
 class wxButton;
@@ -16,7 +17,8 @@ class TConfig;
 // Who is told for one window, and with what text: mobile numbers with their country code, the
 // address to mail, the notification text, and the local program with its parameters. The
 // upper OK saves the SMS and mail fields, the lower OK the local program; each saves the whole
-// slot at once. The test buttons send with the fields as they stand, unsaved.
+// slot at once. The test buttons send with the fields as they stand, unsaved, their
+// placeholders filled with the window's own values and an empty found text.
 class TSNMSetFrm : public ModalForm {
 public:
     // `slot` may be null: the dialog then saves nothing.
@@ -54,6 +56,7 @@ public:
 
 private:
     void BuildMessageGroup();
+    NoticeFacts TestFacts() const;
     void BuildOtherGroup();
 
     TConfig* m_slot;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/gtk/desktop_balloons.h"
 #include "platform/gtk/gtk_notices.h"
 #include "platform/posix/desktop_shell.h"
 
@@ -18,6 +19,11 @@ std::unique_ptr<Shell>& ShellSlot() {
     return shell;
 }
 
+std::unique_ptr<Balloons>& BalloonsSlot() {
+    static std::unique_ptr<Balloons> balloons;
+    return balloons;
+}
+
 }  // namespace
 
 Notices& GetNotices() {
@@ -30,7 +36,13 @@ Shell& GetShell() {
     return *ShellSlot();
 }
 
+Balloons& GetBalloons() {
+    if (!BalloonsSlot()) BalloonsSlot() = std::make_unique<DesktopBalloons>();
+    return *BalloonsSlot();
+}
+
 void SetNotices(std::unique_ptr<Notices> notices) { NoticesSlot() = std::move(notices); }
 void SetShell(std::unique_ptr<Shell> shell) { ShellSlot() = std::move(shell); }
+void SetBalloons(std::unique_ptr<Balloons> balloons) { BalloonsSlot() = std::move(balloons); }
 
 }  // namespace nuvaro

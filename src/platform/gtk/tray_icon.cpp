@@ -36,14 +36,19 @@ bool TTrayNotifyIcon::Available() { return wxTaskBarIcon::IsAvailable(); }
 
 void TTrayNotifyIcon::SetIcon(const wxIcon& icon) {
     m_icon = icon;
-    if (m_visible) wxTaskBarIcon::SetIcon(m_icon);
+    if (m_visible) wxTaskBarIcon::SetIcon(m_icon, m_toolTip);
+}
+
+void TTrayNotifyIcon::SetToolTip(const wxString& text) {
+    m_toolTip = text;
+    if (m_visible) wxTaskBarIcon::SetIcon(m_icon, m_toolTip);
 }
 
 void TTrayNotifyIcon::SetIconVisible(bool visible) {
     if (visible == m_visible) return;
     m_visible = visible;
     if (visible) {
-        wxTaskBarIcon::SetIcon(m_icon);
+        wxTaskBarIcon::SetIcon(m_icon, m_toolTip);
     } else {
         RemoveIcon();
     }

@@ -23,6 +23,9 @@ public:
     static bool Available();
 
     void SetIcon(const wxIcon& icon);
+    // The text shown when the pointer rests on the icon.
+    void SetToolTip(const wxString& text);
+    const wxString& ToolTip() const { return m_toolTip; }
     void SetIconVisible(bool visible);
     bool IconVisible() const { return m_visible; }
     // Builds the menu shown on a right click, anew each time.
@@ -44,6 +47,7 @@ protected:
 
 private:
     wxIcon m_icon;
+    wxString m_toolTip;
     bool m_visible = false;
     std::function<wxMenu*()> m_buildMenu;
     wxTimer m_clickTimer;  // runs from a first press until the double-click time has passed

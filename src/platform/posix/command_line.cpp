@@ -5,7 +5,36 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+std::string QuoteArgument(std::string_view arg) {
+    bool plain = !arg.empty() && arg.find_first_of(" \t\"") == std::string_view::npos;
+    if (plain) return std::string(arg);
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes before a quote are doubled, and the quote itself escaped.
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');  // they stand before the closing quote
+    out += '"';
+    return out;
+}
+
 }  // namespace
+
+std::string JoinCommandLine(const std::vector<std::string>& args) {
+    std::string line;
+    for (const auto& arg : args) {
+        if (!line.empty()) line += ' ';
+        line += QuoteArgument(arg);
+    }
+    return line;
+}
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> args;

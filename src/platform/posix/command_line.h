@@ -14,4 +14,9 @@ namespace nuvaro {
 // encoding whose multi-byte sequences hold no ASCII bytes); nothing is substituted.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
+// The parameter string that SplitCommandLine splits into exactly `args`: plain arguments as
+// they are, the others (empty, or holding a blank or a quote) quoted with their quotes and the
+// backslashes before them escaped.
+std::string JoinCommandLine(const std::vector<std::string>& args);
+
 }  // namespace nuvaro

@@ -127,9 +127,11 @@ bool SpawnDetached(const std::string& path, const std::vector<std::string>& args
 
 DesktopShell::DesktopShell(std::string opener) : m_opener(std::move(opener)) {}
 
-void DesktopShell::OpenDocument(std::string_view target) {
-    if (target.empty()) return;  // nothing to open; the opener would only print its usage
-    SpawnDetached(m_opener, {GbkToUtf8(target)}, true);
+void DesktopShell::OpenDocument(std::string_view target) { Open(target); }
+
+bool DesktopShell::Open(std::string_view target) {
+    if (target.empty()) return false;  // nothing to open; the opener would only print its usage
+    return SpawnDetached(m_opener, {GbkToUtf8(target)}, true);
 }
 
 void DesktopShell::OpenPath(std::string_view nativePath) {
@@ -137,12 +139,11 @@ void DesktopShell::OpenPath(std::string_view nativePath) {
     SpawnDetached(m_opener, {std::string(nativePath)}, true);
 }
 
-void DesktopShell::Execute(std::string_view file, std::string_view parameters) {
+bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {
     if (auto program = FindExecutable(GbkToUtf8(file))) {
-        SpawnDetached(*program, SplitCommandLine(GbkToUtf8(parameters)), false);
-        return;
+        return SpawnDetached(*program, SplitCommandLine(GbkToUtf8(parameters)), false);
     }
-    OpenDocument(file);
+    return Open(file);
 }
 
 }  // namespace nuvaro

@@ -19,9 +19,11 @@ class DesktopShell : public Shell {
 
     void OpenDocument(std::string_view target) override;
     void OpenPath(std::string_view nativePath) override;
-    void Execute(std::string_view file, std::string_view parameters) override;
+    bool Execute(std::string_view file, std::string_view parameters) override;
 
   private:
+    bool Open(std::string_view target);
+
     std::string m_opener;
 };
 

@@ -69,6 +69,36 @@ bool CurlSession::Perform() {
     return m_result == CURLE_OK;
 }
 
+long CurlSession::ResponseCode() const {
+    long code = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+bool CurlSession::FailureMayPass() const {
+    if (m_result == CURLE_ABORTED_BY_CALLBACK) return false;  // the program exits
+    // A refusal in so many words: 4xx for now, 5xx for good.
+    if (!m_refusal.empty()) return m_refusal[0] == '4';
+    switch (m_result) {
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_HTTP2:
+        case CURLE_HTTP2_STREAM:
+        case CURLE_AGAIN:
+            return true;
+        default:
+            return false;
+    }
+}
+
 std::string CurlSession::Error() const {
     if (m_result == CURLE_ABORTED_BY_CALLBACK && g_cancelled) return text::kSendShutDown;
     std::string error = curl_easy_strerror(m_result);

@@ -23,6 +23,12 @@ class CurlSession {
     std::string Error() const;
     // The last line the server sent as a protocol reply (SMTP replies, HTTP status line).
     const std::string& LastReply() const { return m_lastReply; }
+    // The code of the server's last reply (HTTP status, SMTP reply code); 0 without one.
+    long ResponseCode() const;
+    // Whether a failed transfer may succeed when tried again: the server was not reached or
+    // did not answer in time, or refused for now (SMTP 4xx); a refusal for good (SMTP 5xx), a
+    // certificate that fails, a cancelled transfer or a bad address are not worth it.
+    bool FailureMayPass() const;
 
     // Ends every transfer of this plug-in, running or still to come, within about a second:
     // the program is exiting. Such a transfer fails with the text of a send refused at exit.

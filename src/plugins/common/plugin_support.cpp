@@ -11,6 +11,7 @@
 #include "core/gbk.h"
 #include "core/text_util.h"
 #include "core/texts.h"
+#include "notify/plugin_contract.h"
 
 namespace nuvaro::plugin {
 namespace {
@@ -82,6 +83,62 @@ int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
                      Gbk(text::kSendInternalError)});
     }
     return 0;
+}
+
+namespace {
+
+void CopyReason(const std::string& text, char* reason, int reasonSize) {
+    if (!reason || reasonSize <= 0) return;
+    size_t room = static_cast<size_t>(reasonSize) - 1, n = 0;
+    while (n < text.size()) {
+        auto c = static_cast<unsigned char>(text[n]);
+        size_t width = (c >= 0x81 && c <= 0xFE && n + 1 < text.size()) ? 2 : 1;
+        if (n + width > room) break;
+        n += width;
+    }
+    text.copy(reason, n);
+    reason[n] = '\0';
+}
+
+}  // namespace
+
+int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSize,
+               const std::function<int(Delivery&)>& send) {
+    Delivery delivery{std::string(channel), text::kSendUnknownSlot, "", false, "", attempt};
+    int outcome = kTryPermanent;
+    try {
+        outcome = send(delivery);
+        delivery.ok = outcome == kTrySent;
+    } catch (const std::exception& e) {
+        delivery.ok = false;
+        delivery.detail = Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what());
+    } catch (...) {
+        delivery.ok = false;
+        delivery.detail = Gbk(text::kSendInternalError);
+    }
+    try {
+        LogDelivery(delivery);
+        CopyReason(delivery.detail, reason, reasonSize);
+    } catch (...) {
+    }
+    return outcome;
+}
+
+std::string SlotLabel(const NotifyRecord& record) {
+    if (record.kind == NotifyRecord::Kind::Test) return text::kSendTestSlot;
+    return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
+}
+
+const char* RecordRecipients(const char* record, std::string NotifyRecord::*field) {
+    thread_local std::string lines;
+    try {
+        NotifyRecord r = ParseNotifyRecord(Arg(record), LoadPluginIni("Config.inf"));
+        lines.clear();
+        for (const auto& recipient : SplitRecipientList(r.*field)) lines += recipient + "\n";
+        return lines.c_str();
+    } catch (...) {
+        return Keep(lines, "");
+    }
 }
 
 bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "notify/notify_record.h"
 #include "notify/send_log.h"
 
 // The only symbols a plug-in exports.
@@ -45,6 +46,20 @@ bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,
 // Runs a plug-in's send; nothing escapes the plug-in boundary, and a failure that escapes the
 // send itself is logged on `channel`. Returns 1 when every recipient was served, else 0.
 int GuardedSend(std::string_view channel, const std::function<bool()>& send);
+
+// Runs one try of a SendXxxTry export: `send` fills in the delivery (slot, recipient, outcome,
+// detail) and returns kTrySent, kTryPassing or kTryPermanent. The try is logged with its number
+// and its detail copied into `reason` (cut at a character boundary to fit `reasonSize`).
+// Nothing escapes the plug-in boundary; a failure that escapes `send` is permanent.
+int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSize,
+               const std::function<int(Delivery& delivery)>& send);
+
+// What a RecipientsFn export hands out: the recipients in `field` of the record (mobile
+// numbers, addresses), each followed by "\n"; valid until the next call on this thread.
+const char* RecordRecipients(const char* record, std::string NotifyRecord::*field);
+
+// The slot label of a record's log lines: "test", the slot number, or "?".
+std::string SlotLabel(const NotifyRecord& record);
 
 // Server replies are mostly UTF-8; the log is GBK. Text that is not UTF-8 is kept as it is.
 std::string ReplyToGbk(std::string_view reply);

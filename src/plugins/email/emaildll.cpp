@@ -30,42 +30,67 @@ MailAccount AccountFrom(std::string_view text, const IniDocument& emailInf) {
     return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")};
 }
 
-std::string SlotLabel(const NotifyRecord& record) {
-    if (record.kind == NotifyRecord::Kind::Test) return text::kSendTestSlot;
-    return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
+// Everything one notice needs, read once for all its recipients.
+struct MailNotice {
+    NotifyRecord record;
+    MailAccount account;  // UTF-8
+    SmtpOptions options;
+    std::string subject;  // UTF-8
+    std::string from;
+};
+
+MailNotice Prepare(std::string_view accountText, std::string_view recordText,
+                   std::string_view notice) {
+    IniDocument emailInf = LoadPluginIni("email.inf");
+    MailNotice n;
+    n.record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
+    if (n.record.subject.empty()) n.record.subject = Gbk(text::kMailSubject);
+    if (auto facts = DecodeNoticeFacts(notice)) FillNoticeTexts(n.record, *facts);
+    n.account = Utf8Account(AccountFrom(accountText, emailInf));
+    n.options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
+    n.options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
+    n.options.caFile = emailInf.Read(kSection, "CaFile").value_or("");
+    n.subject = GbkToUtf8(n.record.subject);
+    n.from = SenderAddress(n.account);
+    return n;
 }
 
-bool Send(std::string_view accountText, std::string_view recordText) {
-    IniDocument emailInf = LoadPluginIni("email.inf");
-    NotifyRecord record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
-    MailAccount account = Utf8Account(AccountFrom(accountText, emailInf));
-    SmtpOptions options;
-    options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
-    options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
-    options.caFile = emailInf.Read(kSection, "CaFile").value_or("");
+// One recipient, one try; fills in the delivery and returns the outcome.
+int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
+    delivery.slot = SlotLabel(n.record);
+    delivery.recipient = to;
+    if (to.empty()) {
+        delivery.detail = Gbk(text::kSendNoRecipient);
+        return kTryPermanent;
+    }
+    if (TrimControls(n.account.smtp).empty()) {
+        delivery.detail = Gbk(text::kSendNoSmtp);
+        return kTryPermanent;
+    }
+    auto server = ParseSmtpServer(n.account.smtp, n.account.port);
+    if (!server) {
+        delivery.detail = Gbk(text::kSendBadSmtp) + Utf8ToGbk(n.account.smtp);
+        return kTryPermanent;
+    }
+    MailMessage mail{n.from,
+                     GbkToUtf8(to),
+                     n.subject,
+                     GbkToUtf8(n.record.body),
+                     std::time(nullptr),
+                     NewMessageId(n.from.substr(n.from.rfind('@') + 1))};
+    SmtpResult result =
+        SendOverSmtp(*server, n.account, n.options, n.from, mail.to, ComposeMail(mail));
+    delivery.ok = result.ok;
+    delivery.detail = ReplyToGbk(result.detail);
+    if (result.ok) return kTrySent;
+    return result.mayPass ? kTryPassing : kTryPermanent;
+}
 
-    std::string subject =
-        record.subject.empty() ? std::string(text::kMailSubject) : GbkToUtf8(record.subject);
-    std::string from = SenderAddress(account);
-    auto at = from.rfind('@');
-    auto serve = [&](const std::string& to, Delivery& delivery) {
-        delivery.recipient = to;
-        if (TrimControls(account.smtp).empty()) {
-            delivery.detail = Gbk(text::kSendNoSmtp);
-            return;
-        }
-        MailMessage mail{from,
-                         GbkToUtf8(to),
-                         subject,
-                         GbkToUtf8(record.body),
-                         std::time(nullptr),
-                         NewMessageId(from.substr(at + 1))};
-        SmtpResult result = SendOverSmtp(account, options, from, mail.to, ComposeMail(mail));
-        delivery.ok = result.ok;
-        delivery.detail = ReplyToGbk(result.detail);
-    };
-    Delivery delivery{std::string(kEmailChannel), SlotLabel(record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(record.toMail), Gbk(text::kSendNoRecipient),
+bool SendAll(std::string_view accountText, std::string_view recordText) {
+    MailNotice n = Prepare(accountText, recordText, {});
+    auto serve = [&](const std::string& to, Delivery& delivery) { SendTo(n, to, delivery); };
+    Delivery delivery{std::string(kEmailChannel), SlotLabel(n.record), "", false, ""};
+    return ServeEach(delivery, SplitRecipientList(n.record.toMail), Gbk(text::kSendNoRecipient),
                      serve);
 }
 
@@ -76,10 +101,24 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int SendMail(const char* account, const char* record) {
-    return GuardedSend(kEmailChannel, [&] { return Send(Arg(account), Arg(record)); });
+    return GuardedSend(kEmailChannel, [&] { return SendAll(Arg(account), Arg(record)); });
+}
+
+NUVARO_EXPORT const char* MailRecipients(const char* record) {
+    return RecordRecipients(record, &NotifyRecord::toMail);
+}
+
+NUVARO_EXPORT int SendMailTry(const char* account, const char* record, const char* notice,
+                              const char* recipient, int attempt, char* reason, int reasonSize) {
+    return GuardedTry(kEmailChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
+        MailNotice n = Prepare(Arg(account), Arg(record), Arg(notice));
+        return SendTo(n, Arg(recipient), delivery);
+    });
 }
 
 NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
 
 static_assert(std::is_same_v<decltype(&SendMail), SendMailFn>);
+static_assert(std::is_same_v<decltype(&MailRecipients), RecipientsFn>);
+static_assert(std::is_same_v<decltype(&SendMailTry), SendTryFn>);
 static_assert(std::is_same_v<decltype(&CancelSends), CancelSendsFn>);

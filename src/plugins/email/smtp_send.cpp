@@ -1,6 +1,5 @@
 #include "email/smtp_send.h"
 
-#include <arpa/inet.h>
 #include <unistd.h>
 
 #include "common/curl_session.h"
@@ -8,40 +7,6 @@
 
 namespace nuvaro::plugin {
 namespace {
-
-struct Server {
-    bool implicitTls = false;
-    std::string host;
-    long port = 25;
-};
-
-Server ParseServer(const MailAccount& account) {
-    Server s;
-    std::string_view host = TrimControls(account.smtp);
-    if (host.rfind("smtps://", 0) == 0) {
-        s.implicitTls = true;
-        host.remove_prefix(8);
-    } else if (host.rfind("smtp://", 0) == 0) {
-        host.remove_prefix(7);
-    }
-    while (!host.empty() && host.back() == '/') host.remove_suffix(1);
-    // "host:port" (one colon: not an IPv6 address) names the port when its field is empty.
-    std::string_view portText = TrimControls(account.port);
-    auto colon = host.find(':');
-    if (colon != std::string_view::npos && host.find(':', colon + 1) == std::string_view::npos) {
-        if (portText.empty()) portText = host.substr(colon + 1);
-        host = host.substr(0, colon);
-    }
-    s.host = std::string(host);
-    auto port = ParseInteger(portText);
-    if (port && *port > 0 && *port < 65536) {
-        s.port = static_cast<long>(*port);
-    } else {
-        s.port = s.implicitTls ? 465 : 25;
-    }
-    if (s.port == 465) s.implicitTls = true;
-    return s;
-}
 
 std::string LocalHostName() {
     char name[256] = {};
@@ -65,47 +30,32 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* userdata) {
 
 }  // namespace
 
-bool IsLoopbackHost(const std::string& host) {
-    std::string h = host;
-    if (h.size() > 2 && h.front() == '[' && h.back() == ']') h = h.substr(1, h.size() - 2);
-    if (EqualsIgnoreAsciiCase(h, "localhost")) return true;
-    if (h.size() > 10 && EqualsIgnoreAsciiCase(h.substr(h.size() - 10), ".localhost")) return true;
-    in_addr v4{};
-    if (inet_pton(AF_INET, h.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) {
-        if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] == 127;
-        return IN6_IS_ADDR_LOOPBACK(&v6);
-    }
-    return false;
-}
-
 std::string SenderAddress(const MailAccount& account) {
     std::string user(TrimControls(account.user));
     if (user.find('@') != std::string::npos) return user;
-    std::string host = ParseServer(account).host;
-    if (!user.empty() && !host.empty()) return user + "@" + host;
+    auto server = ParseSmtpServer(account.smtp, account.port);
+    if (!user.empty() && server) return user + "@" + server->host;
     return "nuvaro@" + LocalHostName();
 }
 
-SmtpResult SendOverSmtp(const MailAccount& account, const SmtpOptions& options,
-                        const std::string& from, const std::string& to,
+SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
+                        const SmtpOptions& options, const std::string& from, const std::string& to,
                         const std::string& message) {
-    Server server = ParseServer(account);
     CurlSession session(options.connectTimeout, options.totalTimeout, options.caFile);
     CURL* curl = session.handle();
-
-    std::string host = server.host;
-    if (host.find(':') != std::string::npos && host.front() != '[') host = "[" + host + "]";
     // The path names the domain we greet the server with.
-    std::string url = std::string(server.implicitTls ? "smtps://" : "smtp://") + host + ":" +
-                      std::to_string(server.port) + "/" + LocalHostName();
+    std::string url = SmtpUrl(server, LocalHostName());
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    curl_slist* pin = nullptr;
+    if (std::string entry = LoopbackPin(server); !entry.empty()) {
+        pin = curl_slist_append(nullptr, entry.c_str());
+        curl_easy_setopt(curl, CURLOPT_RESOLVE, pin);
+    }
 
     bool authenticate = !TrimControls(account.user).empty();
     if (!server.implicitTls) {
-        bool mustEncrypt = authenticate && !IsLoopbackHost(server.host);
+        bool mustEncrypt = authenticate && !server.loopback;
         curl_easy_setopt(curl, CURLOPT_USE_SSL, mustEncrypt ? CURLUSESSL_ALL : CURLUSESSL_TRY);
     }
     if (authenticate) {
@@ -125,7 +75,9 @@ SmtpResult SendOverSmtp(const MailAccount& account, const SmtpOptions& options,
 
     bool ok = session.Perform();
     curl_slist_free_all(recipients);
-    return ok ? SmtpResult{true, session.LastReply()} : SmtpResult{false, session.Error()};
+    curl_slist_free_all(pin);
+    if (ok) return {true, false, session.LastReply()};
+    return {false, session.FailureMayPass(), session.Error()};
 }
 
 }  // namespace nuvaro::plugin

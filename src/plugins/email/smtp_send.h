@@ -3,6 +3,7 @@
 #include <string>
 
 #include "notify/account_text.h"
+#include "notify/smtp_address.h"
 
 namespace nuvaro::plugin {
 
@@ -14,21 +15,21 @@ struct SmtpOptions {
 
 struct SmtpResult {
     bool ok = false;
-    std::string detail;  // the server's reply, or the error
+    bool mayPass = false;  // failed, but another try may succeed
+    std::string detail;    // the server's reply, or the error
 };
 
 // Sends one composed mail to one recipient over SMTP. Every text here is UTF-8.
-// Security: "smtps://" in the server address, or port 465, is TLS from the first byte; any
-// other server is asked for STARTTLS and used in the clear only when it does not offer it,
-// except that a password never goes in the clear to a host that is not this machine.
-// Certificates are always verified.
-SmtpResult SendOverSmtp(const MailAccount& account, const SmtpOptions& options,
-                        const std::string& from, const std::string& to, const std::string& message);
+// Security: an smtps server, or port 465, is TLS from the first byte; any other server is asked
+// for STARTTLS and used in the clear only when it does not offer it, except that a password
+// never goes in the clear to a host that is not this machine's loopback. The connection goes to
+// the parsed host itself (a loopback name is pinned to this machine's addresses). Certificates
+// are always verified.
+SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
+                        const SmtpOptions& options, const std::string& from, const std::string& to,
+                        const std::string& message);
 
 // The address the mail comes from: the account name when it is an address.
 std::string SenderAddress(const MailAccount& account);
-
-// True for names and addresses of this machine (localhost, 127.0.0.0/8, ::1).
-bool IsLoopbackHost(const std::string& host);
 
 }  // namespace nuvaro::plugin

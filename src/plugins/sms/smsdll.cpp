@@ -5,10 +5,10 @@
 #include "common/curl_session.h"
 #include "common/plugin_support.h"
 #include "core/gbk.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
-#include "core/text_util.h"
 #include "notify/sms_request.h"
 
 namespace nuvaro::plugin {
@@ -17,11 +17,6 @@ namespace {
 constexpr std::string_view kSection = "sms";
 constexpr size_t kMaxReply = 64 * 1024;
 
-struct Options {
-    long connectTimeout, totalTimeout;
-    std::string caFile;
-};
-
 size_t CollectReply(char* data, size_t size, size_t count, void* userdata) {
     auto* reply = static_cast<std::string*>(userdata);
     size_t n = size * count;
@@ -29,10 +24,38 @@ size_t CollectReply(char* data, size_t size, size_t count, void* userdata) {
     return n;
 }
 
-// Sends one request; fills the delivery's outcome.
-void Post(const SmsGateway& gateway, const SmsRequest& request, const Options& options,
-          Delivery& delivery) {
-    CurlSession session(options.connectTimeout, options.totalTimeout, options.caFile);
+// Everything one notice needs, read once for all its numbers.
+struct SmsNotice {
+    SmsGateway gateway;
+    SmsIdentity identity;
+    long connectTimeout, totalTimeout;
+    std::string caFile;
+    NotifyRecord record;
+};
+
+SmsNotice Prepare(std::string_view userId, std::string_view recordText, std::string_view notice) {
+    IniDocument smsInf = LoadPluginIni("sms.inf");
+    SmsNotice n{ReadSmsGateway(smsInf),
+                {},
+                SecondsSetting(smsInf, kSection, "ConnectTimeout", 15),
+                SecondsSetting(smsInf, kSection, "Timeout", 60),
+                smsInf.Read(kSection, "CaFile").value_or(""),
+                ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"))};
+    n.identity = DecodeSmsIdentity(userId).value_or(n.gateway.identity);
+    if (auto facts = DecodeNoticeFacts(notice)) FillNoticeTexts(n.record, *facts);
+    return n;
+}
+
+// 408, 429 and 5xx say "not now"; every other refusal stands.
+int HttpOutcome(long status) {
+    if (status >= 200 && status < 300) return kTrySent;
+    if (status == 408 || status == 429 || (status >= 500 && status < 600)) return kTryPassing;
+    return kTryPermanent;
+}
+
+// Sends one request; fills in the delivery's outcome.
+int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
+    CurlSession session(n.connectTimeout, n.totalTimeout, n.caFile);
     CURL* curl = session.handle();
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -52,48 +75,48 @@ void Post(const SmsGateway& gateway, const SmsRequest& request, const Options& o
     bool done = session.Perform();
     curl_slist_free_all(headers);
     if (!done) {
-        delivery.ok = false;
         delivery.detail = ReplyToGbk(session.Error());
-        return;
+        return session.FailureMayPass() ? kTryPassing : kTryPermanent;
     }
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    long status = session.ResponseCode();
     std::string replyText = ReplyToGbk(reply);
-    delivery.ok = status >= 200 && status < 300;
     delivery.detail = "HTTP " + std::to_string(status) + (replyText.empty() ? "" : " " + replyText);
-    if (delivery.ok && !gateway.success.empty() &&
-        reply.find(gateway.success) == std::string::npos &&
-        replyText.find(gateway.success) == std::string::npos) {
-        delivery.ok = false;
+    int outcome = HttpOutcome(status);
+    const std::string& success = n.gateway.success;
+    if (outcome == kTrySent && !success.empty() && reply.find(success) == std::string::npos &&
+        replyText.find(success) == std::string::npos) {
         delivery.detail = Gbk(text::kSendReplyMismatch) + "; " + delivery.detail;
+        outcome = kTryPermanent;
     }
+    delivery.ok = outcome == kTrySent;
+    return outcome;
 }
 
-std::string SlotLabel(const NotifyRecord& record) {
-    if (record.kind == NotifyRecord::Kind::Test) return text::kSendTestSlot;
-    return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
+// One number, one try; fills in the delivery and returns the outcome.
+int SendTo(const SmsNotice& n, const std::string& mobile, Delivery& delivery) {
+    delivery.slot = SlotLabel(n.record);
+    if (mobile.empty()) {
+        delivery.detail = Gbk(text::kSendNoMobile);
+        return kTryPermanent;
+    }
+    delivery.recipient = InternationalNumber(mobile, n.record.contry);
+    if (n.gateway.url.empty()) {
+        delivery.detail = Gbk(text::kSendNoGateway);
+        return kTryPermanent;
+    }
+    return Post(n,
+                BuildSmsRequest(n.gateway, n.identity, mobile, n.record.contry, n.record.smsBody),
+                delivery);
 }
 
-bool Send(std::string_view userId, std::string_view recordText) {
-    IniDocument smsInf = LoadPluginIni("sms.inf");
-    SmsGateway gateway = ReadSmsGateway(smsInf);
-    SmsIdentity identity = DecodeSmsIdentity(userId).value_or(gateway.identity);
-    Options options{SecondsSetting(smsInf, kSection, "ConnectTimeout", 15),
-                    SecondsSetting(smsInf, kSection, "Timeout", 60),
-                    smsInf.Read(kSection, "CaFile").value_or("")};
-    NotifyRecord record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
-
+bool SendAll(std::string_view userId, std::string_view recordText) {
+    SmsNotice n = Prepare(userId, recordText, {});
     auto serve = [&](const std::string& mobile, Delivery& delivery) {
-        delivery.recipient = InternationalNumber(mobile, record.contry);
-        if (gateway.url.empty()) {
-            delivery.detail = Gbk(text::kSendNoGateway);
-            return;
-        }
-        Post(gateway, BuildSmsRequest(gateway, identity, mobile, record.contry, record.smsBody),
-             options, delivery);
+        SendTo(n, mobile, delivery);
     };
-    Delivery delivery{std::string(kSmsChannel), SlotLabel(record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(record.mobile), Gbk(text::kSendNoMobile), serve);
+    Delivery delivery{std::string(kSmsChannel), SlotLabel(n.record), "", false, ""};
+    return ServeEach(delivery, SplitRecipientList(n.record.mobile), Gbk(text::kSendNoMobile),
+                     serve);
 }
 
 }  // namespace
@@ -103,10 +126,24 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int SendSms(const char* userId, const char* record) {
-    return GuardedSend(kSmsChannel, [&] { return Send(Arg(userId), Arg(record)); });
+    return GuardedSend(kSmsChannel, [&] { return SendAll(Arg(userId), Arg(record)); });
+}
+
+NUVARO_EXPORT const char* SmsRecipients(const char* record) {
+    return RecordRecipients(record, &NotifyRecord::mobile);
+}
+
+NUVARO_EXPORT int SendSmsTry(const char* userId, const char* record, const char* notice,
+                             const char* recipient, int attempt, char* reason, int reasonSize) {
+    return GuardedTry(kSmsChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
+        SmsNotice n = Prepare(Arg(userId), Arg(record), Arg(notice));
+        return SendTo(n, Arg(recipient), delivery);
+    });
 }
 
 NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
 
 static_assert(std::is_same_v<decltype(&SendSms), SendSmsFn>);
+static_assert(std::is_same_v<decltype(&SmsRecipients), RecipientsFn>);
+static_assert(std::is_same_v<decltype(&SendSmsTry), SendTryFn>);
 static_assert(std::is_same_v<decltype(&CancelSends), CancelSendsFn>);

@@ -1,5 +1,6 @@
 // The recipient and message dialog over real slots and Config.inf; its test sends go through
 // the real plug-ins to an HTTP SMS gateway and an SMTP server on 127.0.0.1.
+#include <gmock/gmock.h>
 #include <httplib.h>
 #include <sys/stat.h>
 #include <wx/button.h>
@@ -163,15 +164,16 @@ TEST_F(RecipientsDialogTest, BrowseFillsTheProgramAndStartTestUsesTheUnsavedFiel
         EXPECT_EQ(U(d.OtherPrgSet), "/usr/bin/提醒");
         Click(d.lookFind);  // cancelled: the field stays
         EXPECT_EQ(U(d.OtherPrgSet), "/usr/bin/提醒");
-        d.ExStrSet->SetValue("-a \"b c\"");
+        d.ExStrSet->SetValue("-a \"b c\" {name} [{found}]");
         Click(d.OrtherTest);
         Click(d.cancel);
     });
     EXPECT_EQ(notices->fileDialogs, 2);
+    ASSERT_TRUE(frame->Dispatcher().WaitUntilIdle(10s));  // started on the program channel
     ASSERT_EQ(shell->calls.size(), 1u);
     EXPECT_EQ(shell->calls[0].verb, "execute");
     EXPECT_EQ(shell->calls[0].target, G("/usr/bin/提醒"));
-    EXPECT_EQ(shell->calls[0].parameters, "-a \"b c\"");
+    EXPECT_EQ(shell->calls[0].parameters, G("-a \"b c\" 甲 []"));
     EXPECT_EQ(frame->Configs()[2].OtherProgram, "");
 }
 
@@ -242,16 +244,23 @@ public:
         std::lock_guard lock(m_mutex);
         return m_calls;
     }
+    std::vector<std::string> Notices() {
+        std::lock_guard lock(m_mutex);
+        return m_notices;
+    }
 
 private:
     Sender Record(std::string name) {
-        return [this, name](const std::string& account, const std::string& record) {
-            std::lock_guard lock(m_mutex);
-            m_calls.push_back(name + " " + account + " " + record);
-        };
+        return {[](const std::string&) { return std::vector<std::string>{"r"}; },
+                [this, name](const SendTry& one) {
+                    std::lock_guard lock(m_mutex);
+                    m_calls.push_back(name + " " + one.account + " " + one.record);
+                    m_notices.push_back(one.notice);
+                    return TryResult{TryOutcome::Sent, ""};
+                }};
     }
     std::mutex m_mutex;
-    std::vector<std::string> m_calls;
+    std::vector<std::string> m_calls, m_notices;
 };
 
 TEST_F(RecipientsDialogTest, TestRecordsCarryTheFieldsInTheirFixedLayout) {
@@ -275,10 +284,20 @@ TEST_F(RecipientsDialogTest, TestRecordsCarryTheFieldsInTheirFixedLayout) {
     d->smstestClick();
     d->Destroy();
     ASSERT_TRUE(dispatcher.WaitUntilIdle(10s));
-    EXPECT_EQ(calls->Calls(),
-              (std::vector<std::string>{"SendSms id 1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||",
-                                        "SendMail account 1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||",
-                                        "SendSms id 1|2|3|4|5||7|8|utf-8||||||||||"}));
+    EXPECT_THAT(calls->Calls(),
+                ::testing::UnorderedElementsAre(
+                    "SendSms id 1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||",
+                    "SendMail account 1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||",
+                    "SendSms id 1|2|3|4|5||7|8|utf-8||||||||||"));
+    // The placeholders of a test: the window's own name and slot, nothing found.
+    for (const auto& notice : calls->Notices()) {
+        auto facts = DecodeNoticeFacts(notice);
+        ASSERT_TRUE(facts);
+        EXPECT_EQ(facts->found, "");
+        EXPECT_EQ(facts->name, G("甲"));
+        EXPECT_EQ(facts->slot, "2");
+        EXPECT_FALSE(facts->time.empty());
+    }
 }
 
 }  // namespace

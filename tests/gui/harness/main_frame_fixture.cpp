@@ -19,12 +19,16 @@ void MainFrameTest::SetUp() {
     auto recordingShell = std::make_unique<RecordingShell>();
     shell = recordingShell.get();
     SetShell(std::move(recordingShell));
+    auto recordingBalloons = std::make_unique<RecordingBalloons>();
+    balloons = recordingBalloons.get();
+    SetBalloons(std::move(recordingBalloons));
 }
 
 void MainFrameTest::TearDown() {
     CloseFrame();
     SetNotices(nullptr);
     SetShell(nullptr);
+    SetBalloons(nullptr);
     unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -6,14 +6,15 @@
 
 #include "app/main_frame.h"
 #include "harness/gui_pump.h"
+#include "harness/recording_balloons.h"
 #include "support/recording_notices.h"
 #include "support/recording_shell.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro::testing {
 
-// The real main window over a temporary executable folder, with recording notices and shell
-// and a temporary configuration home for the autostart entries.
+// The real main window over a temporary executable folder, with recording notices, balloons
+// and shell, and a temporary configuration home for the autostart entries.
 class MainFrameTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -32,6 +33,7 @@ protected:
     std::string configHome;
     RecordingNotices* notices = nullptr;
     RecordingShell* shell = nullptr;
+    RecordingBalloons* balloons = nullptr;
     TMainFrm* frame = nullptr;
 };
 

@@ -1,0 +1,84 @@
+#include "app/notice_alerts.h"
+
+#include <glib.h>
+
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "notify/send_log.h"
+#include "platform/balloons.h"
+#include "platform/gtk/tray_icon.h"
+#include "ui/wx_text.h"
+
+namespace nuvaro {
+namespace {
+
+struct Posted {
+    std::weak_ptr<NoticeAlerts*> alerts;
+    FailedNotice failed;
+};
+
+gboolean RaisePosted(gpointer data) {
+    std::unique_ptr<Posted> posted(static_cast<Posted*>(data));
+    if (auto alerts = posted->alerts.lock()) (*alerts)->Raise(posted->failed);
+    return G_SOURCE_REMOVE;
+}
+
+const char* ChannelName(const std::string& channel) {
+    if (channel == kSmsChannel) return text::kChannelSms;
+    if (channel == kEmailChannel) return text::kChannelMail;
+    return text::kChannelProgram;
+}
+
+}  // namespace
+
+NoticeAlerts::NoticeAlerts(TTrayNotifyIcon& tray, Balloons& balloons)
+    : m_tray(tray), m_balloons(balloons), m_self(std::make_shared<NoticeAlerts*>(this)) {
+    UpdateToolTip();
+}
+
+NoticeAlerts::~NoticeAlerts() = default;
+
+std::function<void(const FailedNotice&)> NoticeAlerts::Observer() {
+    return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](const FailedNotice& failed) {
+        g_idle_add(RaisePosted, new Posted{alerts, failed});
+    };
+}
+
+void NoticeAlerts::Raise(const FailedNotice& failed) {
+    ++m_failed;
+    UpdateToolTip();
+    std::function<void()> onClick;
+    if (OnBalloonClick) {
+        onClick = [alerts = std::weak_ptr<NoticeAlerts*>(m_self), failed] {
+            auto self = alerts.lock();
+            if (self && (*self)->OnBalloonClick) (*self)->OnBalloonClick(failed);
+        };
+    }
+    m_balloons.Show(text::kNoticeFailedTitle, BalloonText(failed).utf8_string(),
+                    std::move(onClick));
+}
+
+void NoticeAlerts::ResetFailedCount() {
+    m_failed = 0;
+    UpdateToolTip();
+}
+
+wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
+    wxString window =
+        f.windowName.empty() ? U8("[") + FromGbk(f.slot) + "]" : FromGbk(f.windowName);
+    wxString channel = U8(ChannelName(f.channel));
+    if (!f.recipient.empty()) channel += " " + FromGbk(f.recipient);
+    return U8(text::kNoticeFailedWindow) + window + "\n" + U8(text::kNoticeFailedChannel) +
+           channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(f.reason);
+}
+
+wxString NoticeAlerts::ToolTipText() const {
+    if (m_failed == 0) return U8(text::kAppTitle);
+    wxString tip = U8(text::kTrayFailedCount);
+    tip.Replace("%d", wxString::Format("%d", m_failed));
+    return tip;
+}
+
+void NoticeAlerts::UpdateToolTip() { m_tray.SetToolTip(ToolTipText()); }
+
+}  // namespace nuvaro

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <wx/string.h>
+
+#include <functional>
+#include <memory>
+
+#include "notify/notify_dispatcher.h"
+
+namespace nuvaro {
+
+class Balloons;
+class TTrayNotifyIcon;
+
+// Failed notices on the desktop, without a box that would stop anything: a balloon for each
+// delivery that finally failed, and the tray icon's tooltip counting them since the user last
+// opened the send log. Lives on the UI thread; the main window owns it.
+class NoticeAlerts {
+  public:
+    NoticeAlerts(TTrayNotifyIcon& tray, Balloons& balloons);
+    ~NoticeAlerts();
+    NoticeAlerts(const NoticeAlerts&) = delete;
+    NoticeAlerts& operator=(const NoticeAlerts&) = delete;
+
+    // For NotifyDispatcher::SetFailureObserver. Callable from any thread: each failure reaches
+    // the UI thread through an idle source of its own on GLib's main context, which nested
+    // loops (modal boxes) run as well; one that arrives after the alerts are gone is dropped.
+    std::function<void(const FailedNotice&)> Observer();
+
+    // Shows the failure and counts it (UI thread).
+    void Raise(const FailedNotice& failed);
+
+    int FailedCount() const { return m_failed; }
+    // The user has opened the send log: the count starts again.
+    void ResetFailedCount();
+
+    // What a click on a failure's balloon does; unset, nothing.
+    std::function<void(const FailedNotice&)> OnBalloonClick;
+
+    // The balloon's text for a failure: window, channel (with the recipient), reason.
+    static wxString BalloonText(const FailedNotice& failed);
+    // The tray icon's tooltip for the counts now.
+    wxString ToolTipText() const;
+
+  private:
+    void UpdateToolTip();
+
+    TTrayNotifyIcon& m_tray;
+    Balloons& m_balloons;
+    int m_failed = 0;
+    std::shared_ptr<NoticeAlerts*> m_self;  // expires with the alerts
+};
+
+}  // namespace nuvaro

@@ -1,0 +1,105 @@
+#include "notify/notice_facts.h"
+
+#include <gtest/gtest.h>
+
+#include "core/gbk.h"
+#include "notify/account_text.h"
+#include "platform/posix/command_line.h"
+#include "support/temp_dir.h"
+
+namespace nuvaro {
+namespace {
+
+using testing::G;
+
+const NoticeFacts kFacts{"F", "N", "U", "T", "S"};
+
+struct FillCase {
+    const char* name;
+    std::string text, filled;
+};
+
+class FillPlaceholdersTest : public ::testing::TestWithParam<FillCase> {};
+
+TEST_P(FillPlaceholdersTest, ReplacesEachPlaceholderOnceAndNothingElse) {
+    EXPECT_EQ(FillPlaceholders(GetParam().text, kFacts), GetParam().filled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, FillPlaceholdersTest,
+    ::testing::Values(
+        FillCase{"NoPlaceholder", "price {x} { found} {FOUND}", "price {x} { found} {FOUND}"},
+        FillCase{"Empty", "", ""}, FillCase{"All", "{found}{name}{url}{time}{slot}", "FNUTS"},
+        FillCase{"Repeated", "{found}-{found}", "F-F"},
+        FillCase{"InsideBraces", "{{found}}", "{F}"}, FillCase{"Unclosed", "{found", "{found"},
+        FillCase{"BetweenChinese", G("发现{found}了"), G("发现") + "F" + G("了")},
+        // 0x81 0x7B is one GBK character whose second byte reads as "{".
+        FillCase{"BraceAsSecondByte", "\x81{found}", "\x81{found}"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FillPlaceholders, AFactThatHoldsAPlaceholderStaysAsItIs) {
+    NoticeFacts facts{"{name}|{slot}", "N", "", "", "3"};
+    EXPECT_EQ(FillPlaceholders("{found}/{name}", facts), "{name}|{slot}/N");
+}
+
+TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
+    NoticeFacts facts{G("到货|现货%20\r\n") + std::string(10000, 'x'), G("商店|1"),
+                      "http://a/?b=1|2", "2026-1-2 3:04:05", "12"};
+    std::string line = EncodeNoticeFacts(facts);
+    EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 5);
+    auto back = DecodeNoticeFacts(line);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->found, facts.found);
+    EXPECT_EQ(back->name, facts.name);
+    EXPECT_EQ(back->url, facts.url);
+    EXPECT_EQ(back->time, facts.time);
+    EXPECT_EQ(back->slot, facts.slot);
+    EXPECT_FALSE(DecodeNoticeFacts(""));
+    EXPECT_FALSE(DecodeNoticeFacts(EncodeMailAccount({"a", "b", "c", "d"})));
+    EXPECT_FALSE(DecodeNoticeFacts("notice|a|b"));
+}
+
+struct ProgramCase {
+    const char* name;
+    std::string parameters, found;
+    std::vector<std::string> args;  // UTF-8
+};
+
+class FillProgramParametersTest : public ::testing::TestWithParam<ProgramCase> {};
+
+TEST_P(FillProgramParametersTest, APlaceholderIsFilledInsideItsOwnArgument) {
+    NoticeFacts facts{G(GetParam().found), G("商店"), "http://x/?a=1&b=2", "T", "7"};
+    std::string filled = FillProgramParameters(G(GetParam().parameters), facts);
+    EXPECT_EQ(SplitCommandLine(GbkToUtf8(filled)), GetParam().args);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Parameters, FillProgramParametersTest,
+    ::testing::Values(
+        ProgramCase{"BlanksStayInOneArgument",
+                    "--found {found} -n {name}",
+                    "显卡 到货 了",
+                    {"--found", "显卡 到货 了", "-n", "商店"}},
+        ProgramCase{"QuotesAndBackslashes", "{found}", R"(a "b" c:\dir\)", {R"(a "b" c:\dir\)"}},
+        ProgramCase{"InsideAQuotedArgument",
+                    "\"--at={name} {slot}\" {url}",
+                    "",
+                    {"--at=商店 7", "http://x/?a=1&b=2"}},
+        ProgramCase{"EmptyFoundStaysAnArgument", "a {found} b", "", {"a", "", "b"}},
+        ProgramCase{"ShellCharactersAreJustText",
+                    "{found}",
+                    "$(id); rm -rf / | `x` > y",
+                    {"$(id); rm -rf / | `x` > y"}},
+        ProgramCase{"LineBreaksStayInside", "{found}", "a\r\nb|c", {"a\r\nb|c"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FillProgramParameters, AStringWithoutPlaceholdersIsHandedOverUnchanged) {
+    for (const std::string& parameters :
+         std::vector<std::string>{"-a \"b c\"", "  odd \"quoting\\\" x", G("中文 \"参数\""), ""}) {
+        EXPECT_EQ(FillProgramParameters(parameters, kFacts), parameters);
+    }
+}
+
+}  // namespace
+}  // namespace nuvaro
