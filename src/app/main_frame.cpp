@@ -132,8 +132,6 @@ void TMainFrm::FormCreate() {
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
-    BindStatus();
-    m_engine->Attach(0, DefaultPage());
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());
@@ -142,6 +140,8 @@ void TMainFrm::FormCreate() {
     m_tray->OnDblClick = [this] { ToggleShown(); };
     m_alerts = std::make_unique<NoticeAlerts>(*m_tray, GetBalloons());
     m_dispatcher->SetFailureObserver(m_alerts->Observer());
+    BindStatus();
+    m_engine->Attach(0, DefaultPage());
     m_banners->Start();
 }
 
@@ -263,6 +263,7 @@ void TMainFrm::SeeLogClick() {
     if (m_logViewer) {
         m_logViewer->Reload();
         m_logViewer->Raise();
+        m_alerts->ResetFailedCount();
         return;
     }
     std::map<std::string, std::string> names;
@@ -271,6 +272,7 @@ void TMainFrm::SeeLogClick() {
     }
     m_logViewer = new TLogViewerFrm(this, std::move(names));
     m_logViewer->Show();
+    m_alerts->ResetFailedCount();  // the send log is in front of the user now
 }
 
 }  // namespace nuvaro

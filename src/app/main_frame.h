@@ -81,6 +81,8 @@ public:
     // The tab of window n shows its state; a change stays marked until its tab is looked at.
     void UpdateTab(int n);
     bool ChangeUnseen(int n) const { return m_unseen.count(n) > 0; }
+    // Brings the main window up on window n's tab (a balloon was clicked).
+    void ShowWindowTab(int n);
     NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
     NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
 

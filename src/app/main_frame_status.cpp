@@ -1,14 +1,38 @@
-// What each window is doing, shown on its tab: an icon before the caption and a tooltip.
+// What each window is doing, shown on its tab (an icon before the caption and a tooltip), summed
+// up in the tray icon's tooltip, and told on the desktop when it matters: a change, a window
+// that keeps failing.
 #include <wx/notebook.h>
 #include <wx/panel.h>
 
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
+#include "app/notice_alerts.h"
+#include "core/gbk.h"
+#include "core/text_util.h"
+#include "core/texts.h"
 #include "monitor/window_status_text.h"
+#include "platform/balloons.h"
 #include "platform/gtk/tab_tooltip.h"
+#include "platform/services.h"
 #include "ui/state_icons.h"
 
 namespace nuvaro {
+namespace {
+
+constexpr size_t kBalloonChars = 200;
+
+// The found text as a balloon shows it: UTF-8, cut at a character boundary.
+std::string BalloonFound(const std::string& gbk) {
+    std::string cut;
+    for (size_t i = 0; i < gbk.size() && cut.size() < kBalloonChars; ++i) {
+        const bool lead = static_cast<unsigned char>(gbk[i]) >= 0x81 && i + 1 < gbk.size();
+        cut += gbk.substr(i, lead ? 2 : 1);
+        if (lead) ++i;
+    }
+    return GbkToUtf8(cut) + (cut.size() < gbk.size() ? "..." : "");
+}
+
+}  // namespace
 
 void TMainFrm::BindStatus() {
     m_pageControl->AssignImageList(MakeStateIcons());
@@ -22,6 +46,19 @@ void TMainFrm::BindStatus() {
         e.Skip();
         if (e.GetActive()) TabLookedAt();
     });
+    m_alerts->OnBalloonClick = [this](const FailedNotice& failed) {
+        auto slot = ParseInteger(failed.slot);
+        ShowWindowTab(slot ? static_cast<int>(*slot) - 1 : -1);
+    };
+}
+
+void TMainFrm::ShowWindowTab(int n) {
+    Iconize(false);
+    Show();
+    Raise();
+    const int page = PageIndexOf(n);
+    if (page != wxNOT_FOUND) m_pageControl->SetSelection(page);
+    TabLookedAt();
 }
 
 int TMainFrm::PageIndexOf(int n) const {
@@ -35,11 +72,29 @@ void TMainFrm::UpdateTab(int n) {
     const WindowStatus status = m_engine->Status(n);
     m_pageControl->SetPageImage(page, static_cast<int>(StateOf(status, ChangeUnseen(n))));
     SetTabToolTip(m_pageControl, page, wxString::FromUTF8(StatusTip(status)));
+    int monitoring = 0, failing = 0;
+    for (const auto& window : m_windows) {
+        const WindowStatus s = m_engine->Status(window->Number());
+        monitoring += s.monitoring ? 1 : 0;
+        failing += s.last == WindowStatus::Last::Error ? 1 : 0;
+    }
+    if (m_alerts) m_alerts->SetWindowCounts(monitoring, failing);
 }
 
-// A change on the tab in front of a user at the desk is seen at once; any other stays marked.
+// A change shows a balloon; on the tab in front of a user at the desk it is seen at once, any
+// other stays marked. A window that has failed three ticks in a row says so once, until it
+// works again.
 void TMainFrm::RunEnded(int n, const WindowStatus& status) {
+    const std::string name = GbkToUtf8(Configs()[SlotOf(n)].WindowName);
+    auto bringUp = [this, alive = std::weak_ptr<bool>(m_alive), n] {
+        if (!alive.expired()) ShowWindowTab(n);
+    };
+    if (status.last == WindowStatus::Last::Error && status.failuresInRow == 3) {
+        GetBalloons().Show(text::kBalloonFailingTitle, name + "\n" + status.lastError, bringUp);
+    }
     if (status.last != WindowStatus::Last::Change) return;
+    GetBalloons().Show(std::string(text::kAppTitle) + "：" + name,
+                       text::kBalloonChange + BalloonFound(status.lastFound), bringUp);
     const bool inView = IsShown() && !IsIconized() && IsActive() &&
                         m_pageControl->GetSelection() == PageIndexOf(n);
     if (inView) return;

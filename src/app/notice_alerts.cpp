@@ -72,10 +72,22 @@ wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
            channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(f.reason);
 }
 
+void NoticeAlerts::SetWindowCounts(int monitoring, int failing) {
+    if (monitoring == m_monitoring && failing == m_failing) return;
+    m_monitoring = monitoring;
+    m_failing = failing;
+    UpdateToolTip();
+}
+
 wxString NoticeAlerts::ToolTipText() const {
-    if (m_failed == 0) return U8(text::kAppTitle);
-    wxString tip = U8(text::kTrayFailedCount);
-    tip.Replace("%d", wxString::Format("%d", m_failed));
+    wxString tip = U8(text::kAppTitle);
+    for (auto [format, count] : {std::pair{text::kTrayMonitoring, m_monitoring},
+                                 std::pair{text::kTrayFailing, m_failing},
+                                 std::pair{text::kTrayFailedCount, m_failed}}) {
+        wxString line = U8(format);
+        line.Replace("%d", wxString::Format("%d", count));
+        tip += "\n" + line;
+    }
     return tip;
 }
 

@@ -33,13 +33,16 @@ class NoticeAlerts {
     int FailedCount() const { return m_failed; }
     // The user has opened the send log: the count starts again.
     void ResetFailedCount();
+    // How many windows monitor, and how many failed at their last tick (for the tooltip).
+    void SetWindowCounts(int monitoring, int failing);
 
     // What a click on a failure's balloon does; unset, nothing.
     std::function<void(const FailedNotice&)> OnBalloonClick;
 
     // The balloon's text for a failure: window, channel (with the recipient), reason.
     static wxString BalloonText(const FailedNotice& failed);
-    // The tray icon's tooltip for the counts now.
+    // The tray icon's tooltip for the counts now: windows monitoring, windows whose last tick
+    // failed, notices failed.
     wxString ToolTipText() const;
 
   private:
@@ -48,6 +51,8 @@ class NoticeAlerts {
     TTrayNotifyIcon& m_tray;
     Balloons& m_balloons;
     int m_failed = 0;
+    int m_monitoring = 0;
+    int m_failing = 0;
     std::shared_ptr<NoticeAlerts*> m_self;  // expires with the alerts
 };
 

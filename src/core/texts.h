@@ -199,6 +199,10 @@ inline constexpr const char* kNoticeFailedReason = "原因：";
 inline constexpr const char* kChannelSms = "短信";
 inline constexpr const char* kChannelMail = "邮件";
 inline constexpr const char* kChannelProgram = "本地程序";
-inline constexpr const char* kTrayFailedCount = "Nuvaro：%d 条通知发送失败";
+inline constexpr const char* kTrayMonitoring = "正在监控：%d 个窗口";
+inline constexpr const char* kTrayFailing = "上次检查失败：%d 个窗口";
+inline constexpr const char* kTrayFailedCount = "通知发送失败：%d 条";
+inline constexpr const char* kBalloonChange = "发现变化：";
+inline constexpr const char* kBalloonFailingTitle = "网页连续监控失败";
 
 }  // namespace nuvaro::text

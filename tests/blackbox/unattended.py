@@ -3,7 +3,8 @@
   stays open: the change is notified (the local program starts, the change line is logged)
   at 甲's next tick, with the box still open;
 - window 丙's first tick fails (HTTP 500) and its error box is left open: at its next tick the
-  page has changed and the change is notified; Log/errorlog.txt holds the failure."""
+  page has changed and the change is notified; Log/errorlog.txt holds the failure;
+- then "查看监控日志" opens the program's log viewer, whose table shows the found texts."""
 import os
 import shutil
 import sys
@@ -12,8 +13,9 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import pyatspi
 
-from atspi_driver import Installation, applications, find_all, press_ok, texts_of, wait_for
-from dialogs import click, read_gbk, shown
+from atspi_driver import (Installation, applications, click, find_all, press_ok, shown, texts_of,
+                          wait_for)
+from dialogs import read_gbk, window as titled
 
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts")
 
@@ -92,9 +94,9 @@ def main(bin_dir):
         window = "WindowName={name}\nurl={url}\nRegx={regx}\nRefreshTime=1\nOtherOpen=1\n" \
                  "OtherProgram=" + recorder + "\nOtherStr={name}\n"
         inst.write("Config.inf", "[1]\nWindowName=默认\n"
-                   "[2]\n" + window.format(name="甲", url=pages.url("/a"), regx="到货") +
+                   "[2]\n" + window.format(name="甲", url=pages.url("/a"), regx="显卡到货了") +
                    "[3]\n" + window.format(name="乙", url=pages.url("/b"), regx="到货") +
-                   "[4]\n" + window.format(name="丙", url=pages.url("/c"), regx="到货"))
+                   "[4]\n" + window.format(name="丙", url=pages.url("/c"), regx="显卡到货了"))
         p = inst.start()
         app = wait_for(lambda: next(applications(p.pid), None))
         wait_for(lambda: len(find_all(app, "page tab")) == 4)
@@ -121,7 +123,7 @@ def main(bin_dir):
         pages.set("/a", "显卡到货了")
 
         # 甲's first tick, a minute after its start, with 乙's box still open.
-        wait_for(lambda: any("[2][到货]监控点信息发生变化，发出提醒[甲]" in l
+        wait_for(lambda: any("[2][显卡到货了]监控点信息发生变化，发出提醒[甲]" in l
                              for l in lines(inst, "informlog.txt")), timeout=120)
         wait_for(lambda: os.path.exists(os.path.join(inst.folder, "args.txt")))
         assert "[甲]" in open(os.path.join(inst.folder, "args.txt"), encoding="utf-8").read()
@@ -132,10 +134,20 @@ def main(bin_dir):
         wait_for(lambda: any("[4][丙]网页加载失败：HTTP 500" in l
                              for l in lines(inst, "errorlog.txt")))
         pages.set("/c", "显卡到货了")
-        wait_for(lambda: any("[4][到货]监控点信息发生变化，发出提醒[丙]" in l
+        wait_for(lambda: any("[4][显卡到货了]监控点信息发生变化，发出提醒[丙]" in l
                              for l in lines(inst, "informlog.txt")), timeout=120)
         assert len(alerts_with(app, "网页加载失败")) == 1, "one error box for the window"
         assert alerts_with(app, "匹配不成功"), "the no-match box was closed"
+
+        # The history reads as the user wants it: the program's own viewer, found text and all.
+        for box in find_all(app, "alert"):
+            press_ok(box)
+        wait_for(lambda: not find_all(app, "alert"))
+        press(app, "查看监控日志")
+        viewer = titled(app, "监控日志")
+        cells = wait_for(lambda: [c.name for c in find_all(viewer, "table cell")
+                                  if "显卡到货了" in c.name] or None)
+        assert len(cells) >= 2, cells  # the changes of 甲 and 丙
         assert p.poll() is None, "the program ended"
         print("ok")
         return 0

@@ -2,7 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listctrl.h>
+#include <wx/dataview.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -42,17 +42,18 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 // The table asks for the texts of the rows on screen only: a log of any length fills it at once.
-class TLogViewerFrm::LogTable : public wxListCtrl {
+class TLogViewerFrm::LogModel : public wxDataViewVirtualListModel {
 public:
-    LogTable(wxWindow* parent, const TLogViewerFrm& owner)
-        : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                     wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxLC_HRULES),
-          m_owner(owner) {}
+    explicit LogModel(const TLogViewerFrm& owner) : m_owner(owner) {}
+
+    unsigned GetColumnCount() const override { return 4; }
+    wxString GetColumnType(unsigned) const override { return "string"; }
+    void GetValueByRow(wxVariant& value, unsigned row, unsigned column) const override {
+        value = wxString::FromUTF8(m_owner.Cell(row, column));
+    }
+    bool SetValueByRow(const wxVariant&, unsigned, unsigned) override { return false; }
 
 private:
-    wxString OnGetItemText(long item, long column) const override {
-        return wxString::FromUTF8(m_owner.Cell(item, column));
-    }
     const TLogViewerFrm& m_owner;
 };
 
@@ -77,11 +78,19 @@ TLogViewerFrm::TLogViewerFrm(wxWindow* owner, std::map<std::string, std::string>
     m_openRaw = new wxButton(panel, wxID_ANY, U8(text::kLogViewerOpenRaw));
     bar->Add(m_openRaw, 0, wxALIGN_CENTER_VERTICAL);
 
-    m_table = new LogTable(panel, *this);
-    m_table->AppendColumn(U8(text::kLogViewerTime), wxLIST_FORMAT_LEFT, 140);
-    m_table->AppendColumn(U8(text::kLogViewerWindowColumn), wxLIST_FORMAT_LEFT, 110);
-    m_table->AppendColumn(U8(text::kLogViewerEvent), wxLIST_FORMAT_LEFT, 120);
-    m_table->AppendColumn(U8(text::kLogViewerText), wxLIST_FORMAT_LEFT, 440);
+    m_table = new wxDataViewCtrl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                 wxDV_SINGLE | wxDV_ROW_LINES);
+    m_model = new LogModel(*this);
+    m_table->AssociateModel(m_model);
+    m_model->DecRef();
+    const std::pair<const char*, int> columns[] = {{text::kLogViewerTime, 140},
+                                                   {text::kLogViewerWindowColumn, 110},
+                                                   {text::kLogViewerEvent, 120},
+                                                   {text::kLogViewerText, 440}};
+    for (unsigned c = 0; c < 4; ++c) {
+        m_table->AppendTextColumn(U8(columns[c].first), c, wxDATAVIEW_CELL_INERT,
+                                  columns[c].second, wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE);
+    }
     m_status = new wxStaticText(panel, wxID_ANY, {});
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -101,7 +110,7 @@ TLogViewerFrm::TLogViewerFrm(wxWindow* owner, std::map<std::string, std::string>
 
 TLogViewerFrm::~TLogViewerFrm() { m_typing->Stop(); }
 
-wxListCtrl* TLogViewerFrm::List() const { return m_table; }
+unsigned TLogViewerFrm::RowCount() const { return m_model->GetCount(); }
 
 void TLogViewerFrm::Reload() {
     m_loading = true;
@@ -147,8 +156,7 @@ void TLogViewerFrm::ApplyFilter() {
     const int choice = m_window->GetSelection();
     std::string window = choice > 0 ? m_window->GetString(choice).utf8_string() : "";
     m_shown = FilterEntries(m_entries, window, m_search->GetValue().utf8_string());
-    m_table->SetItemCount(static_cast<long>(m_shown.size()));
-    m_table->Refresh();
+    m_model->Reset(static_cast<unsigned>(m_shown.size()));
     UpdateStatus();
 }
 

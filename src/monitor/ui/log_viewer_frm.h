@@ -12,8 +12,7 @@
 
 class wxButton;
 class wxChoice;
-class wxListCtrl;
-class wxListEvent;
+class wxDataViewCtrl;
 class wxStaticText;
 class wxTextCtrl;
 class wxTimer;
@@ -37,7 +36,9 @@ public:
     // Shown rows, for the program and its tests.
     const std::vector<LogEntry>& Entries() const { return m_entries; }
     const std::vector<size_t>& Shown() const { return m_shown; }
-    wxListCtrl* List() const;
+    wxDataViewCtrl* List() const { return m_table; }
+    // Rows the table holds now.
+    unsigned RowCount() const;
     wxChoice* WindowFilter() const { return m_window; }
     wxTextCtrl* Search() const { return m_search; }
     wxButton* OpenRawButton() const { return m_openRaw; }
@@ -48,7 +49,7 @@ public:
     std::string Cell(long row, long column) const;
 
 private:
-    class LogTable;
+    class LogModel;
     void Loaded(std::vector<LogEntry> entries);
     void FillWindowChoice();
     void UpdateStatus();
@@ -57,7 +58,8 @@ private:
     wxChoice* m_window = nullptr;
     wxTextCtrl* m_search = nullptr;
     wxButton* m_openRaw = nullptr;
-    LogTable* m_table = nullptr;
+    wxDataViewCtrl* m_table = nullptr;
+    LogModel* m_model = nullptr;  // owned by the table
     wxStaticText* m_status = nullptr;
     std::unique_ptr<wxTimer> m_typing;
     std::vector<LogEntry> m_entries;

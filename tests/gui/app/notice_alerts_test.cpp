@@ -36,7 +36,8 @@ TEST_F(NoticeAlertsTest, EachFinalFailureRaisesOneBalloonAndTheTrayCountsThem) {
                 "SmsOpen=1\nEmailOpen=1\n");
     TMainFrm& f = StartFrame();
     f.Configs()[2].SaveAll();  // the window record the senders read
-    EXPECT_EQ(f.TrayIcon()->ToolTip(), "Nuvaro");
+    const std::string none = "Nuvaro\n正在监控：0 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条";
+    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(), none);
     f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));
     ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(std::chrono::seconds(60)));
     ASSERT_TRUE(PumpUntil([&] { return balloons->shown.size() == 2; }));
@@ -50,11 +51,12 @@ TEST_F(NoticeAlertsTest, EachFinalFailureRaisesOneBalloonAndTheTrayCountsThem) {
     EXPECT_THAT(texts, ::testing::UnorderedElementsAre(
                            "窗口：显卡\n方式：短信\n原因：没有手机号码",
                            ::testing::StartsWith("窗口：显卡\n方式：邮件 a@example.com\n原因：")));
-    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(), "Nuvaro：2 条通知发送失败");
+    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
+              "Nuvaro\n正在监控：0 个窗口\n上次检查失败：0 个窗口\n通知发送失败：2 条");
     EXPECT_EQ(f.Alerts().FailedCount(), 2);
 
-    f.Alerts().ResetFailedCount();  // the user opened the send log
-    EXPECT_EQ(f.TrayIcon()->ToolTip(), "Nuvaro");
+    f.SeeLogClick();  // the user opened the logs
+    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(), none);
     EXPECT_TRUE(notices->shown.empty());  // never a box
 }
 

@@ -16,6 +16,7 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
 #include "platform/gtk/tab_tooltip.h"
+#include "platform/gtk/tray_icon.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
@@ -221,6 +222,40 @@ TEST_F(MonitorTest, TabsShowStoppedMonitoringFailedAndAnUnseenChange) {
     Click(f.Window(1)->StartStopButton());
     EXPECT_EQ(image(), static_cast<int>(TabState::Stopped));
     EXPECT_EQ(tip().rfind("状态：已停止\n上次检查：", 0), 0u) << tip();
+}
+
+// The desktop hears of a change, and once of a window that keeps failing; a click on either
+// brings the main window up on that window's tab. The tray icon's tooltip sums it all up.
+TEST_F(MonitorTest, BalloonsTellAChangeAndThreeFailuresInARowAndTheTraySumsUp) {
+    server.SetPage("/p", Page("显卡到货了"));
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "显卡", "/p", "+86");
+    PrepareWindow(2, "内存", "/p", "无此词");
+    for (int n : {1, 2}) {
+        f.Window(n)->RefreshEdit()->SetValue("1");
+        Click(f.Window(n)->StartStopButton());
+    }
+    for (int i = 0; i < 4; ++i) Tick(1);
+    ASSERT_EQ(balloons->shown.size(), 1u);  // at the third failure, not again at the fourth
+    EXPECT_EQ(balloons->shown[0].title, "网页连续监控失败");
+    EXPECT_EQ(balloons->shown[0].text.rfind("显卡\n", 0), 0u) << balloons->shown[0].text;
+    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
+              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：1 个窗口\n通知发送失败：0 条");
+
+    f.Configs()[2].Regx = G("到货");
+    Tick(1);  // works again, and finds a change
+    ASSERT_EQ(balloons->shown.size(), 2u);
+    EXPECT_EQ(balloons->shown[1].title, "Nuvaro：显卡");
+    EXPECT_EQ(balloons->shown[1].text, "发现变化：到货");
+    EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
+              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条");
+
+    f.PageControl()->SetSelection(2);
+    f.Hide();  // in the tray
+    balloons->shown[1].onClick();
+    EXPECT_TRUE(f.IsShown());
+    EXPECT_EQ(f.PageControl()->GetSelection(), 1);
+    EXPECT_FALSE(f.ChangeUnseen(1));
 }
 
 }  // namespace

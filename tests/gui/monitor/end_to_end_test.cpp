@@ -93,6 +93,28 @@ TEST_F(EndToEnd, AChangeIsNotifiedEverywhereThenRepeatsAndAbsencesAreOnlyLogged)
     EXPECT_TRUE(notices->shown.size() <= 2u);  // the two start messages, nothing from ticks
 }
 
+// What the tick found reaches every channel through the placeholders, whole.
+TEST_F(EndToEnd, TheFoundTextOfATickFillsThePlaceholdersOfEveryChannel) {
+    WriteConfig(
+        "[1]\nWindowName=首页\n"
+        "[2]\nWindowName=价格\nRefreshTime=1\nToMail=buyer@example.com\n"
+        "Subject={name}有变化\nBody=降到{found}元\nSmsBody=价格{found}\nMobile=13800138000\n"
+        "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" + recorder +
+        "\nOtherStr=--found {found} --slot {slot}\n");
+    server.SetPage("/price", "<html><body><b>价格 1 28</b></body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格([\\d ]+)", "1");
+    Click(f.Window(1)->StartStopButton());
+    Tick(1);
+    ASSERT_TRUE(mail.WaitForMessages(1));
+    EXPECT_EQ(mail.Messages()[0].subject, "价格有变化");
+    EXPECT_NE(mail.Messages()[0].body.find("降到 1 28元"), std::string::npos) << mail.Messages()[0].body;
+    ASSERT_TRUE(WaitFor([&] { return gateway.Requests().size() == 1; }));
+    EXPECT_EQ(gateway.Requests()[0].Param("text"), "价格 1 28");
+    ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
+    EXPECT_EQ(RecordedStarts(dir)[0].args, (Lines{"--found", " 1 28", "--slot", "2"}));
+}
+
 TEST_F(EndToEnd, AMailServerThatNeverAnswersIsBoundedLoggedAndTheTickGoesOn) {
     SmtpTestServer silent(SmtpTestServer::Mode::Silent);
     dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +

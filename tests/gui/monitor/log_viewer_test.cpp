@@ -3,7 +3,6 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
@@ -38,7 +37,7 @@ TEST_F(LogViewerTest, ShowsTheMergedLogsNewestFirstInChinese) {
     TMainFrm& f = StartFrame();
     TLogViewerFrm& v = Open(f);
     ASSERT_EQ(v.Shown().size(), 4u);
-    EXPECT_EQ(v.List()->GetItemCount(), 4);
+    EXPECT_EQ(v.RowCount(), 4u);
     EXPECT_EQ(v.Cell(0, 0), "2026-12-8 3:00:00");
     EXPECT_EQ(v.Cell(0, 1), "显卡");
     EXPECT_EQ(v.Cell(0, 2), "错误");
