@@ -75,8 +75,7 @@ TEST(StoreUnderKill, EverySlotIsWhollyOneSaveAndNoTemporaryOutlivesTheNextStart)
     const std::string file = dir.File("Config.inf");
     std::mt19937 random(std::random_device{}());
     std::uniform_int_distribution<int> delayUs(0, 4000);
-    int mixedSlots = 0, changedKills = 0;
-    std::string before;
+    int mixedSlots = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         int ready = -1;
         pid_t pid = StartWriter({"slots", file, "k" + std::to_string(kill)}, &ready);
@@ -89,9 +88,6 @@ TEST(StoreUnderKill, EverySlotIsWhollyOneSaveAndNoTemporaryOutlivesTheNextStart)
         for (int slot = 1; slot <= testing::kWriterSlots; ++slot) {
             if (!testing::WholeSlotTag(file, slot)) ++mixedSlots;
         }
-        std::string after = dir.Read("Config.inf");
-        changedKills += after != before;
-        before = after;
     }
     const size_t leftByKills = Temporaries(dir.path()).size();
 
@@ -108,11 +104,10 @@ TEST(StoreUnderKill, EverySlotIsWhollyOneSaveAndNoTemporaryOutlivesTheNextStart)
         unsetenv("XDG_CONFIG_HOME");
     }
 
-    std::cout << "[ figures  ] " << kKills << " kills, " << changedKills
-              << " after saves had changed the file, " << kKills * testing::kWriterSlots
+    std::cout << "[ figures  ] " << kKills << " kills, " << kKills * testing::kWriterSlots
               << " slots checked, " << mixedSlots
               << " mixed; temporaries left by the kills: " << leftByKills
-              << ", removed at start: " << removed << "\n";
+              << ", removed at the next start: " << removed << "\n";
     EXPECT_EQ(mixedSlots, 0);
     EXPECT_EQ(removed, static_cast<int>(leftByKills));
     EXPECT_TRUE(Temporaries(dir.path()).empty());
