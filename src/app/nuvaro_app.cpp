@@ -4,6 +4,7 @@
 
 #include "ui/error_display.h"
 #include "app/main_frame.h"
+#include "config/settings_files.h"
 #include "core/texts.h"
 #include "platform/gtk/desktop_setup.h"
 #include "platform/gtk/single_instance.h"
@@ -25,6 +26,7 @@ bool NuvaroApp::OnInit() {
         m_instance.reset();
         return false;
     }
+    RemoveStaleSettingsTemporaries();
     SetAppName(U8(text::kAppTitle));
     SetAppDisplayName(U8(text::kAppTitle));
     auto* frame = new TMainFrm;

@@ -1,7 +1,5 @@
 #include "banners/banner_cache.h"
 
-#include <sys/stat.h>
-
 #include "core/atomic_file.h"
 #include "core/gbk.h"
 #include "core/ini_file.h"
@@ -23,20 +21,15 @@ BannerTexts FetchedBannerTexts(const Announcement& fetched) {
 }
 
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched) {
-    auto content = ReadWholeFile(path);
-    struct stat st;
-    // An existing file that cannot be read must not be replaced by the cache alone.
-    if (!content && stat(path.c_str(), &st) == 0) throw FileWriteError(path);
-    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
-
     Announcement stored = fetched;
     stored.AD1 = Trimmed(Utf8ToGbk(fetched.AD1));
     stored.AD2 = Utf8ToGbk(fetched.AD2);
     stored.AD3 = Utf8ToGbk(fetched.AD3);
-    for (size_t i = 0; i < Announcement::kCount; ++i) {
-        doc.Write(kSection, Announcement::kKeys[i], stored[i]);
-    }
-    ReplaceFileAtomically(path, doc.Serialize());
+    IniFile(path).Update([&](IniDocument& doc) {
+        for (size_t i = 0; i < Announcement::kCount; ++i) {
+            doc.Write(kSection, Announcement::kKeys[i], stored[i]);
+        }
+    });
 }
 
 std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {

@@ -39,8 +39,11 @@ void TConfig::LoadAll() {
 }
 
 void TConfig::SaveAll() {
-    for (const auto& key : kKeys) WriteKey(key.name, this->*key.field);
-    WriteKey("all", WindowRecord());
+    const std::string section = Section();
+    Ini->Update([&](IniDocument& doc) {
+        for (const auto& key : kKeys) doc.Write(section, key.name, this->*key.field);
+        doc.Write(section, "all", WindowRecord());
+    });
 }
 
 void TConfig::SaveAndReload() {

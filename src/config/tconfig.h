@@ -54,8 +54,8 @@ public:
 
     // Reads the 20 keys of the slot's section into the persisted fields.
     void LoadAll();
-    // Writes the 20 keys in key order, then "all". Stops with FileWriteError at the first
-    // refused key; the keys before it stay written.
+    // Writes the 20 keys in key order, then "all", in one replacement of the file: a crash or
+    // a refused write (FileWriteError) leaves the slot as it was.
     void SaveAll();
     void SaveAndReload();
     std::string ReadKey(std::string_view key) const;

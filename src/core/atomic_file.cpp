@@ -1,5 +1,6 @@
 #include "core/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,22 +8,18 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstdio>
+#include <ctime>
+#include <memory>
+
+#include "core/append_file.h"
+#include "core/file_lock.h"
+#include "core/text_util.h"
 
 namespace nuvaro {
 namespace {
 
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
+// mkstemp replaces these six characters.
+constexpr size_t kTempSuffix = 6;
 
 bool IsWriteProtected(const struct stat& st, const std::string& path) {
     if (access(path.c_str(), W_OK) != 0) return true;
@@ -36,12 +33,7 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
-
-FileWriteError::FileWriteError(const std::string& path)
-    : std::runtime_error("Unable to write to " + path) {}
-
-namespace {
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // The file a link leads to: replacing the link itself would cut it off from its target.
 std::string LinkTarget(const std::string& path) {
@@ -53,7 +45,22 @@ std::string LinkTarget(const std::string& path) {
     return path;
 }
 
+// ".<name>." followed by exactly what mkstemp puts there.
+bool IsTemporaryOf(std::string_view entry, std::string_view name) {
+    if (entry.size() != name.size() + 2 + kTempSuffix || entry.front() != '.') return false;
+    if (!EqualsIgnoreAsciiCase(entry.substr(1, name.size()), name)) return false;
+    if (entry[name.size() + 1] != '.') return false;
+    for (char c : entry.substr(name.size() + 2)) {
+        bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!alnum) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+FileWriteError::FileWriteError(const std::string& path)
+    : std::runtime_error("Unable to write to " + path) {}
 
 void ReplaceFileAtomically(const std::string& requested, std::string_view content,
                            mode_t newFileMode) {
@@ -64,8 +71,7 @@ void ReplaceFileAtomically(const std::string& requested, std::string_view conten
         if (!S_ISREG(st.st_mode) || IsWriteProtected(st, path)) throw FileWriteError(requested);
         mode = st.st_mode & 07777;
     }
-    std::string base = path.substr(path.rfind('/') + 1);
-    std::string temp = FolderOf(path) + "/." + base + ".XXXXXX";
+    std::string temp = FolderOf(path) + "/." + NameOf(path) + "." + std::string(kTempSuffix, 'X');
     int fd = mkstemp(temp.data());
     if (fd < 0) throw FileWriteError(requested);
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
@@ -74,6 +80,36 @@ void ReplaceFileAtomically(const std::string& requested, std::string_view conten
         unlink(temp.c_str());
         throw FileWriteError(requested);
     }
+}
+
+void UpdateFileAtomically(
+    const std::string& path,
+    const std::function<std::string(const std::optional<std::string>&)>& change,
+    mode_t newFileMode) {
+    const std::string target = LinkTarget(path);
+    FileLock lock(FolderOf(target) + "/." + NameOf(target) + ".lock");
+    if (!lock.Held()) throw FileWriteError(path);
+    auto content = ReadWholeFile(target);
+    // A file that exists but cannot be read must not be replaced by the change alone.
+    if (!content && access(target.c_str(), F_OK) == 0) throw FileWriteError(path);
+    ReplaceFileAtomically(path, change(content), newFileMode);
+}
+
+int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds minAge) {
+    const std::string target = LinkTarget(path);
+    const std::string folder = FolderOf(target), name = NameOf(target);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) return 0;
+    const std::time_t cutoff = std::time(nullptr) - minAge.count();
+    int removed = 0;
+    while (dirent* entry = readdir(dir.get())) {
+        if (!IsTemporaryOf(entry->d_name, name)) continue;
+        std::string temp = folder + "/" + entry->d_name;
+        struct stat st {};
+        if (lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_mtime > cutoff) continue;
+        if (unlink(temp.c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

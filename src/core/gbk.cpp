@@ -162,6 +162,17 @@ std::string Utf8ToGbk(std::string_view utf8) {
     return converter.Run(utf8, Utf8SequenceLength);
 }
 
+bool IsWellFormedUtf8(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        size_t n = *p < 0x80 ? 1 : WellFormedLength(p, end);
+        if (n == 0) return false;
+        p += n;
+    }
+    return true;
+}
+
 std::string GbkToUtf8(std::string_view gbk) {
     if (IsAscii(gbk)) return std::string(gbk);
     thread_local Converter converter("UTF-8", "GBK");

@@ -13,6 +13,9 @@ std::string Utf8ToGbk(std::string_view utf8);
 // GBK -> UTF-8, leniently: a byte that does not decode becomes '?', the rest of the text survives.
 std::string GbkToUtf8(std::string_view gbk);
 
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsWellFormedUtf8(std::string_view text);
+
 // Shorthand for the program's own UTF-8 literals.
 inline std::string Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 

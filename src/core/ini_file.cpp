@@ -1,7 +1,5 @@
 #include "core/ini_file.h"
 
-#include <unistd.h>
-
 #include "core/atomic_file.h"
 #include "core/text_util.h"
 
@@ -55,8 +53,9 @@ char Unescaped(char c) {
 }  // namespace
 
 std::string EncodeIniValue(std::string_view value) {
+    // Reading drops leading blanks before it looks for the mark, so " ~ML~x" is escaped too.
     bool needsEscape = value.find_first_of("\r\n") != std::string_view::npos ||
-                       value.substr(0, kMultiLineMark.size()) == kMultiLineMark;
+                       TrimBlanks(value).substr(0, kMultiLineMark.size()) == kMultiLineMark;
     if (!needsEscape) return std::string(value);
     std::string out(kMultiLineMark);
     for (char c : value) {
@@ -188,12 +187,16 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key) 
 
 void IniFile::WriteString(std::string_view section, std::string_view key,
                           std::string_view value) const {
-    auto content = ReadWholeFile(m_path);
-    // A file that exists but cannot be read must not be replaced by one key alone.
-    if (!content && access(m_path.c_str(), F_OK) == 0) throw FileWriteError(m_path);
-    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
-    doc.Write(section, key, value);
-    ReplaceFileAtomically(m_path, doc.Serialize(), m_newFileMode);
+    Update([&](IniDocument& doc) { doc.Write(section, key, value); });
+}
+
+void IniFile::Update(const std::function<void(IniDocument&)>& change) const {
+    auto edit = [&](const std::optional<std::string>& content) {
+        IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
+        change(doc);
+        return doc.Serialize();
+    };
+    UpdateFileAtomically(m_path, edit, m_newFileMode);
 }
 
 int IniFile::SectionCount() const { return static_cast<int>(Load().SectionNames().size()); }

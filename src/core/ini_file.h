@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,7 +20,8 @@ namespace nuvaro {
 // A value with a line break cannot be one line of the file. It is stored as the mark "~ML~"
 // followed by the value with "\" written "\\", CR written "\r" and LF written "\n", and a
 // space or tab at its very end written "\s" or "\t" so that reading does not drop it. Any other
-// value is stored byte for byte; one that itself begins with the mark is escaped the same way.
+// value is stored byte for byte; one that itself begins with the mark, after any blanks, is
+// escaped the same way.
 class IniDocument {
 public:
     static IniDocument Parse(std::string_view content);
@@ -45,7 +47,8 @@ std::string EncodeIniValue(std::string_view value);
 std::string DecodeIniValue(std::string_view stored);
 
 // One profile file on disk. Every read goes to the file, so several objects over one file
-// always see the last write; every write replaces the file atomically.
+// always see the last write; every write replaces the file atomically, read, change and
+// replace holding the file's lock against other writers.
 class IniFile {
 public:
     explicit IniFile(std::string path, mode_t newFileMode = 0644);
@@ -57,6 +60,9 @@ public:
     std::string ReadString(std::string_view section, std::string_view key) const;
     // Throws FileWriteError("Unable to write to <path>") when the system refuses the write.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+    // Applies `change` to the file as it is now and writes the result in one replacement.
+    // Throws FileWriteError.
+    void Update(const std::function<void(IniDocument&)>& change) const;
     int SectionCount() const;
 
 private:

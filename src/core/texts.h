@@ -98,6 +98,7 @@ inline constexpr const char* kKeywordOk = "KeywordOk";
 inline constexpr const char* kLogNothingFound = "在刚才的网页刷新中没有发现要监控的变化";
 inline constexpr const char* kLogRepeat = "发现重复提醒信息，跳过";
 inline constexpr const char* kLogChange = "监控点信息发生变化，发出提醒";
+inline constexpr const char* kLogLinesLost = "日志写入失败，丢失 %d 行：%s";
 
 // Window status
 inline constexpr const char* kTipMonitoring = "状态：正在监控";

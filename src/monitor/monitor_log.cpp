@@ -1,13 +1,17 @@
 #include "monitor/monitor_log.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <utility>
 
+#include "core/append_file.h"
+#include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 
 namespace nuvaro {
@@ -16,22 +20,59 @@ std::string LogFilePath(std::string_view logName) {
     return ResolveName(ExeDirFile("Log"), std::string(logName) + ".txt");
 }
 
+namespace {
+
+// Lines that could not be written, by Log folder and log name, until the error log has a note.
+class LostLines {
+public:
+    void Add(const std::string& logDir, std::string_view logName) {
+        std::lock_guard lock(m_mutex);
+        ++m_counts[{logDir, std::string(logName)}];
+    }
+
+    // Writes a note for each log of `logDir` that lost lines; a note that cannot be written
+    // is tried again next time.
+    void Report(const std::string& logDir) {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_counts.lower_bound({logDir, ""});
+             it != m_counts.end() && it->first.first == logDir;) {
+            std::string note = loglines::LinesLost(NowText(), it->second, it->first.second);
+            bool written =
+                AppendWhole(ResolveName(logDir, std::string(kErrorLog) + ".txt"), note + "\r\n");
+            it = written ? m_counts.erase(it) : std::next(it);
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::pair<std::string, std::string>, int> m_counts;
+};
+
+LostLines& Lost() {
+    static LostLines lost;
+    return lost;
+}
+
+std::string_view LogNameOf(std::string_view fileName) {
+    if (fileName.size() > 4 &&
+        EqualsIgnoreAsciiCase(fileName.substr(fileName.size() - 4), ".txt")) {
+        fileName.remove_suffix(4);
+    }
+    return fileName;
+}
+
+}  // namespace
+
 void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
     const std::string logDir = ResolveName(folder, "Log");
-    mkdir(logDir.c_str(), 0755);  // outcome not needed: the open below tells
-    int fd = open(ResolveName(logDir, fileName).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                  0644);
-    if (fd < 0) return;
+    mkdir(logDir.c_str(), 0755);  // outcome not needed: the write below tells
     std::string data(line);
     data += "\r\n";
-    std::string_view rest = data;
-    while (!rest.empty()) {
-        ssize_t n = write(fd, rest.data(), rest.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        rest.remove_prefix(static_cast<size_t>(n));
+    if (!AppendWhole(ResolveName(logDir, fileName), data)) {
+        Lost().Add(logDir, LogNameOf(fileName));
+        return;
     }
-    close(fd);
+    Lost().Report(logDir);
 }
 
 void WriteLog(std::string_view line, std::string_view logName) {
@@ -93,6 +134,12 @@ std::string ChangeNotified(std::string_view d, std::string_view x, std::string_v
 std::string TickError(std::string_view d, std::string_view s, std::string_view w,
                       std::string_view message) {
     return Join({d, "[", s, "][", w, "]", message});
+}
+
+std::string LinesLost(std::string_view d, int count, std::string_view logName) {
+    char text[256];
+    std::snprintf(text, sizeof text, text::kLogLinesLost, count, std::string(logName).c_str());
+    return Join({d, "[0][]", Gbk(text)});
 }
 
 }  // namespace loglines

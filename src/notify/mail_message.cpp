@@ -14,6 +14,9 @@ namespace {
 constexpr size_t kMaxEncodedWord = 75;
 constexpr std::string_view kWordStart = "=?UTF-8?B?";
 constexpr std::string_view kWordEnd = "?=";
+// Plain text longer than this goes in encoded words too: a header line may not pass 998
+// characters, its name included.
+constexpr size_t kMaxPlainHeader = 900;
 
 bool IsPlainHeaderText(std::string_view s) {
     for (char ch : s) {
@@ -80,7 +83,7 @@ std::string Base64(std::string_view data, size_t lineLength) {
 }
 
 std::string EncodeHeaderText(std::string_view utf8) {
-    if (IsPlainHeaderText(utf8)) return std::string(utf8);
+    if (IsPlainHeaderText(utf8) && utf8.size() <= kMaxPlainHeader) return std::string(utf8);
     // 4 base64 characters per 3 bytes must fit between the word's start and end marks.
     const size_t maxBytes = (kMaxEncodedWord - kWordStart.size() - kWordEnd.size()) / 4 * 3;
     std::string out;

@@ -27,7 +27,7 @@ std::string NewMessageId(std::string_view domain);
 
 // The header value as RFC 2047 encoded words ("=?UTF-8?B?...?="), each at most 75 characters
 // and never splitting a UTF-8 character, folded onto continuation lines. Plain printable ASCII
-// is returned as it is.
+// that fits on a header line is returned as it is.
 std::string EncodeHeaderText(std::string_view utf8);
 
 // Base64; with `lineLength` > 0, lines of that many characters ended by CR LF.

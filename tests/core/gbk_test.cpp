@@ -102,5 +102,14 @@ TEST(Gbk, MalformedInputIsReplacedAsIconvDoes) {
     }
 }
 
+TEST(Gbk, WellFormedUtf8RefusesOverlongFormsSurrogatesAndCutSequences) {
+    EXPECT_TRUE(IsWellFormedUtf8(""));
+    EXPECT_TRUE(IsWellFormedUtf8("abc \xE4\xBB\xB7\xF0\x9F\x98\x80"));
+    for (const char* bad : {"\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                            "\xE4\xBB", "\x80", "\xFF"}) {
+        EXPECT_FALSE(IsWellFormedUtf8(bad)) << ::testing::PrintToString(std::string(bad));
+    }
+}
+
 }  // namespace
 }  // namespace nuvaro

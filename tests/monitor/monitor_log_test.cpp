@@ -1,10 +1,17 @@
 #include "monitor/monitor_log.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
+#include <regex>
 
 #include "core/exe_dir.h"
+#include "notify/send_log.h"
+#include "support/notify_helpers.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {
@@ -38,6 +45,102 @@ TEST(WriteLog, AbsorbsEveryFailure) {
     SetExeDirForTesting(dir.path());
     dir.Write("Log", "a file where the folder should be");
     EXPECT_NO_THROW(WriteLog("lost", kMonitorLog));
+}
+
+// Makes every write past `bytes` of a file fail part way, as a full disk does.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+  private:
+    rlimit m_old{};
+};
+
+// The note lines of the error log in `logDir`, without their date-time text (checked here).
+std::vector<std::string> Notes(const TempExeDir& dir, const std::string& logDir = "Log") {
+    std::vector<std::string> notes;
+    const std::regex dateTime(R"(^\d{4}-\d{1,2}-\d{1,2}( \d{1,2}:\d{2}:\d{2})?\[0\]\[\])");
+    for (const std::string& line : testing::CrLfLines(dir.Read(logDir + "/errorlog.txt"))) {
+        std::smatch m;
+        EXPECT_TRUE(std::regex_search(line, m, dateTime)) << line;
+        notes.push_back(m.suffix());
+    }
+    return notes;
+}
+
+std::string LostNote(int count, const char* logName) {
+    return G("日志写入失败，丢失 " + std::to_string(count) + " 行：" + logName);
+}
+
+TEST(WriteLog, ALineThatDoesNotFitIsCutBackWholeAndNotedWhenWritingWorksAgain) {
+    TempExeDir dir;
+    WriteLog("first", kMonitorLog);
+    {
+        FileSizeLimit full(1024);
+        WriteLog(std::string(3000, 'a'), kMonitorLog);  // written in part, then refused
+        WriteLog(std::string(3000, 'b'), kMonitorLog);
+        WriteLog(std::string(3000, 'c'), kMatchLog);  // its file did not exist yet
+        EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\n");
+        EXPECT_FALSE(dir.Exists("Log/log.txt"));
+        EXPECT_FALSE(dir.Exists("Log/errorlog.txt"));
+    }
+    WriteLog("next", kMonitorLog);
+    WriteLog("after", kMonitorLog);
+    EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\nnext\r\nafter\r\n");
+    EXPECT_THAT(Notes(dir),
+                ::testing::UnorderedElementsAre(LostNote(2, "informlog"), LostNote(1, "log")));
+}
+
+TEST(AppendSendLog, SharesTheWholeLineWriting) {
+    TempExeDir dir;
+    AppendSendLog(dir.path(), "one");
+    {
+        FileSizeLimit full(64);
+        AppendSendLog(dir.path(), std::string(100, 'x'));
+    }
+    AppendSendLog(dir.path(), "two");
+    EXPECT_EQ(dir.Read("Log/sendlog.txt"), "one\r\ntwo\r\n");
+    EXPECT_EQ(Notes(dir), std::vector<std::string>{LostNote(1, "sendlog")});
+}
+
+// A real full disk: a tmpfs of 16 KiB (needs the right to mount; skipped without it).
+class TinyFilesystem {
+  public:
+    explicit TinyFilesystem(const std::string& at) : m_at(at) {
+        std::filesystem::create_directory(at);
+        m_mounted = mount("tmpfs", at.c_str(), "tmpfs", 0, "size=16k") == 0;
+    }
+    ~TinyFilesystem() {
+        if (m_mounted) umount2(m_at.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+
+  private:
+    std::string m_at;
+    bool m_mounted = false;
+};
+
+TEST(WriteLog, OnAFullFilesystemNoPartLineIsLeft) {
+    TempExeDir outer;
+    TinyFilesystem disk(outer.File("disk"));
+    if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a tmpfs here";
+    SetExeDirForTesting(outer.File("disk"));
+    WriteLog("first", kMonitorLog);
+    outer.Write("disk/filler", std::string(8192, 'f'));
+    for (int i = 0; i < 3; ++i) WriteLog(std::string(10000, 'a'), kMonitorLog);
+    EXPECT_EQ(outer.Read("disk/Log/informlog.txt"), "first\r\n");
+    std::filesystem::remove(outer.File("disk/filler"));  // room again
+    WriteLog("next", kMonitorLog);
+    EXPECT_EQ(outer.Read("disk/Log/informlog.txt"), "first\r\nnext\r\n");
+    EXPECT_EQ(Notes(outer, "disk/Log"), std::vector<std::string>{LostNote(3, "informlog")});
+    SetExeDirForTesting(outer.path());
 }
 
 TEST(LogLines, TheFiveLayoutsByteForByte) {

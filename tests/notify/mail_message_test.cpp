@@ -72,6 +72,15 @@ TEST(ComposeMail, LineBreaksInHeaderFieldsCannotAddHeaders) {
     EXPECT_EQ(text.find("\r\nBcc:"), std::string::npos);
 }
 
+// Caught by the line check of the mail_record fuzz target
+// (tests/fuzz/mail_record/long_ascii_subject).
+TEST(ComposeMail, ALongPlainSubjectIsFoldedSoNoLinePassesTheLimit) {
+    MailMessage mail{"a@x", "b@x", std::string(1200, 'S'), "", 0, "i@x"};
+    std::string text = ComposeMail(mail);
+    for (const auto& line : testing::CrLfLines(text)) EXPECT_LE(line.size(), 998u);
+    EXPECT_NE(text.find("Subject: =?UTF-8?B?"), std::string::npos);
+}
+
 TEST(NewMessageId, IsUniqueAndNamesTheDomain) {
     std::string a = NewMessageId("example.com"), b = NewMessageId("example.com");
     EXPECT_NE(a, b);

@@ -2,12 +2,11 @@
 // the SMS account in sms.inf, all in the plug-in's folder.
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <type_traits>
 
 #include "common/plugin_support.h"
-#include "core/atomic_file.h"
+#include "core/ini_file.h"
 #include "notify/account_text.h"
 #include "notify/plugin_contract.h"
 
@@ -23,18 +22,16 @@ thread_local std::string t_windowInfo, t_userId, t_email;
 
 void WriteEmailFile(const MailAccount& account) {
     const std::string path = PluginFile("email.inf");
-    auto content = ReadWholeFile(path);
-    if (!content && access(path.c_str(), F_OK) == 0) throw FileWriteError(path);
-    IniDocument doc = content ? IniDocument::Parse(*content) : IniDocument{};
-    doc.Write(kEmailSection, "Smtp", account.smtp);
-    doc.Write(kEmailSection, "UserName", account.user);
-    doc.Write(kEmailSection, "Password", account.password);
-    doc.Write(kEmailSection, "SmtpPort", account.port);
-    // A file that others could read is closed to them before the password goes in; its
-    // owner's bits stay, so a read-only file is still refused below.
-    struct stat st {};
-    if (content && stat(path.c_str(), &st) == 0) chmod(path.c_str(), st.st_mode & 0700);
-    ReplaceFileAtomically(path, doc.Serialize(), kEmailFileMode);
+    IniFile(path, kEmailFileMode).Update([&](IniDocument& doc) {
+        doc.Write(kEmailSection, "Smtp", account.smtp);
+        doc.Write(kEmailSection, "UserName", account.user);
+        doc.Write(kEmailSection, "Password", account.password);
+        doc.Write(kEmailSection, "SmtpPort", account.port);
+        // A file that others could read is closed to them before the password goes in; its
+        // owner's bits stay, so a read-only file is still refused.
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0) chmod(path.c_str(), st.st_mode & 0700);
+    });
 }
 
 }  // namespace
