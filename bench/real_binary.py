@@ -142,8 +142,8 @@ class Program:
         try:
             self.inst.write("Config.inf", config_text(server, kind, windows))
             self.process = self.inst.start()
-            self.app = wait_for(lambda: next(applications(self.process.pid), None), timeout=60)
-            self.tab_list = wait_for(lambda: self._full_tab_list(), timeout=60)
+            self.app = wait_for(lambda: next(applications(self.process.pid), None), timeout=120)
+            self.tab_list = wait_for(lambda: self._full_tab_list(), timeout=120)
         except BaseException:
             self.inst.close()
             raise
