@@ -2,7 +2,8 @@
 processes, and the figure per window.
 
     xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
-        /usr/bin/python3 bench/memory_bench.py [--windows 30] [--kind static] [--bin build/bin]
+        /usr/bin/python3 bench/memory_bench.py [--windows 30] [--kind static] [--monitor-minutes 0]
+        [--bin build/bin]
 """
 import argparse
 import sys
@@ -17,6 +18,8 @@ def main():
     parser.add_argument("--bin", default=default_bin_dir(), help="folder of the built program")
     parser.add_argument("--windows", type=int, default=30)
     parser.add_argument("--kind", choices=KINDS, default="static")
+    parser.add_argument("--monitor-minutes", type=float, default=0.0,
+                        help="monitor every minute for this long before measuring (a soak)")
     args = parser.parse_args()
 
     print(machine_note())
@@ -26,6 +29,9 @@ def main():
         started = time.monotonic()
         program.open_all_pages()
         print("%d pages loaded in %.1f s" % (args.windows, time.monotonic() - started))
+        if args.monitor_minutes > 0:
+            program.start_monitoring()
+            time.sleep(args.monitor_minutes * 60)
         wait_settled(program.process.pid)
         totals, counts = pss_by_group(program.process.pid)
         total = sum(totals.values())
