@@ -1,0 +1,289 @@
+"""The real binary with many windows on local shop pages, for the memory and CPU benchmarks.
+
+Starts a local HTTP server on 127.0.0.1 with ~200 KB shop pages of three kinds (static, a 1 s
+script timer, a CSS animation), a portable installation of build/bin with one Config.inf
+section per window, and drives the program through the accessibility tree: it opens every
+window's page, starts monitoring, and measures the program's process tree from /proc.
+"""
+import http.server
+import os
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "blackbox"))
+
+import pyatspi  # noqa: E402
+
+from atspi_driver import Installation, applications, press_ok, texts_of, wait_for  # noqa: E402
+
+KINDS = ("static", "timer", "anim")
+PAGE_BYTES = 200 * 1024
+# The condition never matches: every tick ends with "nothing found", no notice is sent.
+CONDITION = "本页面不会出现的词"
+
+_STYLE = """body{font-family:sans-serif;margin:0}header{background:#c00;color:#fff;padding:8px}
+.grid{display:flex;flex-wrap:wrap}.card{width:180px;margin:6px;border:1px solid #ddd;padding:4px}
+.price{color:#c00;font-weight:bold}.spin{width:40px;height:40px;background:#fc0;
+animation:spin 1s linear infinite}@keyframes spin{from{transform:rotate(0)}to{transform:rotate(360deg)}}"""
+
+_SCRIPTS = {
+    "static": "",
+    "timer": "setInterval(function(){document.getElementById('clock').textContent="
+             "new Date().toLocaleTimeString();},1000);",
+    "anim": "",
+}
+
+
+def shop_page(kind, window):
+    """A shop-like page of about PAGE_BYTES that reports /loaded/<window> once loaded."""
+    head = ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>商城 %d</title>"
+            "<style>%s</style></head><body><header>优选商城 窗口%d <span id=\"clock\"></span>"
+            "%s</header><div class=\"grid\">\n"
+            % (window, _STYLE, window, "<div class=\"spin\"></div>" if kind == "anim" else ""))
+    tail = ("</div><script>%s addEventListener('load',function(){fetch('/loaded/%d');});"
+            "</script></body></html>" % (_SCRIPTS[kind], window))
+    cards = []
+    size = len(head.encode()) + len(tail.encode())
+    i = 0
+    while size < PAGE_BYTES:
+        card = ("<div class=\"card\"><a href=\"/item/%d\">新款笔记本电脑 第%d代 轻薄便携</a>"
+                "<p>商品编号 %06d，库存充足，全国包邮，七天无理由退换。</p>"
+                "<span class=\"price\">售价：￥%d.00</span></div>\n" % (i, i, i, 1000 + i * 37 % 9000))
+        cards.append(card)
+        size += len(card.encode())
+        i += 1
+    return (head + "".join(cards) + tail).encode()
+
+
+class PageServer:
+    """Serves /shop/<kind>/<window> and records which windows reported /loaded/<window>."""
+
+    def __init__(self):
+        self.loaded = set()
+        self.requests = 0
+        server = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                parts = self.path.strip("/").split("/")
+                server.requests += 1
+                if parts[0] == "shop" and len(parts) == 3 and parts[1] in KINDS:
+                    body = shop_page(parts[1], int(parts[2]))
+                elif parts[0] == "loaded" and len(parts) == 2:
+                    server.loaded.add(int(parts[1]))
+                    body = b"ok"
+                else:
+                    self.send_error(404)
+                    return
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+                self.send_header("Content-Length", str(len(body)))
+                self.send_header("Cache-Control", "no-cache")
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.port = self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def url(self, kind, window):
+        return "http://127.0.0.1:%d/shop/%s/%d" % (self.port, kind, window)
+
+    def close(self):
+        self.httpd.shutdown()
+
+
+def config_text(server, kind, windows, minutes=1):
+    """Config.inf with sections "1".."windows", each on its own page with a condition."""
+    out = []
+    for n in range(1, windows + 1):
+        out.append("[%d]\nWindowName=商城%d\nurl=%s\nRefreshTime=%d\nRegx=%s\n"
+                   "SmsOpen=0\nEmailOpen=0\nOtherOpen=0\n"
+                   % (n, n, server.url(kind, n), minutes, CONDITION))
+    return "".join(out)
+
+
+# Subtrees not walked: the pages' own accessible content is large and lives in other processes.
+_PRUNED = {"document web", "document frame", "embedded", "scroll pane"}
+
+
+def walk(node, depth=0, limit=30):
+    if node is None or depth > limit:
+        return
+    yield node
+    if node.getRoleName() in _PRUNED:
+        return
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1, limit)
+
+
+def find(root, role, name=None):
+    return [n for n in walk(root) if n.getRoleName() == role and (name is None or n.name == name)]
+
+
+def click(node):
+    """A real mouse click at the centre of a control (a handler that opens a modal box needs it)."""
+    x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    pyatspi.Registry.generateMouseEvent(x + w // 2, y + h // 2, "b1c")
+
+
+class Program:
+    """The real binary with `windows` windows on pages of `kind`, driven through its tabs."""
+
+    def __init__(self, bin_dir, server, kind, windows):
+        self.server = server
+        self.windows = windows
+        self.inst = Installation(bin_dir)
+        try:
+            self.inst.write("Config.inf", config_text(server, kind, windows))
+            self.process = self.inst.start()
+            self.app = wait_for(lambda: next(applications(self.process.pid), None), timeout=120)
+            self.tab_list = wait_for(lambda: self._full_tab_list(), timeout=120)
+        except BaseException:
+            self.inst.close()
+            raise
+
+    def _full_tab_list(self):
+        lists = find(self.app, "page tab list")
+        return next((t for t in lists if t.childCount == self.windows), None)
+
+    def show_tab(self, i):
+        """Selects tab i (0-based) and returns it once it is on screen."""
+        self.tab_list.querySelection().selectChild(i)
+        tab = self.tab_list.getChildAtIndex(i)
+        wait_for(lambda: tab.getState().contains(pyatspi.STATE_SELECTED)
+                 and tab.getState().contains(pyatspi.STATE_SHOWING), timeout=20)
+        return tab
+
+    def button(self, tab, label):
+        return wait_for(lambda: next(iter(find(tab, "push button", label)), None), timeout=20)
+
+    def open_all_pages(self, timeout=300):
+        """Presses "打开网页" in every tab and waits until every page reported its load."""
+        for i in range(self.windows):
+            tab = self.show_tab(i)
+            self.button(tab, "打开网页").queryAction().doAction(0)
+        wait_for(lambda: len(self.server.loaded) >= self.windows, timeout=timeout, interval=0.5)
+
+    def start_monitoring(self):
+        """Presses "开始监控" in every tab (a real click) and answers the box it opens."""
+        for i in range(self.windows):
+            tab = self.show_tab(i)
+            click(self.button(tab, "开始监控"))
+            box = wait_for(lambda: next((a for a in find(self.app, "alert")
+                                         if any("开始自动监控" in t for t in texts_of(a))), None),
+                           timeout=30)
+            press_ok(box)
+            wait_for(lambda: not find(self.app, "alert"), timeout=30)
+        self.show_tab(0)
+
+    def close(self):
+        self.inst.close()
+
+
+def process_tree(root_pid):
+    """The pid and name of the root and of all its descendants."""
+    children = {}
+    names = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                stat = f.read()
+        except OSError:
+            continue
+        pid = int(entry)
+        names[pid] = stat[stat.index("(") + 1:stat.rindex(")")]
+        ppid = int(stat[stat.rindex(")") + 2:].split()[1])
+        children.setdefault(ppid, []).append(pid)
+    out, todo = [], [root_pid]
+    while todo:
+        pid = todo.pop()
+        if pid in names:
+            out.append((pid, names[pid]))
+            todo.extend(children.get(pid, []))
+    return out
+
+
+def pss_kb(pid):
+    try:
+        with open("/proc/%d/smaps_rollup" % pid) as f:
+            for line in f:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def cpu_ticks(pid):
+    """utime + stime of a process, in clock ticks (0 once it is gone)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
+    except OSError:
+        return 0
+
+
+def group(name, root_pid, pid):
+    """nuvaro itself, or the kind of engine process (WebKitWebProcess, WebKitNetworkProcess...)."""
+    if pid == root_pid:
+        return "nuvaro"
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            return os.path.basename(f.read().split(b"\0")[0].decode()) or name
+    except OSError:
+        return name
+
+
+def pss_by_group(root_pid):
+    totals, counts = {}, {}
+    for pid, name in process_tree(root_pid):
+        key = group(name, root_pid, pid)
+        totals[key] = totals.get(key, 0) + pss_kb(pid)
+        counts[key] = counts.get(key, 0) + 1
+    return totals, counts
+
+
+def wait_settled(root_pid, quiet_s=10.0, tolerance=0.02, timeout=120.0):
+    """Waits until the total PSS changed by less than `tolerance` over `quiet_s`."""
+    deadline = time.monotonic() + timeout
+    last = sum(pss_by_group(root_pid)[0].values())
+    while time.monotonic() < deadline:
+        time.sleep(quiet_s)
+        now = sum(pss_by_group(root_pid)[0].values())
+        if abs(now - last) <= tolerance * max(last, 1):
+            return
+        last = now
+
+
+def cpu_by_group(root_pid, seconds):
+    """Per group, % of one core over `seconds` (processes that appear meanwhile count from 0)."""
+    tick = os.sysconf("SC_CLK_TCK")
+    before = {pid: cpu_ticks(pid) for pid, _ in process_tree(root_pid)}
+    start = time.monotonic()
+    time.sleep(seconds)
+    elapsed = time.monotonic() - start
+    totals = {}
+    for pid, name in process_tree(root_pid):
+        key = group(name, root_pid, pid)
+        used = cpu_ticks(pid) - before.get(pid, 0)
+        totals[key] = totals.get(key, 0.0) + 100.0 * used / tick / elapsed
+    return totals
+
+
+def default_bin_dir():
+    return os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "bin")
+
+
+def machine_note():
+    with open("/proc/loadavg") as f:
+        load = f.read().split()[:3]
+    return "%d cores, load average %s before the run" % (os.cpu_count(), " ".join(load))
