@@ -30,6 +30,11 @@
 #include "platform/shell.h"
 
 namespace nuvaro {
+namespace {
+
+constexpr int kReloadsAtOnce = 3;
+
+}  // namespace
 
 TMainFrm::TMainFrm()
     : wxFrame(nullptr, wxID_ANY, U8(text::kMainCaption), wxPoint(design::kLeft, design::kTop),
@@ -39,6 +44,11 @@ TMainFrm::TMainFrm()
     Bind(wxEVT_CLOSE_WINDOW, &TMainFrm::OnClose, this);
     Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
         if (e.IsShown()) Guarded([this] { FormShow(); });
+        m_banners->Pause(!e.IsShown());
+        e.Skip();
+    });
+    Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) {
+        m_banners->Pause(e.IsIconized());
         e.Skip();
     });
 }
@@ -132,6 +142,9 @@ void TMainFrm::FormCreate() {
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
+    // Windows started together take turns to reload: a page costs its web process a good part
+    // of a second, and the machine's other work goes on meanwhile.
+    m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
     m_autostart = std::make_unique<AutostartStore>();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());

@@ -19,6 +19,9 @@ NuvaroApp::~NuvaroApp() = default;
 
 bool NuvaroApp::OnInit() {
     SetUpDesktop();
+    // No window asks for idle or update-UI events: the loop need not send them to all of them.
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+    wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
     m_instance = std::make_unique<SingleInstance>();
     if (m_instance->AnotherIsRunning()) {
         GetNotices().Box(Notices::Owner::None, text::kAlreadyRunning, text::kCaptionNotice,

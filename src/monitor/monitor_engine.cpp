@@ -256,9 +256,12 @@ void MonitorEngine::Begin(int n, TickKind kind) {
     AcquireRead(n, Guard(n, [this, n, kind, how, url, pause] {
         Window* w = Open(n);
         w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
-        w->reader->Start(how, url, pause, [this, n, kind](const PageReader::Result& result) {
-            AfterRead(n, kind, result);
-        });
+        // The turn is given up once the reload is over: waiting for the page to settle and
+        // reading it costs the engine little.
+        w->reader->Start(
+            how, url, pause,
+            [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
+            [this, n] { ReleaseRead(n); });
     }));
 }
 
@@ -274,6 +277,7 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
         case Status::LoadFailed: return Fail(n, kind, text::kLoadFailed + GbkToUtf8(result.error));
         case Status::ReadTimedOut: return Fail(n, kind, text::kReadTimedOut);
         case Status::NoDocument: return Fail(n, kind, text::kNoDocument);
+        case Status::Crashed: return Fail(n, kind, result.error);
         default: break;
     }
     if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));

@@ -106,9 +106,10 @@ public:
 
     void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
     const PageReader::Timeouts& Timeouts() const { return m_timeouts; }
-    // At most this many windows reload and read at the same moment (0: no limit); the others
-    // wait their turn.
-    void SetMaxConcurrentReads(int limit) { m_maxReads = limit; }
+    // At most this many windows reload at the same moment (0: no limit); the others wait their
+    // turn, and are not skipped.
+    void SetMaxConcurrentReloads(int limit) { m_maxReads = limit; }
+    int ReloadsUnderWay() const { return m_reading; }
 
 private:
     struct Window;

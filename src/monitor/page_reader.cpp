@@ -13,9 +13,21 @@ PageReader::PageReader(PageSource& source, EngineClock& clock, Timeouts timeouts
 PageReader::~PageReader() { *m_self = nullptr; }
 
 void PageReader::Start(Reload how, const std::string& url, std::chrono::milliseconds pause,
-                       Done done) {
+                       Done done, std::function<void()> loaded) {
     m_done = std::move(done);
+    m_loaded = std::move(loaded);
     m_started = m_clock.Now();
+    std::string crash = m_source->TakeCrash();
+    if (!crash.empty()) {
+        // The page's process ended since the last read: told once, at this run.
+        return m_timer.Start(std::chrono::milliseconds(0), [this, crash] {
+            Loaded();
+            Result result;
+            result.status = Result::Status::Crashed;
+            result.error = crash;
+            Finish(std::move(result));
+        });
+    }
     m_loadsBefore = m_source->LoadsStarted();
     if (how == Reload::Refresh) m_source->Refresh();
     if (how == Reload::Navigate) m_source->Navigate(url);
@@ -34,13 +46,20 @@ bool PageReader::StillLoading() const {
 
 void PageReader::OnTimer() {
     if (m_sourceAlive.expired()) return Finish({});
-    if (m_reading) {
+    if (m_phase == Phase::Reading) {
+        PageSource* source = m_source;
+        std::weak_ptr<bool> alive = m_sourceAlive;
         Result result;
         result.status = Result::Status::ReadTimedOut;
-        return Finish(std::move(result));
+        Finish(std::move(result));  // may destroy this reader
+        if (!alive.expired()) source->Unstick();  // frees the pages that share its process too
+        return;
     }
+    if (m_phase == Phase::Settling) return Settle();
     bool timedOut = m_clock.Now() - m_started >= m_timeouts.load;
-    if (StillLoading() && !timedOut) return m_timer.Start(m_timeouts.poll, [this] { OnTimer(); });
+    bool loading = StillLoading();
+    if (loading && !timedOut) return m_timer.Start(m_timeouts.poll, [this] { OnTimer(); });
+    Loaded();
     if (m_reloaded && m_source->LoadsStarted() > m_loadsBefore) {
         LoadOutcome outcome = m_source->Outcome(m_loadsBefore + 1);
         if (outcome.failed) {
@@ -50,7 +69,33 @@ void PageReader::OnTimer() {
             return Finish(std::move(result));
         }
     }
-    Read();
+    // Nothing reloaded, nothing to wait for, or waited long enough already: read the page as it
+    // stands.
+    if (!m_reloaded || m_source->LocationURL().empty() || loading) return Read();
+    m_phase = Phase::Settling;
+    m_settleUntil = m_clock.Now() + m_timeouts.settle;
+    Settle();
+}
+
+void PageReader::Loaded() {
+    auto loaded = std::move(m_loaded);
+    m_loaded = nullptr;
+    if (loaded) loaded();
+}
+
+// Asks whether the page has been quiet long enough; a page that never is, is read at the bound.
+void PageReader::Settle() {
+    if (m_clock.Now() >= m_settleUntil) return Read();
+    m_timer.Start(m_timeouts.settlePoll, [this] { OnTimer(); });
+    if (m_asking) return;
+    m_asking = true;
+    m_source->AskQuiet([self = std::weak_ptr<PageReader*>(m_self)](std::chrono::milliseconds quiet) {
+        auto owner = self.lock();
+        if (!owner || !*owner) return;
+        PageReader& reader = **owner;
+        reader.m_asking = false;
+        if (reader.m_phase == Phase::Settling && quiet >= reader.m_timeouts.quiet) reader.Read();
+    });
 }
 
 void PageReader::Read() {
@@ -60,12 +105,12 @@ void PageReader::Read() {
         result.status = Result::Status::NoDocument;
         return Finish(std::move(result));
     }
-    m_reading = true;
+    m_phase = Phase::Reading;
     m_timer.Start(m_timeouts.read, [this] { OnTimer(); });
     // The answer may come after the read timed out or this reader is gone: it is then dropped.
     m_source->ReadPage([self = std::weak_ptr<PageReader*>(m_self)](const PageContent& page) {
         auto owner = self.lock();
-        if (!owner || !*owner || !(*owner)->m_reading) return;
+        if (!owner || !*owner || (*owner)->m_phase != Phase::Reading || !(*owner)->m_done) return;
         Result result;
         result.status = Result::Status::Read;
         result.page = page;
@@ -74,7 +119,6 @@ void PageReader::Read() {
 }
 
 void PageReader::Finish(Result result) {
-    m_reading = false;
     m_timer.Stop();
     Done done = std::move(m_done);
     m_done = nullptr;

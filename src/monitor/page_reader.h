@@ -12,37 +12,46 @@ namespace nuvaro {
 
 // One reload and read of a window's page that never blocks the event loop: after the reload
 // it waits at least the pause and until the load it started has finished (bounded by the load
-// time-out), then reads the live body markup (bounded by the read time-out). The browser keeps
-// working meanwhile, which a blocking pause would stop.
+// time-out), then while the page is still busy with requests of its own or changing its
+// document, until it has been quiet for a moment (bounded by the settle time-out), and reads
+// the live body markup as it stands on screen (bounded by the read time-out). The browser
+// keeps working meanwhile, which a blocking pause would stop.
 class PageReader {
 public:
     enum class Reload { None, Refresh, Navigate };
     struct Result {
-        enum class Status { Read, LoadFailed, ReadTimedOut, NoDocument, Abandoned };
+        enum class Status { Read, LoadFailed, ReadTimedOut, NoDocument, Crashed, Abandoned };
         Status status = Status::Abandoned;
         PageContent page;   // Read
-        std::string error;  // LoadFailed: the engine's message (GBK)
+        std::string error;  // LoadFailed: the engine's message (GBK); Crashed: why (UTF-8)
     };
     struct Timeouts {
-        std::chrono::milliseconds load{30000};  // then the page is read as it stands
-        std::chrono::milliseconds read{30000};  // a page whose scripts never stop never answers
+        std::chrono::milliseconds load{30000};    // then the page is read as it stands
+        std::chrono::milliseconds settle{15000};  // after the load: a page that never settles
+        std::chrono::milliseconds quiet{500};     // quiet this long: the page has settled
+        std::chrono::milliseconds read{30000};    // a page whose scripts never stop never answers
         std::chrono::milliseconds poll{100};
+        std::chrono::milliseconds settlePoll{250};
     };
     using Done = std::function<void(const Result&)>;
 
     // Reloads as asked and, after `pause`, reads. `done` runs later on the UI thread, exactly
-    // once (Abandoned when the source is destroyed first), unless the reader is cancelled or
-    // destroyed first.
+    // once (Abandoned when the source is destroyed first), unless the reader is destroyed
+    // first. `loaded` (if any) runs once the reload is over, before the page is read.
     PageReader(PageSource& source, EngineClock& clock, Timeouts timeouts);
     ~PageReader();
     PageReader(const PageReader&) = delete;
     PageReader& operator=(const PageReader&) = delete;
 
-    void Start(Reload how, const std::string& url, std::chrono::milliseconds pause, Done done);
+    void Start(Reload how, const std::string& url, std::chrono::milliseconds pause, Done done,
+               std::function<void()> loaded = {});
 
 private:
+    enum class Phase { Loading, Settling, Reading };
     void OnTimer();
     bool StillLoading() const;
+    void Loaded();
+    void Settle();
     void Read();
     void Finish(Result result);
 
@@ -53,9 +62,12 @@ private:
     OneShot m_timer;
     uint64_t m_loadsBefore = 0;
     bool m_reloaded = false;
-    bool m_reading = false;
+    Phase m_phase = Phase::Loading;
+    bool m_asking = false;  // a question about quiet is under way
     EngineClock::TimePoint m_started;
+    EngineClock::TimePoint m_settleUntil;
     Done m_done;
+    std::function<void()> m_loaded;
     std::shared_ptr<PageReader*> m_self;  // lets a late read answer find out that this is gone
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,19 @@ public:
     // Reads the body markup and the title of the live document; `done` runs later on the UI
     // thread, never after the source is gone, and never from inside this call.
     virtual void ReadPage(std::function<void(const PageContent&)> done) = 0;
+
+    // How long the page has been quiet: none of the requests it started itself (scripts,
+    // fetch, XHR, frames) still running, and its document unchanged. `done` runs later on the
+    // UI thread, never from inside this call; 0 while the page is busy.
+    virtual void AskQuiet(std::function<void(std::chrono::milliseconds)> done) = 0;
+
+    // Why the page's web process ended since the last call (UTF-8), "" when it did not. The
+    // browser has opened the page again meanwhile; each end is told once.
+    virtual std::string TakeCrash() = 0;
+
+    // The page did not answer a read in time: end what keeps it (and any page that shares its
+    // process) from answering; the pages open again.
+    virtual void Unstick() = 0;
 
     // Expires when the source is destroyed.
     virtual std::weak_ptr<bool> Liveness() const = 0;

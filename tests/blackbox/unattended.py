@@ -8,57 +8,15 @@
 import os
 import shutil
 import sys
-import threading
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 import pyatspi
 
 from atspi_driver import (Installation, applications, click, find_all, press_ok, shown, texts_of,
                           wait_for)
 from dialogs import read_gbk, window as titled
+from local_site import LocalSite
 
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts")
-
-
-class Pages:
-    """Pages on 127.0.0.1 whose status and body the test changes while the program runs."""
-
-    def __init__(self):
-        self.pages = {}
-        self.requests = {}
-        self.lock = threading.Lock()
-        pages = self
-
-        class Handler(BaseHTTPRequestHandler):
-            def do_GET(self):
-                with pages.lock:
-                    status, body = pages.pages.get(self.path, (404, "none"))
-                    pages.requests[self.path] = pages.requests.get(self.path, 0) + 1
-                data = ("<html><head><meta charset='utf-8'></head><body>%s</body></html>"
-                        % body).encode("utf-8")
-                self.send_response(status)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
-                self.send_header("Content-Length", str(len(data)))
-                self.send_header("Cache-Control", "no-store")
-                self.end_headers()
-                self.wfile.write(data)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def url(self, path):
-        return "http://127.0.0.1:%d%s" % (self.server.server_address[1], path)
-
-    def count(self, path):
-        with self.lock:
-            return self.requests.get(path, 0)
-
-    def set(self, path, body, status=200):
-        with self.lock:
-            self.pages[path] = (status, body)
 
 
 def alerts_with(app, text):
@@ -82,7 +40,7 @@ def lines(inst, name):
 
 
 def main(bin_dir):
-    pages = Pages()
+    pages = LocalSite()
     pages.set("/a", "暂无报价")
     pages.set("/b", "没有要找的词")
     pages.set("/c", "服务器错误", status=500)
@@ -153,7 +111,7 @@ def main(bin_dir):
         return 0
     finally:
         inst.close()
-        pages.server.shutdown()
+        pages.close()
 
 
 if __name__ == "__main__":

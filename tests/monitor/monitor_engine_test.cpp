@@ -300,6 +300,48 @@ TEST_F(EngineTest, APageStillLoadingAtTheTimeOutIsReadAsItStands) {
     EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[窗口1]"});
 }
 
+// --- Reading the page as it stands on screen ------------------------------------------------
+
+TEST_F(EngineTest, APriceThePageFetchesAfterItsLoadIsReadOnceItHasCome) {
+    FakeWindow& w = Monitor(1, "价格(\\d+)", "价格加载中");
+    (*configs)[2].RegGrp = "1";
+    engine->Run(1, TickKind::Timer);
+    clock.Advance(200ms);
+    w.page.AnswerAfterLoad(3s, G("价格4999"));  // the answer takes three seconds
+    for (int i = 0; i < 200 && engine->TickInProgress(1); ++i) clock.Advance(100ms);
+    EXPECT_EQ(InformLines(), Lines{"[2][4999]监控点信息发生变化，发出提醒[窗口1]"});
+}
+
+TEST_F(EngineTest, APageThatNeverSettlesIsReadAtTheBoundAndTheTickEnds) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    w.page.changesForever = true;
+    engine->Run(1, TickKind::Timer);
+    clock.Advance(15s);
+    EXPECT_EQ(w.page.reads, 0);  // load (0.3 s) + pause + 15 s of unrest are not over yet
+    clock.Advance(2s);
+    EXPECT_EQ(w.page.reads, 1);
+    clock.Advance(1s);
+    EXPECT_FALSE(engine->TickInProgress(1));
+    EXPECT_EQ(InformLines().size(), 1u);
+}
+
+TEST_F(EngineTest, AnEndedWebProcessIsToldOnceAndTheNextTickWorks) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    w.page.crash = "网页进程意外终止，网页已重新打开";
+    Tick(1);
+    EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页进程意外终止，网页已重新打开"});
+    EXPECT_EQ(LastText(), "网页进程意外终止，网页已重新打开");
+    Tick(1);
+    EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[窗口1]"});
+}
+
+TEST_F(EngineTest, AReadThatTimesOutFreesTheStuckProcess) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    w.page.neverAnswer = true;
+    Tick(1);
+    EXPECT_EQ(w.page.unsticks, 1);
+}
+
 // --- Errors ----------------------------------------------------------------------------------
 
 struct ErrorCase {
@@ -439,7 +481,7 @@ TEST_F(EngineTest, AWindowClosedOrStoppedMidTickEndsItQuietly) {
 }
 
 TEST_F(EngineTest, AtMostTheChosenNumberOfWindowsReadAtOnceAndEveryTickEnds) {
-    engine->SetMaxConcurrentReads(3);
+    engine->SetMaxConcurrentReloads(3);
     for (int n = 1; n <= 10; ++n) Monitor(n, "到货", "到货").page.loadTime = 2s;
     for (int n = 1; n <= 10; ++n) engine->Run(n, TickKind::Timer);
     int most = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "monitor/page_source.h"
@@ -43,7 +44,29 @@ public:
             if (!alive.expired()) done(page);
         });
     }
+    void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override {
+        ++quietQuestions;
+        m_clock.StartOnce(std::chrono::milliseconds(1), [this, done, alive = std::weak_ptr<bool>(m_alive)] {
+            if (alive.expired()) return;
+            const auto now = m_clock.Now();
+            bool busy = changesForever || now < busyUntil;
+            done(busy ? std::chrono::milliseconds(0)
+                      : std::chrono::duration_cast<std::chrono::milliseconds>(now - changedAt));
+        });
+    }
+    std::string TakeCrash() override { return std::exchange(crash, {}); }
+    void Unstick() override { ++unsticks; }
     std::weak_ptr<bool> Liveness() const override { return m_alive; }
+
+    // The page asks its server for `later` once loaded; the answer comes after `delay`.
+    void AnswerAfterLoad(std::chrono::milliseconds delay, std::string later) {
+        busyUntil = m_clock.Now() + delay;
+        m_clock.StartOnce(delay, [this, later, alive = std::weak_ptr<bool>(m_alive)] {
+            if (alive.expired()) return;
+            body = later;
+            changedAt = m_clock.Now();
+        });
+    }
 
     std::string location = "http://shop.test/item";
     std::string body, title;
@@ -54,7 +77,10 @@ public:
     bool neverFinish = false;   // a load that hangs
     std::chrono::milliseconds loadTime{300};
     std::chrono::milliseconds readTime{10};
-    int refreshes = 0, navigations = 0, reads = 0;
+    int refreshes = 0, navigations = 0, reads = 0, quietQuestions = 0, unsticks = 0;
+    bool changesForever = false;  // a ticker
+    EngineClock::TimePoint busyUntil{}, changedAt{};
+    std::string crash;  // UTF-8; told by the next TakeCrash
 
 private:
     void StartLoad() {

@@ -61,6 +61,12 @@ void BannerController::Start() {
     if (!m_shutDown && !m_thread) m_startTimer.StartOnce(kStartDelayMs);
 }
 
+void BannerController::Pause(bool paused) {
+    for (auto& banner : m_banners) {
+        if (banner) banner->SetActive(!paused);
+    }
+}
+
 void BannerController::Shutdown() {
     m_shutDown = true;
     m_startTimer.Stop();

@@ -35,6 +35,9 @@ class BannerController : public wxEvtHandler {
     void FillFromCache();
     // Once, at the main window's creation: the fetch starts kStartDelayMs later.
     void Start();
+    // Nobody sees the banners while the main window is hidden or minimised: they stop moving,
+    // so the program's loop stays idle, and go on where they were when it comes back.
+    void Pause(bool paused);
     // Stops the start timer and abandons a running fetch; nothing it brings arrives after
     // this. Waits for the fetching thread to end, at most a second (a cancelled fetch normally
     // ends at once); the destructor calls it too.

@@ -2,6 +2,7 @@
 
 #include <wx/panel.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -11,19 +12,24 @@
 
 #include "monitor/page_source.h"
 
-class wxWebView;
+class wxNativeWindow;
 typedef struct _WebKitWebView WebKitWebView;
+typedef struct _WebKitWebResource WebKitWebResource;
+typedef struct _WebKitURIRequest WebKitURIRequest;
 typedef struct _GObject GObject;
 typedef struct _GAsyncResult GAsyncResult;
 typedef struct _GCancellable GCancellable;
 
 namespace nuvaro {
 
-// The window's embedded browser: a panel filled by a WebKit view. Loads are counted, so a
-// caller can wait for the load it started; page reads are asynchronous, one at a time.
+// The window's embedded browser: a panel filled by a WebKit view of the program's shared
+// profile. Loads are counted, so a caller can wait for the load it started; the requests a page
+// starts itself are counted too, so a caller can wait for it to settle; page reads are
+// asynchronous, one at a time. When the view's web process ends, the page opens again.
 class WebBrowser : public wxPanel, public PageSource {
 public:
-    explicit WebBrowser(wxWindow* parent);
+    // `window`: the number of the monitoring window, which picks the web process it shares.
+    WebBrowser(wxWindow* parent, int window);
     ~WebBrowser() override;
 
     std::string LocationURL() const override;
@@ -37,31 +43,49 @@ public:
     LoadOutcome Outcome(uint64_t load) const override;
     // Requests are sent one at a time, in order.
     void ReadPage(std::function<void(const PageContent&)> done) override;
+    void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override;
+    std::string TakeCrash() override;
+    void Unstick() override;
 
     // Called on the UI thread whenever the loaded address may have changed (load progress).
     void SetProgressHandler(std::function<void()> handler) { m_onProgress = std::move(handler); }
 
     // The engine's view; null until the first page is opened.
-    wxWebView* View() const { return m_view; }
+    WebKitWebView* Native() const { return m_native; }
+    // Requests of the page still running.
+    int PendingRequests() const { return m_pendingRequests; }
     std::weak_ptr<bool> Liveness() const override { return m_alive; }
 
 private:
-    void CreateView(const wxString& url);
+    void CreateView(const std::string& uri);
     static void OnLoadChanged(WebKitWebView* view, int event, void* self);
     static int OnLoadFailed(WebKitWebView* view, int event, char* uri, void* error, void* self);
+    static void OnResourceStarted(WebKitWebView* view, WebKitWebResource* resource,
+                                  WebKitURIRequest* request, void* self);
+    static void OnProcessEnded(WebKitWebView* view, int reason, void* self);
     static void OnScriptDone(GObject* source, GAsyncResult* result, void* data);
-    void DeliverRead(const char* utf8, const std::string& failure);
+    static void OnQuietDone(GObject* source, GAsyncResult* result, void* data);
+    void ResourceEnded(uint64_t page);
+    void Reopen();
+    void DeliverRead(uint64_t generation, const char* utf8, const std::string& failure);
     void SendNextRead();
     void Remember(uint64_t load, LoadOutcome outcome);
     int HttpStatus() const;
 
-    wxWebView* m_view = nullptr;
+    int m_window;
+    wxNativeWindow* m_host = nullptr;
     WebKitWebView* m_native = nullptr;
     GCancellable* m_cancel = nullptr;
     uint64_t m_loadsStarted = 0;
     std::map<uint64_t, LoadOutcome> m_outcomes;
     std::deque<std::function<void(const PageContent&)>> m_reads;
     bool m_readPending = false;
+    uint64_t m_readGeneration = 0;  // reads sent before the process ended are not answered
+    uint64_t m_pageGeneration = 0;  // requests of an earlier document no longer count
+    int m_pendingRequests = 0;
+    std::chrono::steady_clock::time_point m_lastRequestEnd{};
+    std::string m_crash;    // a process end not told yet (UTF-8)
+    std::string m_lastUri;  // the address of the view's last load (UTF-8)
     std::function<void()> m_onProgress;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -32,5 +32,17 @@ TEST_F(MainFrameTest, BannersShowBuiltInTextsThenTheFetchedOnesAndTheCacheAfterA
     EXPECT_EQ(Text(again.ScrollText2), "公告二");
 }
 
+// Hidden in the tray or minimised, nobody sees the banners: they stop and go on when shown.
+TEST_F(MainFrameTest, BannersStopWhileTheWindowIsHiddenOrMinimised) {
+    TMainFrm& f = StartFrame();
+    auto moving = [&] { return f.ScrollText1->Active() && f.ScrollText2->Active() && f.ScrollText3->Active(); };
+    EXPECT_TRUE(moving());
+    f.Hide();
+    ASSERT_TRUE(PumpUntil([&] { return !f.ScrollText1->Active(); }, 5000));
+    EXPECT_FALSE(f.ScrollText3->Active());
+    f.Show();
+    ASSERT_TRUE(PumpUntil(moving, 5000));
+}
+
 }  // namespace
 }  // namespace nuvaro::testing

@@ -1,0 +1,124 @@
+#include "platform/gtk/browser_profile.h"
+
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "core/exe_dir.h"
+
+namespace nuvaro::browser_profile {
+namespace {
+
+// Records when the page last changed its document, in the program's own script world.
+const char* kQuietScript =
+    "(function(){var last=Date.now();"
+    "new MutationObserver(function(){last=Date.now();}).observe(document,"
+    "{subtree:true,childList:true,characterData:true,attributes:true});"
+    "window.__nuvaroQuietMs=function(){return Date.now()-last;};})();";
+
+struct Profile {
+    std::string folder;
+    WebKitWebContext* context = nullptr;
+    WebKitSettings* settings = nullptr;
+    WebKitUserContentManager* scripts = nullptr;
+    std::map<int, std::vector<WebKitWebView*>> groups;  // living views by process group
+    int views = 0;
+};
+
+Profile& Current() {
+    static Profile profile;
+    return profile;
+}
+
+void EnableFeature(WebKitSettings* settings, const char* identifier) {
+    WebKitFeatureList* all = webkit_settings_get_all_features();
+    for (gsize i = 0; i < webkit_feature_list_get_length(all); ++i) {
+        WebKitFeature* feature = webkit_feature_list_get(all, i);
+        if (g_strcmp0(webkit_feature_get_identifier(feature), identifier) == 0) {
+            webkit_settings_set_feature_enabled(settings, feature, TRUE);
+        }
+    }
+    webkit_feature_list_unref(all);
+}
+
+void Release(Profile& p) {
+    g_clear_object(&p.scripts);
+    g_clear_object(&p.settings);
+    g_clear_object(&p.context);
+    p.groups.clear();
+}
+
+// The context of the folder beside the executable. Tests move the executable's folder between
+// windows' lives: once no view is left, a new folder gets a context of its own.
+Profile& Ready() {
+    Profile& p = Current();
+    const std::string folder = ExeDirFile(kFolder);
+    if (p.context && p.folder != folder && p.views == 0) Release(p);
+    if (p.context) return p;
+    p.folder = folder;
+    WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
+        "base-data-directory", (folder + "/data").c_str(), "base-cache-directory",
+        (folder + "/cache").c_str(), nullptr);
+    p.context = WEBKIT_WEB_CONTEXT(
+        g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", data, nullptr));
+    g_object_unref(data);
+    webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    webkit_cookie_manager_set_persistent_storage(
+        webkit_web_context_get_cookie_manager(p.context), (folder + "/cookies.sqlite").c_str(),
+        WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+
+    p.settings = webkit_settings_new();
+    // Pages that name no encoding are read as a Chinese system reads them.
+    webkit_settings_set_default_charset(p.settings, "GBK");
+    // Pages are shown in a small box: drawing without the GPU costs little memory and, on a
+    // machine without a GPU driver, far less CPU.
+    webkit_settings_set_hardware_acceleration_policy(p.settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    EnableFeature(p.settings, "HiddenPageDOMTimerThrottlingAutoIncreases");
+
+    p.scripts = webkit_user_content_manager_new();
+    WebKitUserScript* quiet = webkit_user_script_new_for_world(
+        kQuietScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, nullptr, nullptr);
+    webkit_user_content_manager_add_script(p.scripts, quiet);
+    webkit_user_script_unref(quiet);
+    return p;
+}
+
+}  // namespace
+
+std::string Folder() { return ExeDirFile(kFolder); }
+
+WebKitWebView* NewView(int window) {
+    Profile& p = Ready();
+    std::vector<WebKitWebView*>& group = p.groups[std::max(window, 0) / kWindowsPerProcess];
+    WebKitWebView* view;
+    if (group.empty()) {
+        view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", p.context,
+                                            "settings", p.settings, "user-content-manager",
+                                            p.scripts, nullptr));
+    } else {
+        // A relative shares its web process (and its context).
+        view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", group.front(),
+                                            "settings", p.settings, "user-content-manager",
+                                            p.scripts, nullptr));
+    }
+    group.push_back(view);
+    ++p.views;
+    return view;
+}
+
+void Forget(WebKitWebView* view) {
+    Profile& p = Current();
+    for (auto& [key, group] : p.groups) {
+        auto it = std::find(group.begin(), group.end(), view);
+        if (it == group.end()) continue;
+        group.erase(it);
+        --p.views;
+        return;
+    }
+}
+
+}  // namespace nuvaro::browser_profile

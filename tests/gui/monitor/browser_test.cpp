@@ -1,0 +1,124 @@
+// The browser reads pages as the user sees them, and a window whose web process dies recovers,
+// over the real WebKit engine and pages on 127.0.0.1.
+#include <httplib.h>
+#include <signal.h>
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include "app/monitor_window.h"
+#include "core/gbk.h"
+#include "monitor/page_reader.h"
+#include "harness/monitor_fixture.h"
+#include "platform/gtk/web_browser.h"
+
+namespace nuvaro::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+// The engine's web processes now running below this process.
+std::set<int> WebProcesses() {
+    std::set<int> pids;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, comm, state, ppid;
+        stat >> pid >> comm >> state >> ppid;
+        if (comm.rfind("(WebKitWebProces", 0) == 0) pids.insert(std::stoi(pid));
+    }
+    return pids;
+}
+
+class BrowserTest : public MonitorTest {
+protected:
+    void Monitor(int n) {
+        frame->Window(n)->RefreshEdit()->SetValue("1");
+        Click(frame->Window(n)->StartStopButton());
+        ASSERT_TRUE(frame->IsMonitoring(n));
+    }
+};
+
+// A shop page that asks its server for the price once loaded; the answer takes three seconds.
+TEST_F(BrowserTest, APriceFetchedAfterTheLoadIsFoundByTheTestAndByATick) {
+    server.SetPage("/shop", "<html><body><span id=p>价格加载中</span><script>"
+                            "fetch('/price').then(r => r.text()).then(t => p.textContent = t);"
+                            "</script></body></html>");
+    server.Get("/price", [](const httplib::Request&, httplib::Response& res) {
+        std::this_thread::sleep_for(3s);
+        res.set_content("售价：4999元", "text/plain; charset=utf-8");
+    });
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "显卡", "/shop", "售价：(\\d+)", "1");
+    f.RzBitBtn3NClick(1);
+    WaitForTick(1);
+    Monitor(1);
+    Tick(1);
+    EXPECT_EQ(InformLines(), (Lines{"[2][4999]监控点信息发生变化，发出提醒[显卡]",
+                                    "[2][4999]发现重复提醒信息，跳过[显卡]"}));
+}
+
+TEST_F(BrowserTest, APageThatNeverStopsChangingIsReadAtTheBound) {
+    server.SetPage("/ticker", "<html><body>到货<span id=t></span><script>"
+                              "setInterval(() => t.textContent = Date.now(), 100);"
+                              "</script></body></html>");
+    TMainFrm& f = StartFrame();
+    PageReader::Timeouts timeouts;
+    timeouts.settle = 3s;
+    f.Engine().SetTimeouts(timeouts);
+    PrepareWindow(1, "行情", "/ticker", "到货");
+    Monitor(1);
+    auto started = std::chrono::steady_clock::now();
+    Tick(1);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 3s);  // it waited for quiet in vain
+    EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[行情]"});
+}
+
+// Windows 0 to 4 share a web process, 5 to 9 the next one.
+TEST_F(BrowserTest, AKilledWebProcessIsToldAtTheNextTickTheOneAfterWorksAndOthersGoOn) {
+    server.SetPage("/p", "<html><body>到货</body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "甲", "/p", "到货");
+    std::set<int> before = WebProcesses();
+    PrepareWindow(5, "乙", "/p", "到货");
+    std::set<int> after = WebProcesses();
+    std::vector<int> added;
+    for (int pid : after) {
+        if (!before.count(pid)) added.push_back(pid);
+    }
+    ASSERT_EQ(added.size(), 1u);  // window 5's own group
+    Monitor(1);
+    Monitor(5);
+    kill(added[0], SIGKILL);
+    Pump(1000);
+    Tick(5);
+    Tick(1);
+    Tick(5);
+    EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[甲]",
+                                    "[6][到货]监控点信息发生变化，发出提醒[乙]"}));
+    std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
+    EXPECT_NE(errors.find("[6][乙]网页进程意外终止，网页已重新打开"), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+// The profile lies beside the executable, nothing of it in the home folder.
+TEST_F(BrowserTest, CookiesAndCacheLieBesideTheExecutable) {
+    server.Get("/login", [](const httplib::Request&, httplib::Response& res) {
+        res.set_header("Set-Cookie", "session=zhangsan; Max-Age=2592000; Path=/");
+        res.set_content("<html><body>已登录</body></html>", "text/html; charset=utf-8");
+    });
+    StartFrame();
+    PrepareWindow(1, "会员", "/login", "");
+    ASSERT_TRUE(PumpUntil([&] { return dir.Exists("Browser/cookies.sqlite"); }, 10000));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("Browser/cache")));
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
