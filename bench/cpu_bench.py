@@ -4,7 +4,7 @@ animation): nuvaro and all its engine processes, in % of one core over a fixed m
 
     xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
         /usr/bin/python3 bench/cpu_bench.py [--seconds 60] [--kinds static,timer,anim]
-        [--windows 30] [--no-monitoring] [--bin build/bin]
+        [--windows 30] [--no-monitoring] [--tray] [--bin build/bin]
 """
 import argparse
 import os
@@ -32,13 +32,18 @@ def measure(program, seconds):
 
 
 def run_kind(args, server, kind):
-    program = Program(args.bin, server, kind, args.windows)
+    program = Program(args.bin, server, kind, args.windows, tray=args.tray)
     rows = []
     try:
         server.loaded.clear()
         program.open_all_pages()
         wait_settled(program.process.pid, quiet_s=5.0)
         rows.append(("idle",) + measure(program, args.seconds))
+        if args.tray:
+            program.toggle_tray(shown=False)
+            wait_settled(program.process.pid, quiet_s=5.0)
+            rows.append(("idle in tray",) + measure(program, args.seconds))
+            program.toggle_tray(shown=True)
         if args.monitoring:
             started = time.monotonic()
             program.start_monitoring()
@@ -46,6 +51,9 @@ def run_kind(args, server, kind):
             # of ticks, from the moment the first one is due.
             time.sleep(max(0.0, 60.0 - (time.monotonic() - started)))
             rows.append(("monitoring 1 min",) + measure(program, args.seconds))
+            if args.tray:
+                program.toggle_tray(shown=False)
+                rows.append(("monitoring in tray",) + measure(program, args.seconds))
     finally:
         program.close()
     return rows
@@ -61,6 +69,9 @@ def main():
                         help="length of each measurement (shorten for a quick run)")
     parser.add_argument("--no-monitoring", dest="monitoring", action="store_false",
                         help="measure idle only")
+    parser.add_argument("--tray", action="store_true",
+                        help="also measure with the window hidden in the notification area "
+                             "(needs trayer and xdotool)")
     args = parser.parse_args()
 
     print(machine_note())

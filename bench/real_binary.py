@@ -7,6 +7,7 @@ window's page, starts monitoring, and measures the program's process tree from /
 """
 import http.server
 import os
+import subprocess
 import sys
 import threading
 import time
@@ -112,11 +113,18 @@ def config_text(server, kind, windows, minutes=1):
 _PRUNED = {"document web", "document frame", "embedded", "scroll pane"}
 
 
+def _hosts_browser(node):
+    """The browser's host, a filler with the view as its only child. Asking the view for its
+    children makes every web process build and keep an accessible tree of its page at each load,
+    which no user without a screen reader pays for; the benchmark stops above it."""
+    return node.getRoleName() == "filler" and node.childCount == 1
+
+
 def walk(node, depth=0, limit=30):
     if node is None or depth > limit:
         return
     yield node
-    if node.getRoleName() in _PRUNED:
+    if node.getRoleName() in _PRUNED or _hosts_browser(node):
         return
     for i in range(node.childCount):
         yield from walk(node.getChildAtIndex(i), depth + 1, limit)
@@ -135,17 +143,23 @@ def click(node):
 class Program:
     """The real binary with `windows` windows on pages of `kind`, driven through its tabs."""
 
-    def __init__(self, bin_dir, server, kind, windows):
+    def __init__(self, bin_dir, server, kind, windows, tray=False):
         self.server = server
         self.windows = windows
         self.inst = Installation(bin_dir)
+        # A notification area (trayer) to hide the window into, there before the program starts.
+        self.tray = subprocess.Popen(["trayer", "--edge", "bottom", "--align", "right",
+                                      "--widthtype", "request", "--height", "24"],
+                                     stderr=subprocess.DEVNULL) if tray else None
         try:
+            if self.tray:
+                wait_for(self._tray_window, timeout=20)
             self.inst.write("Config.inf", config_text(server, kind, windows))
             self.process = self.inst.start()
             self.app = wait_for(lambda: next(applications(self.process.pid), None), timeout=120)
             self.tab_list = wait_for(lambda: self._full_tab_list(), timeout=120)
         except BaseException:
-            self.inst.close()
+            self.close()
             raise
 
     def _full_tab_list(self):
@@ -182,8 +196,41 @@ class Program:
             wait_for(lambda: not find(self.app, "alert"), timeout=30)
         self.show_tab(0)
 
+    def _tray_window(self):
+        """trayer's panel: its largest window (it also keeps a small unmapped leader)."""
+        found = subprocess.run(["xdotool", "search", "--class", "trayer"], capture_output=True,
+                               text=True).stdout.split()
+        return max(found, key=lambda w: self._area(w), default=None)
+
+    @staticmethod
+    def _geometry(window):
+        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                               capture_output=True, text=True).stdout
+        return {k: int(v) for k, v in (line.split("=", 1) for line in shell.split() if "=" in line)
+                if v.lstrip("-").isdigit()}
+
+    def _area(self, window):
+        g = self._geometry(window)
+        return g.get("WIDTH", 0) * g.get("HEIGHT", 0)
+
+    def _frame_shown(self):
+        frames = find(self.app, "frame")
+        return bool(frames) and frames[0].getState().contains(pyatspi.STATE_SHOWING)
+
+    def toggle_tray(self, shown):
+        """Double-clicks the program's icon in the notification area, as a user hides or brings
+        back the window, and waits until the window is hidden or `shown`."""
+        g = self._geometry(self._tray_window())
+        x, y = g["X"] + g["WIDTH"] // 2, g["Y"] + g["HEIGHT"] // 2
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "--repeat", "2",
+                        "--delay", "100", "1"], check=True)
+        wait_for(lambda: self._frame_shown() == shown, timeout=20)
+
     def close(self):
         self.inst.close()
+        if self.tray:
+            self.tray.terminate()
+            self.tray.wait(10)
 
 
 def process_tree(root_pid):
