@@ -1,15 +1,14 @@
 #include "platform/posix/desktop_shell.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "support/notify_helpers.h"
+#include "support/processes.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {
@@ -23,17 +22,9 @@ using testing::WaitFor;
 
 // True while one of our children has exited and not been reaped.
 bool HasZombieChild() {
-    std::unique_ptr<DIR, int (*)(DIR*)> proc(opendir("/proc"), closedir);
-    while (dirent* entry = readdir(proc.get())) {
-        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-        std::string content;
-        if (!std::getline(stat, content)) continue;
-        auto close = content.rfind(')');
-        if (close == std::string::npos) continue;
-        char state = 0;
-        int ppid = 0;
-        if (sscanf(content.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
-        if (ppid == getpid() && state == 'Z') return true;
+    for (int pid : testing::AllProcesses()) {
+        testing::ProcessInfo child = testing::ReadProcess(pid);
+        if (child.parent == getpid() && child.state == 'Z') return true;
     }
     return false;
 }

@@ -8,9 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "app/monitor_window.h"
@@ -18,6 +16,7 @@
 #include "monitor/page_reader.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/web_browser.h"
+#include "support/processes.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -25,38 +24,13 @@ namespace {
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-int ParentOf(int pid, std::string* comm = nullptr) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    // The name may hold blanks; the fields after it follow its closing parenthesis.
-    auto open = line.find('('), close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) return 0;
-    if (comm) *comm = line.substr(open + 1, close - open - 1);
-    std::istringstream rest(line.substr(close + 1));
-    std::string state;
-    int ppid = 0;
-    rest >> state >> ppid;
-    return ppid;
-}
-
-bool Descends(int pid, int ancestor) {
-    for (int p = pid; p > 1; p = ParentOf(p)) {
-        if (p == ancestor) return true;
-    }
-    return false;
-}
-
 // The engine's web processes now running below this process (other tests may run beside it).
 std::set<int> WebProcesses() {
     std::set<int> pids;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::string comm;
-        const int pid = std::stoi(name);
-        ParentOf(pid, &comm);
-        if (comm.rfind("WebKitWebProces", 0) == 0 && Descends(pid, getpid())) pids.insert(pid);
+    for (int pid : AllProcesses()) {
+        if (ReadProcess(pid).name.rfind("WebKitWebProces", 0) == 0 && Descends(pid, getpid())) {
+            pids.insert(pid);
+        }
     }
     return pids;
 }
