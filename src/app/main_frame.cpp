@@ -1,6 +1,5 @@
 #include "app/main_frame.h"
 
-#include <glib.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
@@ -15,17 +14,18 @@
 #include "app/notice_alerts.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
-#include "monitor/ui/glib_clock.h"
+#include "config/autostart.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
+#include "platform/browser_panel.h"
+#include "platform/ui_clock.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
-#include "platform/posix/autostart.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 
@@ -138,14 +138,14 @@ void TMainFrm::FormCreate() {
                                                    GetShell(), GetNotices());
     m_configs = std::make_unique<TConfigTable>();
     m_dispatcher = std::make_unique<NotifyDispatcher>(GetShell());
-    m_clock = std::make_unique<GlibClock>();
+    m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.
     m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
-    m_autostart = std::make_unique<AutostartStore>();
+    m_autostart = NewAutostartStore();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());
     m_tray->SetIconVisible(true);
@@ -255,11 +255,7 @@ void TMainFrm::chk1Click() {
     ApplyAutostartChoice(*m_autostart, DefaultPage().AutostartCheck()->GetValue(), ExeFilePath());
 }
 
-std::string TMainFrm::HelpPageAddress() const {
-    std::unique_ptr<char, decltype(&g_free)> uri(
-        g_filename_to_uri(ExeDirFile("help.html").c_str(), nullptr, nullptr), g_free);
-    return uri ? uri.get() : "";
-}
+std::string TMainFrm::HelpPageAddress() const { return LocalFileAddress(ExeDirFile("help.html")); }
 
 void TMainFrm::N9Click() { GetShell().OpenPath(ExeDirFile("help.html")); }
 

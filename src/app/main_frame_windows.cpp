@@ -11,7 +11,7 @@
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "core/texts.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/browser_panel.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"

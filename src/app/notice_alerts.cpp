@@ -1,27 +1,15 @@
 #include "app/notice_alerts.h"
 
-#include <glib.h>
-
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
 #include "platform/balloons.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
+#include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
-
-struct Posted {
-    std::weak_ptr<NoticeAlerts*> alerts;
-    FailedNotice failed;
-};
-
-gboolean RaisePosted(gpointer data) {
-    std::unique_ptr<Posted> posted(static_cast<Posted*>(data));
-    if (auto alerts = posted->alerts.lock()) (*alerts)->Raise(posted->failed);
-    return G_SOURCE_REMOVE;
-}
 
 const char* ChannelName(const std::string& channel) {
     if (channel == kSmsChannel) return text::kChannelSms;
@@ -40,7 +28,9 @@ NoticeAlerts::~NoticeAlerts() = default;
 
 std::function<void(const FailedNotice&)> NoticeAlerts::Observer() {
     return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](const FailedNotice& failed) {
-        g_idle_add(RaisePosted, new Posted{alerts, failed});
+        RunSoon([alerts, failed] {
+            if (auto self = alerts.lock()) (*self)->Raise(failed);
+        });
     };
 }
 

@@ -1,20 +1,19 @@
 #include "config/settings_files.h"
 
 #include "banners/banner_cache.h"
+#include "config/autostart.h"
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
-#include "platform/posix/autostart.h"
 
 namespace nuvaro {
 
 int RemoveStaleSettingsTemporaries() {
-    AutostartStore autostart;
+    auto autostart = NewAutostartStore();
     int removed = 0;
     for (const char* name : {"Config.inf", "email.inf", kBannerCacheFile}) {
         removed += RemoveStaleTemporaries(ExeDirFile(name));
     }
-    removed += RemoveStaleTemporaries(autostart.RegFile());
-    removed += RemoveStaleTemporaries(autostart.RunEntryFile());
+    for (const std::string& file : autostart->Files()) removed += RemoveStaleTemporaries(file);
     return removed;
 }
 

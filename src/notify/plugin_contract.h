@@ -30,9 +30,10 @@ using SendTryFn = int (*)(const char* account, const char* record, const char* n
 
 namespace nuvaro::plugin {
 
-inline constexpr const char* kRegInfo = "RegInfo.so";
-inline constexpr const char* kSmsDll = "smsdll.so";
-inline constexpr const char* kEmailDll = "emaildll.so";
+// The system's suffix of loadable libraries: ".so" here, ".dll" on Windows.
+inline constexpr const char* kRegInfo = "RegInfo" NUVARO_PLUGIN_SUFFIX;
+inline constexpr const char* kSmsDll = "smsdll" NUVARO_PLUGIN_SUFFIX;
+inline constexpr const char* kEmailDll = "emaildll" NUVARO_PLUGIN_SUFFIX;
 
 // Outcomes of a try: sent; failed for a reason that may pass (no connection, a time-out, SMTP
 // 4xx, HTTP 5xx, 408 or 429), so worth another try; failed for good.

@@ -1,7 +1,8 @@
 #include "notify/smtp_address.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 
+#include "core/system.h"
 #include "core/text_util.h"
 
 namespace nuvaro {
@@ -13,13 +14,13 @@ bool IsNameByte(unsigned char c) {
 }
 
 bool IsIpv4(const std::string& s) {
-    in_addr a{};
-    return inet_pton(AF_INET, s.c_str(), &a) == 1;
+    unsigned char a[4];
+    return ParseIpv4(s, a);
 }
 
 bool IsIpv6(const std::string& s) {
-    in6_addr a{};
-    return inet_pton(AF_INET6, s.c_str(), &a) == 1;
+    unsigned char a[16];
+    return ParseIpv6(s, a);
 }
 
 std::string_view WithoutFinalDot(std::string_view host) {
@@ -88,14 +89,15 @@ bool SplitAuthority(std::string_view authority, SmtpServer& s, std::string_view&
 bool IsLoopbackHost(std::string_view host) {
     if (IsLoopbackName(host)) return true;
     std::string h(host);
-    in_addr v4{};
-    if (inet_pton(AF_INET, h.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) {
-        if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] == 127;
-        return IN6_IS_ADDR_LOOPBACK(&v6);
-    }
-    return false;
+    unsigned char v4[4];
+    if (ParseIpv4(h, v4)) return v4[0] == 127;
+    unsigned char v6[16];
+    if (!ParseIpv6(h, v6)) return false;
+    // ::ffff:a.b.c.d carries an IPv4 address; ::1 is the loopback.
+    bool v4Mapped = std::all_of(v6, v6 + 10, [](unsigned char b) { return b == 0; }) &&
+                    v6[10] == 0xFF && v6[11] == 0xFF;
+    if (v4Mapped) return v6[12] == 127;
+    return std::all_of(v6, v6 + 15, [](unsigned char b) { return b == 0; }) && v6[15] == 1;
 }
 
 std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_view portField) {

@@ -17,6 +17,7 @@
 #include "support/http_server.h"
 #include "support/notify_helpers.h"
 #include "support/smtp_test_server.h"
+#include "notify/plugin_contract.h"
 
 namespace nuvaro {
 namespace {
@@ -268,13 +269,13 @@ TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipient
 TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves) {
     SmtpTestServer mail;
     MailServer(mail.Port());
-    std::filesystem::remove(m_dir.File("smsdll.so"));
+    std::filesystem::remove(m_dir.File(plugin::kSmsDll));
     NotifyDispatcher& dispatcher = Dispatcher();
     try {
         dispatcher.Dispatch(Window(3));
         FAIL() << "no error";
     } catch (const PluginError& e) {
-        EXPECT_THAT(std::string(e.what()), HasSubstr("无法加载插件：" + m_dir.File("smsdll.so")));
+        EXPECT_THAT(std::string(e.what()), HasSubstr("无法加载插件：" + m_dir.File(plugin::kSmsDll)));
     }
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     EXPECT_TRUE(mail.WaitForMessages(1));

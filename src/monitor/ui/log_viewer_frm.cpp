@@ -13,7 +13,7 @@
 
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "ui/design.h"

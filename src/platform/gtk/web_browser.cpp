@@ -6,8 +6,9 @@
 
 #include "core/gbk.h"
 #include "core/texts.h"
+#include "monitor/page_script.h"
 #include "platform/gtk/browser_profile.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -15,38 +16,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Title and body in one request: "B" title U+0001 body, or "N" title without a body.
-const char* kReadScript =
-    "(function(){var t=(document.title||'').replace(/\\u0001/g,'');"
-    "var b=document.body;return b?('B'+t+'\\u0001'+b.innerHTML):('N'+t);})()";
 // Milliseconds since the document last changed; -1 where the helper is missing.
 const char* kQuietScript = "window.__nuvaroQuietMs?window.__nuvaroQuietMs():-1";
 
 constexpr size_t kOutcomesKept = 16;
 constexpr std::chrono::milliseconds kLongQuiet{60000};
-
-bool HasScheme(const std::string& url) {
-    if (url.find("://") != std::string::npos) return true;
-    for (const char* prefix : {"about:", "data:", "file:", "javascript:"}) {
-        if (url.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-}
-
-PageContent ParseRead(std::string_view utf8) {
-    PageContent page;
-    std::string text = Utf8ToGbk(utf8);
-    if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
-        page.error = "unexpected page read result";
-        return page;
-    }
-    page.ok = true;
-    page.hasBody = text[0] == 'B';
-    size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
-    page.title = text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1);
-    if (sep != std::string::npos) page.body = text.substr(sep + 1);
-    return page;
-}
 
 // What an answer of the engine needs; the browser may be gone by then.
 struct Request {
@@ -66,7 +40,7 @@ struct Resource {
 
 }  // namespace
 
-WebBrowser::WebBrowser(wxWindow* parent, int window) : wxPanel(parent, wxID_ANY), m_window(window) {
+WebBrowser::WebBrowser(wxWindow* parent, int window) : BrowserPanel(parent), m_window(window) {
     SetBackgroundColour(*wxWHITE);
     SetSizer(new wxBoxSizer(wxVERTICAL));
     m_cancel = g_cancellable_new();
@@ -264,7 +238,7 @@ void WebBrowser::SendNextRead() {
         return;
     }
     auto* request = new Request{this, m_alive, generation, {}};
-    webkit_web_view_evaluate_javascript(m_native, kReadScript, -1, nullptr, nullptr, m_cancel,
+    webkit_web_view_evaluate_javascript(m_native, kReadPageScript, -1, nullptr, nullptr, m_cancel,
                                         &WebBrowser::OnScriptDone, request);
 }
 
@@ -299,7 +273,7 @@ void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::s
     m_reads.pop_front();
     PageContent page;
     if (utf8) {
-        page = ParseRead(utf8);
+        page = ParsePageRead(utf8);
     } else {
         page.error = Utf8ToGbk(failure);
     }

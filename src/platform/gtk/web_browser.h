@@ -1,7 +1,5 @@
 #pragma once
 
-#include <wx/panel.h>
-
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -10,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "monitor/page_source.h"
+#include "platform/browser_panel.h"
 
 class wxNativeWindow;
 typedef struct _WebKitWebView WebKitWebView;
@@ -26,7 +24,7 @@ namespace nuvaro {
 // profile. Loads are counted, so a caller can wait for the load it started; the requests a page
 // starts itself are counted too, so a caller can wait for it to settle; page reads are
 // asynchronous, one at a time. When the view's web process ends, the page opens again.
-class WebBrowser : public wxPanel, public PageSource {
+class WebBrowser : public BrowserPanel {
 public:
     // `window`: the number of the monitoring window, which picks the web process it shares.
     WebBrowser(wxWindow* parent, int window);
@@ -35,7 +33,7 @@ public:
     std::string LocationURL() const override;
     std::string LocationUtf8() const override;
     // The same address as widget text.
-    wxString LocationText() const;
+    wxString LocationText() const override;
     void Navigate(const std::string& url) override;
     void Refresh() override;
     bool IsLoading() const override;
@@ -48,7 +46,9 @@ public:
     void Unstick() override;
 
     // Called on the UI thread whenever the loaded address may have changed (load progress).
-    void SetProgressHandler(std::function<void()> handler) { m_onProgress = std::move(handler); }
+    void SetProgressHandler(std::function<void()> handler) override {
+        m_onProgress = std::move(handler);
+    }
 
     // The engine's view; null until the first page is opened.
     WebKitWebView* Native() const { return m_native; }

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "core/gbk.h"
-#include "platform/posix/command_line.h"
+#include "core/command_line.h"
 
 extern char** environ;
 

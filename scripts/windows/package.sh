@@ -1,0 +1,1 @@
+package_windows() { :; }

@@ -1,0 +1,30 @@
+#include <wx/filesys.h>
+
+#include "core/texts.h"
+#include "platform/browser_panel.h"
+#include "platform/notices.h"
+#include "platform/page_engine.h"
+#include "platform/services.h"
+#include "platform/wx/no_engine_browser.h"
+#include "platform/wx/web_view_browser.h"
+
+namespace nuvaro {
+
+BrowserPanel* NewBrowserPanel(wxWindow* parent, int) {
+    const PageEngine& engine = ThePageEngine();
+    if (!engine.backend.empty()) return new WebViewBrowser(parent, engine);
+    // Said once, in a box that holds up nothing; the windows show it too.
+    static bool told = false;
+    if (!told) {
+        told = true;
+        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine,
+                             text::kCaptionNotice, Notices::Icon::Information, {});
+    }
+    return new NoEngineBrowser(parent);
+}
+
+std::string LocalFileAddress(const std::string& nativePath) {
+    return wxFileSystem::FileNameToURL(wxFileName(wxString::FromUTF8(nativePath))).utf8_string();
+}
+
+}  // namespace nuvaro
