@@ -83,7 +83,7 @@ wx_options=(--disable-shared --with-msw --enable-unicode --enable-webview --enab
   --disable-webviewedge --without-zlib --without-libpng --without-libjpeg --without-libtiff
   --without-expat --with-regex=builtin --without-opengl --disable-mediactrl
   --disable-propgrid --disable-ribbon --disable-richtext --disable-xrc --disable-aui
-  --disable-html --disable-debug_info --disable-tests)
+  --disable-html --disable-svg --disable-webrequest --disable-debug_info --disable-tests)
 
 wx_lib() {
   local src=$1 prefix=$2

@@ -11,7 +11,7 @@ namespace nuvaro {
 // keeps them its own way (platform/posix: an INI store and an XDG autostart entry; platform/
 // win32: the current user's registry). Failed writes throw std::runtime_error.
 class AutostartStore {
-public:
+  public:
     virtual ~AutostartStore() = default;
 
     virtual std::string ReadReg() const = 0;

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
+#include "core/atomic_file.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
@@ -224,8 +223,7 @@ std::vector<size_t> FilterEntries(const std::vector<LogEntry>& entries, std::str
 std::vector<LogEntry> ReadLogHistory(
     const std::function<std::string(std::string_view)>& windowOfSlot) {
     auto read = [](std::string_view name) {
-        std::ifstream in(LogFilePath(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return ReadWholeFile(LogFilePath(name)).value_or(std::string());
     };
     return MergeNewestFirst({ParseMonitorLog(read(kMonitorLog)), ParseErrorLog(read(kErrorLog)),
                              ParseSendLog(read("sendlog"), windowOfSlot)});

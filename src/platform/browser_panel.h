@@ -12,7 +12,7 @@ namespace nuvaro {
 // A monitoring window's embedded browser as the windows see it: a panel that shows the page
 // and is the window's page source. Each desktop has its engine behind it.
 class BrowserPanel : public wxPanel, public PageSource {
-public:
+  public:
     explicit BrowserPanel(wxWindow* parent) : wxPanel(parent, wxID_ANY) {}
 
     // The page's, not the window's (keyboard navigation, repainting).

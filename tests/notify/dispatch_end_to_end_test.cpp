@@ -275,7 +275,8 @@ TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves)
         dispatcher.Dispatch(Window(3));
         FAIL() << "no error";
     } catch (const PluginError& e) {
-        EXPECT_THAT(std::string(e.what()), HasSubstr("无法加载插件：" + m_dir.File(plugin::kSmsDll)));
+        EXPECT_THAT(std::string(e.what()),
+                    HasSubstr("无法加载插件：" + m_dir.File(plugin::kSmsDll)));
     }
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     EXPECT_TRUE(mail.WaitForMessages(1));

@@ -40,7 +40,8 @@ TEST(PluginLoader, AFileThatIsNoLibraryIsAnErrorNamingIt) {
 
 TEST(PluginLoader, APlugInWithoutTheFunctionIsAnErrorNamingFunctionAndFile) {
     TempExeDir dir;
-    std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/" + plugin::kRegInfo, dir.File(plugin::kSmsDll));
+    std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/" + plugin::kRegInfo,
+                               dir.File(plugin::kSmsDll));
     std::string error = ErrorOf(plugin::kSmsDll, "SendSms");
     EXPECT_THAT(error, StartsWith(std::string("插件缺少函数：") + "SendSms"));
     EXPECT_THAT(error, HasSubstr(dir.File(plugin::kSmsDll)));

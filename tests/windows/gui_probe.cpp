@@ -8,9 +8,9 @@
 //   gui_probe registry                   "reg=<value>", "run=<value>" of start at logon
 // Exit code 0 when what was asked for was found within the time.
 
-#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -27,8 +27,8 @@ std::string Utf8(const std::wstring& text) {
 
 std::wstring TextOf(HWND window) {
     wchar_t buffer[4096] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                        2000, nullptr);
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
     return buffer;
 }
 
@@ -162,8 +162,10 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"registry") {
         std::printf("reg=%s\n",
                     Utf8(RegistryValue(L"SOFTWARE\\Microsoft\\Windows", L"reg")).c_str());
-        std::printf("run=%s\n", Utf8(RegistryValue(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                                   L"Zelvra")).c_str());
+        std::printf(
+            "run=%s\n",
+            Utf8(RegistryValue(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Zelvra"))
+                .c_str());
         result = 0;
     }
     std::fflush(stdout);

@@ -3,7 +3,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <httplib.h>
 
 #include "config/tconfig.h"
@@ -18,15 +17,15 @@ namespace nuvaro {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using testing::G;
+using ::testing::HasSubstr;
 
 class WindowsPlugins : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (testing::WindowsBin().empty()) GTEST_SKIP() << "NUVARO_WINDOWS_BIN is not set";
-        testing::CopyWindowsFiles(m_dir.path(), {"RegInfo.dll", "smsdll.dll", "emaildll.dll",
-                                                 "plugin_driver.exe"});
+        testing::CopyWindowsFiles(
+            m_dir.path(), {"RegInfo.dll", "smsdll.dll", "emaildll.dll", "plugin_driver.exe"});
         TConfig slot(4, m_dir.File("Config.inf"));
         slot.WindowName = G("商店");
         slot.ToMail = "watcher@example.com";
@@ -46,9 +45,9 @@ protected:
 
 TEST_F(WindowsPlugins, TheMailDllSendsTheWindowsMailOverSmtp) {
     testing::SmtpTestServer server;
-    m_dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
-                                 std::to_string(server.Port()) +
-                                 "\r\nUserName=sender@example.com\r\nPassword=\r\n");
+    m_dir.Write("email.inf",
+                "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" + std::to_string(server.Port()) +
+                    "\r\nUserName=sender@example.com\r\nPassword=\r\n");
     testing::WineRun run = Drive("mail");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     ASSERT_TRUE(server.WaitForMessages(1)) << run.output;
@@ -73,8 +72,9 @@ TEST_F(WindowsPlugins, TheSmsDllPostsToTheGatewayAndLogsItsReply) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].body,
-              "to=%2B8613800138000&msg=%E5%88%B0%E8%B4%A7%E4%BA%86%EF%BC%8C%E5%BF%AB%E4%B9%B0%EF%BC%81");
+    EXPECT_EQ(
+        requests[0].body,
+        "to=%2B8613800138000&msg=%E5%88%B0%E8%B4%A7%E4%BA%86%EF%BC%8C%E5%BF%AB%E4%B9%B0%EF%BC%81");
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[SMS][4][+8613800138000][try 1] OK: HTTP 200"));

@@ -23,7 +23,7 @@ std::string Dist() {
 }
 
 class WindowsProgram : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (Dist().empty() || testing::WindowsBin().empty()) {
             GTEST_SKIP() << "NUVARO_WINDOWS_DIST or NUVARO_WINDOWS_BIN is not set";

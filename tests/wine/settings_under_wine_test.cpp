@@ -29,14 +29,14 @@ TEST_P(SettingsAcrossBuilds, TheWindowsBuildWritesTheBytesThisOneWrites) {
     testing::WineRun run = testing::RunWine(dir.path(), "nuvaro_store_writer.exe", args);
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
-    std::string command = std::string(NUVARO_LINUX_STORE_WRITER) + " " + mode + " " +
-                          dir.File("linux.inf");
+    std::string command =
+        std::string(NUVARO_LINUX_STORE_WRITER) + " " + mode + " " + dir.File("linux.inf");
     for (size_t i = 1; i < GetParam().args.size(); ++i) command += " " + GetParam().args[i];
     ASSERT_EQ(std::system(command.c_str()), 0);
 
-    const std::string windows = dir.Read("windows.inf"), linux = dir.Read("linux.inf");
+    const std::string windows = dir.Read("windows.inf"), ours = dir.Read("linux.inf");
     ASSERT_FALSE(windows.empty());
-    EXPECT_EQ(windows, linux);
+    EXPECT_EQ(windows, ours);
     EXPECT_NE(windows.find("\r\n"), std::string::npos);
     EXPECT_EQ(windows.find("\n"), windows.find("\r\n") + 1);
 }

@@ -16,7 +16,7 @@ std::string WindowsBin();
 void CopyWindowsFiles(const std::string& folder, const std::vector<std::string>& names);
 
 struct WineRun {
-    int exitCode = -1;  // -1: did not end in time (it was killed)
+    int exitCode = -1;   // -1: did not end in time (it was killed)
     std::string output;  // what it wrote to its standard output
 };
 

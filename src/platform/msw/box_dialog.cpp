@@ -18,10 +18,14 @@ namespace {
 
 wxArtID ArtOf(Notices::Icon icon) {
     switch (icon) {
-        case Notices::Icon::Information: return wxART_INFORMATION;
-        case Notices::Icon::Question: return wxART_QUESTION;
-        case Notices::Icon::Error: return wxART_ERROR;
-        case Notices::Icon::None: break;
+        case Notices::Icon::Information:
+            return wxART_INFORMATION;
+        case Notices::Icon::Question:
+            return wxART_QUESTION;
+        case Notices::Icon::Error:
+            return wxART_ERROR;
+        case Notices::Icon::None:
+            break;
     }
     return {};
 }
@@ -112,7 +116,8 @@ void BoxDialog::CountDown(int seconds) {
 }
 
 void BoxDialog::Tick() {
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_shown).count();
+    double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_shown).count();
     int left = static_cast<int>(std::ceil(m_seconds - elapsed));
     if (left <= 0) {
         Answer(wxID_OK);

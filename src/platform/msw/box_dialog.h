@@ -13,7 +13,7 @@ namespace nuvaro {
 // work, so a box open there would hold up ticks and deliveries. This one runs the toolkit's loop
 // when modal, and none when posted.
 class BoxDialog : public wxDialog {
-public:
+  public:
     BoxDialog(wxWindow* owner, const std::string& text, const std::string& caption,
               Notices::Icon icon, Notices::Buttons buttons);
 
@@ -23,7 +23,7 @@ public:
     // Closes as OK after `seconds`, showing the whole seconds left in the title.
     void CountDown(int seconds);
 
-private:
+  private:
     void Answer(int id);
     void Tick();
 

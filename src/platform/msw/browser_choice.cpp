@@ -17,8 +17,8 @@ BrowserPanel* NewBrowserPanel(wxWindow* parent, int) {
     static bool told = false;
     if (!told) {
         told = true;
-        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine,
-                             text::kCaptionNotice, Notices::Icon::Information, {});
+        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine, text::kCaptionNotice,
+                             Notices::Icon::Information, {});
     }
     return new NoEngineBrowser(parent);
 }

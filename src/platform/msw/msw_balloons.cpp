@@ -17,13 +17,13 @@ void MswBalloons::Show(const std::string& title, const std::string& text,
     auto note = std::make_unique<wxNotificationMessage>(wxString::FromUTF8(title),
                                                         wxString::FromUTF8(text));
     if (onClick) {
-        note->Bind(wxEVT_NOTIFICATION_MESSAGE_CLICK,
-                   [onClick = std::move(onClick), once = std::make_shared<bool>(false)](
-                       wxCommandEvent&) {
-                       if (*once) return;
-                       *once = true;
-                       onClick();
-                   });
+        note->Bind(
+            wxEVT_NOTIFICATION_MESSAGE_CLICK,
+            [onClick = std::move(onClick), once = std::make_shared<bool>(false)](wxCommandEvent&) {
+                if (*once) return;
+                *once = true;
+                onClick();
+            });
     }
     note->Show(wxNotificationMessage::Timeout_Auto);
     m_shown.push_back(std::move(note));

@@ -12,18 +12,18 @@ namespace {
 // The engine's timers as window-message timers of the UI thread: each one-shot timer is a timer
 // of its own, so none waits behind another one's work, and modal loops serve them too.
 class TimerClock : public EngineClock {
-public:
+  public:
     TimePoint Now() const override { return std::chrono::steady_clock::now(); }
     TimerId StartOnce(std::chrono::milliseconds delay, std::function<void()> fn) override;
     void Cancel(TimerId id) override;
 
-private:
+  private:
     class OneTimer : public wxTimer {
-    public:
+      public:
         OneTimer(TimerClock& clock, TimerId id) : m_clock(clock), m_id(id) {}
         void Notify() override { m_clock.Fire(m_id, this); }
 
-    private:
+      private:
         TimerClock& m_clock;
         TimerId m_id;
     };

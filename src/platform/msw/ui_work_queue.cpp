@@ -23,7 +23,7 @@ void RunOne() {
     jobs.pop_front();
     if (!jobs.empty() && !g_turnPosted) {
         g_turnPosted = true;
-        wxTheApp->CallAfter(RunOne);
+        wxTheApp->CallAfter([] { RunOne(); });
     }
     job();  // may post more, or open a loop of its own that serves the queue
 }
@@ -34,7 +34,7 @@ void PostUiWork(std::function<void()> job) {
     Jobs().push_back(std::move(job));
     if (g_turnPosted || !wxTheApp) return;
     g_turnPosted = true;
-    wxTheApp->CallAfter(RunOne);
+    wxTheApp->CallAfter([] { RunOne(); });
 }
 
 void RunSoon(std::function<void()> job) {

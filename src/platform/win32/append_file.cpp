@@ -20,7 +20,8 @@ struct OpenedFile {
 OpenedFile OpenForAppend(const std::string& path) {
     constexpr DWORD kAccess = GENERIC_WRITE;
     HANDLE file = win32::OpenFile(path, kAccess, OPEN_EXISTING);
-    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND) return {file, false};
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND)
+        return {file, false};
     file = win32::OpenFile(path, kAccess, CREATE_NEW);
     if (file != INVALID_HANDLE_VALUE) return {file, true};
     if (GetLastError() != ERROR_FILE_EXISTS) return {};

@@ -129,8 +129,8 @@ int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds minAge)
         const std::string entry = win32::Utf8(found.cFileName);
         constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         if (!IsTemporaryOf(entry, name) || (found.dwFileAttributes & kNotPlain)) continue;
-        ULARGE_INTEGER written{{found.ftLastWriteTime.dwLowDateTime,
-                                found.ftLastWriteTime.dwHighDateTime}};
+        ULARGE_INTEGER written{
+            {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}};
         if (written.QuadPart > cutoff) continue;
         if (DeleteFileW(win32::WidePath(folder + "/" + entry).c_str())) ++removed;
     } while (FindNextFileW(search, &found));

@@ -21,14 +21,15 @@ constexpr const wchar_t* kRunValueName = L"Zelvra";
 bool ReadString(HKEY root, const std::string& key, const wchar_t* name, std::string& out) {
     wchar_t buffer[2048];
     DWORD size = sizeof buffer - sizeof(wchar_t);
-    LSTATUS status = RegGetValueW(root, win32::Wide(key).c_str(), name, RRF_RT_REG_SZ, nullptr,
-                                  buffer, &size);
+    LSTATUS status =
+        RegGetValueW(root, win32::Wide(key).c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size);
     if (status != ERROR_SUCCESS) return false;
     out = win32::Utf8(std::wstring_view(buffer, wcsnlen(buffer, size / sizeof(wchar_t))));
     return true;
 }
 
-void WriteString(HKEY root, const std::string& key, const wchar_t* name, const std::wstring& value) {
+void WriteString(HKEY root, const std::string& key, const wchar_t* name,
+                 const std::wstring& value) {
     HKEY opened = nullptr;
     LSTATUS status = RegCreateKeyExW(root, win32::Wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                      nullptr, &opened, nullptr);

@@ -12,7 +12,7 @@ namespace nuvaro {
 // HKEY_LOCAL_MACHINE): the remembered choice "reg" under <root>\SOFTWARE\Microsoft\Windows and
 // the value "Zelvra" under <root>\SOFTWARE\Microsoft\Windows\CurrentVersion\Run, both strings.
 class RegistryAutostartStore : public AutostartStore {
-public:
+  public:
     // `prefix` (tests) puts both keys below a key of their own.
     explicit RegistryAutostartStore(HKEY root = HKEY_CURRENT_USER, std::string prefix = {});
 
@@ -26,7 +26,7 @@ public:
     // The "Zelvra" value as it stands; empty when missing.
     std::string RunValue() const;
 
-private:
+  private:
     std::string Key(const char* key) const;
 
     HKEY m_root;

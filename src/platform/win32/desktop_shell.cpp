@@ -13,15 +13,15 @@ namespace {
 
 // The shell's handlers may be COM objects: each call has COM on its thread.
 class ComOnThisThread {
-public:
+  public:
     ComOnThisThread()
-        : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED |
-                                                     COINIT_DISABLE_OLE1DDE))) {}
+        : m_ok(SUCCEEDED(
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
     ~ComOnThisThread() {
         if (m_ok) CoUninitialize();
     }
 
-private:
+  private:
     bool m_ok;
 };
 
@@ -50,7 +50,9 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, std::st
     return false;
 }
 
-void WindowsShell::OpenDocument(std::string_view target) { OpenDetached(win32::WideFromGbk(target)); }
+void WindowsShell::OpenDocument(std::string_view target) {
+    OpenDetached(win32::WideFromGbk(target));
+}
 
 void WindowsShell::OpenPath(std::string_view nativePath) {
     OpenDetached(win32::WidePath(nativePath));

@@ -10,7 +10,7 @@ namespace nuvaro {
 // The Windows shell ("open" verb of ShellExecuteExW). The program's parameter string is handed
 // over as the command line it is, exactly as typed: the started program splits it itself.
 class WindowsShell : public Shell {
-public:
+  public:
     void OpenDocument(std::string_view target) override;
     void OpenPath(std::string_view nativePath) override;
     bool Execute(std::string_view file, std::string_view parameters) override;

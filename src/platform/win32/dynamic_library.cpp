@@ -9,8 +9,9 @@ namespace nuvaro {
 void* OpenLibrary(const std::string& path, std::string& error) {
     // The library's own dependencies come from its folder and the system's, never from the
     // current folder or PATH.
-    HMODULE module = LoadLibraryExW(win32::WidePath(path).c_str(), nullptr,
-                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module =
+        LoadLibraryExW(win32::WidePath(path).c_str(), nullptr,
+                       LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module) error = win32::SystemMessage(GetLastError());
     return reinterpret_cast<void*>(module);
 }
@@ -21,9 +22,9 @@ void* LibraryFunction(void* library, const char* name) {
 
 std::string PathOfCodeAt(const void* address) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            static_cast<LPCWSTR>(address), &module)) {
+    if (!GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            static_cast<LPCWSTR>(address), &module)) {
         return {};
     }
     std::wstring buffer(32768, L'\0');

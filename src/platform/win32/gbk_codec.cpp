@@ -12,7 +12,10 @@ constexpr UINT kGbk = 936;
 // Length of the well-formed UTF-8 sequence at p, 0 when it is malformed.
 size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
     unsigned char c = p[0];
-    size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 0;
     if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
     unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
     unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
@@ -27,8 +30,9 @@ size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
 std::string EncodeOne(std::wstring_view wide) {
     char out[8];
     BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                out, sizeof out, nullptr, &usedDefault);
+    int n =
+        WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                            out, sizeof out, nullptr, &usedDefault);
     if (n <= 0 || usedDefault) return "?";
     return std::string(out, static_cast<size_t>(n));
 }
@@ -38,8 +42,8 @@ bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
 
 // The characters of `gbk` as UTF-16, or nothing when a byte does not decode.
 bool DecodeStrict(std::string_view gbk, std::wstring& out) {
-    int n = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
-                                nullptr, 0);
+    int n = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(),
+                                static_cast<int>(gbk.size()), nullptr, 0);
     if (n <= 0) return false;
     out.assign(static_cast<size_t>(n), L'\0');
     return MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
@@ -84,9 +88,9 @@ std::string GbkToUtf8(std::string_view gbk) {
             ++i;
             continue;
         }
-        size_t n = IsLead(c) && i + 1 < gbk.size() && IsTrail(static_cast<unsigned char>(gbk[i + 1]))
-                       ? 2
-                       : 1;
+        size_t n =
+            IsLead(c) && i + 1 < gbk.size() && IsTrail(static_cast<unsigned char>(gbk[i + 1])) ? 2
+                                                                                               : 1;
         if (DecodeStrict(gbk.substr(i, n), wide)) {
             out += win32::Utf8(wide);
             i += n;

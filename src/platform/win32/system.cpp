@@ -1,8 +1,8 @@
 #include "core/system.h"
 
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include "platform/win32/wide.h"
 

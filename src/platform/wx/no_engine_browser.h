@@ -10,7 +10,7 @@ namespace nuvaro {
 // The browser of a desktop without a page engine: the panel says so, every load fails at once
 // with that reason, and a read finds no document. The program works on without pages.
 class NoEngineBrowser : public BrowserPanel {
-public:
+  public:
     explicit NoEngineBrowser(wxWindow* parent);
 
     std::string LocationURL() const override { return {}; }
@@ -28,7 +28,7 @@ public:
     std::weak_ptr<bool> Liveness() const override { return m_alive; }
     void SetProgressHandler(std::function<void()>) override {}
 
-private:
+  private:
     uint64_t m_loads = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

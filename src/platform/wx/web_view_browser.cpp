@@ -42,8 +42,8 @@ WebViewBrowser::~WebViewBrowser() { *m_alive = false; }
 // A window gets its view when it first opens a page: thirty restored windows cost nothing
 // until they are used.
 void WebViewBrowser::CreateView(const wxString& url) {
-    m_view = wxWebView::New(this, wxID_ANY, url, wxDefaultPosition, wxDefaultSize,
-                            m_engine.backend);
+    m_view =
+        wxWebView::New(this, wxID_ANY, url, wxDefaultPosition, wxDefaultSize, m_engine.backend);
     if (!m_view) return;
     GetSizer()->Add(m_view, 1, wxEXPAND);
     Layout();

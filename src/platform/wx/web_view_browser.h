@@ -20,7 +20,7 @@ namespace nuvaro {
 // counted from the view's events, so a caller can wait for the load it started; page reads and
 // quiet checks are scripts, one at a time, answered later on the UI thread.
 class WebViewBrowser : public BrowserPanel {
-public:
+  public:
     WebViewBrowser(wxWindow* parent, const PageEngine& engine);
     ~WebViewBrowser() override;
 
@@ -44,7 +44,7 @@ public:
 
     wxWebView* View() const { return m_view; }
 
-private:
+  private:
     struct Script {
         wxString code;
         std::function<void(bool ok, const wxString& result)> done;
@@ -65,7 +65,7 @@ private:
     PageEngine m_engine;
     wxWebView* m_view = nullptr;
     uint64_t m_loadsStarted = 0;
-    bool m_loadOpen = false;      // the last load started has not ended
+    bool m_loadOpen = false;       // the last load started has not ended
     bool m_ownNavigation = false;  // the next navigation event is of a load we started
     std::map<uint64_t, LoadOutcome> m_outcomes;
     std::deque<Script> m_scripts;

@@ -28,7 +28,9 @@ using testing::G;
 using testing::TempExeDir;
 namespace fs = std::filesystem;
 
-fs::path Native(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path Native(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 std::string ReadNative(const std::string& utf8) {
     std::ifstream in(Native(utf8), std::ios::binary);
@@ -39,7 +41,7 @@ std::string ReadNative(const std::string& utf8) {
 
 // Folder names the files are tried in: plain, Chinese, with blanks and both.
 class WindowsFolders : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
         m_folder = m_dir.path() + "/" + GetParam();
         ASSERT_TRUE(MakeFolder(m_folder));

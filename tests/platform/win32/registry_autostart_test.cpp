@@ -11,7 +11,7 @@ namespace nuvaro {
 namespace {
 
 class RegistryAutostart : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, Wide(m_prefix).c_str()); }
 
     static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }

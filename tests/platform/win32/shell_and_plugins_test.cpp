@@ -22,12 +22,14 @@ namespace nuvaro {
 namespace {
 
 using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
 using testing::G;
+using ::testing::HasSubstr;
 using testing::TempExeDir;
 namespace fs = std::filesystem;
 
-fs::path Native(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path Native(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 struct CommandLineCase {
     const char* parameters;  // UTF-8, as typed
@@ -56,17 +58,19 @@ TEST_P(WindowsCommandLine, TheParameterStringIsTheProgramsCommandLine) {
     std::vector<std::string> argv;
     std::istringstream lines(args);
     for (std::string line; std::getline(lines, line);) {
-        if (line.size() >= 2 && line.front() == '[') argv.push_back(line.substr(1, line.size() - 2));
+        if (line.size() >= 2 && line.front() == '[')
+            argv.push_back(line.substr(1, line.size() - 2));
     }
     EXPECT_THAT(argv, ElementsAreArray(GetParam().argv));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Strings, WindowsCommandLine,
-    ::testing::Values(CommandLineCase{"one two", {"one", "two"}},
-                      CommandLineCase{"\"价格 到了\" 3", {"价格 到了", "3"}},
-                      CommandLineCase{"a\\\"b c\\\\\"d e\"", {"a\"b", "c\\d e"}},
-                      CommandLineCase{"%PATH% & del x | y", {"%PATH%", "&", "del", "x", "|", "y"}}));
+INSTANTIATE_TEST_SUITE_P(Strings, WindowsCommandLine,
+                         ::testing::Values(CommandLineCase{"one two", {"one", "two"}},
+                                           CommandLineCase{"\"价格 到了\" 3", {"价格 到了", "3"}},
+                                           CommandLineCase{"a\\\"b c\\\\\"d e\"",
+                                                           {"a\"b", "c\\d e"}},
+                                           CommandLineCase{"%PATH% & del x | y",
+                                                           {"%PATH%", "&", "del", "x", "|", "y"}}));
 
 TEST(WindowsShellStart, AProgramThatIsNotThereIsNotStarted) {
     TempExeDir dir;
