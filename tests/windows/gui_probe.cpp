@@ -5,12 +5,14 @@
 //   gui_probe boxes <title> [seconds]    "box=<text>" for each top-level window so titled
 //   gui_probe press <title> <text>       presses the first button of the box so titled whose
 //                                        text holds <text>
+//   gui_probe click <title> <label>      clicks the button so labelled in the window so titled
 //   gui_probe registry                   "reg=<value>", "run=<value>" of start at logon
 // Exit code 0 when what was asked for was found within the time.
 
+#include <windows.h>
+// After windows.h, which they need:
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -104,8 +106,13 @@ bool TrayIconOf(DWORD process) {
 int Window(const std::wstring& title, int seconds) {
     auto found = WaitForTop(title, seconds);
     if (found.empty()) return 1;
-    auto tabs = Children(found[0], WC_TABCONTROLW);
-    int count = tabs.empty() ? 0 : static_cast<int>(SendMessageW(tabs[0], TCM_GETITEMCOUNT, 0, 0));
+    // The toolkit registers the system's tab control under a name of its own.
+    int count = 0;
+    for (const wchar_t* name : {WC_TABCONTROLW, L"_wx_SysTabCtl32"}) {
+        for (HWND tabs : Children(found[0], name)) {
+            count += static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+        }
+    }
     DWORD process = 0;
     GetWindowThreadProcessId(found[0], &process);
     bool tray = false;
@@ -140,6 +147,17 @@ int Press(const std::wstring& title, const std::wstring& text) {
     return 1;
 }
 
+int Click(const std::wstring& title, const std::wstring& label) {
+    for (HWND window : WaitForTop(title, 30)) {
+        for (HWND button : Children(window, L"Button")) {
+            if (TextOf(button) != label) continue;
+            PostMessageW(button, BM_CLICK, 0, 0);
+            return 0;
+        }
+    }
+    return 1;
+}
+
 std::wstring RegistryValue(const wchar_t* key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
     DWORD size = sizeof buffer - sizeof(wchar_t);
@@ -159,6 +177,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"window" && argc >= 3) result = Window(argv[2], seconds);
     if (command == L"boxes" && argc >= 3) result = Boxes(argv[2], seconds);
     if (command == L"press" && argc == 4) result = Press(argv[2], argv[3]);
+    if (command == L"click" && argc == 4) result = Click(argv[2], argv[3]);
     if (command == L"registry") {
         std::printf("reg=%s\n",
                     Utf8(RegistryValue(L"SOFTWARE\\Microsoft\\Windows", L"reg")).c_str());

@@ -2,6 +2,7 @@
 
 #include <wx/artprov.h>
 #include <wx/button.h>
+#include <wx/frame.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -63,8 +64,9 @@ wxString BoxText(const std::string& utf8) {
 
 BoxDialog::BoxDialog(wxWindow* owner, const std::string& text, const std::string& caption,
                      Notices::Icon icon, Notices::Buttons buttons)
+    // A box of a window stays above it (it is owned by it).
     : wxDialog(owner, wxID_ANY, BoxText(caption), wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | (owner ? wxFRAME_FLOAT_ON_PARENT : 0)) {
     SetFont(design::FormFont());
     auto* body = new wxBoxSizer(wxHORIZONTAL);
     if (icon != Notices::Icon::None) {
