@@ -14,6 +14,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -171,6 +174,7 @@ std::wstring RegistryValue(const wchar_t* key, const wchar_t* name) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);  // lines end in LF, as the tests read them
     std::wstring command = argc > 1 ? argv[1] : L"";
     int seconds = argc > 3 ? _wtoi(argv[3]) : 60;
     int result = 2;
