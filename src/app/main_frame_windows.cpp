@@ -1,20 +1,21 @@
 // Monitoring windows of the main window: restore, add, close, save, open page.
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
-#include <wx/checkbox.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
-#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
+#include "app/notice_alerts.h"
 #include "core/texts.h"
 #include "platform/gtk/web_browser.h"
-#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
+#include "ui/error_display.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
@@ -68,6 +69,12 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
         e.Skip();  // the edit selects the word first
         CallAfter([this, n] { RzEdit1DblClick(n); });
+    });
+    // Enter in the address opens the page, as the button does.
+    window.UrlEdit()->Bind(wxEVT_TEXT_ENTER, [button = window.OpenPageButton()](wxCommandEvent&) {
+        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+        click.SetEventObject(button);
+        button->ProcessWindowEvent(click);
     });
     if (window.IsDefault()) {
         on(window.StartStopButton(), [this] { RunBeginClick(); });
@@ -141,6 +148,7 @@ void TMainFrm::C1Click() {
     m_pageControl->DeletePage(m_pageControl->GetSelection());
     std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
     m_pageControl->SetSelection(0);
+    m_alerts->SetWindows(WindowsAtAGlance());  // a closed window fails no more
 }
 
 bool TMainFrm::RzPageControl1MouseUp(const wxPoint& point) {
