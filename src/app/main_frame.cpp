@@ -9,27 +9,27 @@
 #include <wx/sizer.h>
 
 #include "app/app_icon.h"
+#include "ui/design.h"
+#include "ui/error_display.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
+#include "monitor/ui/glib_clock.h"
+#include "monitor/ui/log_viewer_frm.h"
+#include "notify/notify_dispatcher.h"
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
-#include "monitor/ui/glib_clock.h"
-#include "monitor/ui/log_viewer_frm.h"
-#include "notify/notify_dispatcher.h"
 #include "platform/gtk/tray_icon.h"
 #include "platform/gtk/ui_work_queue.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/posix/autostart.h"
 #include "platform/services.h"
 #include "platform/shell.h"
-#include "ui/design.h"
-#include "ui/error_display.h"
-#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
@@ -131,9 +131,8 @@ void TMainFrm::BuildMenus() {
          exit->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N7Click(); }); },
          m_mailAccountItem->GetId());
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
-        smsGateway->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
+         smsGateway->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
          helpItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());

@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <map>
-#include <memory>
 #include <set>
+#include <memory>
 #include <string>
 #include <vector>
 

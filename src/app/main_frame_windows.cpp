@@ -1,21 +1,21 @@
 // Monitoring windows of the main window: restore, add, close, save, open page.
 #include <wx/button.h>
-#include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
+#include <wx/checkbox.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
+#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "core/texts.h"
 #include "platform/gtk/web_browser.h"
+#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
-#include "ui/error_display.h"
-#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
