@@ -1,4 +1,5 @@
-// The main window's dialogs: monitoring condition, recipients, sender account, page source.
+// The main window's dialogs: monitoring condition, recipients, sender account, SMS gateway,
+// page source.
 #include <stdexcept>
 
 #include "app/main_frame.h"
@@ -9,6 +10,7 @@
 #include "core/texts.h"
 #include "monitor/page_reader.h"
 #include "notify/ui/email_frm.h"
+#include "notify/ui/sms_gateway_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/browser_panel.h"
 #include "platform/ui_work_queue.h"
@@ -44,6 +46,8 @@ void TMainFrm::RzBitBtn7NClick(int n) {
 }
 
 void TMainFrm::N7Click() { ShowOnce<TEmailFrm>(*m_dispatcher); }
+
+void TMainFrm::SmsGatewayClick() { ShowOnce<TSmsGatewayFrm>(*m_dispatcher); }
 
 void TMainFrm::RunBegin1Click() {
     ShowPageSource(0, DefaultPage().Browser(), text::kSourceErrorDefault);

@@ -26,11 +26,11 @@ class ComOnThisThread {
 };
 
 // Opening a document may take the shell a while (a program starting): never on the caller's
-// thread, which may be the UI's.
-void OpenDetached(std::wstring target) {
-    std::thread([target = std::move(target)] {
+// thread, which may be the UI's. `failed` runs there when no program could be started.
+void OpenDetached(std::wstring target, std::function<void()> failed = {}) {
+    std::thread([target = std::move(target), failed = std::move(failed)] {
         std::string error;
-        ShellOpen(target, L"", error);
+        if (!ShellOpen(target, L"", error) && failed) failed();
     }).detach();
 }
 
@@ -56,6 +56,10 @@ void WindowsShell::OpenDocument(std::string_view target) {
 
 void WindowsShell::OpenPath(std::string_view nativePath) {
     OpenDetached(win32::WidePath(nativePath));
+}
+
+void WindowsShell::OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) {
+    OpenDetached(win32::WidePath(nativePath), std::move(failed));
 }
 
 bool WindowsShell::Execute(std::string_view file, std::string_view parameters) {

@@ -13,6 +13,7 @@ class WindowsShell : public Shell {
   public:
     void OpenDocument(std::string_view target) override;
     void OpenPath(std::string_view nativePath) override;
+    void OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) override;
     bool Execute(std::string_view file, std::string_view parameters) override;
 };
 

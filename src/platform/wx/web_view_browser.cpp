@@ -48,7 +48,7 @@ void WebViewBrowser::CreateView(const wxString& url) {
     GetSizer()->Add(m_view, 1, wxEXPAND);
     Layout();
     m_view->Bind(wxEVT_WEBVIEW_NAVIGATING, &WebViewBrowser::OnNavigating, this);
-    m_view->Bind(wxEVT_WEBVIEW_NAVIGATED, [this](wxWebViewEvent&) { Progress(); });
+    m_view->Bind(wxEVT_WEBVIEW_NAVIGATED, &WebViewBrowser::OnNavigated, this);
     m_view->Bind(wxEVT_WEBVIEW_TITLE_CHANGED, [this](wxWebViewEvent&) { Progress(); });
     m_view->Bind(wxEVT_WEBVIEW_LOADED, &WebViewBrowser::OnLoaded, this);
     m_view->Bind(wxEVT_WEBVIEW_ERROR, &WebViewBrowser::OnError, this);
@@ -84,7 +84,12 @@ void WebViewBrowser::Navigate(const std::string& url) {
         m_view->LoadURL(target);
     } else {
         CreateView(target);
-        if (!m_view) Finish({true, true, "cannot create the web view"});
+        if (!m_view) {
+            LoadOutcome failed;
+            failed.failed = true;
+            failed.error = "cannot create the web view";
+            Finish(std::move(failed));
+        }
     }
 }
 
@@ -108,6 +113,7 @@ void WebViewBrowser::Finish(LoadOutcome outcome) {
     if (!m_loadOpen) return;
     m_loadOpen = false;
     outcome.finished = true;
+    outcome.committed = outcome.committed || m_outcomes[m_loadsStarted].committed;
     m_outcomes[m_loadsStarted] = std::move(outcome);
 }
 
@@ -123,10 +129,18 @@ void WebViewBrowser::OnNavigating(wxWebViewEvent& event) {
     Progress();
 }
 
+// The server answered: a new document began.
+void WebViewBrowser::OnNavigated(wxWebViewEvent& event) {
+    if (IsMainFrame(event) && m_loadOpen) m_outcomes[m_loadsStarted].committed = true;
+    Progress();
+}
+
 void WebViewBrowser::OnLoaded(wxWebViewEvent& event) {
     if (!IsMainFrame(event)) return;
     m_ownNavigation = false;
-    Finish({});
+    LoadOutcome loaded;
+    loaded.committed = true;
+    Finish(std::move(loaded));
     Progress();
 }
 

@@ -54,6 +54,7 @@ class WebViewBrowser : public BrowserPanel {
     void StartLoad();
     void Finish(LoadOutcome outcome);
     void OnNavigating(wxWebViewEvent& event);
+    void OnNavigated(wxWebViewEvent& event);
     void OnLoaded(wxWebViewEvent& event);
     void OnError(wxWebViewEvent& event);
     void OnScriptResult(wxWebViewEvent& event);
