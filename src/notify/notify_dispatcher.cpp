@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
 #include "platform/shell.h"
@@ -29,7 +30,8 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
 void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts{std::string(found), slot.WindowName, slot.url, NowText(), number};
+    // A page's found text may be megabytes: notices carry it cut, with its length.
+    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url, NowText(), number};
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
         try {

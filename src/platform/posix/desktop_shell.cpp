@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -10,8 +11,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <future>
+#include <memory>
 
 #include "core/gbk.h"
+#include "core/private_files.h"
 #include "platform/posix/command_line.h"
 
 extern char** environ;
@@ -24,31 +28,27 @@ bool IsExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-void* ReapChild(void* arg) {
-    auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(arg));
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    return nullptr;
-}
-
-// Waits for exactly this child on a small detached thread, so it never lingers as a zombie
-// and no other child's status is taken from whoever waits for it (GLib, wx).
-void ReapInBackground(pid_t pid) {
+// Starts `job` on a small detached thread of its own, which then waits for exactly that child,
+// so it never lingers as a zombie and no other child's status is taken from whoever waits for
+// it (GLib, wx). False when no thread could be made.
+bool OnOwnThread(void* (*job)(void*), void* arg) {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     pthread_attr_setstacksize(&attr, 64 * 1024);
-    // Block every signal in the reaper, so it never runs a handler meant for the UI thread.
+    // Block every signal in the thread, so it never runs a handler meant for the UI thread.
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
     pthread_t thread;
-    int rc = pthread_create(&thread, &attr, ReapChild, reinterpret_cast<void*>(intptr_t{pid}));
+    int rc = pthread_create(&thread, &attr, job, arg);
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     pthread_attr_destroy(&attr);
-    if (rc != 0) {
-        // No thread to spare: wait here rather than leave a zombie behind.
-        ReapChild(reinterpret_cast<void*>(intptr_t{pid}));
+    return rc == 0;
+}
+
+void Reap(pid_t pid) {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }
 
@@ -107,22 +107,56 @@ std::optional<std::string> FindExecutable(const std::string& name) {
     return std::nullopt;
 }
 
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 2);
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
+namespace {
 
+struct SpawnJob {
+    std::string path;
+    std::vector<char*> argv;
+    bool searchPath = false;
+    std::promise<bool> started;
+};
+
+pid_t Spawn(SpawnJob& job) {
     SpawnSetup setup;
     pid_t pid = 0;
+    char* const* argv = job.argv.data();
     int rc =
-        searchPath
-            ? posix_spawnp(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ)
-            : posix_spawn(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (rc != 0) return false;
-    ReapInBackground(pid);
-    return true;
+        job.searchPath
+            ? posix_spawnp(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ)
+            : posix_spawn(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ);
+    return rc == 0 ? pid : -1;
+}
+
+// The program keeps its own files private; the child gets the mask its user started us with.
+// The thread takes a file mode mask of its own for that, so no other thread's files are made
+// with the user's mask meanwhile.
+void* SpawnAndReap(void* arg) {
+    auto job = std::unique_ptr<SpawnJob>(static_cast<SpawnJob*>(arg));
+    if (unshare(CLONE_FS) == 0) umask(UserFileMask());
+    pid_t pid = Spawn(*job);
+    job->started.set_value(pid > 0);
+    if (pid > 0) Reap(pid);
+    return nullptr;
+}
+
+}  // namespace
+
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
+    auto job = std::make_unique<SpawnJob>();
+    job->path = path;
+    job->searchPath = searchPath;
+    job->argv.reserve(args.size() + 2);
+    job->argv.push_back(job->path.data());
+    for (const auto& arg : args) job->argv.push_back(const_cast<char*>(arg.c_str()));
+    job->argv.push_back(nullptr);
+    std::future<bool> started = job->started.get_future();
+    SpawnJob* handedOver = job.release();  // the thread owns it from here
+    if (OnOwnThread(SpawnAndReap, handedOver)) return started.get();
+    job.reset(handedOver);
+    // No thread to spare: start and wait here rather than leave a zombie behind.
+    pid_t pid = Spawn(*job);
+    if (pid > 0) Reap(pid);
+    return pid > 0;
 }
 
 DesktopShell::DesktopShell(std::string opener) : m_opener(std::move(opener)) {}
