@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <fstream>
 #include <iterator>
 
 #include "core/gbk.h"
 #include "core/log_escape.h"
 #include "core/texts.h"
-#include "monitor/monitor_log.h"
 
 namespace nuvaro {
 namespace {
@@ -317,15 +315,6 @@ std::vector<size_t> FilterEntries(const std::vector<LogEntry>& entries, std::str
         if (EntryMatches(entries[i], window, search)) shown.push_back(i);
     }
     return shown;
-}
-
-std::vector<LogEntry> ReadLogHistory(const WindowOfSlot& windowOf) {
-    auto read = [](std::string_view name) {
-        std::ifstream in(LogFilePath(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    return MergeNewestFirst({ParseMonitorLog(read(kMonitorLog)), ParseErrorLog(read(kErrorLog)),
-                             ParseSendLog(read(kSendLog), windowOf)});
 }
 
 }  // namespace nuvaro

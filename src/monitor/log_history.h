@@ -70,7 +70,4 @@ bool EntryMatches(const LogEntry& entry, std::string_view window, std::string_vi
 std::vector<size_t> FilterEntries(const std::vector<LogEntry>& entries, std::string_view window,
                                   std::string_view search);
 
-// The history of the three logs in the executable's Log folder.
-std::vector<LogEntry> ReadLogHistory(const WindowOfSlot& windowOfSlot);
-
 }  // namespace nuvaro
