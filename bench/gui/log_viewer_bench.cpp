@@ -1,7 +1,8 @@
 // How long the log viewer takes to open on a large monitoring log, and how much memory it
 // takes meanwhile: a log of N lines (default 2,000,000, about 46 days of 30 windows ticking
-// every minute) is written to a temporary folder, then the viewer opens it.
-//   xvfb-run -a build/bin/nuvaro_log_viewer_bench [lines]
+// every minute) is written to a temporary folder, then the viewer opens it. With a second
+// argument, the newest line holds a found text of that many MB, as older versions wrote it.
+//   xvfb-run -a build/bin/nuvaro_log_viewer_bench [lines [megabytes]]
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
@@ -54,6 +55,11 @@ int main(int argc, char** argv) {
     testing::TempExeDir dir;
     std::filesystem::create_directories(dir.File("Log"));
     WriteLogLines(dir.File("Log/informlog.txt"), lines);
+    if (argc > 2) {
+        std::ofstream(dir.File("Log/informlog.txt"), std::ios::binary | std::ios::app)
+            << "2027-1-1 0:00:00[2][" << std::string(std::atol(argv[2]) << 20, 'x') << "]"
+            << testing::G("监控点信息发生变化，发出提醒[价格页]") << "\r\n";
+    }
     const auto bytes = std::filesystem::file_size(dir.File("Log/informlog.txt"));
 
     wxApp::SetInstance(new wxApp);
