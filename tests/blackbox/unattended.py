@@ -89,8 +89,9 @@ def main(bin_dir):
         assert alerts_with(app, "匹配不成功"), "the no-match box was closed"
 
         # 丙's first tick failed: its error box stays open, the failure is in the error log.
-        wait_for(lambda: alerts_with(app, "网页加载失败：HTTP 500") or None, timeout=60)
-        wait_for(lambda: any("[4][丙]网页加载失败：HTTP 500" in l
+        failed = "网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）"
+        wait_for(lambda: alerts_with(app, failed) or None, timeout=60)
+        wait_for(lambda: any("[4][丙]" + failed in l
                              for l in lines(inst, "errorlog.txt")))
         pages.set("/c", "显卡到货了")
         wait_for(lambda: any("[4][显卡到货了]监控点信息发生变化，发出提醒[丙]" in l
@@ -107,7 +108,7 @@ def main(bin_dir):
         press(app, "查看监控日志")
         viewer = titled(app, "监控日志")
         cells = lambda: [c.name for c in find_all(viewer, "table cell")]
-        wait_for(lambda: "显卡到货了" in cells() and "网页加载失败：HTTP 500" in cells())
+        wait_for(lambda: "显卡到货了" in cells() and failed in cells())
         assert "甲" not in cells(), cells()
         click(wait_for(lambda: find_all(viewer, "combo box") or None)[0])
         click(wait_for(lambda: [m for m in find_all(app, "menu item") if m.name == "全部窗口"]

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <memory>
 
@@ -47,9 +49,13 @@ bool OnOwnThread(void* (*job)(void*), void* arg) {
     return rc == 0;
 }
 
-void Reap(pid_t pid) {
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+// Waits for exactly this child; its wait status, or -1 when it cannot be had.
+int Reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
     }
+    return status;
 }
 
 class SpawnSetup {
@@ -113,6 +119,7 @@ struct SpawnJob {
     std::string path;
     std::vector<char*> argv;
     bool searchPath = false;
+    std::function<void(int status)> ended;
     std::promise<bool> started;
 };
 
@@ -127,6 +134,11 @@ pid_t Spawn(SpawnJob& job) {
     return rc == 0 ? pid : -1;
 }
 
+void Ended(const SpawnJob& job, pid_t pid) {
+    const int status = Reap(pid);
+    if (status >= 0 && job.ended) job.ended(status);
+}
+
 // The program keeps its own files private; the child gets the mask its user started us with.
 // The thread takes a file mode mask of its own for that, so no other thread's files are made
 // with the user's mask meanwhile.
@@ -135,16 +147,18 @@ void* SpawnAndReap(void* arg) {
     if (unshare(CLONE_FS) == 0) umask(UserFileMask());
     pid_t pid = Spawn(*job);
     job->started.set_value(pid > 0);
-    if (pid > 0) Reap(pid);
+    if (pid > 0) Ended(*job, pid);
     return nullptr;
 }
 
 }  // namespace
 
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
+                   std::function<void(int status)> ended) {
     auto job = std::make_unique<SpawnJob>();
     job->path = path;
     job->searchPath = searchPath;
+    job->ended = std::move(ended);
     job->argv.reserve(args.size() + 2);
     job->argv.push_back(job->path.data());
     for (const auto& arg : args) job->argv.push_back(const_cast<char*>(arg.c_str()));
@@ -155,7 +169,7 @@ bool SpawnDetached(const std::string& path, const std::vector<std::string>& args
     job.reset(handedOver);
     // No thread to spare: start and wait here rather than leave a zombie behind.
     pid_t pid = Spawn(*job);
-    if (pid > 0) Reap(pid);
+    if (pid > 0) Ended(*job, pid);
     return pid > 0;
 }
 
@@ -171,6 +185,21 @@ bool DesktopShell::Open(std::string_view target) {
 void DesktopShell::OpenPath(std::string_view nativePath) {
     if (nativePath.empty()) return;
     SpawnDetached(m_opener, {std::string(nativePath)}, true);
+}
+
+// The opener ends at once when it cannot open the file; one that ends later in failure has
+// shown the file (a browser closed with an error), and that is no news to the user.
+void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) {
+    constexpr auto kGivesUpWithin = std::chrono::seconds(10);
+    const auto started = std::chrono::steady_clock::now();
+    auto ended = [failed, started, kGivesUpWithin](int status) {
+        const bool soon = std::chrono::steady_clock::now() - started < kGivesUpWithin;
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (!ok && soon && failed) failed();
+    };
+    if (nativePath.empty() || !SpawnDetached(m_opener, {std::string(nativePath)}, true, ended)) {
+        if (failed) failed();
+    }
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {
