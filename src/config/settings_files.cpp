@@ -1,20 +1,33 @@
 #include "config/settings_files.h"
 
-#include "banners/banner_cache.h"
 #include "config/autostart.h"
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
+#include "core/private_files.h"
 
 namespace nuvaro {
+namespace {
+
+std::string FolderOf(const std::string& file) {
+    const size_t slash = file.find_last_of('/');
+    return slash == std::string::npos ? "." : file.substr(0, slash);
+}
+
+}  // namespace
 
 int RemoveStaleSettingsTemporaries() {
-    auto autostart = NewAutostartStore();
-    int removed = 0;
-    for (const char* name : {"Config.inf", "email.inf", kBannerCacheFile}) {
-        removed += RemoveStaleTemporaries(ExeDirFile(name));
+    int removed = RemoveStaleTemporaries(ExeDir());
+    // The start-at-logon entry may be a file of its own elsewhere.
+    for (const std::string& file : NewAutostartStore()->Files()) {
+        if (FolderOf(file) != ExeDir()) removed += RemoveStaleTemporaries(FolderOf(file));
     }
-    for (const std::string& file : autostart->Files()) removed += RemoveStaleTemporaries(file);
     return removed;
+}
+
+void MakeKeptFilesPrivate() {
+    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "Log", "Browser"}) {
+        MakePrivate(ExeDirFile(name));
+    }
 }
 
 }  // namespace nuvaro

@@ -12,7 +12,7 @@ namespace {
 // GBK bytes of every BMP code point, taken once from the system's converter: 0 where GBK has
 // no character, else the one byte (below 0x100) or the two bytes (lead << 8 | trail).
 class GbkTable {
-public:
+  public:
     GbkTable() : m_codes(0x10000, 0) {
         for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
             if (cp >= 0xD800 && cp <= 0xDFFF) continue;
@@ -26,21 +26,24 @@ public:
             std::string gbk = codec::Utf8ToGbk(std::string_view(utf8, cp < 0x800 ? 2 : 3));
             if (gbk == "?") continue;
             auto b0 = static_cast<unsigned char>(gbk[0]);
-            m_codes[cp] = gbk.size() == 1 ? b0
-                                          : static_cast<uint16_t>(b0 << 8 |
-                                                                  static_cast<unsigned char>(gbk[1]));
+            m_codes[cp] = gbk.size() == 1
+                              ? b0
+                              : static_cast<uint16_t>(b0 << 8 | static_cast<unsigned char>(gbk[1]));
         }
     }
     uint16_t operator[](uint32_t cp) const { return m_codes[cp]; }
 
-private:
+  private:
     std::vector<uint16_t> m_codes;
 };
 
 // Length of the well-formed UTF-8 sequence at p (RFC 3629), 0 when it is malformed.
 size_t WellFormedLength(const unsigned char* p, const unsigned char* end) {
     unsigned char c = p[0];
-    size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 0;
     if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
     unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
     if (c == 0xE0) lo = 0xA0;
@@ -95,6 +98,17 @@ bool IsAscii(std::string_view s) {
 }
 
 }  // namespace
+
+size_t Utf8CharLength(std::string_view s, size_t at) {
+    std::string_view rest = s.substr(at);
+    auto c = static_cast<unsigned char>(rest[0]);
+    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
+    if (n == 1 || rest.size() < n) return 1;
+    for (size_t i = 1; i < n; ++i) {
+        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
+    }
+    return n;
+}
 
 std::string Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);

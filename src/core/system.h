@@ -8,7 +8,8 @@ namespace nuvaro {
 // system (platform/posix, platform/win32). Paths are the program's own: the file system's bytes
 // here, UTF-8 on Windows.
 
-// Creates the folder `path` (its parent must exist); false when it is not there afterwards.
+// Creates the folder `path` for its owner only (its parent must exist); false when it is not
+// there afterwards.
 bool MakeFolder(const std::string& path);
 
 // This machine's name, "localhost" when it has none.

@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/send_log.h"
@@ -34,8 +35,9 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
                                 std::string_view previous) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts{std::string(found), slot.WindowName, slot.url,
-                            NowText(),          number,          std::string(previous)};
+    // A page's found texts may be megabytes: notices carry them cut, with their length.
+    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url,
+                            NowText(),      number,          CutText(previous)};
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
         try {

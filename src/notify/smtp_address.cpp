@@ -28,14 +28,6 @@ std::string_view WithoutFinalDot(std::string_view host) {
     return host;
 }
 
-bool IsLoopbackName(std::string_view host) {
-    std::string_view h = WithoutFinalDot(host);
-    constexpr std::string_view kSuffix = ".localhost";
-    return EqualsIgnoreAsciiCase(h, "localhost") ||
-           (h.size() > kSuffix.size() &&
-            EqualsIgnoreAsciiCase(h.substr(h.size() - kSuffix.size()), kSuffix));
-}
-
 std::optional<long> PortNumber(std::string_view text) {
     auto port = ParseInteger(text);
     if (!port || *port < 1 || *port > 65535) return std::nullopt;
@@ -85,20 +77,6 @@ bool SplitAuthority(std::string_view authority, SmtpServer& s, std::string_view&
 }
 
 }  // namespace
-
-bool IsLoopbackHost(std::string_view host) {
-    if (IsLoopbackName(host)) return true;
-    std::string h(host);
-    unsigned char v4[4];
-    if (ParseIpv4(h, v4)) return v4[0] == 127;
-    unsigned char v6[16];
-    if (!ParseIpv6(h, v6)) return false;
-    // ::ffff:a.b.c.d carries an IPv4 address; ::1 is the loopback.
-    bool v4Mapped = std::all_of(v6, v6 + 10, [](unsigned char b) { return b == 0; }) &&
-                    v6[10] == 0xFF && v6[11] == 0xFF;
-    if (v4Mapped) return v6[12] == 127;
-    return std::all_of(v6, v6 + 15, [](unsigned char b) { return b == 0; }) && v6[15] == 1;
-}
 
 std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_view portField) {
     std::string_view text = TrimControls(server);

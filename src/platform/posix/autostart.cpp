@@ -80,7 +80,7 @@ void XdgAutostartStore::WriteRunValue(const std::string& exePath) {
         "Exec=" + DesktopExecQuoted(exePath) + "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
-    ReplaceFileAtomically(RunEntryFile(), entry);
+    ReplaceFileAtomically(RunEntryFile(), entry, 0644);  // a desktop entry like any other
 }
 
 void XdgAutostartStore::DeleteRunValue() {

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "core/gbk.h"
+
 namespace nuvaro::codec {
 namespace {
 
@@ -50,16 +52,7 @@ class Converter {
     iconv_t m_cd;
 };
 
-// Length of the UTF-8 sequence that starts `rest` if it is well formed, else 1.
-size_t Utf8SequenceLength(std::string_view rest) {
-    auto c = static_cast<unsigned char>(rest[0]);
-    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
-    if (n == 1 || rest.size() < n) return 1;
-    for (size_t i = 1; i < n; ++i) {
-        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
-    }
-    return n;
-}
+size_t Utf8SequenceLength(std::string_view rest) { return Utf8CharLength(rest, 0); }
 
 size_t OneByte(std::string_view) { return 1; }
 

@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/private_files.h"
+
 namespace nuvaro {
 
 bool MakeFolder(const std::string& path) {
     struct stat st {};
-    return mkdir(path.c_str(), 0755) == 0 || (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    return mkdir(path.c_str(), kPrivateFolderMode) == 0 ||
+           (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 }
 
 std::string HostName() {

@@ -4,6 +4,7 @@
 
 #include "core/file_lock.h"
 #include "platform/win32/file_handles.h"
+#include "platform/win32/owner_only.h"
 #include "platform/win32/wide.h"
 
 namespace nuvaro {
@@ -22,7 +23,8 @@ OpenedFile OpenForAppend(const std::string& path) {
     HANDLE file = win32::OpenFile(path, kAccess, OPEN_EXISTING);
     if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND)
         return {file, false};
-    file = win32::OpenFile(path, kAccess, CREATE_NEW);
+    win32::OwnerOnly rights(false);  // a new file is its owner's, whatever its folder says
+    file = win32::OpenFile(path, kAccess, CREATE_NEW, 0, rights.Attributes());
     if (file != INVALID_HANDLE_VALUE) return {file, true};
     if (GetLastError() != ERROR_FILE_EXISTS) return {};
     return {win32::OpenFile(path, kAccess, OPEN_EXISTING), false};

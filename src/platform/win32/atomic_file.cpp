@@ -4,14 +4,13 @@
 #include <thread>
 
 #include "core/file_lock.h"
-#include "core/text_util.h"
+#include "core/temporary_name.h"
 #include "platform/win32/file_handles.h"
+#include "platform/win32/owner_only.h"
 #include "platform/win32/wide.h"
 
 namespace nuvaro {
 namespace {
-
-constexpr size_t kTempSuffix = 6;
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.find_last_of("/\\");
@@ -28,28 +27,19 @@ std::string RandomLetters() {
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::mt19937 random{std::random_device{}()};
     std::uniform_int_distribution<size_t> pick(0, sizeof kLetters - 2);
-    std::string letters(kTempSuffix, 'X');
+    std::string letters(kTemporaryLetters, 'X');
     for (char& c : letters) c = kLetters[pick(random)];
     return letters;
 }
 
-// ".<name>." followed by six letters or digits, as a write names its temporary file.
-bool IsTemporaryOf(std::string_view entry, std::string_view name) {
-    if (entry.size() != name.size() + 2 + kTempSuffix || entry.front() != '.') return false;
-    if (!EqualsIgnoreAsciiCase(entry.substr(1, name.size()), name)) return false;
-    if (entry[name.size() + 1] != '.') return false;
-    for (char c : entry.substr(name.size() + 2)) {
-        bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (!alnum) return false;
-    }
-    return true;
-}
-
 // A new temporary file beside `path`, opened for writing through to the disk.
-HANDLE CreateTemporary(const std::string& path, std::string& temp) {
+// A private one (`owner`) has owner-only rights, else it takes its folder's.
+HANDLE CreateTemporary(const std::string& path, bool owner, std::string& temp) {
+    win32::OwnerOnly rights(false);
     for (int i = 0; i < 100; ++i) {
-        temp = FolderOf(path) + "/." + NameOf(path) + "." + RandomLetters();
-        HANDLE file = win32::OpenFile(temp, GENERIC_WRITE, CREATE_NEW, FILE_FLAG_WRITE_THROUGH);
+        temp = TemporaryPathOf(path, RandomLetters());
+        HANDLE file = win32::OpenFile(temp, GENERIC_WRITE, CREATE_NEW, FILE_FLAG_WRITE_THROUGH,
+                                      owner ? rights.Attributes() : nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
     return INVALID_HANDLE_VALUE;
@@ -81,8 +71,8 @@ bool PutInPlace(const std::wstring& temp, const std::wstring& path, bool exists)
 FileWriteError::FileWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path) {}
 
-void ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t) {
-    // New files take the access rights of their folder, which on Windows are its owner's.
+void ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t newFileMode) {
+    // An existing file keeps its rights; a new one is its owner's when the mode says so.
     const std::wstring widePath = win32::WidePath(path);
     DWORD attributes = GetFileAttributesW(widePath.c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -90,7 +80,7 @@ void ReplaceFileAtomically(const std::string& path, std::string_view content, mo
         throw FileWriteError(path);
     }
     std::string temp;
-    HANDLE file = CreateTemporary(path, temp);
+    HANDLE file = CreateTemporary(path, (newFileMode & 077) == 0, temp);
     if (file == INVALID_HANDLE_VALUE) throw FileWriteError(path);
     bool ok = win32::WriteAllTo(file, content) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
@@ -115,8 +105,7 @@ void UpdateFileAtomically(
     ReplaceFileAtomically(path, change(content), newFileMode);
 }
 
-int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds minAge) {
-    const std::string folder = FolderOf(path), name = NameOf(path);
+int RemoveStaleTemporaries(const std::string& folder, std::chrono::seconds minAge) {
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW(win32::WidePath(folder + "/.*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return 0;
@@ -128,7 +117,7 @@ int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds minAge)
     do {
         const std::string entry = win32::Utf8(found.cFileName);
         constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-        if (!IsTemporaryOf(entry, name) || (found.dwFileAttributes & kNotPlain)) continue;
+        if (!IsTemporaryName(entry) || (found.dwFileAttributes & kNotPlain)) continue;
         ULARGE_INTEGER written{
             {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}};
         if (written.QuadPart > cutoff) continue;

@@ -12,8 +12,9 @@
 namespace nuvaro {
 namespace win32 {
 
-HANDLE OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
-    return CreateFileW(WidePath(path).c_str(), access, kShareAll, nullptr, disposition,
+HANDLE OpenFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags,
+                SECURITY_ATTRIBUTES* security) {
+    return CreateFileW(WidePath(path).c_str(), access, kShareAll, security, disposition,
                        FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 

@@ -4,13 +4,14 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "platform/win32/owner_only.h"
 #include "platform/win32/wide.h"
 
 namespace nuvaro {
 
 bool MakeFolder(const std::string& path) {
     std::wstring wide = win32::WidePath(path);
-    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    if (CreateDirectoryW(wide.c_str(), win32::OwnerOnly(true).Attributes())) return true;
     DWORD attributes = GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

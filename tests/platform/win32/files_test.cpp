@@ -138,19 +138,19 @@ TEST_P(WindowsFolders, ALockHeldElsewhereMakesTheWriteFailAfterWaiting) {
 }
 
 TEST_P(WindowsFolders, StaleTemporariesGoAndYoungOnesAndOtherFilesStay) {
-    const std::string file = File("Config.inf");
-    ReplaceFileAtomically(file, "[1]\r\n");
-    for (const char* name : {".Config.inf.a1B2c3", ".Config.inf.young1", "Config.inf.a1B2c3"}) {
+    ReplaceFileAtomically(File("Config.inf"), "[1]\r\n");
+    const char* stale = ".Config.inf.a1B2c3.nuvaro-tmp";
+    for (const char* name : {stale, ".email.inf.young1.nuvaro-tmp", "Config.inf.a1B2c3",
+                             ".Config.inf.a1B2c3", ".Config.inf.a1-2c3.nuvaro-tmp"}) {
         std::ofstream(Native(m_folder + "/" + name)) << "x";
+        if (std::string(name).find("young") == std::string::npos) {
+            fs::last_write_time(Native(m_folder + "/" + name),
+                                fs::file_time_type::clock::now() - std::chrono::minutes(5));
+        }
     }
-    for (const char* name : {".Config.inf.a1B2c3", "Config.inf.a1B2c3"}) {
-        fs::last_write_time(Native(m_folder + "/" + name),
-                            fs::file_time_type::clock::now() - std::chrono::minutes(5));
-    }
-    EXPECT_EQ(RemoveStaleTemporaries(file), 1);
-    EXPECT_FALSE(fs::exists(Native(m_folder + "/.Config.inf.a1B2c3")));
-    EXPECT_TRUE(fs::exists(Native(m_folder + "/.Config.inf.young1")));
-    EXPECT_TRUE(fs::exists(Native(m_folder + "/Config.inf.a1B2c3")));
+    EXPECT_EQ(RemoveStaleTemporaries(m_folder), 1);
+    EXPECT_FALSE(fs::exists(Native(m_folder + "/" + stale)));
+    EXPECT_EQ(std::distance(fs::directory_iterator(Native(m_folder)), fs::directory_iterator()), 5);
 }
 
 TEST_P(WindowsFolders, SlotsSaveGbkWithCrLfAndReadBack) {
