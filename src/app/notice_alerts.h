@@ -35,6 +35,11 @@ class NoticeAlerts {
     void ResetFailedCount();
     // How many windows monitor, and how many failed at their last tick (for the tooltip).
     void SetWindowCounts(int monitoring, int failing);
+    // How many deliveries wait in the outbox (the tooltip counts them while there are any).
+    void SetWaitingCount(int waiting);
+    // For Outbox::SetCountObserver: callable from any thread, reaches the UI thread like
+    // Observer().
+    std::function<void(size_t)> WaitingObserver();
 
     // What a click on a failure's balloon does; unset, nothing.
     std::function<void(const FailedNotice&)> OnBalloonClick;
@@ -42,7 +47,7 @@ class NoticeAlerts {
     // The balloon's text for a failure: window, channel (with the recipient), reason.
     static wxString BalloonText(const FailedNotice& failed);
     // The tray icon's tooltip for the counts now: windows monitoring, windows whose last tick
-    // failed, notices failed.
+    // failed, notices failed, and notices waiting while there are any.
     wxString ToolTipText() const;
 
   private:
@@ -53,6 +58,7 @@ class NoticeAlerts {
     int m_failed = 0;
     int m_monitoring = 0;
     int m_failing = 0;
+    int m_waiting = 0;
     std::shared_ptr<NoticeAlerts*> m_self;  // expires with the alerts
 };
 

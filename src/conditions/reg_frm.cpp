@@ -12,10 +12,11 @@
 
 namespace nuvaro {
 
-TRegFrm::TRegFrm(TConfig* slot)
+TRegFrm::TRegFrm(TConfig* slot, std::function<void()> saved)
     : ModalForm(U8(text::kConditionCaption), wxSize(475, 188),
                 wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX),
-      m_slot(slot) {
+      m_slot(slot),
+      m_saved(std::move(saved)) {
     SetName("RegFrm");
     auto* group = new GroupBox(this, U8(text::kConditionGroup), {6, 8}, {457, 121});
     MakeLabel(group, text::kConditionAdvice, 16, 24);
@@ -36,7 +37,10 @@ void TRegFrm::OkClick() {
     if (!m_slot) return Finish(wxID_OK);
     m_slot->Regx = ToGbkLines(m_memo->GetValue());
     // A new condition is news again, even when it finds the text notified last.
-    CommitSlot(*m_slot, text::kConditionSaved, [this] { m_slot->LastMatch.clear(); });
+    CommitSlot(*m_slot, text::kConditionSaved, [this] {
+        m_slot->LastMatch.clear();
+        if (m_saved) m_saved();
+    });
 }
 
 void TRegFrm::CancelClick() { Finish(wxID_CANCEL); }

@@ -16,6 +16,9 @@ std::string GbkToUtf8(std::string_view gbk);
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsWellFormedUtf8(std::string_view text);
 
+// The longest beginning of `text` of at most `maxBytes` bytes that splits no GBK character.
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes);
+
 // Shorthand for the program's own UTF-8 literals.
 inline std::string Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 

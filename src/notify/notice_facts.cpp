@@ -70,13 +70,16 @@ std::string FillProgramParameters(std::string_view parameters, const NoticeFacts
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot});
+    if (f.id.empty()) return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot});
+    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot, f.id});
 }
 
 std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kTag, 5);
+    auto f = DecodeTaggedFields(text, kTag, 6);
+    if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
-    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4]};
+    f->resize(6);
+    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4], (*f)[5]};
 }
 
 }  // namespace nuvaro
