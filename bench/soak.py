@@ -213,8 +213,8 @@ class Soak:
         mails = self.mails()
         duplicates = len(mails) - len(set(mails))
         pss = sum(pss_by_group(self.process.pid)[0].values()) / 1024 if self.process else 0
-        print("%5.0f %8.0f %9.1f %8.0f %7d %6d-%-3d %6d %7d %5d %6d  %s" % (
-            minute, pss, self.size("Browser") / 2**20, self.size("Log") / 1024,
+        print("%5.0f %8.0f %10.0f %8.0f %7d %6d-%-3d %6d %7d %5d %6d  %s" % (
+            minute, pss, self.size("Browser") / 1024, self.size("Log") / 1024,
             self.size("outbox.inf"), min(per), max(per), errors, len(mails), duplicates,
             self.missed(ticks, now), note), flush=True)
         return pss
@@ -241,7 +241,7 @@ def main():
         begun = time.monotonic()
         restarts = [(args.minutes / 3, "exit by menu, started again", soak.exit_by_menu),
                     (args.minutes * 2 / 3, "kill -9, started again", soak.kill)]
-        print(" min   PSS MB Browser MB   Log KB outbox B ticks/win errors   mails  dups missed")
+        print(" min   PSS MB Browser KB   Log KB outbox B ticks/win errors   mails  dups missed")
         since = datetime.datetime.now()
         next_report = PERIOD_S
         while True:

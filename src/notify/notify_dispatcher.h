@@ -125,7 +125,10 @@ class NotifyDispatcher {
                                                    const std::string& record,
                                                    const std::string& facts,
                                                    const std::string& recipient);
-    bool Keeps(const Notice& notice) const { return m_outbox && !notice.test && notice.facts; }
+    // A window's notice, with the id that names its entries (Dispatch gives it one).
+    bool Keeps(const Notice& notice) const {
+        return m_outbox && !notice.test && notice.facts && !notice.facts->id.empty();
+    }
     void Queue(std::string_view channel, DeliveryJob job);
     DeliveryChannel& ChannelOf(std::string_view channel);
     DeliveryChannel::FinalFailure ReportFor(std::string_view channel);
