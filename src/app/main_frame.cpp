@@ -18,12 +18,14 @@
 #include "monitor/ui/glib_clock.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
+#include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
 #include "platform/gtk/tray_icon.h"
+#include "platform/gtk/ui_work_queue.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/posix/autostart.h"
@@ -115,6 +117,7 @@ void TMainFrm::BuildMenus() {
     auto* system = new wxMenu;
     system->AppendSeparator();
     m_mailAccountItem = system->Append(wxID_ANY, U8(text::kMenuMailAccount));
+    wxMenuItem* smsGateway = system->Append(wxID_ANY, U8(text::kMenuSmsGateway));
     AddResumeItem(*system);
     system->AppendSeparator();
     wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));
@@ -130,6 +133,8 @@ void TMainFrm::BuildMenus() {
          exit->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N7Click(); }); },
          m_mailAccountItem->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
+         smsGateway->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
          helpItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());
@@ -147,7 +152,9 @@ void TMainFrm::FormCreate() {
     m_clock = std::make_unique<GlibClock>();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
-        [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
+        [this](const TConfig& slot, const std::string& found, const std::string& previous) {
+            m_dispatcher->Dispatch(slot, found, previous);
+        });
     m_engine->SetRunState(m_runState.get());
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.
@@ -270,7 +277,23 @@ std::string TMainFrm::HelpPageAddress() const {
     return uri ? uri.get() : "";
 }
 
-void TMainFrm::N9Click() { GetShell().OpenPath(ExeDirFile("help.html")); }
+// A help page that is missing, or that no program opens, is told with its path, so the user
+// can open it by hand.
+void TMainFrm::N9Click() {
+    const std::string path = ExeDirFile("help.html");
+    auto tell = [path](const char* format) {
+        std::string text = format;
+        text.replace(text.find("%s"), 2, path);
+        GetNotices().PostBox(Notices::Owner::MainWindow, text, text::kAppTitle,
+                             Notices::Icon::Error, {});
+    };
+    if (!ReadWholeFile(path)) return tell(text::kHelpMissing);
+    GetShell().OpenPathOrReport(path, [tell, alive = std::weak_ptr<bool>(m_alive)] {
+        RunSoon([tell, alive] {
+            if (!alive.expired()) tell(text::kHelpCannotOpen);
+        });
+    });
+}
 
 void TMainFrm::N8Click() {
     std::string about = text::kAboutText;

@@ -12,6 +12,7 @@
 
 #include "config/config_table.h"
 #include "monitor/monitor_engine.h"
+#include "monitor/tray_summary.h"
 
 class wxMenu;
 class wxMenuItem;
@@ -99,6 +100,7 @@ public:
     void RzBitBtn7Click();             // default page "设定短信和邮件接收方"
     void RzBitBtn7NClick(int n);       // added window's "设定短信和邮件接收方"
     void N7Click();                    // main menu "邮件发送帐户设置"
+    void SmsGatewayClick();            // main menu "短信网关设置"
     void RunBegin1Click();             // default page "查网页看源码"
     void WebSourceNClick(int n);       // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
@@ -150,6 +152,7 @@ private:
     void BindStatus();
     void RunEnded(int n, const WindowStatus& status);
     void TabLookedAt();
+    TraySummary WindowsAtAGlance() const;
     int PageIndexOf(int n) const;
 
     wxMenuItem* m_mailAccountItem = nullptr;

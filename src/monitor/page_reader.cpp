@@ -44,6 +44,15 @@ bool PageReader::StillLoading() const {
     return !m_source->Outcome(m_loadsBefore + 1).finished || m_source->IsLoading();
 }
 
+// No load since the reload began a new document: the server has not answered at all.
+bool PageReader::Unanswered() const {
+    if (!m_reloaded) return false;
+    for (uint64_t load = m_loadsBefore + 1; load <= m_source->LoadsStarted(); ++load) {
+        if (m_source->Outcome(load).committed) return false;
+    }
+    return true;
+}
+
 void PageReader::OnTimer() {
     if (m_sourceAlive.expired()) return Finish({});
     if (m_phase == Phase::Reading) {
@@ -60,6 +69,9 @@ void PageReader::OnTimer() {
     bool loading = StillLoading();
     if (loading && !timedOut) return m_timer.Start(m_timeouts.poll, [this] { OnTimer(); });
     Loaded();
+    // What the browser shows then is still the page from before: it is read only to learn that
+    // the page's process answers (a stuck one is freed when the read times out), never judged.
+    m_unanswered = loading && Unanswered();
     if (m_reloaded && m_source->LoadsStarted() > m_loadsBefore) {
         LoadOutcome outcome = m_source->Outcome(m_loadsBefore + 1);
         if (outcome.failed) {
@@ -112,8 +124,8 @@ void PageReader::Read() {
         auto owner = self.lock();
         if (!owner || !*owner || (*owner)->m_phase != Phase::Reading || !(*owner)->m_done) return;
         Result result;
-        result.status = Result::Status::Read;
-        result.page = page;
+        result.status = (*owner)->m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
+        if (!(*owner)->m_unanswered) result.page = page;
         (*owner)->Finish(std::move(result));
     });
 }

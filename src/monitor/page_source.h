@@ -12,7 +12,8 @@ namespace nuvaro {
 struct LoadOutcome {
     bool finished = false;  // false while it runs
     bool failed = false;
-    std::string error;  // GBK; the engine's message, or "HTTP <status>"
+    bool committed = false;  // the server answered: a new document began
+    std::string error;       // GBK; the engine's message, or "HTTP <status>"
 };
 
 // What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").

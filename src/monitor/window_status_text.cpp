@@ -39,10 +39,12 @@ std::string Verdict(const WindowStatus& s) {
 
 }  // namespace
 
-TabState StateOf(const WindowStatus& status, bool unseenChange) {
-    if (unseenChange) return TabState::Changed;
-    if (status.last == WindowStatus::Last::Error) return TabState::Failed;
-    return status.monitoring ? TabState::Monitoring : TabState::Stopped;
+TabLook LookOf(const WindowStatus& status, bool unseenChange) {
+    return {status.monitoring, unseenChange, status.last == WindowStatus::Last::Error};
+}
+
+int TabIconIndex(const TabLook& look) {
+    return (look.running ? 4 : 0) + (look.unseenChange ? 2 : 0) + (look.failed ? 1 : 0);
 }
 
 std::string WallTimeText(WindowStatus::WallTime time) {

@@ -34,7 +34,8 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
     e.windowName = text("Window");
     e.recipient = text("Recipient");
     e.record = text("Record");
-    e.facts = {text("Found"), text("Name"), text("Url"), text("Time"), e.slot, text("Id")};
+    e.facts = {text("Found"), text("Name"), text("Url"), text("Time"),
+               e.slot,        text("Previous"), text("Id")};
     e.file = text("File");
     e.parameters = text("Parameters");
     e.raised = Number(doc, section, "Raised");
@@ -58,6 +59,7 @@ void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     text("Name", e.facts.name);
     text("Url", e.facts.url);
     text("Time", e.facts.time);
+    text("Previous", e.facts.previous);
     text("Id", e.facts.id);
     text("File", e.file);
     text("Parameters", e.parameters);

@@ -88,8 +88,9 @@ def main(bin_dir):
         assert alerts_with(app, "匹配不成功"), "the no-match box was closed"
 
         # 丙's first tick failed: its error box stays open, the failure is in the error log.
-        wait_for(lambda: alerts_with(app, "网页加载失败：HTTP 500") or None, timeout=60)
-        wait_for(lambda: any("[4][丙]网页加载失败：HTTP 500" in l
+        failed = "网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）"
+        wait_for(lambda: alerts_with(app, failed) or None, timeout=60)
+        wait_for(lambda: any("[4][丙]" + failed in l
                              for l in lines(inst, "errorlog.txt")))
         pages.set("/c", "显卡到货了")
         wait_for(lambda: any("[4][显卡到货了]监控点信息发生变化，发出提醒[丙]" in l

@@ -35,9 +35,11 @@ class EngineTest : public ::testing::Test {
     void SetUp() override {
         configs = std::make_unique<TConfigTable>();
         engine = std::make_unique<MonitorEngine>(
-            *configs, clock, notices, [this](const TConfig& slot, const std::string& found) {
+            *configs, clock, notices,
+            [this](const TConfig& slot, const std::string& found, const std::string& previous) {
                 if (!dispatchError.empty()) throw std::runtime_error(dispatchError);
                 dispatched.push_back(std::to_string(slot.Index) + ":" + GbkToUtf8(found));
+                previousTexts.push_back(GbkToUtf8(previous));
             });
     }
 
@@ -94,6 +96,7 @@ class EngineTest : public ::testing::Test {
     FakeClock clock;
     RecordingNotices notices;
     std::vector<std::string> dispatched;
+    std::vector<std::string> previousTexts;  // {previous} of each dispatch
     std::string dispatchError;
     std::unique_ptr<MonitorEngine> engine;
     std::array<std::unique_ptr<FakeWindow>, 30> windows;

@@ -201,7 +201,7 @@ TEST_F(DispatchEndToEnd, TestSendsOfTheRecipientDialogArriveWithTheDialogsValues
     SmtpTestServer mail;
     MailServer(mail.Port());
     NotifyDispatcher& dispatcher = Dispatcher();
-    NoticeFacts facts{"", G("显卡"), "http://x/", "2026-1-2 3:04:05", "4"};
+    NoticeFacts facts{"", G("显卡"), "http://x/", "2026-1-2 3:04:05", "4", ""};
     dispatcher.SendSMSToTest(SmsTestRecord("a@example.com", G("测试{name}[{found}]"), "139", "+1"),
                              facts);
     dispatcher.SendEmailTest(EmailTestRecord("a@example.com", G("测试{slot}"), "139", "+1"), facts);

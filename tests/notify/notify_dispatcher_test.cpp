@@ -45,6 +45,7 @@ class RecordingShell : public Shell {
     explicit RecordingShell(Events& events) : m_events(events) {}
     void OpenDocument(std::string_view) override {}
     void OpenPath(std::string_view) override {}
+    void OpenPathOrReport(std::string_view, std::function<void()>) override {}
     bool Execute(std::string_view file, std::string_view parameters) override {
         m_events.Add("Execute " + std::string(file) + " " + std::string(parameters));
         return file != "/missing";
@@ -397,7 +398,7 @@ TEST_F(SmallQueue, ANoticeBeyondTheBoundIsLoggedAndReportedNotSilentlyDropped) {
 }
 
 TEST_F(Dispatcher, TestSendsHandTheTestRecordOverUnchangedWithTheDialogsFacts) {
-    NoticeFacts facts{"", "shop", "http://x", "2026-1-2 3:04:05", "7"};
+    NoticeFacts facts{"", "shop", "http://x", "2026-1-2 3:04:05", "7", ""};
     m_dispatcher.SendSMSToTest("1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||", facts);
     m_dispatcher.SendEmailTest("1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||", facts);
     Open();

@@ -249,7 +249,7 @@ TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
     EXPECT_EQ(std::string(PluginFunctionAs<RecipientsFn>(plugin::kEmailDll,
                                                          "MailRecipients")(record.c_str())),
               "a@example.com\nb@example.com\n");
-    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6"};
+    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6", ""};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "b@example.com"), plugin::kTrySent);
     ASSERT_TRUE(server.WaitForMessages(1));
     auto m = server.Messages()[0];

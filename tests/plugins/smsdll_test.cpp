@@ -10,6 +10,7 @@
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
+#include "notify/sms_settings.h"
 #include "support/http_server.h"
 #include "support/notify_helpers.h"
 
@@ -212,7 +213,9 @@ TEST_F(SmsTry, NoGatewayNoNumberAndNoConnectionAreToldApart) {
     EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPassing);
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861][try 2] FAILED: sms.inf"));
+    EXPECT_THAT(log[0],
+                HasSubstr("[SMS][test][+861][try 2] FAILED: 还没有设定短信网关：请在“系统设置”"
+                          "菜单的“短信网关设置”中填写网关地址"));
     EXPECT_THAT(log[1], HasSubstr("[SMS][test][][try 2] FAILED: 没有手机号码"));
     EXPECT_THAT(log[2], HasSubstr("[SMS][test][+861][try 2] FAILED: "));
 }
@@ -229,12 +232,37 @@ TEST_F(SmsTry, TheWindowsTextGetsTheFactsOfTheNotice) {
     std::string numbers =
         PluginFunctionAs<RecipientsFn>(plugin::kSmsDll, "SmsRecipients")(record.c_str());
     EXPECT_EQ(numbers, "13800138000\n13900139000\n");
-    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5"};
+    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5", ""};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "13900139000"), plugin::kTrySent);
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Param("to"), "+8613900139000");
     EXPECT_EQ(requests[0].Param("text"), "显卡：到货|现货（5）");
+}
+
+// The gateway dialog's test: settings not yet saved travel in the account text and stand in
+// for sms.inf, which stays as it is.
+TEST_F(SmsTry, UnsavedGatewaySettingsInTheAccountTextStandInForSmsInf) {
+    LocalHttpServer gateway;
+    gateway.Post("/v1/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{\"status\":\"ok\"}", "application/json");
+    });
+    Gateway("Gateway=http://127.0.0.1:" + std::to_string(testing::FreeLoopbackPort()) + "/s\r\n");
+    SmsSettings unsaved;
+    unsaved.gateway = gateway.Url("/v1/send");
+    unsaved.body = "user={account}&to={number}&msg={text}";
+    unsaved.account = "shop01";
+    unsaved.success = "\"status\":\"ok\"";
+    const std::string account = EncodeSmsSettingsAccount(unsaved);
+    const std::string record = SmsTestRecord("", G("测试"), "13800138000", "+86");
+    char reason[256] = {};
+    EXPECT_EQ(PluginFunctionAs<SendTryFn>(plugin::kSmsDll, "SendSmsTry")(
+                  account.c_str(), record.c_str(), "", "13800138000", 1, reason, sizeof reason),
+              plugin::kTrySent)
+        << reason;
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].body, "user=shop01&to=%2B8613800138000&msg=%E6%B5%8B%E8%AF%95");
 }
 
 TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
@@ -256,7 +284,7 @@ TEST_F(SmsPlugin, MissingGatewayOrNumbersAreLoggedNotSilentlyDropped) {
     Send(SmsTestRecord("", "t", "", "+86"));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: sms.inf"));
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: 还没有设定短信网关"));
     EXPECT_THAT(log[1], HasSubstr("[SMS][test][] FAILED: 没有手机号码"));
 }
 

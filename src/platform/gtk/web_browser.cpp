@@ -150,6 +150,9 @@ void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
         // A new document: requests of the one before no longer hold it up.
         ++self->m_pageGeneration;
         self->m_pendingRequests = 0;
+        LoadOutcome outcome = self->Outcome(self->m_loadsStarted);
+        outcome.committed = true;
+        self->Remember(self->m_loadsStarted, outcome);
     } else if (event == WEBKIT_LOAD_FINISHED) {
         LoadOutcome outcome = self->Outcome(self->m_loadsStarted);
         int status = self->HttpStatus();

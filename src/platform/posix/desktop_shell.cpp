@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <memory>
 
 #include "core/gbk.h"
 #include "platform/posix/command_line.h"
@@ -24,16 +26,25 @@ bool IsExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
+struct Child {
+    pid_t pid;
+    std::function<void(int)> ended;
+};
+
 void* ReapChild(void* arg) {
-    auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(arg));
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    std::unique_ptr<Child> child(static_cast<Child*>(arg));
+    int status = 0;
+    while (waitpid(child->pid, &status, 0) < 0) {
+        if (errno != EINTR) return nullptr;
     }
+    if (child->ended) child->ended(status);
     return nullptr;
 }
 
 // Waits for exactly this child on a small detached thread, so it never lingers as a zombie
 // and no other child's status is taken from whoever waits for it (GLib, wx).
-void ReapInBackground(pid_t pid) {
+void ReapInBackground(pid_t pid, std::function<void(int)> ended) {
+    auto* child = new Child{pid, std::move(ended)};
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
@@ -43,12 +54,12 @@ void ReapInBackground(pid_t pid) {
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
     pthread_t thread;
-    int rc = pthread_create(&thread, &attr, ReapChild, reinterpret_cast<void*>(intptr_t{pid}));
+    int rc = pthread_create(&thread, &attr, ReapChild, child);
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     pthread_attr_destroy(&attr);
     if (rc != 0) {
         // No thread to spare: wait here rather than leave a zombie behind.
-        ReapChild(reinterpret_cast<void*>(intptr_t{pid}));
+        ReapChild(child);
     }
 }
 
@@ -107,7 +118,8 @@ std::optional<std::string> FindExecutable(const std::string& name) {
     return std::nullopt;
 }
 
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
+                   std::function<void(int status)> ended) {
     std::vector<char*> argv;
     argv.reserve(args.size() + 2);
     argv.push_back(const_cast<char*>(path.c_str()));
@@ -121,7 +133,7 @@ bool SpawnDetached(const std::string& path, const std::vector<std::string>& args
             ? posix_spawnp(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ)
             : posix_spawn(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
     if (rc != 0) return false;
-    ReapInBackground(pid);
+    ReapInBackground(pid, std::move(ended));
     return true;
 }
 
@@ -137,6 +149,21 @@ bool DesktopShell::Open(std::string_view target) {
 void DesktopShell::OpenPath(std::string_view nativePath) {
     if (nativePath.empty()) return;
     SpawnDetached(m_opener, {std::string(nativePath)}, true);
+}
+
+// The opener ends at once when it cannot open the file; one that ends later in failure has
+// shown the file (a browser closed with an error), and that is no news to the user.
+void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) {
+    constexpr auto kGivesUpWithin = std::chrono::seconds(10);
+    const auto started = std::chrono::steady_clock::now();
+    auto ended = [failed, started, kGivesUpWithin](int status) {
+        const bool soon = std::chrono::steady_clock::now() - started < kGivesUpWithin;
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (!ok && soon && failed) failed();
+    };
+    if (nativePath.empty() || !SpawnDetached(m_opener, {std::string(nativePath)}, true, ended)) {
+        if (failed) failed();
+    }
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {

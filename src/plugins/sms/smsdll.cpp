@@ -10,6 +10,7 @@
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/sms_request.h"
+#include "notify/sms_settings.h"
 
 namespace nuvaro::plugin {
 namespace {
@@ -33,8 +34,11 @@ struct SmsNotice {
     NotifyRecord record;
 };
 
+// An account text that carries gateway settings (a test of unsaved settings) stands in for
+// sms.inf.
 SmsNotice Prepare(std::string_view userId, std::string_view recordText, std::string_view notice) {
-    IniDocument smsInf = LoadPluginIni("sms.inf");
+    auto unsaved = DecodeSmsSettingsAccount(userId);
+    IniDocument smsInf = unsaved ? std::move(*unsaved) : LoadPluginIni("sms.inf");
     SmsNotice n{ReadSmsGateway(smsInf),
                 {},
                 SecondsSetting(smsInf, kSection, "ConnectTimeout", 15),

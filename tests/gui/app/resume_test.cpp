@@ -54,8 +54,8 @@ TEST_F(ResumeTest, AWindowThatMonitoredOpensItsPageAndMonitorsAgainWithoutABox) 
     EXPECT_FALSE(again.IsMonitoring(2));
     EXPECT_EQ(again.Engine().Interval(1), 120000ms);
     EXPECT_EQ(again.Window(1)->StartStopButton()->GetLabel().utf8_string(), "停止监控");
-    EXPECT_EQ(TabImage(1), static_cast<int>(TabState::Monitoring));
-    EXPECT_EQ(TabImage(2), static_cast<int>(TabState::Stopped));
+    EXPECT_EQ(TabImage(1), TabIconIndex({.running = true}));
+    EXPECT_EQ(TabImage(2), TabIconIndex({.running = false}));
     EXPECT_THAT(again.TrayIcon()->ToolTip().utf8_string(),
                 ::testing::HasSubstr("正在监控：1 个窗口"));
     WebBrowser* browser = again.Window(1)->Browser();
