@@ -304,19 +304,20 @@ void TMainFrm::N8Click() {
 
 // The program's own viewer reads the logs as they are written (GBK); its button still hands the
 // raw file to the desktop.
-void TMainFrm::SeeLogClick() {
-    if (m_logViewer) {
+void TMainFrm::SeeLogClick(int n) {
+    const std::string window = n < 0 ? "" : GbkToUtf8(Configs()[SlotOf(n)].WindowName);
+    if (!m_logViewer) {
+        std::map<std::string, std::string> names;
+        for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
+            names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
+        }
+        m_logViewer = new TLogViewerFrm(this, std::move(names));
+        m_logViewer->Show();
+    } else {
         m_logViewer->Reload();
         m_logViewer->Raise();
-        m_alerts->ResetFailedCount();
-        return;
     }
-    std::map<std::string, std::string> names;
-    for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
-        names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
-    }
-    m_logViewer = new TLogViewerFrm(this, std::move(names));
-    m_logViewer->Show();
+    m_logViewer->ShowWindow(window);
     m_alerts->ResetFailedCount();  // the send log is in front of the user now
 }
 

@@ -66,7 +66,8 @@ public:
     void RzBitBtn1Click();             // default page "打开网页"
     void UrlFromBrowser(int n);        // load progress of window n's browser
     void RzEdit1DblClick(int n);       // double click on a URL edit
-    void SeeLogClick();                // "查看监控日志" of any window: the log viewer
+    // "查看监控日志" of window n: the log viewer, showing that window's entries (all: n < 0).
+    void SeeLogClick(int n = -1);
     TLogViewerFrm* LogViewer() const { return m_logViewer; }
     void N8Click();                    // about
     void N9Click();                    // help

@@ -8,6 +8,8 @@
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "core/gbk.h"
+#include "core/log_escape.h"
+#include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "monitor/window_status_text.h"
@@ -23,13 +25,7 @@ constexpr size_t kBalloonChars = 200;
 
 // The found text as a balloon shows it: UTF-8, cut at a character boundary.
 std::string BalloonFound(const std::string& gbk) {
-    std::string cut;
-    for (size_t i = 0; i < gbk.size() && cut.size() < kBalloonChars; ++i) {
-        const bool lead = static_cast<unsigned char>(gbk[i]) >= 0x81 && i + 1 < gbk.size();
-        cut += gbk.substr(i, lead ? 2 : 1);
-        if (lead) ++i;
-    }
-    return GbkToUtf8(cut) + (cut.size() < gbk.size() ? "..." : "");
+    return GbkToUtf8(ShowControls(CutText(gbk, kBalloonChars)));
 }
 
 }  // namespace

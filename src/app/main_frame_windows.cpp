@@ -64,7 +64,7 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     auto on = [](wxWindow* control, auto handler) {
         control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
     };
-    on(window.LogButton(), [this] { SeeLogClick(); });
+    on(window.LogButton(), [this, n] { SeeLogClick(n); });
     on(window.ConditionButton(), [this, n] { rzbitbtn8Click(n); });
     window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
         e.Skip();  // the edit selects the word first

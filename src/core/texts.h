@@ -141,6 +141,10 @@ inline constexpr const char* kLogNothingFound = "在刚才的网页刷新中没�
 inline constexpr const char* kLogRepeat = "发现重复提醒信息，跳过";
 inline constexpr const char* kLogChange = "监控点信息发生变化，发出提醒";
 inline constexpr const char* kLogLinesLost = "日志写入失败，丢失 %d 行：%s";
+// The end of a text cut short: how many characters it had (printf, %zu).
+inline constexpr const char* kCutMark = "…（共 %zu 字）";
+// The middle of an over-long line that older versions wrote, left out (printf, %llu).
+inline constexpr const char* kLogLongLineMark = "……（略去 %llu 字节）……";
 
 // Window status
 inline constexpr const char* kTipMonitoring = "状态：正在监控";
@@ -161,9 +165,12 @@ inline constexpr const char* kLogViewerOpenRaw = "用默认程序打开";
 inline constexpr const char* kLogViewerTime = "时间";
 inline constexpr const char* kLogViewerWindowColumn = "窗口";
 inline constexpr const char* kLogViewerEvent = "事件";
+inline constexpr const char* kLogViewerPrevious = "变化前";
 inline constexpr const char* kLogViewerText = "发现的内容或消息";
 inline constexpr const char* kLogViewerLoading = "正在读取日志……";
 inline constexpr const char* kLogViewerCount = "显示 %1 条，共 %2 条";
+inline constexpr const char* kLogViewerPartial = "（日志较长，只读入了最近的部分）";
+inline constexpr const char* kLogViewerOlder = "读取更早的记录";
 inline constexpr const char* kEventNothingFound = "没有发现变化";
 inline constexpr const char* kEventRepeat = "重复，跳过";
 inline constexpr const char* kEventChange = "发现变化，已提醒";

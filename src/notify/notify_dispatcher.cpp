@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "notify/notify_record.h"
@@ -38,13 +39,9 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
                                 std::string_view previous) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts{std::string(GbkPrefix(found, kFoundBytes)),
-                            slot.WindowName,
-                            slot.url,
-                            NowText(),
-                            number,
-                            std::string(GbkPrefix(previous, kFoundBytes)),
-                            NewNoticeId()};
+    // A page's found texts may be megabytes: notices carry them cut, with their length.
+    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url, NowText(),
+                            number,         CutText(previous), NewNoticeId()};
     Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {

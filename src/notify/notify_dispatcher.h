@@ -53,12 +53,11 @@ class NotifyDispatcher {
     // The dispatch for one window: the local program (OtherOpen), then SMS (SmsOpen), then
     // e-mail (EmailOpen), each only when its switch is exactly "1", each queued whatever the one
     // before did. `found` and `previous` (the found text notified last; GBK) and the window's
-    // name, address, slot and the time now fill the placeholders of its texts (a found text
-    // longer than kFoundBytes is cut there, and so is `previous`, so a notice fits its outbox).
+    // name, address, slot and the time now fill the placeholders of its texts (both texts cut
+    // to kFoundTextLimit characters with their length, so a notice fits its outbox).
     // A plug-in that cannot be loaded is raised after the other channels were queued. The
     // outbox holds every delivery of the notice when this returns.
     void Dispatch(const TConfig& slot, std::string_view found = {}, std::string_view previous = {});
-    static constexpr size_t kFoundBytes = 16 * 1024;
 
     // Queues the deliveries that an earlier run left in the outbox; each gets its next try
     // within kResumeWithin. One whose try was under way when that run ended is tried again

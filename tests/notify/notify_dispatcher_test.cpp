@@ -6,6 +6,7 @@
 #include <future>
 
 #include "config/tconfig.h"
+#include "core/text_cut.h"
 #include "platform/shell.h"
 #include "support/notify_helpers.h"
 
@@ -243,7 +244,8 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
         EXPECT_EQ(one.record, "record-12|");
         auto facts = DecodeNoticeFacts(one.notice);
         ASSERT_TRUE(facts);
-        EXPECT_EQ(facts->found, found);
+        EXPECT_EQ(facts->found, CutText(found));  // a notice carries a found text cut
+        EXPECT_TRUE(facts->found.ends_with(testing::G("（共 10006 字）")));
         EXPECT_EQ(facts->name, "shop");
         EXPECT_EQ(facts->url, "http://shop/item");
         EXPECT_EQ(facts->slot, "12");

@@ -6,13 +6,17 @@
 
 #include "banners/test_endpoints.h"
 #include "config/tconfig.h"
+#include "core/gbk.h"
 #include "notify/notice_facts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
 #include "notify/sms_settings.h"
+#include "support/flat_json.h"
 #include "support/http_server.h"
 #include "support/notify_helpers.h"
+#include "support/recording_proxy.h"
+#include "support/scoped_env.h"
 
 namespace nuvaro {
 namespace {
@@ -121,6 +125,59 @@ TEST_F(SmsPlugin, GbkCharsetSendsGbkBytes) {
     ASSERT_EQ(gateway.Requests().size(), 1u);
     EXPECT_EQ(gateway.Requests()[0].Param("t"), G("中文"));
 }
+
+// The gateway reads GBK and parses its JSON strictly: a found text whose characters end in
+// the byte of a backslash, followed by a quote, must not close the string early.
+TEST_F(SmsPlugin, AGbkJsonBodyKeepsEveryCharacterInsideItsString) {
+    LocalHttpServer gateway;
+    gateway.Post("/json", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{\"code\":0}", "application/json");
+    });
+    Gateway("Gateway=" + gateway.Url("/json") +
+            "\r\nContentType=application/json; charset=GBK\r\nCharset=GBK\r\n"
+            "Body={\"to\":\"{number}\",\"text\":\"{text}\",\"key\":\"{token}\"}\r\n");
+    const std::string text = G("价格乗\"}乗") + "\\" + G("表") + "\x1b";  // 乗 81 5C, 表 B1 ED
+    Send(SmsTestRecord("", text, "13800138000", "+86"));
+    ASSERT_EQ(gateway.Requests().size(), 1u);
+    auto json = testing::ParseFlatJson(GbkToUtf8(gateway.Requests()[0].body));
+    ASSERT_TRUE(json) << gateway.Requests()[0].body;
+    EXPECT_EQ((*json)["text"], GbkToUtf8(text));
+    EXPECT_EQ((*json)["to"], "+8613800138000");
+    EXPECT_EQ((*json)["key"], "s3cret&x");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[SMS][test][+8613800138000] OK"));
+}
+
+TEST_F(SmsPlugin, AHeaderGetsNoControlCharacterRaw) {
+    LocalHttpServer gateway;
+    gateway.Get("/h", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/h") + "\r\nHeader=X-Note: {text}\r\n");
+    Send(SmsTestRecord("", "a\x1b[2Jb\x7f", "1", "+86"));
+    ASSERT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(gateway.Requests()[0].Header("X-Note"), "a\\x1B[2Jb\\x7F");
+}
+
+// Whatever proxy the environment names, a gateway on this machine is reached directly.
+class SmsWithProxy : public SmsPlugin, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SmsWithProxy, AGatewayOnThisMachineIsNeverReachedThroughIt) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    testing::RecordingProxy proxy(gateway.Port());
+    testing::ScopedEnv env{
+        {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
+    Gateway("Gateway=http://localhost:" + std::to_string(gateway.Port()) + "/send?t={text}\r\n");
+    Send(SmsTestRecord("", "t", "1", "+86"));
+    EXPECT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Connections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variables, SmsWithProxy,
+                         ::testing::Values("http_proxy", "all_proxy", "ALL_PROXY"),
+                         [](const auto& info) { return std::string(info.param); });
 
 struct ReplyCase {
     const char* name;

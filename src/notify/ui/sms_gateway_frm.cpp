@@ -8,6 +8,7 @@
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/ini_file.h"
+#include "core/private_files.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
 #include "platform/gtk/ui_work_queue.h"
@@ -23,7 +24,6 @@ namespace nuvaro {
 namespace {
 
 constexpr const char* kSmsFile = "sms.inf";
-constexpr mode_t kSmsFileMode = 0600;  // it holds the gateway's key
 constexpr const char* kDefaultCode = "+86";
 
 wxComboBox* MakeCombo(wxWindow* parent, const char* name, const wxRect& r,
@@ -165,7 +165,8 @@ bool TSmsGatewayFrm::SettingsUsable(const SmsSettings& settings) {
 void TSmsGatewayFrm::OkClick() {
     const SmsSettings settings = Settings();
     if (!SettingsUsable(settings)) return;
-    IniFile(ExeDirFile(kSmsFile), kSmsFileMode).Update([&](IniDocument& doc) {
+    // sms.inf holds the gateway's key.
+    IniFile(ExeDirFile(kSmsFile), kPrivateFileMode).Update([&](IniDocument& doc) {
         WriteSmsSettings(doc, settings);
     });
     GetNotices().ShowMessage(text::kSmsSaved);

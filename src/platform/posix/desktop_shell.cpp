@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -11,9 +12,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <memory>
 
 #include "core/gbk.h"
+#include "core/private_files.h"
 #include "platform/posix/command_line.h"
 
 extern char** environ;
@@ -26,41 +30,32 @@ bool IsExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-struct Child {
-    pid_t pid;
-    std::function<void(int)> ended;
-};
-
-void* ReapChild(void* arg) {
-    std::unique_ptr<Child> child(static_cast<Child*>(arg));
-    int status = 0;
-    while (waitpid(child->pid, &status, 0) < 0) {
-        if (errno != EINTR) return nullptr;
-    }
-    if (child->ended) child->ended(status);
-    return nullptr;
-}
-
-// Waits for exactly this child on a small detached thread, so it never lingers as a zombie
-// and no other child's status is taken from whoever waits for it (GLib, wx).
-void ReapInBackground(pid_t pid, std::function<void(int)> ended) {
-    auto* child = new Child{pid, std::move(ended)};
+// Starts `job` on a small detached thread of its own, which then waits for exactly that child,
+// so it never lingers as a zombie and no other child's status is taken from whoever waits for
+// it (GLib, wx). False when no thread could be made.
+bool OnOwnThread(void* (*job)(void*), void* arg) {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     pthread_attr_setstacksize(&attr, 64 * 1024);
-    // Block every signal in the reaper, so it never runs a handler meant for the UI thread.
+    // Block every signal in the thread, so it never runs a handler meant for the UI thread.
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
     pthread_t thread;
-    int rc = pthread_create(&thread, &attr, ReapChild, child);
+    int rc = pthread_create(&thread, &attr, job, arg);
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     pthread_attr_destroy(&attr);
-    if (rc != 0) {
-        // No thread to spare: wait here rather than leave a zombie behind.
-        ReapChild(child);
+    return rc == 0;
+}
+
+// Waits for exactly this child; its wait status, or -1 when it cannot be had.
+int Reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
     }
+    return status;
 }
 
 class SpawnSetup {
@@ -118,23 +113,64 @@ std::optional<std::string> FindExecutable(const std::string& name) {
     return std::nullopt;
 }
 
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
-                   std::function<void(int status)> ended) {
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 2);
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
+namespace {
 
+struct SpawnJob {
+    std::string path;
+    std::vector<char*> argv;
+    bool searchPath = false;
+    std::function<void(int status)> ended;
+    std::promise<bool> started;
+};
+
+pid_t Spawn(SpawnJob& job) {
     SpawnSetup setup;
     pid_t pid = 0;
+    char* const* argv = job.argv.data();
     int rc =
-        searchPath
-            ? posix_spawnp(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ)
-            : posix_spawn(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (rc != 0) return false;
-    ReapInBackground(pid, std::move(ended));
-    return true;
+        job.searchPath
+            ? posix_spawnp(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ)
+            : posix_spawn(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ);
+    return rc == 0 ? pid : -1;
+}
+
+void Ended(const SpawnJob& job, pid_t pid) {
+    const int status = Reap(pid);
+    if (status >= 0 && job.ended) job.ended(status);
+}
+
+// The program keeps its own files private; the child gets the mask its user started us with.
+// The thread takes a file mode mask of its own for that, so no other thread's files are made
+// with the user's mask meanwhile.
+void* SpawnAndReap(void* arg) {
+    auto job = std::unique_ptr<SpawnJob>(static_cast<SpawnJob*>(arg));
+    if (unshare(CLONE_FS) == 0) umask(UserFileMask());
+    pid_t pid = Spawn(*job);
+    job->started.set_value(pid > 0);
+    if (pid > 0) Ended(*job, pid);
+    return nullptr;
+}
+
+}  // namespace
+
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
+                   std::function<void(int status)> ended) {
+    auto job = std::make_unique<SpawnJob>();
+    job->path = path;
+    job->searchPath = searchPath;
+    job->ended = std::move(ended);
+    job->argv.reserve(args.size() + 2);
+    job->argv.push_back(job->path.data());
+    for (const auto& arg : args) job->argv.push_back(const_cast<char*>(arg.c_str()));
+    job->argv.push_back(nullptr);
+    std::future<bool> started = job->started.get_future();
+    SpawnJob* handedOver = job.release();  // the thread owns it from here
+    if (OnOwnThread(SpawnAndReap, handedOver)) return started.get();
+    job.reset(handedOver);
+    // No thread to spare: start and wait here rather than leave a zombie behind.
+    pid_t pid = Spawn(*job);
+    if (pid > 0) Ended(*job, pid);
+    return pid > 0;
 }
 
 DesktopShell::DesktopShell(std::string opener) : m_opener(std::move(opener)) {}

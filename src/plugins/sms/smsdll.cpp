@@ -5,6 +5,7 @@
 #include "common/curl_session.h"
 #include "common/plugin_support.h"
 #include "core/gbk.h"
+#include "core/loopback.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
@@ -63,6 +64,7 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
     CURL* curl = session.handle();
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    NoProxyToLoopback(curl, request.url);
     curl_slist* headers = nullptr;
     for (const auto& header : request.headers) headers = curl_slist_append(headers, header.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
