@@ -71,7 +71,7 @@ class PageServer:
                 parts = self.path.strip("/").split("/")
                 server.requests += 1
                 if parts[0] == "shop" and len(parts) == 3 and parts[1] in KINDS:
-                    body = shop_page(parts[1], int(parts[2]))
+                    body = server.page(parts[1], int(parts[2]))
                 elif parts[0] == "loaded" and len(parts) == 2:
                     server.loaded.add(int(parts[1]))
                     body = b"ok"
@@ -91,6 +91,9 @@ class PageServer:
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.port = self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def page(self, kind, window):
+        return shop_page(kind, window)
 
     def url(self, kind, window):
         return "http://127.0.0.1:%d/shop/%s/%d" % (self.port, kind, window)

@@ -12,6 +12,13 @@
 namespace nuvaro {
 namespace {
 
+// Work handed to the UI thread from any thread; dropped when the alerts are gone meanwhile.
+void Post(std::weak_ptr<NoticeAlerts*> alerts, std::function<void(NoticeAlerts&)> run) {
+    RunSoon([alerts = std::move(alerts), run = std::move(run)] {
+        if (auto self = alerts.lock()) run(**self);
+    });
+}
+
 const char* ChannelName(const std::string& channel) {
     if (channel == kSmsChannel) return text::kChannelSms;
     if (channel == kEmailChannel) return text::kChannelMail;
@@ -29,10 +36,20 @@ NoticeAlerts::~NoticeAlerts() = default;
 
 std::function<void(const FailedNotice&)> NoticeAlerts::Observer() {
     return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](const FailedNotice& failed) {
-        RunSoon([alerts, failed] {
-            if (auto self = alerts.lock()) (*self)->Raise(failed);
-        });
+        Post(alerts, [failed](NoticeAlerts& a) { a.Raise(failed); });
     };
+}
+
+std::function<void(size_t)> NoticeAlerts::WaitingObserver() {
+    return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](size_t count) {
+        Post(alerts, [count](NoticeAlerts& a) { a.SetWaitingCount(static_cast<int>(count)); });
+    };
+}
+
+void NoticeAlerts::SetWaitingCount(int waiting) {
+    if (waiting == m_waiting) return;
+    m_waiting = waiting;
+    UpdateToolTip();
 }
 
 void NoticeAlerts::Raise(const FailedNotice& failed) {
@@ -83,8 +100,14 @@ TrayMark NoticeAlerts::Mark() const { return MarkOf(Summary()); }
 wxString NoticeAlerts::ToolTipText() const {
     wxString failed = U8(text::kTrayFailedCount);
     failed.Replace("%d", wxString::Format("%d", m_failed));
-    return U8(text::kAppTitle) + "\n" + wxString::FromUTF8(TrayWindowLines(Summary())) + "\n" +
-           failed;
+    wxString tip =
+        U8(text::kAppTitle) + "\n" + wxString::FromUTF8(TrayWindowLines(Summary())) + "\n" + failed;
+    if (m_waiting > 0) {
+        wxString waiting = U8(text::kTrayWaitingCount);
+        waiting.Replace("%d", wxString::Format("%d", m_waiting));
+        tip += "\n" + waiting;
+    }
+    return tip;
 }
 
 // The icon is drawn anew only when its mark changes.
