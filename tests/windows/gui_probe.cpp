@@ -2,7 +2,8 @@
 // would, and answers on its standard output (UTF-8):
 //   gui_probe window <title> [seconds]   "tabs=<n>" (tabs of its tab control), "tray=<0|1>"
 //                                        (the program's icon is in the notification area)
-//   gui_probe boxes <title> [seconds]    "box=<text>" for each top-level window so titled
+//   gui_probe boxes <title> [seconds]    "box=<text>" for each top-level window so titled,
+//                                        then "owner=<title>" of its owner, if it has one
 //   gui_probe press <title> <text>       presses the first button of the box so titled whose
 //                                        text holds <text>
 //   gui_probe click <title> <label>      clicks the button so labelled in the window so titled
@@ -12,10 +13,9 @@
 #include <windows.h>
 // After windows.h, which they need:
 #include <commctrl.h>
-#include <shellapi.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -135,7 +135,12 @@ std::wstring BoxText(HWND box) {
 
 int Boxes(const std::wstring& title, int seconds) {
     auto found = WaitForTop(title, seconds);
-    for (HWND box : found) std::printf("box=%s\n", Utf8(BoxText(box)).c_str());
+    for (HWND box : found) {
+        std::printf("box=%s\n", Utf8(BoxText(box)).c_str());
+        // The window it lies over: an owned window stays above its owner.
+        if (HWND owner = GetWindow(box, GW_OWNER))
+            std::printf("owner=%s\n", Utf8(TextOf(owner)).c_str());
+    }
     return found.empty() ? 1 : 0;
 }
 

@@ -58,6 +58,8 @@ TEST_F(WindowsProgram, ComesUpWithTabsAndItsIconSaysThereIsNoPageEngineAndRefuse
     // Wine has no page engine: the program says so and works on.
     testing::WineRun boxes = Probe({"boxes", text::kCaptionNotice, "60"});
     EXPECT_THAT(boxes.output, HasSubstr(std::string("box=") + text::kNoPageEngineReason));
+    // Over the main window, not hidden behind it.
+    EXPECT_THAT(boxes.output, HasSubstr(std::string("owner=") + text::kMainCaption + "\n"));
 
     pid_t second = testing::StartWine(m_dir.path(), "nuvaro.exe", {});
     bool told = false;

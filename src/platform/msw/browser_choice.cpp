@@ -22,8 +22,8 @@ void TellNoEngineOnceShown() {
         wxWindow* top = wxTheApp ? wxTheApp->GetTopWindow() : nullptr;
         if (top && !top->IsShown()) return;
         timer->Stop();
-        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine,
-                             text::kCaptionNotice, Notices::Icon::Information, {});
+        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine, text::kCaptionNotice,
+                             Notices::Icon::Information, {});
     });
     timer->Start(200);
 }
@@ -33,12 +33,11 @@ void TellNoEngineOnceShown() {
 BrowserPanel* NewBrowserPanel(wxWindow* parent, int) {
     const PageEngine& engine = ThePageEngine();
     if (!engine.backend.empty()) return new WebViewBrowser(parent, engine);
-    // Said once, in a box that holds up nothing; the windows show it too.
+    // Said once; the windows show it too.
     static bool told = false;
     if (!told) {
         told = true;
-        GetNotices().PostBox(Notices::Owner::MainWindow, text::kNoPageEngine, text::kCaptionNotice,
-                             Notices::Icon::Information, {});
+        TellNoEngineOnceShown();
     }
     return new NoEngineBrowser(parent);
 }
