@@ -107,7 +107,8 @@ public:
     void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
     const PageReader::Timeouts& Timeouts() const { return m_timeouts; }
     // At most this many windows reload at the same moment (0: no limit); the others wait their
-    // turn, and are not skipped.
+    // turn, and are not skipped. A reload gives its turn up when it is over or after the turn
+    // time-out, whichever comes first.
     void SetMaxConcurrentReloads(int limit) { m_maxReads = limit; }
     int ReloadsUnderWay() const { return m_reading; }
 
@@ -123,6 +124,7 @@ private:
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
     void Conclude(int n, TickKind kind, const std::string& page);
     void Notify(int n, TickKind kind, const std::string& found);
+    void TellCrash(int n, TickKind kind);
     void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
     void TickBox(int n, TickKind kind, const std::string& text, const std::string& caption,
                  Notices::Icon icon);
@@ -131,6 +133,7 @@ private:
                 const std::string& error = {});
     void Changed(int n);
     void AcquireRead(int n, std::function<void()> start);
+    void TakeTurn(int n);
     void ReleaseRead(int n);
     // Runs `step` only while window n is still the same open window.
     std::function<void()> Guard(int n, std::function<void()> step);
