@@ -62,7 +62,10 @@ Profile& Ready() {
     p.context = WEBKIT_WEB_CONTEXT(
         g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", data, nullptr));
     g_object_unref(data);
-    webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    // A disk cache of what pages allow to be kept (the engine bounds it to 20 to 75 MB by the free
+    // disk space): a reload revalidates pictures, scripts and styles instead of downloading them
+    // again, while the page document itself is always fetched anew.
+    webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
     webkit_cookie_manager_set_persistent_storage(
         webkit_web_context_get_cookie_manager(p.context), (folder + "/cookies.sqlite").c_str(),
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
