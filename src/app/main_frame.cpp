@@ -18,11 +18,13 @@
 #include "monitor/ui/glib_clock.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
+#include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "platform/gtk/tray_icon.h"
+#include "platform/gtk/ui_work_queue.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/posix/autostart.h"
@@ -114,6 +116,7 @@ void TMainFrm::BuildMenus() {
     auto* system = new wxMenu;
     system->AppendSeparator();
     m_mailAccountItem = system->Append(wxID_ANY, U8(text::kMenuMailAccount));
+    wxMenuItem* smsGateway = system->Append(wxID_ANY, U8(text::kMenuSmsGateway));
     system->AppendSeparator();
     wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));
     auto* help = new wxMenu;
@@ -128,6 +131,8 @@ void TMainFrm::BuildMenus() {
          exit->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N7Click(); }); },
          m_mailAccountItem->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
+         smsGateway->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
          helpItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());
@@ -141,7 +146,9 @@ void TMainFrm::FormCreate() {
     m_clock = std::make_unique<GlibClock>();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
-        [this](const TConfig& slot, const std::string& found) { m_dispatcher->Dispatch(slot, found); });
+        [this](const TConfig& slot, const std::string& found, const std::string& previous) {
+            m_dispatcher->Dispatch(slot, found, previous);
+        });
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.
     m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
@@ -261,7 +268,23 @@ std::string TMainFrm::HelpPageAddress() const {
     return uri ? uri.get() : "";
 }
 
-void TMainFrm::N9Click() { GetShell().OpenPath(ExeDirFile("help.html")); }
+// A help page that is missing, or that no program opens, is told with its path, so the user
+// can open it by hand.
+void TMainFrm::N9Click() {
+    const std::string path = ExeDirFile("help.html");
+    auto tell = [path](const char* format) {
+        std::string text = format;
+        text.replace(text.find("%s"), 2, path);
+        GetNotices().PostBox(Notices::Owner::MainWindow, text, text::kAppTitle,
+                             Notices::Icon::Error, {});
+    };
+    if (!ReadWholeFile(path)) return tell(text::kHelpMissing);
+    GetShell().OpenPathOrReport(path, [tell, alive = std::weak_ptr<bool>(m_alive)] {
+        RunSoon([tell, alive] {
+            if (!alive.expired()) tell(text::kHelpCannotOpen);
+        });
+    });
+}
 
 void TMainFrm::N8Click() {
     std::string about = text::kAboutText;
@@ -272,19 +295,20 @@ void TMainFrm::N8Click() {
 
 // The program's own viewer reads the logs as they are written (GBK); its button still hands the
 // raw file to the desktop.
-void TMainFrm::SeeLogClick() {
-    if (m_logViewer) {
+void TMainFrm::SeeLogClick(int n) {
+    const std::string window = n < 0 ? "" : GbkToUtf8(Configs()[SlotOf(n)].WindowName);
+    if (!m_logViewer) {
+        std::map<std::string, std::string> names;
+        for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
+            names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
+        }
+        m_logViewer = new TLogViewerFrm(this, std::move(names));
+        m_logViewer->Show();
+    } else {
         m_logViewer->Reload();
         m_logViewer->Raise();
-        m_alerts->ResetFailedCount();
-        return;
     }
-    std::map<std::string, std::string> names;
-    for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
-        names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
-    }
-    m_logViewer = new TLogViewerFrm(this, std::move(names));
-    m_logViewer->Show();
+    m_logViewer->ShowWindow(window);
     m_alerts->ResetFailedCount();  // the send log is in front of the user now
 }
 

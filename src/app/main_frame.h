@@ -12,6 +12,7 @@
 
 #include "config/config_table.h"
 #include "monitor/monitor_engine.h"
+#include "monitor/tray_summary.h"
 
 class wxMenu;
 class wxMenuItem;
@@ -57,7 +58,8 @@ public:
     void RzBitBtn1Click();             // default page "打开网页"
     void UrlFromBrowser(int n);        // load progress of window n's browser
     void RzEdit1DblClick(int n);       // double click on a URL edit
-    void SeeLogClick();                // "查看监控日志" of any window: the log viewer
+    // "查看监控日志" of window n: the log viewer, showing that window's entries (all: n < 0).
+    void SeeLogClick(int n = -1);
     TLogViewerFrm* LogViewer() const { return m_logViewer; }
     void N8Click();                    // about
     void N9Click();                    // help
@@ -91,6 +93,7 @@ public:
     void RzBitBtn7Click();             // default page "设定短信和邮件接收方"
     void RzBitBtn7NClick(int n);       // added window's "设定短信和邮件接收方"
     void N7Click();                    // main menu "邮件发送帐户设置"
+    void SmsGatewayClick();            // main menu "短信网关设置"
     void RunBegin1Click();             // default page "查网页看源码"
     void WebSourceNClick(int n);       // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
@@ -140,6 +143,7 @@ private:
     void BindStatus();
     void RunEnded(int n, const WindowStatus& status);
     void TabLookedAt();
+    TraySummary WindowsAtAGlance() const;
     int PageIndexOf(int n) const;
 
     wxMenuItem* m_mailAccountItem = nullptr;

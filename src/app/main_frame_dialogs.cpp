@@ -1,4 +1,5 @@
-// The main window's dialogs: monitoring condition, recipients, sender account, page source.
+// The main window's dialogs: monitoring condition, recipients, sender account, SMS gateway,
+// page source.
 #include <stdexcept>
 
 #include "app/main_frame.h"
@@ -10,6 +11,7 @@
 #include "monitor/page_reader.h"
 #include "monitor/ui/glib_clock.h"
 #include "notify/ui/email_frm.h"
+#include "notify/ui/sms_gateway_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/gtk/web_browser.h"
 #include "platform/gtk/ui_work_queue.h"
@@ -47,6 +49,8 @@ void TMainFrm::RzBitBtn7NClick(int n) {
 }
 
 void TMainFrm::N7Click() { ShowOnce<TEmailFrm>(*m_dispatcher); }
+
+void TMainFrm::SmsGatewayClick() { ShowOnce<TSmsGatewayFrm>(*m_dispatcher); }
 
 void TMainFrm::RunBegin1Click() {
     ShowPageSource(0, DefaultPage().Browser(), text::kSourceErrorDefault);

@@ -1,6 +1,6 @@
 // What each window is doing, shown on its tab (an icon before the caption and a tooltip), summed
-// up in the tray icon's tooltip, and told on the desktop when it matters: a change, a window
-// that keeps failing.
+// up in the tray icon's mark and tooltip, and told on the desktop when it matters: a change
+// (old -> new), a window that keeps failing.
 #include <wx/notebook.h>
 #include <wx/panel.h>
 
@@ -8,6 +8,8 @@
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "core/gbk.h"
+#include "core/log_escape.h"
+#include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "monitor/window_status_text.h"
@@ -23,13 +25,7 @@ constexpr size_t kBalloonChars = 200;
 
 // The found text as a balloon shows it: UTF-8, cut at a character boundary.
 std::string BalloonFound(const std::string& gbk) {
-    std::string cut;
-    for (size_t i = 0; i < gbk.size() && cut.size() < kBalloonChars; ++i) {
-        const bool lead = static_cast<unsigned char>(gbk[i]) >= 0x81 && i + 1 < gbk.size();
-        cut += gbk.substr(i, lead ? 2 : 1);
-        if (lead) ++i;
-    }
-    return GbkToUtf8(cut) + (cut.size() < gbk.size() ? "..." : "");
+    return GbkToUtf8(ShowControls(CutText(gbk, kBalloonChars)));
 }
 
 }  // namespace
@@ -70,15 +66,21 @@ void TMainFrm::UpdateTab(int n) {
     const int page = PageIndexOf(n);
     if (page == wxNOT_FOUND) return;
     const WindowStatus status = m_engine->Status(n);
-    m_pageControl->SetPageImage(page, static_cast<int>(StateOf(status, ChangeUnseen(n))));
+    m_pageControl->SetPageImage(page, TabIconIndex(LookOf(status, ChangeUnseen(n))));
     SetTabToolTip(m_pageControl, page, wxString::FromUTF8(StatusTip(status)));
-    int monitoring = 0, failing = 0;
-    for (const auto& window : m_windows) {
+    if (m_alerts) m_alerts->SetWindows(WindowsAtAGlance());
+}
+
+// Windows in the order of their tabs, by their captions.
+TraySummary TMainFrm::WindowsAtAGlance() const {
+    TraySummary summary;
+    for (const auto& [window, caption] : WindowsInTabOrder()) {
         const WindowStatus s = m_engine->Status(window->Number());
-        monitoring += s.monitoring ? 1 : 0;
-        failing += s.last == WindowStatus::Last::Error ? 1 : 0;
+        summary.monitoring += s.monitoring ? 1 : 0;
+        if (s.last == WindowStatus::Last::Error) summary.failing.push_back(caption);
+        if (ChangeUnseen(window->Number())) summary.unseen.push_back(caption);
     }
-    if (m_alerts) m_alerts->SetWindowCounts(monitoring, failing);
+    return summary;
 }
 
 // A change shows a balloon; on the tab in front of a user at the desk it is seen at once, any
@@ -93,8 +95,12 @@ void TMainFrm::RunEnded(int n, const WindowStatus& status) {
         GetBalloons().Show(text::kBalloonFailingTitle, name + "\n" + status.lastError, bringUp);
     }
     if (status.last != WindowStatus::Last::Change) return;
-    GetBalloons().Show(std::string(text::kAppTitle) + "：" + name,
-                       text::kBalloonChange + BalloonFound(status.lastFound), bringUp);
+    std::string change = BalloonFound(status.lastFound);
+    if (!status.previousFound.empty()) {
+        change = BalloonFound(status.previousFound) + text::kBalloonArrow + change;
+    }
+    GetBalloons().Show(std::string(text::kAppTitle) + "：" + name, text::kBalloonChange + change,
+                       bringUp);
     const bool inView = IsShown() && !IsIconized() && IsActive() &&
                         m_pageControl->GetSelection() == PageIndexOf(n);
     if (inView) return;

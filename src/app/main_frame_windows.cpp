@@ -10,6 +10,7 @@
 #include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
+#include "app/notice_alerts.h"
 #include "core/texts.h"
 #include "platform/gtk/web_browser.h"
 #include "ui/wx_text.h"
@@ -63,11 +64,17 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     auto on = [](wxWindow* control, auto handler) {
         control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
     };
-    on(window.LogButton(), [this] { SeeLogClick(); });
+    on(window.LogButton(), [this, n] { SeeLogClick(n); });
     on(window.ConditionButton(), [this, n] { rzbitbtn8Click(n); });
     window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
         e.Skip();  // the edit selects the word first
         CallAfter([this, n] { RzEdit1DblClick(n); });
+    });
+    // Enter in the address opens the page, as the button does.
+    window.UrlEdit()->Bind(wxEVT_TEXT_ENTER, [button = window.OpenPageButton()](wxCommandEvent&) {
+        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+        click.SetEventObject(button);
+        button->ProcessWindowEvent(click);
     });
     if (window.IsDefault()) {
         on(window.StartStopButton(), [this] { RunBeginClick(); });
@@ -141,6 +148,7 @@ void TMainFrm::C1Click() {
     m_pageControl->DeletePage(m_pageControl->GetSelection());
     std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
     m_pageControl->SetSelection(0);
+    m_alerts->SetWindows(WindowsAtAGlance());  // a closed window fails no more
 }
 
 bool TMainFrm::RzPageControl1MouseUp(const wxPoint& point) {

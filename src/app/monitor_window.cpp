@@ -46,7 +46,7 @@ void MonitorWindow::BuildSettingsRow() {
     MakeLabel(m_settingsBox, text::kWindowNameLabel, 14, 21);
     m_name = MakeEdit(m_settingsBox, "Edit3", {67, 18, 73, 20});
     MakeLabel(m_settingsBox, text::kAddressLabel, 155, 21);
-    m_url = MakeEdit(m_settingsBox, "RzEdit1", {196, 18, 477, 20});
+    m_url = MakeEdit(m_settingsBox, "RzEdit1", {196, 18, 477, 20}, wxTE_PROCESS_ENTER);
     int openWidth = IsDefault() ? 70 : kButtonWidth;
     m_openPage = MakeButton(m_settingsBox, text::kOpenPage, "RzBitBtn1", {685, 17, openWidth, 21});
     m_settingsBox->SetName("RzGroupBox2");

@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include "app/app_icon.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
@@ -72,25 +73,38 @@ wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
            channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(f.reason);
 }
 
-void NoticeAlerts::SetWindowCounts(int monitoring, int failing) {
-    if (monitoring == m_monitoring && failing == m_failing) return;
-    m_monitoring = monitoring;
-    m_failing = failing;
+void NoticeAlerts::SetWindows(const TraySummary& windows) {
+    if (windows.monitoring == m_windows.monitoring && windows.failing == m_windows.failing &&
+        windows.unseen == m_windows.unseen) {
+        return;
+    }
+    m_windows = windows;
     UpdateToolTip();
 }
 
-wxString NoticeAlerts::ToolTipText() const {
-    wxString tip = U8(text::kAppTitle);
-    for (auto [format, count] : {std::pair{text::kTrayMonitoring, m_monitoring},
-                                 std::pair{text::kTrayFailing, m_failing},
-                                 std::pair{text::kTrayFailedCount, m_failed}}) {
-        wxString line = U8(format);
-        line.Replace("%d", wxString::Format("%d", count));
-        tip += "\n" + line;
-    }
-    return tip;
+TraySummary NoticeAlerts::Summary() const {
+    TraySummary summary = m_windows;
+    summary.failedNotices = m_failed;
+    return summary;
 }
 
-void NoticeAlerts::UpdateToolTip() { m_tray.SetToolTip(ToolTipText()); }
+TrayMark NoticeAlerts::Mark() const { return MarkOf(Summary()); }
+
+wxString NoticeAlerts::ToolTipText() const {
+    wxString failed = U8(text::kTrayFailedCount);
+    failed.Replace("%d", wxString::Format("%d", m_failed));
+    return U8(text::kAppTitle) + "\n" + wxString::FromUTF8(TrayWindowLines(Summary())) + "\n" +
+           failed;
+}
+
+// The icon is drawn anew only when its mark changes.
+void NoticeAlerts::UpdateToolTip() {
+    const TrayMark mark = Mark();
+    if (mark != m_shownMark) {
+        m_shownMark = mark;
+        m_tray.SetIcon(AppIcon(mark));
+    }
+    m_tray.SetToolTip(ToolTipText());
+}
 
 }  // namespace nuvaro

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "monitor/tray_summary.h"
 #include "notify/notify_dispatcher.h"
 
 namespace nuvaro {
@@ -14,7 +15,8 @@ class TTrayNotifyIcon;
 
 // Failed notices on the desktop, without a box that would stop anything: a balloon for each
 // delivery that finally failed, and the tray icon's tooltip counting them since the user last
-// opened the send log. Lives on the UI thread; the main window owns it.
+// opened the send log; the icon's mark and tooltip sum up the windows. Lives on the UI thread;
+// the main window owns it.
 class NoticeAlerts {
   public:
     NoticeAlerts(TTrayNotifyIcon& tray, Balloons& balloons);
@@ -33,26 +35,29 @@ class NoticeAlerts {
     int FailedCount() const { return m_failed; }
     // The user has opened the send log: the count starts again.
     void ResetFailedCount();
-    // How many windows monitor, and how many failed at their last tick (for the tooltip).
-    void SetWindowCounts(int monitoring, int failing);
+    // How the windows stand (for the icon's mark and the tooltip); the failed-notice count is
+    // kept here.
+    void SetWindows(const TraySummary& windows);
+    TrayMark Mark() const;
 
     // What a click on a failure's balloon does; unset, nothing.
     std::function<void(const FailedNotice&)> OnBalloonClick;
 
     // The balloon's text for a failure: window, channel (with the recipient), reason.
     static wxString BalloonText(const FailedNotice& failed);
-    // The tray icon's tooltip for the counts now: windows monitoring, windows whose last tick
-    // failed, notices failed.
+    // The tray icon's tooltip now: windows monitoring, those whose last tick failed and those
+    // with a change not yet seen, notices failed.
     wxString ToolTipText() const;
 
   private:
     void UpdateToolTip();
+    TraySummary Summary() const;
 
     TTrayNotifyIcon& m_tray;
     Balloons& m_balloons;
     int m_failed = 0;
-    int m_monitoring = 0;
-    int m_failing = 0;
+    TraySummary m_windows;
+    TrayMark m_shownMark = TrayMark::AllWell;
     std::shared_ptr<NoticeAlerts*> m_self;  // expires with the alerts
 };
 

@@ -2,15 +2,16 @@
 
 #include <exception>
 
-#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "config/settings_files.h"
+#include "core/private_files.h"
 #include "core/texts.h"
 #include "platform/gtk/desktop_setup.h"
 #include "platform/gtk/single_instance.h"
-#include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"
+#include "ui/error_display.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 
@@ -18,6 +19,7 @@ NuvaroApp::NuvaroApp() = default;
 NuvaroApp::~NuvaroApp() = default;
 
 bool NuvaroApp::OnInit() {
+    KeepNewFilesPrivate();  // before the browser engine or a log makes anything
     SetUpDesktop();
     // No window asks for idle or update-UI events: the loop need not send them to all of them.
     wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
@@ -30,6 +32,7 @@ bool NuvaroApp::OnInit() {
         return false;
     }
     RemoveStaleSettingsTemporaries();
+    MakeKeptFilesPrivate();
     SetAppName(U8(text::kAppTitle));
     SetAppDisplayName(U8(text::kAppTitle));
     auto* frame = new TMainFrm;

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "core/loopback.h"
+
 namespace nuvaro {
 namespace {
 
@@ -69,6 +71,7 @@ void Configure(CURL* easy, const std::string& url, const FetchOptions& options, 
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_NOPROXY, NoProxyList().c_str());  // libcurl keeps a copy
+    NoProxyToLoopback(easy, url);
 #if LIBCURL_VERSION_NUM >= 0x075700
     // A cancel during a name look-up must not wait for the resolver thread to finish it.
     curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);

@@ -8,6 +8,9 @@
 #include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
+#include "monitor/expression_check.h"
+#include "platform/notices.h"
+#include "platform/services.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -32,9 +35,21 @@ void TRegFrm::FormShow() {
     if (m_slot) m_memo->ChangeValue(FromGbkLines(m_slot->Regx));
 }
 
+// An expression that the matcher cannot use is refused with where it goes wrong; the dialog
+// stays open on it, so that the next tick does not fail instead.
 void TRegFrm::OkClick() {
     if (!m_slot) return Finish(wxID_OK);
-    m_slot->Regx = ToGbkLines(m_memo->GetValue());
+    const std::string expression = ToGbkLines(m_memo->GetValue());
+    const ExpressionProblem problem = CheckExpression(expression);
+    if (!problem.message.empty()) {
+        const auto at = static_cast<long>(problem.charIndex);
+        m_memo->SetFocus();
+        m_memo->SetSelection(at, at + 1);
+        GetNotices().Box(Notices::Owner::None, problem.message, text::kConditionCaption,
+                         Notices::Icon::Error, Notices::Buttons::Ok);
+        return;
+    }
+    m_slot->Regx = expression;
     // A new condition is news again, even when it finds the text notified last.
     CommitSlot(*m_slot, text::kConditionSaved, [this] { m_slot->LastMatch.clear(); });
 }

@@ -17,7 +17,7 @@ public:
     explicit TRegFrm(TConfig* slot);
 
     void FormShow() override;
-    void OkClick();      // "确定"
+    void OkClick();      // "确定"; refuses an expression that does not compile
     void CancelClick();  // "取消"
 
     wxTextCtrl* Memo() const { return m_memo; }

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "core/file_lock.h"
+#include "core/private_files.h"
 
 namespace nuvaro {
 namespace {
@@ -23,7 +24,7 @@ OpenedFile OpenForAppend(const std::string& path) {
     constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC;
     int fd = open(path.c_str(), kFlags);
     if (fd >= 0 || errno != ENOENT) return {fd, false};
-    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0644);
+    fd = open(path.c_str(), kFlags | O_CREAT | O_EXCL, kPrivateFileMode);
     if (fd >= 0) return {fd, true};
     return {errno == EEXIST ? open(path.c_str(), kFlags) : -1, false};
 }

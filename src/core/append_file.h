@@ -5,9 +5,9 @@
 
 namespace nuvaro {
 
-// Appends `data` to `path` (created when missing) whole or not at all: when the system takes
-// only part of it (a full disk), the file is cut back to where it was, and a file this call
-// created is removed again. Appends of other writers to the file wait for it (advisory lock).
+// Appends `data` to `path` (created for its owner only when missing) whole or not at all: when the
+// system takes only part of it (a full disk), the file is cut back to where it was, and a file this
+// call created is removed again. Appends of other writers to the file wait for it (advisory lock).
 // True when the data was written.
 bool AppendWhole(const std::string& path, std::string_view data);
 

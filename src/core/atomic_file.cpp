@@ -13,7 +13,6 @@
 
 #include "core/append_file.h"
 #include "core/file_lock.h"
-#include "core/text_util.h"
 
 namespace nuvaro {
 namespace {
@@ -45,14 +44,20 @@ std::string LinkTarget(const std::string& path) {
     return path;
 }
 
-// ".<name>." followed by exactly what mkstemp puts there.
-bool IsTemporaryOf(std::string_view entry, std::string_view name) {
-    if (entry.size() != name.size() + 2 + kTempSuffix || entry.front() != '.') return false;
-    if (!EqualsIgnoreAsciiCase(entry.substr(1, name.size()), name)) return false;
-    if (entry[name.size() + 1] != '.') return false;
-    for (char c : entry.substr(name.size() + 2)) {
-        bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-        if (!alnum) return false;
+bool IsMkstempLetter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// "." + name + "." + exactly what mkstemps puts there + the mark.
+bool IsTemporaryName(std::string_view entry) {
+    const size_t fixed = 2 + kTempSuffix + kTemporaryMark.size();
+    if (entry.size() <= fixed || entry.front() != '.') return false;
+    if (entry.substr(entry.size() - kTemporaryMark.size()) != kTemporaryMark) return false;
+    entry.remove_suffix(kTemporaryMark.size());
+    std::string_view letters = entry.substr(entry.size() - kTempSuffix);
+    if (entry[entry.size() - kTempSuffix - 1] != '.') return false;
+    for (char c : letters) {
+        if (!IsMkstempLetter(c)) return false;
     }
     return true;
 }
@@ -71,8 +76,9 @@ void ReplaceFileAtomically(const std::string& requested, std::string_view conten
         if (!S_ISREG(st.st_mode) || IsWriteProtected(st, path)) throw FileWriteError(requested);
         mode = st.st_mode & 07777;
     }
-    std::string temp = FolderOf(path) + "/." + NameOf(path) + "." + std::string(kTempSuffix, 'X');
-    int fd = mkstemp(temp.data());
+    std::string temp = FolderOf(path) + "/." + NameOf(path) + "." + std::string(kTempSuffix, 'X') +
+                       std::string(kTemporaryMark);
+    int fd = mkstemps(temp.data(), static_cast<int>(kTemporaryMark.size()));
     if (fd < 0) throw FileWriteError(requested);
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
@@ -95,19 +101,22 @@ void UpdateFileAtomically(
     ReplaceFileAtomically(path, change(content), newFileMode);
 }
 
-int RemoveStaleTemporaries(const std::string& path, std::chrono::seconds minAge) {
-    const std::string target = LinkTarget(path);
-    const std::string folder = FolderOf(target), name = NameOf(target);
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) return 0;
+int RemoveStaleTemporaries(const std::string& folder, std::chrono::seconds minAge) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return 0;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(fd), closedir);
+    if (!dir) {
+        close(fd);
+        return 0;
+    }
     const std::time_t cutoff = std::time(nullptr) - minAge.count();
     int removed = 0;
     while (dirent* entry = readdir(dir.get())) {
-        if (!IsTemporaryOf(entry->d_name, name)) continue;
-        std::string temp = folder + "/" + entry->d_name;
+        if (!IsTemporaryName(entry->d_name)) continue;
         struct stat st {};
-        if (lstat(temp.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_mtime > cutoff) continue;
-        if (unlink(temp.c_str()) == 0) ++removed;
+        if (fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_mtime > cutoff) continue;
+        if (unlinkat(fd, entry->d_name, 0) == 0) ++removed;
     }
     return removed;
 }

@@ -17,13 +17,16 @@ public:
     explicit FileWriteError(const std::string& path);
 };
 
-// Replaces `path` with `content` atomically: a temporary file ".<name>.XXXXXX" in the same
-// folder is written, flushed to disk and renamed over the old one, so the file is never half
-// written. A file without write permission is refused, as a read-only file is on Windows (root
-// included). A new file gets `newFileMode`; an existing one keeps its mode. Throws
-// FileWriteError.
+// The mark that ends the name of every temporary file of a write: ".<name>.XXXXXX.nuvaro-tmp".
+inline constexpr std::string_view kTemporaryMark = ".nuvaro-tmp";
+
+// Replaces `path` with `content` atomically: a temporary file ".<name>.XXXXXX.nuvaro-tmp" in
+// the same folder is written, flushed to disk and renamed over the old one, so the file is
+// never half written. A file without write permission is refused, as a read-only file is on
+// Windows (root included). A new file gets `newFileMode` (its owner's only unless told
+// otherwise); an existing one keeps its mode. Throws FileWriteError.
 void ReplaceFileAtomically(const std::string& path, std::string_view content,
-                           mode_t newFileMode = 0644);
+                           mode_t newFileMode = 0600);
 
 // Read, change and replace `path` as one step against other writers: the whole cycle holds
 // the lock file ".<name>.lock" beside the file. `change` gets the current content (nullopt
@@ -32,12 +35,13 @@ void ReplaceFileAtomically(const std::string& path, std::string_view content,
 void UpdateFileAtomically(
     const std::string& path,
     const std::function<std::string(const std::optional<std::string>&)>& change,
-    mode_t newFileMode = 0644);
+    mode_t newFileMode = 0600);
 
-// Removes the temporary files that a write of `path` left behind when the process died:
-// ".<name>.XXXXXX" beside the file, last changed at least `minAge` ago (younger ones may
-// belong to a write in progress). Returns how many were removed.
-int RemoveStaleTemporaries(const std::string& path,
+// Removes the temporary files that writes left behind in `folder` when the process died: only
+// regular files (never a link, nor what it leads to) named exactly as a write names them,
+// ".<name>.XXXXXX.nuvaro-tmp", last changed at least `minAge` ago (younger ones may belong to
+// a write in progress). Returns how many were removed.
+int RemoveStaleTemporaries(const std::string& folder,
                            std::chrono::seconds minAge = std::chrono::seconds(60));
 
 // The whole file, or nullopt when it cannot be read.

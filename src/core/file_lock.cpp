@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <thread>
 
+#include "core/private_files.h"
+
 namespace nuvaro {
 
 bool LockWithin(int fd, std::chrono::milliseconds wait) {
@@ -20,7 +22,7 @@ bool LockWithin(int fd, std::chrono::milliseconds wait) {
 }
 
 FileLock::FileLock(const std::string& lockPath, std::chrono::milliseconds wait) {
-    m_fd = open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    m_fd = open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kPrivateFileMode);
     m_held = m_fd >= 0 && LockWithin(m_fd, wait);
 }
 

@@ -155,6 +155,8 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
+size_t Utf8CharLength(std::string_view s, size_t at) { return Utf8SequenceLength(s.substr(at)); }
+
 std::string Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
     if (auto fast = EncodeByTable(utf8)) return std::move(*fast);

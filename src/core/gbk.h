@@ -16,6 +16,19 @@ std::string GbkToUtf8(std::string_view gbk);
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsWellFormedUtf8(std::string_view text);
 
+// Length of the GBK character at `at`: 2 for a lead byte (0x81-0xFE) followed by a trail byte
+// (0x40-0x7E, 0x80-0xFE), else 1. A trail byte can be an ASCII byte such as a backslash: text
+// must be walked by characters, never by bytes.
+inline size_t GbkCharLength(std::string_view s, size_t at) {
+    auto lead = static_cast<unsigned char>(s[at]);
+    if (lead < 0x81 || lead > 0xFE || at + 1 >= s.size()) return 1;
+    auto trail = static_cast<unsigned char>(s[at + 1]);
+    return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
+}
+
+// Length of the UTF-8 sequence at `at` when it is well formed, else 1.
+size_t Utf8CharLength(std::string_view s, size_t at);
+
 // Shorthand for the program's own UTF-8 literals.
 inline std::string Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 

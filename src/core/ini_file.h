@@ -51,7 +51,7 @@ std::string DecodeIniValue(std::string_view stored);
 // replace holding the file's lock against other writers.
 class IniFile {
 public:
-    explicit IniFile(std::string path, mode_t newFileMode = 0644);
+    explicit IniFile(std::string path, mode_t newFileMode = 0600);
 
     const std::string& FileName() const { return m_path; }
     // The file as it is now; empty when it is missing or unreadable.

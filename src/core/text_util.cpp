@@ -22,6 +22,13 @@ std::string_view TrimControls(std::string_view s) {
     return s;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 std::optional<long long> ParseInteger(std::string_view s) {
     if (!s.empty() && s.front() == '+') {
         s.remove_prefix(1);

@@ -12,6 +12,9 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // Blanks and control characters (bytes up to 0x20) removed at both ends.
 std::string_view TrimControls(std::string_view s);
 
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(char c);
+
 // Decimal integer with an optional sign and nothing else; nullopt for anything else or overflow.
 std::optional<long long> ParseInteger(std::string_view s);
 

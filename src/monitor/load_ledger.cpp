@@ -28,7 +28,10 @@ void LoadLedger::Start() {
     while (m_outcomes.size() > kOutcomesKept) m_outcomes.erase(m_outcomes.begin());
 }
 
-void LoadLedger::Commit() { m_committed = true; }
+void LoadLedger::Commit() {
+    if (Running()) m_outcomes[m_started].committed = true;
+    m_committed = true;
+}
 
 void LoadLedger::Fail(const std::string& error) {
     LoadOutcome outcome;
@@ -56,12 +59,13 @@ void LoadLedger::Adopt() {
     if (!Running()) return;
     const bool committed = m_committed;
     Start();
-    m_committed = committed;
+    m_committed = m_outcomes[m_started].committed = committed;
 }
 
 void LoadLedger::End(LoadOutcome outcome) {
     if (!Running()) return;  // ended already, or never started
     outcome.finished = true;
+    outcome.committed = m_outcomes[m_started].committed;
     m_outcomes[m_started] = outcome;
     if (onEnded) onEnded(m_started);
 }

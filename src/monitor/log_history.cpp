@@ -1,17 +1,20 @@
 #include "monitor/log_history.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
-#include <fstream>
 #include <iterator>
-#include <optional>
 
 #include "core/gbk.h"
+#include "core/log_escape.h"
 #include "core/texts.h"
-#include "monitor/monitor_log.h"
 
 namespace nuvaro {
 namespace {
+
+// An old entry may take up this much of the following lines until it is whole; then a line
+// with a date-time starts an entry again.
+constexpr size_t kMaxJoined = 256u << 10;
 
 // The date-time at the start of a line: "2026-12-7 9:05:03", or "2026-12-7" at midnight; its
 // length and a sortable value (yyyymmddHHMMSS).
@@ -43,39 +46,11 @@ std::optional<std::pair<size_t, long long>> LeadingDateTime(std::string_view s) 
         auto hour = number(2);
         auto minute = hour && expect(':') ? number(2) : std::nullopt;
         auto second = minute && expect(':') ? number(2) : std::nullopt;
-        if (second) return std::make_pair(pos, ((date * 100 + *hour) * 100 + *minute) * 100 + *second);
-    }
-    return std::make_pair(dateEnd, date * 1000000);
-}
-
-// Physical lines joined into entries, each with its date-time.
-struct RawEntry {
-    std::string_view head;  // the date-time text
-    long long order;
-    std::string body;  // after the date-time (GBK), continuation lines joined with CR LF
-};
-
-std::vector<RawEntry> SplitEntries(std::string_view gbk) {
-    std::vector<RawEntry> entries;
-    size_t pos = 0;
-    while (pos < gbk.size()) {
-        size_t end = gbk.find("\r\n", pos);
-        if (end == std::string_view::npos) end = gbk.size();
-        std::string_view line = gbk.substr(pos, end - pos);
-        pos = end + 2;
-        auto stamp = LeadingDateTime(line);
-        if (stamp && stamp->first < line.size() && (line[stamp->first] == '[' ||
-                                                    line[stamp->first] == ' ')) {
-            entries.push_back({line.substr(0, stamp->first), stamp->second,
-                               std::string(line.substr(stamp->first))});
-        } else if (!entries.empty()) {
-            entries.back().body += "\r\n";
-            entries.back().body += line;
-        } else if (!line.empty()) {
-            entries.push_back({{}, 0, std::string(line)});
+        if (second) {
+            return std::make_pair(pos, ((date * 100 + *hour) * 100 + *minute) * 100 + *second);
         }
     }
-    return entries;
+    return std::make_pair(dateEnd, date * 1000000);
 }
 
 // "[a][b]rest": the text of a bracket group at `pos`, moving `pos` past it.
@@ -88,36 +63,158 @@ std::optional<std::string_view> Group(std::string_view s, size_t& pos) {
     return inside;
 }
 
-LogEntry Entry(const RawEntry& raw, LogEvent event, std::string_view window, std::string_view slot,
-               std::string_view text) {
-    return {std::string(raw.head), raw.order, GbkToUtf8(window), std::string(slot), event,
-            GbkToUtf8(text)};
+struct ErrorFields {
+    std::string_view slot, window, message;
+};
+
+// [S][W]message
+std::optional<ErrorFields> ParseErrorFields(std::string_view body) {
+    size_t pos = 0;
+    auto slot = Group(body, pos);
+    auto window = slot ? Group(body, pos) : std::nullopt;
+    if (!window) return std::nullopt;
+    return ErrorFields{*slot, *window, body.substr(pos)};
 }
 
-// D[X][F]marker[W]: found text and window around a fixed text.
-std::optional<LogEntry> MonitorEntry(const RawEntry& raw) {
-    static const std::array<std::pair<std::string, LogEvent>, 3> markers = {
-        std::pair{"]" + Gbk(text::kLogChange) + "[", LogEvent::Change},
-        std::pair{"]" + Gbk(text::kLogRepeat) + "[", LogEvent::Repeat},
-        std::pair{"]" + Gbk(text::kLogNothingFound) + "[", LogEvent::NothingFound}};
-    std::string_view body = raw.body;
-    size_t pos = 0;
-    auto marker = Group(body, pos);
-    if (!marker || pos >= body.size() || body[pos] != '[' || body.back() != ']') return std::nullopt;
-    for (const auto& [text, event] : markers) {
-        size_t at = body.rfind(text);
-        if (at == std::string_view::npos || at < pos) continue;
-        std::string_view found = body.substr(pos + 1, at - pos - 1);
-        size_t windowStart = at + text.size();
-        std::string_view window = body.substr(windowStart, body.size() - 1 - windowStart);
-        std::string_view slot = *marker == "0" ? std::string_view{} : *marker;
-        return Entry(raw, event, window, slot, found);
+struct SendFields {
+    std::string_view channel, slot, recipient, rest;
+};
+
+// " [CHANNEL][slot][recipient][try n] OK: reply" or "... FAILED: error"
+std::optional<SendFields> ParseSendFields(std::string_view body) {
+    size_t pos = body.empty() ? 0 : 1;  // the blank after the date-time
+    auto channel = Group(body, pos);
+    auto slot = channel ? Group(body, pos) : std::nullopt;
+    auto recipient = slot ? Group(body, pos) : std::nullopt;
+    if (!recipient) return std::nullopt;
+    std::string_view rest = body.substr(pos);
+    while (!rest.empty() && rest.front() == '[') {  // further groups (the try)
+        size_t close = rest.find(']');
+        if (close == std::string_view::npos) break;
+        rest.remove_prefix(close + 1);
     }
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    return SendFields{*channel, *slot, *recipient, rest};
+}
+
+bool IsWhole(LogSource source, std::string_view body) {
+    switch (source) {
+        case LogSource::Monitor:
+            return ParseMonitorFields(body).has_value();
+        case LogSource::Error:
+            return ParseErrorFields(body).has_value();
+        case LogSource::Send:
+            return ParseSendFields(body).has_value();
+    }
+    return true;
+}
+
+// An entry's lines joined: its date-time and what follows it.
+struct RawEntry {
+    std::string head;  // empty for lines before the first entry
+    long long order = 0;
+    std::string body;
+    uint64_t offset = 0;
+};
+
+std::optional<std::pair<size_t, long long>> EntryStart(LogSource source, std::string_view line) {
+    auto stamp = LeadingDateTime(line);
+    if (!stamp || stamp->first >= line.size()) return std::nullopt;
+    const char next = line[stamp->first];
+    if (next == '[' || (source == LogSource::Send && next == ' ')) return stamp;
     return std::nullopt;
 }
 
-LogEntry Unparsed(const RawEntry& raw, LogEvent event) {
-    return Entry(raw, event, {}, {}, raw.body);
+std::vector<RawEntry> JoinLines(LogSource source, const std::vector<LogLine>& lines,
+                                bool atFileStart, size_t* unused) {
+    std::vector<RawEntry> entries;
+    size_t leading = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const LogLine& line = lines[i];
+        auto stamp = EntryStart(source, line.text);
+        bool joins = !entries.empty() && !stamp;
+        if (!entries.empty() && stamp) {
+            const RawEntry& last = entries.back();
+            joins =
+                !last.head.empty() && last.body.size() < kMaxJoined && !IsWhole(source, last.body);
+        }
+        if (joins) {
+            RawEntry& last = entries.back();
+            last.body += lines[i - 1].crlf ? "\r\n" : "\n";
+            last.body += line.text;
+        } else if (stamp) {
+            entries.push_back({line.text.substr(0, stamp->first), stamp->second,
+                               line.text.substr(stamp->first), line.offset});
+        } else {
+            ++leading;  // before the first entry of these lines
+            if (atFileStart && !line.text.empty()) {
+                entries.push_back({{}, 0, line.text, line.offset});
+            }
+        }
+    }
+    if (unused) *unused = atFileStart ? 0 : leading;
+    return entries;
+}
+
+std::string Shown(std::string_view gbk) { return GbkToUtf8(ShowControls(gbk)); }
+
+LogEntry Entry(LogSource source, const RawEntry& raw, LogEvent event, std::string_view window,
+               std::string_view slot, std::string_view text) {
+    LogEntry e;
+    e.time = raw.head;
+    e.order = raw.order;
+    e.window = Shown(window);
+    e.slot = std::string(slot);
+    e.event = event;
+    e.text = Shown(text);
+    e.source = source;
+    e.offset = raw.offset;
+    return e;
+}
+
+LogEntry MonitorEntry(const RawEntry& raw) {
+    auto fields = ParseMonitorFields(raw.body);
+    if (!fields) return Entry(LogSource::Monitor, raw, LogEvent::NothingFound, {}, {}, raw.body);
+    std::string_view slot = fields->marker == "0" ? std::string_view{} : fields->marker;
+    return Entry(LogSource::Monitor, raw, fields->event, fields->window, slot, fields->found);
+}
+
+LogEntry ErrorEntry(const RawEntry& raw) {
+    auto fields = ParseErrorFields(raw.body);
+    if (!fields) return Entry(LogSource::Error, raw, LogEvent::Error, {}, {}, raw.body);
+    std::string_view slot = fields->slot == "0" ? std::string_view{} : fields->slot;
+    return Entry(LogSource::Error, raw, LogEvent::Error, fields->window, slot, fields->message);
+}
+
+LogEntry SendEntry(const RawEntry& raw, const WindowOfSlot& windowOf) {
+    auto fields = ParseSendFields(raw.body);
+    if (!fields) return Entry(LogSource::Send, raw, LogEvent::DeliveryFailed, {}, {}, raw.body);
+    const bool ok = fields->rest.rfind(text::kSendOk, 0) == 0;
+    std::string text = std::string(fields->channel) + " " + std::string(fields->recipient);
+    size_t colon = fields->rest.find(": ");
+    if (colon != std::string_view::npos) {
+        text += Gbk("：") + std::string(fields->rest.substr(colon + 2));
+    }
+    LogEntry entry =
+        Entry(LogSource::Send, raw, ok ? LogEvent::DeliveryOk : LogEvent::DeliveryFailed, {},
+              fields->slot, text);
+    entry.window = windowOf ? windowOf(fields->slot) : "";
+    return entry;
+}
+
+std::vector<LogLine> SplitText(std::string_view gbk) {
+    std::vector<LogLine> lines;
+    size_t pos = 0;
+    while (pos < gbk.size()) {
+        size_t lf = gbk.find('\n', pos);
+        if (lf == std::string_view::npos) lf = gbk.size();
+        std::string_view text = gbk.substr(pos, lf - pos);
+        const bool crlf = !text.empty() && text.back() == '\r';
+        if (crlf) text.remove_suffix(1);
+        lines.push_back({pos, std::string(text), crlf});
+        pos = lf + 1;
+    }
+    return lines;
 }
 
 }  // namespace
@@ -134,64 +231,62 @@ const char* EventName(LogEvent event) {
     return "";
 }
 
+std::optional<MonitorFields> ParseMonitorFields(std::string_view body) {
+    static const std::array<std::pair<std::string, LogEvent>, 3> markers = {
+        std::pair{"]" + Gbk(text::kLogChange) + "[", LogEvent::Change},
+        std::pair{"]" + Gbk(text::kLogRepeat) + "[", LogEvent::Repeat},
+        std::pair{"]" + Gbk(text::kLogNothingFound) + "[", LogEvent::NothingFound}};
+    size_t pos = 0;
+    auto marker = Group(body, pos);
+    if (!marker || pos >= body.size() || body[pos] != '[' || body.back() != ']') {
+        return std::nullopt;
+    }
+    size_t at = std::string_view::npos;
+    const std::pair<std::string, LogEvent>* last = nullptr;
+    for (const auto& candidate : markers) {
+        size_t found = body.rfind(candidate.first);
+        if (found == std::string_view::npos || found < pos) continue;
+        if (!last || found > at) {
+            at = found;
+            last = &candidate;
+        }
+    }
+    if (!last) return std::nullopt;
+    const size_t windowStart = at + last->first.size();
+    return MonitorFields{last->second, *marker, body.substr(pos + 1, at - pos - 1),
+                         body.substr(windowStart, body.size() - 1 - windowStart)};
+}
+
+std::vector<LogEntry> ParseLogLines(LogSource source, const std::vector<LogLine>& lines,
+                                    const WindowOfSlot& windowOf, bool atFileStart,
+                                    size_t* unused) {
+    std::vector<LogEntry> out;
+    for (const RawEntry& raw : JoinLines(source, lines, atFileStart, unused)) {
+        switch (source) {
+            case LogSource::Monitor:
+                out.push_back(MonitorEntry(raw));
+                break;
+            case LogSource::Error:
+                out.push_back(ErrorEntry(raw));
+                break;
+            case LogSource::Send:
+                out.push_back(SendEntry(raw, windowOf));
+                break;
+        }
+    }
+    return out;
+}
+
 std::vector<LogEntry> ParseMonitorLog(std::string_view gbk) {
-    std::vector<LogEntry> out;
-    for (const RawEntry& raw : SplitEntries(gbk)) {
-        auto entry = MonitorEntry(raw);
-        out.push_back(entry ? std::move(*entry) : Unparsed(raw, LogEvent::NothingFound));
-    }
-    return out;
+    return ParseLogLines(LogSource::Monitor, SplitText(gbk), {});
 }
 
-// D[S][W]message
 std::vector<LogEntry> ParseErrorLog(std::string_view gbk) {
-    std::vector<LogEntry> out;
-    for (const RawEntry& raw : SplitEntries(gbk)) {
-        std::string_view body = raw.body;
-        size_t pos = 0;
-        auto slot = Group(body, pos);
-        auto window = slot ? Group(body, pos) : std::nullopt;
-        if (!window) {
-            out.push_back(Unparsed(raw, LogEvent::Error));
-            continue;
-        }
-        std::string_view message = body.substr(pos);
-        out.push_back(Entry(raw, LogEvent::Error, *window, *slot == "0" ? "" : *slot, message));
-    }
-    return out;
+    return ParseLogLines(LogSource::Error, SplitText(gbk), {});
 }
 
-// D [CHANNEL][slot][recipient]... OK: reply  /  FAILED: error
-std::vector<LogEntry> ParseSendLog(std::string_view gbk,
-                                   const std::function<std::string(std::string_view)>& windowOf) {
-    std::vector<LogEntry> out;
-    for (const RawEntry& raw : SplitEntries(gbk)) {
-        std::string_view body = raw.body;
-        size_t pos = body.empty() ? 0 : 1;  // the blank after the date-time
-        auto channel = Group(body, pos);
-        auto slot = channel ? Group(body, pos) : std::nullopt;
-        auto recipient = slot ? Group(body, pos) : std::nullopt;
-        if (!recipient) {
-            out.push_back(Unparsed(raw, LogEvent::DeliveryFailed));
-            continue;
-        }
-        std::string_view rest = body.substr(pos);
-        while (!rest.empty() && rest.front() == '[') {  // further groups (the try)
-            size_t close = rest.find(']');
-            if (close == std::string_view::npos) break;
-            rest.remove_prefix(close + 1);
-        }
-        while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
-        const bool ok = rest.rfind(text::kSendOk, 0) == 0;
-        std::string text = std::string(*channel) + " " + std::string(*recipient);
-        size_t colon = rest.find(": ");
-        if (colon != std::string_view::npos) text += Gbk("：") + std::string(rest.substr(colon + 2));
-        LogEntry entry = Entry(raw, ok ? LogEvent::DeliveryOk : LogEvent::DeliveryFailed, {},
-                               *slot, text);
-        entry.window = windowOf ? windowOf(*slot) : "";
-        out.push_back(std::move(entry));
-    }
-    return out;
+std::vector<LogEntry> ParseSendLog(std::string_view gbk, const WindowOfSlot& windowOf) {
+    return ParseLogLines(LogSource::Send, SplitText(gbk), windowOf);
 }
 
 std::vector<LogEntry> MergeNewestFirst(std::vector<std::vector<LogEntry>> logs) {
@@ -204,31 +299,22 @@ std::vector<LogEntry> MergeNewestFirst(std::vector<std::vector<LogEntry>> logs) 
     return all;
 }
 
+bool EntryMatches(const LogEntry& e, std::string_view window, std::string_view search) {
+    if (!window.empty() && e.window != window) return false;
+    return search.empty() || e.text.find(search) != std::string::npos ||
+           e.previous.find(search) != std::string::npos ||
+           e.window.find(search) != std::string::npos ||
+           std::string_view(EventName(e.event)).find(search) != std::string_view::npos;
+}
+
 std::vector<size_t> FilterEntries(const std::vector<LogEntry>& entries, std::string_view window,
                                   std::string_view search) {
     std::vector<size_t> shown;
     shown.reserve(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
-        const LogEntry& e = entries[i];
-        if (!window.empty() && e.window != window) continue;
-        if (!search.empty() && e.text.find(search) == std::string::npos &&
-            e.window.find(search) == std::string::npos &&
-            std::string_view(EventName(e.event)).find(search) == std::string_view::npos) {
-            continue;
-        }
-        shown.push_back(i);
+        if (EntryMatches(entries[i], window, search)) shown.push_back(i);
     }
     return shown;
-}
-
-std::vector<LogEntry> ReadLogHistory(
-    const std::function<std::string(std::string_view)>& windowOfSlot) {
-    auto read = [](std::string_view name) {
-        std::ifstream in(LogFilePath(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    };
-    return MergeNewestFirst({ParseMonitorLog(read(kMonitorLog)), ParseErrorLog(read(kErrorLog)),
-                             ParseSendLog(read("sendlog"), windowOfSlot)});
 }
 
 }  // namespace nuvaro

@@ -17,11 +17,6 @@ bool Contains(std::string_view page, std::string_view needle) {
     return memmem(page.data(), page.size(), needle.data(), needle.size()) != nullptr;
 }
 
-// An expression without any byte the engine treats specially matches exactly its own bytes.
-bool IsLiteral(std::string_view expression) {
-    return expression.find_first_of("\\^$.|?*+()[]{}") == std::string_view::npos;
-}
-
 std::string FoundAsKeyword(std::string_view expression, std::string_view slot,
                            std::string_view windowName) {
     WriteLog(loglines::KeywordMatch(NowText(), slot, windowName, expression), kMatchLog);
@@ -29,6 +24,10 @@ std::string FoundAsKeyword(std::string_view expression, std::string_view slot,
 }
 
 }  // namespace
+
+bool IsPlainKeyword(std::string_view expression) {
+    return expression.find_first_of("\\^$.|?*+()[]{}") == std::string_view::npos;
+}
 
 Condition GetCondition(TConfigTable& configs, std::string_view slot) {
     const TConfig& config = configs.BySlotText(slot);
@@ -41,7 +40,7 @@ std::string MatchKeyword(std::string_view page, std::string_view expression, int
                          std::string_view slot, std::string_view windowName) {
     if (expression.empty()) return {};
 
-    if (IsLiteral(expression)) {
+    if (IsPlainKeyword(expression)) {
         // Same verdict as the engine would give, in one scan.
         if (!Contains(page, expression)) return {};
         if (group != 0) return FoundAsKeyword(expression, slot, windowName);

@@ -12,6 +12,10 @@ struct Condition {
     int group = 0;           // the slot's RegGrp; 0 when it is not an integer
 };
 
+// An expression without any byte the engine treats specially: it is looked for as it stands
+// and never compiled.
+bool IsPlainKeyword(std::string_view expression);
+
 // The condition of the slot whose number `slot` gives ("1".."30").
 Condition GetCondition(TConfigTable& configs, std::string_view slot);
 

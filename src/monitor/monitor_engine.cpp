@@ -7,6 +7,7 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/cycle_rules.h"
+#include "monitor/load_reason.h"
 #include "monitor/monitor_log.h"
 #include "monitor/page_source.h"
 
@@ -230,7 +231,7 @@ void MonitorEngine::Begin(int n, TickKind kind) {
         if (test) {
             if (w->source->LocationURL().empty()) {
                 End(n);
-                return m_notices.PostMessage(text::kOpenPageFirstDefault);
+                return TickBox(n, kind, text::kOpenPageFirstDefault, Notices::Icon::None);
             }
             pause = kDefaultTestPause;
         } else {
@@ -239,8 +240,7 @@ void MonitorEngine::Begin(int n, TickKind kind) {
             if (w->source->LocationUtf8() != c.urlUtf8) {
                 how = c.url.empty() ? PageReader::Reload::None : PageReader::Reload::Navigate;
                 url = c.url;
-                if (c.url.empty()) TickBox(n, kind, text::kAddressEmptyOrBusy, text::kAppTitle,
-                                           Notices::Icon::None);
+                if (c.url.empty()) TickBox(n, kind, text::kAddressEmptyOrBusy, Notices::Icon::None);
             }
         }
     } else {
@@ -249,7 +249,7 @@ void MonitorEngine::Begin(int n, TickKind kind) {
         if (!w->source || w->source->LocationURL().empty()) {
             if (test) {
                 End(n);
-                return m_notices.PostMessage(text::kOpenPageFirstAdded);
+                return TickBox(n, kind, text::kOpenPageFirstAdded, Notices::Icon::None);
             }
             return Fail(n, kind, text::kOpenPageFirstAdded, false);
         }
@@ -276,7 +276,12 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
     }
     TellCrash(n, kind);
     switch (result.status) {
-        case Status::LoadFailed: return Fail(n, kind, text::kLoadFailed + GbkToUtf8(result.error));
+        case Status::LoadFailed:
+            return Fail(n, kind, text::kLoadFailed + LoadFailureReason(GbkToUtf8(result.error)));
+        case Status::NoAnswer: {
+            const auto seconds = std::chrono::ceil<std::chrono::seconds>(m_timeouts.load).count();
+            return Fail(n, kind, text::kLoadFailed + NoAnswerReason(static_cast<int>(seconds)));
+        }
         case Status::ReadTimedOut: return Fail(n, kind, text::kReadTimedOut);
         case Status::NoDocument: return Fail(n, kind, text::kNoDocument);
         case Status::Unresponsive:
@@ -298,12 +303,14 @@ void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
     } catch (const std::exception& e) {
         return Fail(n, kind, e.what());
     }
+    // {previous} is what was notified last, also in a test, which forgets it to notify again.
+    const std::string previous = slot.LastMatch;
     if (kind == TickKind::Test) {
         slot.LastMatch.clear();
         if (found.empty()) {
             Record(n, WindowStatus::Last::NothingFound, {});
             End(n);
-            return m_notices.PostMessage(traits.testNoMatch);
+            return TickBox(n, kind, traits.testNoMatch, Notices::Icon::None);
         }
     }
     Verdict verdict = Judge(found, slot.LastMatch);
@@ -316,23 +323,25 @@ void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
     }
     if (kind == TickKind::Test) {
         // The dispatch waits until the message has closed; the run stays in progress.
-        return m_notices.PostTimedMessage(traits.testMatch, kTimedMessageSeconds,
-                                          Guard(n, [this, n, found] { Notify(n, TickKind::Test, found); }));
+        return m_notices.PostTimedMessage(
+            traits.testMatch, kTimedMessageSeconds,
+            Guard(n, [this, n, found, previous] { Notify(n, TickKind::Test, found, previous); }));
     }
-    Notify(n, kind, found);
+    Notify(n, kind, found, previous);
 }
 
-void MonitorEngine::Notify(int n, TickKind kind, const std::string& found) {
+void MonitorEngine::Notify(int n, TickKind kind, const std::string& found,
+                           const std::string& previous) {
     TConfig& slot = m_configs[SlotOf(n)];
     try {
-        m_dispatch(slot, found);
+        m_dispatch(slot, found, previous);
     } catch (const std::exception& e) {
         // The same text is again a change at the next tick.
         return Fail(n, kind, e.what());
     }
     slot.LastMatch = found;
     LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
-    Record(n, WindowStatus::Last::Change, found);
+    Record(n, WindowStatus::Last::Change, found, {}, previous);
     End(n);
 }
 
@@ -345,7 +354,7 @@ void MonitorEngine::TellCrash(int n, TickKind kind) {
     const TConfig& slot = m_configs[SlotOf(n)];
     WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(crash)),
              kErrorLog);
-    TickBox(n, kind, crash, text::kCaptionError, Notices::Icon::Error);
+    TickBox(n, kind, crash, Notices::Icon::Error);
 }
 
 // A run that ended in an error: one line in the error log, then the box.
@@ -355,19 +364,21 @@ void MonitorEngine::Fail(int n, TickKind kind, const std::string& message, bool 
              kErrorLog);
     Record(n, WindowStatus::Last::Error, {}, message);
     End(n);
-    if (errorBox) {
-        TickBox(n, kind, message, text::kCaptionError, Notices::Icon::Error);
-    } else {
-        TickBox(n, kind, message, text::kAppTitle, Notices::Icon::None);
-    }
+    TickBox(n, kind, message, errorBox ? Notices::Icon::Error : Notices::Icon::None);
+}
+
+// "Nuvaro - " and the window's name, so that a box says whose it is.
+std::string MonitorEngine::BoxCaption(int n) const {
+    const std::string name = GbkToUtf8(m_configs[SlotOf(n)].WindowName);
+    return name.empty() ? std::string(text::kAppTitle) : text::kBoxCaptionPrefix + name;
 }
 
 // A manual test's boxes always show: the user is there. A tick shows one box at a time: while
 // the box of an earlier tick is open, later ones only go to the log.
-void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text,
-                            const std::string& caption, Notices::Icon icon) {
+void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon) {
     const auto owner =
         icon == Notices::Icon::Error ? Notices::Owner::MainWindow : Notices::Owner::None;
+    const std::string caption = BoxCaption(n);
     if (kind == TickKind::Test) return m_notices.PostBox(owner, text, caption, icon, {});
     Window* w = Open(n);
     if (!w || w->boxOpen) return;
@@ -395,7 +406,7 @@ void MonitorEngine::End(int n) {
 }
 
 void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& found,
-                           const std::string& error) {
+                           const std::string& error, const std::string& previous) {
     Window* w = Open(n);
     if (!w) return;
     WindowStatus& s = w->status;
@@ -409,6 +420,7 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& fo
     } else {
         s.failuresInRow = 0;
         s.lastFound = found;
+        s.previousFound = previous;
     }
 }
 

@@ -48,6 +48,7 @@ struct WindowStatus {
     std::optional<WallTime> lastCheck;  // when the last run ended
     std::optional<WallTime> nextCheck;  // while monitoring
     std::string lastFound;              // GBK
+    std::string previousFound;          // GBK; at a change: the found text notified before
     std::string lastError;              // UTF-8
     std::optional<WallTime> lastErrorTime;
     int failuresInRow = 0;
@@ -61,8 +62,10 @@ struct WindowStatus {
 class MonitorEngine {
 public:
     static constexpr int kWindows = 30;
-    // Hands one window's change to the notification channels; may throw (a missing plug-in).
-    using Dispatch = std::function<void(const TConfig& slot, const std::string& found)>;
+    // Hands one window's change to the notification channels, with the found text notified
+    // before it (GBK); may throw (a missing plug-in).
+    using Dispatch = std::function<void(const TConfig& slot, const std::string& found,
+                                        const std::string& previous)>;
 
     MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices, Dispatch dispatch);
     ~MonitorEngine();
@@ -123,14 +126,14 @@ private:
     void Begin(int n, TickKind kind);
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
     void Conclude(int n, TickKind kind, const std::string& page);
-    void Notify(int n, TickKind kind, const std::string& found);
+    void Notify(int n, TickKind kind, const std::string& found, const std::string& previous);
     void TellCrash(int n, TickKind kind);
     void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
-    void TickBox(int n, TickKind kind, const std::string& text, const std::string& caption,
-                 Notices::Icon icon);
+    void TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon);
+    std::string BoxCaption(int n) const;
     void End(int n);
     void Record(int n, WindowStatus::Last last, const std::string& found,
-                const std::string& error = {});
+                const std::string& error = {}, const std::string& previous = {});
     void Changed(int n);
     void AcquireRead(int n, std::function<void()> start);
     void TakeTurn(int n);

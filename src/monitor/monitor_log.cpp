@@ -11,6 +11,9 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/log_escape.h"
+#include "core/private_files.h"
+#include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 
@@ -65,7 +68,7 @@ std::string_view LogNameOf(std::string_view fileName) {
 
 void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
     const std::string logDir = ResolveName(folder, "Log");
-    mkdir(logDir.c_str(), 0755);  // outcome not needed: the write below tells
+    mkdir(logDir.c_str(), kPrivateFolderMode);  // outcome not needed: the write below tells
     std::string data(line);
     data += "\r\n";
     if (!AppendWhole(ResolveName(logDir, fileName), data)) {
@@ -105,35 +108,39 @@ const std::string& ChangeText() {
     return s;
 }
 
+// A text of the page, a server or the user, as one piece of one line.
+std::string Field(std::string_view text) { return EscapeLogText(text); }
+std::string Found(std::string_view found) { return EscapeLogText(CutText(found)); }
+
 }  // namespace
 
 std::string RegexMatch(std::string_view d, std::string_view s, std::string_view w,
                        std::string_view f, std::string_view e) {
-    return Join({d, "=", s, "=", w, "=", f, "==", e});
+    return Join({d, "=", s, "=", Field(w), "=", Found(f), "==", Field(e)});
 }
 
 std::string KeywordMatch(std::string_view d, std::string_view s, std::string_view w,
                          std::string_view e) {
-    return Join({d, "=", s, "=", w, "=", text::kKeywordOk, "==", e});
+    return Join({d, "=", s, "=", Field(w), "=", text::kKeywordOk, "==", Field(e)});
 }
 
 std::string NothingFound(std::string_view d, std::string_view w) {
-    return Join({d, "[0][]", NothingText(), "[", w, "]"});
+    return Join({d, "[0][]", NothingText(), "[", Field(w), "]"});
 }
 
 std::string RepeatSkipped(std::string_view d, std::string_view x, std::string_view f,
                           std::string_view w) {
-    return Join({d, "[", x, "][", f, "]", RepeatText(), "[", w, "]"});
+    return Join({d, "[", x, "][", Found(f), "]", RepeatText(), "[", Field(w), "]"});
 }
 
 std::string ChangeNotified(std::string_view d, std::string_view x, std::string_view f,
                            std::string_view w) {
-    return Join({d, "[", x, "][", f, "]", ChangeText(), "[", w, "]"});
+    return Join({d, "[", x, "][", Found(f), "]", ChangeText(), "[", Field(w), "]"});
 }
 
 std::string TickError(std::string_view d, std::string_view s, std::string_view w,
                       std::string_view message) {
-    return Join({d, "[", s, "][", w, "]", message});
+    return Join({d, "[", s, "][", Field(w), "]", Field(message)});
 }
 
 std::string LinesLost(std::string_view d, int count, std::string_view logName) {

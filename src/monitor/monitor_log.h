@@ -10,6 +10,7 @@ namespace nuvaro {
 inline constexpr std::string_view kMatchLog = "log";
 inline constexpr std::string_view kMonitorLog = "informlog";
 inline constexpr std::string_view kErrorLog = "errorlog";
+inline constexpr std::string_view kSendLog = "sendlog";
 
 // Appends `line` and CR LF to Log/<logName>.txt in the executable's folder, creating the
 // folder and the file when missing. Never fails (see AppendLogLine).
@@ -25,7 +26,9 @@ void AppendLogLine(const std::string& folder, std::string_view fileName, std::st
 std::string LogFilePath(std::string_view logName);
 
 // The line layouts, all GBK. D is the date-time text, S the slot number, W the window name,
-// F the found text, E the expression, X the window marker.
+// F the found text, E the expression, X the window marker. Every text that a page, a server or
+// the user wrote (W, F, E, the message) is written with EscapeLogText, so one entry is one
+// line whatever it holds; F is first cut to kFoundTextLimit characters (CutText).
 namespace loglines {
 std::string RegexMatch(std::string_view d, std::string_view s, std::string_view w,
                        std::string_view f, std::string_view e);

@@ -51,6 +51,15 @@ bool PageReader::StillLoading() const {
     return !m_source->Outcome(Telling()).finished || m_source->IsLoading();
 }
 
+// No load since the reload began a new document: the server has not answered at all.
+bool PageReader::Unanswered() const {
+    if (!m_reloaded) return false;
+    for (uint64_t load = m_loadsBefore + 1; load <= m_source->LoadsStarted(); ++load) {
+        if (m_source->Outcome(load).committed) return false;
+    }
+    return true;
+}
+
 void PageReader::OnTimer() {
     if (m_sourceAlive.expired()) return Finish({});
     if (m_phase == Phase::Reading) {
@@ -65,6 +74,9 @@ void PageReader::OnTimer() {
     bool loading = StillLoading();
     if (loading && !timedOut) return m_timer.Start(m_timeouts.poll, [this] { OnTimer(); });
     Loaded();
+    // What the browser shows then is still the page from before: it is read only to learn that
+    // the page's process answers (a stuck one is freed when the read times out), never judged.
+    m_unanswered = loading && Unanswered();
     if (m_reloaded && m_source->LoadsStarted() > m_loadsBefore) {
         LoadOutcome outcome = m_source->Outcome(Telling());
         if (outcome.ranAway) return Finish(Result::Status::Unresponsive);
@@ -133,8 +145,8 @@ void PageReader::Read() {
         if (page.ranAway) return reader.Finish(Result::Status::Unresponsive);
         if (page.reopened) return reader.WaitAgain();
         Result result;
-        result.status = Result::Status::Read;
-        result.page = page;
+        result.status = reader.m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
+        if (!reader.m_unanswered) result.page = page;
         reader.Finish(std::move(result));
     });
 }

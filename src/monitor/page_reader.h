@@ -22,13 +22,24 @@ class PageReader {
 public:
     enum class Reload { None, Refresh, Navigate };
     struct Result {
-        enum class Status { Read, LoadFailed, ReadTimedOut, NoDocument, Unresponsive, Abandoned };
+        // NoAnswer: the reload had no answer from the server within the load time-out (and the
+        // page's process answered the read, so the server is the one that is silent).
+        enum class Status {
+            Read,
+            LoadFailed,
+            NoAnswer,
+            ReadTimedOut,
+            NoDocument,
+            Unresponsive,
+            Abandoned
+        };
         Status status = Status::Abandoned;
         PageContent page;   // Read
         std::string error;  // LoadFailed: the engine's message (GBK)
     };
     struct Timeouts {
-        std::chrono::milliseconds load{30000};    // then the page is read as it stands
+        // Then a page still loading is read as it stands; one without any answer fails.
+        std::chrono::milliseconds load{30000};
         std::chrono::milliseconds settle{15000};  // after the load: a page that never settles
         std::chrono::milliseconds quiet{500};     // quiet this long: the page has settled
         std::chrono::milliseconds read{30000};    // a page whose scripts never stop never answers
@@ -54,6 +65,7 @@ private:
     void OnTimer();
     uint64_t Telling() const;
     bool StillLoading() const;
+    bool Unanswered() const;
     void Loaded();
     void WaitAgain();
     void Settle();
@@ -71,6 +83,7 @@ private:
     int m_restarts = 0;  // waits for a page opened again
     Phase m_phase = Phase::Loading;
     bool m_asking = false;  // a question about quiet is under way
+    bool m_unanswered = false;  // the reload had no answer from the server by the load time-out
     EngineClock::TimePoint m_started;
     EngineClock::TimePoint m_settleUntil;
     Done m_done;

@@ -12,6 +12,7 @@ namespace nuvaro {
 struct LoadOutcome {
     bool finished = false;  // false while it runs
     bool failed = false;
+    bool committed = false;   // the server answered: a new document began
     bool superseded = false;  // cut short by a newer load, which tells
     bool reopened = false;    // the page's web process was ended; the page opens again (next load)
     bool ranAway = false;     // the page's scripts hung its web process, which was ended

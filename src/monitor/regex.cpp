@@ -212,6 +212,51 @@ std::string TranslateExpression(std::string_view s) {
     return out;
 }
 
+namespace {
+
+// The offset in the expression that the engine's offset in the pattern it was given stands
+// for: the shortest start of the expression whose translation reaches that far (a translation
+// only grows as the expression does).
+size_t ExpressionOffset(std::string_view expression, size_t patternOffset) {
+    std::string translated = TranslateExpression(expression);
+    std::string withCallout = WithBudgetCallout(translated);
+    const size_t at = withCallout.find(kBudgetCallout);
+    if (patternOffset > at) {
+        patternOffset = patternOffset >= at + kBudgetCallout.size()
+                            ? patternOffset - kBudgetCallout.size()
+                            : at;
+    }
+    size_t low = 0, high = expression.size();
+    while (low < high) {
+        const size_t mid = (low + high) / 2;
+        if (TranslateExpression(expression.substr(0, mid)).size() >= patternOffset) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    return low;
+}
+
+pcre2_code* Compile(const std::string& pattern, int& error, PCRE2_SIZE& offset) {
+    return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                         PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP,
+                         &error, &offset, nullptr);
+}
+
+}  // namespace
+
+std::optional<RegexCompileError> CompileError(std::string_view expression) {
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code = Compile(WithBudgetCallout(TranslateExpression(expression)), error, offset);
+    if (code) {
+        pcre2_code_free(code);
+        return std::nullopt;
+    }
+    return RegexCompileError{error, EngineMessage(error), ExpressionOffset(expression, offset)};
+}
+
 struct Regex::Impl {
     pcre2_code* code = nullptr;
     ~Impl() { pcre2_code_free(code); }
@@ -221,10 +266,7 @@ Regex::Regex(std::string_view expression) : m_impl(std::make_unique<Impl>()) {
     std::string pattern = WithBudgetCallout(TranslateExpression(expression));
     int error = 0;
     PCRE2_SIZE offset = 0;
-    m_impl->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                                 PCRE2_DOTALL | PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_UTF |
-                                     PCRE2_NEVER_UCP,
-                                 &error, &offset, nullptr);
+    m_impl->code = Compile(pattern, error, offset);
     if (!m_impl->code) throw RegexError(EngineMessage(error));
     pcre2_jit_compile(m_impl->code, PCRE2_JIT_COMPLETE);  // the interpreter serves without it
 }

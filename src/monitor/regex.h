@@ -38,6 +38,16 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
+// Why the engine refuses an expression: its error code and message, and the byte offset in the
+// expression (as the user wrote it) at which it gave up.
+struct RegexCompileError {
+    int code = 0;
+    std::string message;
+    size_t offset = 0;
+};
+// nullopt when the expression compiles, as Regex would compile it.
+std::optional<RegexCompileError> CompileError(std::string_view expression);
+
 // Rewrites an expression of the matcher's dialect for the engine: the greediness modifier "g"
 // of inline option groups becomes the engine's "U", and a GBK character's second byte that is
 // ASCII punctuation is escaped, so that the character stays one piece of text (東 is 0x96 "|").

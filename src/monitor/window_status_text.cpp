@@ -4,6 +4,8 @@
 
 #include "core/date_time.h"
 #include "core/gbk.h"
+#include "core/log_escape.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
 
 namespace nuvaro {
@@ -13,17 +15,11 @@ constexpr size_t kShownChars = 60;
 
 // A found text on one line, cut at a character boundary.
 std::string Short(const std::string& gbk) {
-    std::string line;
-    for (size_t i = 0; i < gbk.size() && line.size() < kShownChars; ++i) {
-        auto c = static_cast<unsigned char>(gbk[i]);
-        if (c >= 0x81 && i + 1 < gbk.size()) {
-            line += gbk.substr(i++, 2);
-        } else {
-            line += c == '\r' || c == '\n' || c == '\t' ? ' ' : gbk[i];
-        }
+    std::string line = CutText(gbk, kShownChars);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';  // never a GBK trail byte
     }
-    if (line.size() < gbk.size()) line += "...";
-    return GbkToUtf8(line);
+    return GbkToUtf8(ShowControls(line));
 }
 
 std::string Verdict(const WindowStatus& s) {
@@ -39,10 +35,12 @@ std::string Verdict(const WindowStatus& s) {
 
 }  // namespace
 
-TabState StateOf(const WindowStatus& status, bool unseenChange) {
-    if (unseenChange) return TabState::Changed;
-    if (status.last == WindowStatus::Last::Error) return TabState::Failed;
-    return status.monitoring ? TabState::Monitoring : TabState::Stopped;
+TabLook LookOf(const WindowStatus& status, bool unseenChange) {
+    return {status.monitoring, unseenChange, status.last == WindowStatus::Last::Error};
+}
+
+int TabIconIndex(const TabLook& look) {
+    return (look.running ? 4 : 0) + (look.unseenChange ? 2 : 0) + (look.failed ? 1 : 0);
 }
 
 std::string WallTimeText(WindowStatus::WallTime time) {

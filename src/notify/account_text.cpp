@@ -1,5 +1,7 @@
 #include "notify/account_text.h"
 
+#include "core/text_util.h"
+
 namespace nuvaro {
 namespace {
 
@@ -9,13 +11,6 @@ constexpr std::string_view kSmsTag = "sms";
 bool IsPlain(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
            std::string_view("-._~@:+/!").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -76,7 +71,7 @@ std::optional<std::string> PercentDecodeField(std::string_view field) {
             continue;
         }
         if (i + 2 >= field.size()) return std::nullopt;
-        int high = HexValue(field[i + 1]), low = HexValue(field[i + 2]);
+        int high = HexDigitValue(field[i + 1]), low = HexDigitValue(field[i + 2]);
         if (high < 0 || low < 0) return std::nullopt;
         out += static_cast<char>(high * 16 + low);
         i += 2;

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <random>
 
+#include "core/log_escape.h"
+
 namespace nuvaro {
 namespace {
 
@@ -30,10 +32,20 @@ size_t Utf8Length(unsigned char lead) {
     return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
 }
 
-// Header values never carry a line break of their own.
+// Header values never carry a line break of their own, nor another control character raw
+// (written visibly instead). UTF-8 holds control characters only as single bytes.
 std::string SingleLine(std::string_view s) {
     std::string out;
-    for (char c : s) out += (c == '\r' || c == '\n') ? ' ' : c;
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == '\r' || c == '\n') {
+            out += ' ';
+        } else if (c < 0x20 || c == 0x7F) {
+            out += EscapeLogText(std::string_view(&ch, 1));
+        } else {
+            out += ch;
+        }
+    }
     return out;
 }
 

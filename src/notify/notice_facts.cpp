@@ -19,11 +19,9 @@ bool IsGbkLeadByte(char c) {
 // The fact that the placeholder at `at` names, and the placeholder's length.
 std::pair<const std::string*, size_t> PlaceholderAt(std::string_view text, size_t at,
                                                     const NoticeFacts& f) {
-    const std::pair<std::string_view, const std::string*> names[] = {{"{found}", &f.found},
-                                                                     {"{name}", &f.name},
-                                                                     {"{url}", &f.url},
-                                                                     {"{time}", &f.time},
-                                                                     {"{slot}", &f.slot}};
+    const std::pair<std::string_view, const std::string*> names[] = {
+        {"{found}", &f.found}, {"{name}", &f.name}, {"{url}", &f.url},
+        {"{time}", &f.time},   {"{slot}", &f.slot}, {"{previous}", &f.previous}};
     for (const auto& [name, value] : names) {
         if (text.substr(at, name.size()) == name) return {value, name.size()};
     }
@@ -70,13 +68,16 @@ std::string FillProgramParameters(std::string_view parameters, const NoticeFacts
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot});
+    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot, f.previous});
 }
 
+// A line of five fields comes from a program that knew no {previous}: it is then empty.
 std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kTag, 5);
+    auto f = DecodeTaggedFields(text, kTag, 6);
+    if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
-    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4]};
+    f->resize(6);
+    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4], (*f)[5]};
 }
 
 }  // namespace nuvaro

@@ -7,13 +7,14 @@
 namespace nuvaro {
 
 // What a notice says about the moment it was raised, for the placeholders of the window's texts
-// ({found}, {name}, {url}, {time}, {slot}). All GBK.
+// ({found}, {name}, {url}, {time}, {slot}, {previous}). All GBK.
 struct NoticeFacts {
-    std::string found;  // the text the window's condition found
-    std::string name;   // the window's name
-    std::string url;    // the page address
-    std::string time;   // date-time text of the logs
-    std::string slot;   // slot number "1".."30"
+    std::string found;     // the text the window's condition found
+    std::string name;      // the window's name
+    std::string url;       // the page address
+    std::string time;      // date-time text of the logs
+    std::string slot;      // slot number "1".."30"
+    std::string previous;  // the window's found text notified last; empty before the first
 };
 
 // `text` with each placeholder replaced by its fact, in one pass: a fact that itself holds a

@@ -6,7 +6,9 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
+#include "notify/notify_record.h"
 #include "notify/send_log.h"
 #include "platform/shell.h"
 
@@ -23,13 +25,19 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
       m_libraries(std::move(libraries)),
       m_program(std::make_unique<DeliveryChannel>(policy, ReportFor(kProgramChannel))),
       m_sms(std::make_unique<DeliveryChannel>(policy, ReportFor(kSmsChannel))),
-      m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel))) {}
+      m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel))),
+      m_gatewayTests(std::make_unique<DeliveryChannel>(
+          DeliveryPolicy{.retryPauses = {}, .workers = 1, .queueLimit = 10},
+          [](const DeliveryJob&, const std::string&) {})) {}
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
-void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found) {
+void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
+                                std::string_view previous) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts{std::string(found), slot.WindowName, slot.url, NowText(), number};
+    // A page's found texts may be megabytes: notices carry them cut, with their length.
+    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url,
+                            NowText(),      number,          CutText(previous)};
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
         try {
@@ -121,6 +129,29 @@ void NotifyDispatcher::StartProgram(std::string_view file, std::string_view para
     Queue(kProgramChannel, std::move(job));
 }
 
+void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, std::string_view mobile,
+                                          std::string_view countryCode, std::string_view text,
+                                          std::function<void(const TryResult&)> done) {
+    auto sender = m_libraries->SmsSender();
+    DeliveryJob job;
+    job.recipient = std::string(mobile);
+    job.test = true;
+    job.run = [send = sender.send, done,
+               one = SendTry{EncodeSmsSettingsAccount(settings),
+                             SmsTestRecord({}, text, mobile, countryCode),
+                             {},
+                             std::string(mobile),
+                             1}](int) {
+        TryResult result = send(one);
+        if (done) done(result);
+        return result;
+    };
+    if (m_gatewayTests->Add(job)) return;
+    const std::string reason = Gbk(m_closing ? text::kSendShutDown : text::kSendQueueFull);
+    LogRefused(kSmsChannel, job, reason);
+    if (done) done({TryOutcome::Permanent, reason});
+}
+
 void NotifyDispatcher::SaveEmail(std::string_view smtp, std::string_view user,
                                  std::string_view password, std::string_view port,
                                  std::string_view flag) {
@@ -172,7 +203,7 @@ void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
 bool NotifyDispatcher::WaitUntilIdle(std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     bool idle = true;
-    for (auto* channel : {m_program.get(), m_sms.get(), m_mail.get()}) {
+    for (auto* channel : {m_program.get(), m_sms.get(), m_mail.get(), m_gatewayTests.get()}) {
         idle = channel->WaitUntilIdleUntil(deadline) && idle;
     }
     return idle;
@@ -183,7 +214,8 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
     const std::pair<std::string_view, DeliveryChannel*> channels[] = {
         {kProgramChannel, m_program.get()},
         {kSmsChannel, m_sms.get()},
-        {kEmailChannel, m_mail.get()}};
+        {kEmailChannel, m_mail.get()},
+        {kSmsChannel, m_gatewayTests.get()}};
     for (auto [name, channel] : channels) channel->Close();
     bool idle = WaitUntilIdle(grace);
     for (auto [name, channel] : channels) {

@@ -12,6 +12,7 @@
 #include "notify/delivery_channel.h"
 #include "notify/notice_facts.h"
 #include "notify/plugin_loader.h"
+#include "notify/sms_settings.h"
 
 namespace nuvaro {
 
@@ -47,10 +48,10 @@ class NotifyDispatcher {
 
     // The dispatch for one window: the local program (OtherOpen), then SMS (SmsOpen), then
     // e-mail (EmailOpen), each only when its switch is exactly "1", each queued whatever the one
-    // before did. `found` (GBK) and the window's name, address, slot and the time now fill the
-    // placeholders of its texts. A plug-in that cannot be loaded is raised after the other
-    // channels were queued.
-    void Dispatch(const TConfig& slot, std::string_view found = {});
+    // before did. `found` and `previous` (the found text notified last; GBK) and the window's
+    // name, address, slot and the time now fill the placeholders of its texts. A plug-in that
+    // cannot be loaded is raised after the other channels were queued.
+    void Dispatch(const TConfig& slot, std::string_view found = {}, std::string_view previous = {});
 
     // Slot number "1".."30"; `facts` fill the placeholders (none: the texts go as they stand).
     // Raise PluginError when a plug-in is missing.
@@ -63,6 +64,14 @@ class NotifyDispatcher {
     // channel: the caller never waits for the start. `test`: the recipient dialog's test.
     void StartProgram(std::string_view file, std::string_view parameters, const NoticeFacts& facts,
                       bool test);
+
+    // One SMS saying `text` to `mobile` (with `countryCode`; GBK), sent once with `settings` in
+    // place of sms.inf, on a worker of its own: the SMS gateway dialog's test. `done` gets the
+    // outcome on that worker. The try is logged as a test; it is not tried again and not
+    // reported as a failed notice. Raises PluginError when the SMS plug-in is missing.
+    void SendSmsGatewayTest(const SmsSettings& settings, std::string_view mobile,
+                            std::string_view countryCode, std::string_view text,
+                            std::function<void(const TryResult&)> done);
 
     // The sender account, handed to the record store at once (it writes email.inf).
     void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
@@ -103,7 +112,7 @@ class NotifyDispatcher {
     std::function<void(const FailedNotice&)> m_observer;
     std::atomic<bool> m_closing{false};
     // Declared last: their workers end before anything they use.
-    std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail;
+    std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail, m_gatewayTests;
 };
 
 // The slot label of a delivery's log line: "test", the slot number, or "?".

@@ -1,5 +1,8 @@
 #include "notify/send_log.h"
 
+#include "core/log_escape.h"
+#include "core/text_cut.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 
@@ -8,23 +11,9 @@ namespace {
 
 constexpr size_t kMaxDetail = 500;
 
-// One line, blanks collapsed, cut at a character boundary (GBK lead bytes keep their trail).
+// One piece of one line: cut, control characters written visibly.
 std::string OneLine(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size() && out.size() < kMaxDetail; ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x81 && c <= 0xFE && i + 1 < text.size()) {
-            out += text[i];
-            out += text[++i];
-        } else if (c == '\r' || c == '\n' || c == '\t') {
-            if (!out.empty() && out.back() != ' ') out += ' ';
-        } else {
-            out += text[i];
-        }
-    }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    if (out.size() >= kMaxDetail) out += "...";
-    return out;
+    return EscapeLogText(CutText(TrimControls(text), kMaxDetail));
 }
 
 }  // namespace

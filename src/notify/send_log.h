@@ -20,8 +20,9 @@ inline constexpr std::string_view kEmailChannel = "EMAIL";
 inline constexpr std::string_view kProgramChannel = "PROGRAM";
 
 // "<date-time> [<channel>][<slot>][<recipient>][try <n>] OK: <reply>" or "... FAILED: <error>"
-// ("[try <n>]" only when the try is counted). Line breaks and tabs in the detail become blanks;
-// a very long detail is cut.
+// ("[try <n>]" only when the try is counted). Control characters of the recipient and the
+// detail are written as the monitoring log writes them (\r, \n, \xHH); a very long detail
+// is cut.
 std::string SendLogLine(std::string_view dateTime, const Delivery& delivery);
 
 // Appends the line and CR LF to Log/sendlog.txt in `folder`, creating Log when missing. Never

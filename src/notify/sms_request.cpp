@@ -1,10 +1,12 @@
 #include "notify/sms_request.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <functional>
 
 #include "core/gbk.h"
+#include "core/log_escape.h"
 #include "core/text_util.h"
 
 namespace nuvaro {
@@ -31,43 +33,112 @@ bool ContainsIgnoreCase(std::string_view haystack, std::string_view needle) {
     return false;
 }
 
-using Escape = std::function<std::string(std::string_view)>;
-
-struct Values {
-    std::string number, intl, mobile, code, text, account, token;
+// One placeholder's value and the charset its bytes are in.
+struct Value {
+    std::string_view name;
+    std::string bytes;
+    TextCharset charset = TextCharset::Utf8;
 };
 
-std::string Fill(std::string_view tmpl, const Values& v, const Escape& escape) {
-    const std::pair<std::string_view, const std::string*> names[] = {
-        {"{number}", &v.number}, {"{intl}", &v.intl}, {"{mobile}", &v.mobile},
-        {"{code}", &v.code},     {"{text}", &v.text}, {"{account}", &v.account},
-        {"{token}", &v.token}};
+using Escape = std::function<std::string(std::string_view, TextCharset)>;
+
+std::string Fill(std::string_view tmpl, const std::vector<Value>& values, const Escape& escape) {
     std::string out;
     size_t i = 0;
     while (i < tmpl.size()) {
-        bool replaced = false;
-        if (tmpl[i] == '{') {
-            for (const auto& [name, value] : names) {
-                if (tmpl.substr(i, name.size()) == name) {
-                    out += escape(*value);
-                    i += name.size();
-                    replaced = true;
-                    break;
-                }
-            }
+        auto value = std::find_if(values.begin(), values.end(), [&](const Value& v) {
+            return tmpl[i] == '{' && tmpl.substr(i, v.name.size()) == v.name;
+        });
+        if (value == values.end()) {
+            out += tmpl[i++];
+            continue;
         }
-        if (!replaced) out += tmpl[i++];
+        out += escape(value->bytes, value->charset);
+        i += value->name.size();
     }
     return out;
 }
 
-std::string NoLineBreaks(std::string_view s) {
+size_t CharLength(std::string_view s, size_t at, TextCharset charset) {
+    return charset == TextCharset::Gbk ? GbkCharLength(s, at) : Utf8CharLength(s, at);
+}
+
+// A header value on one line: line breaks dropped, other control characters written visibly.
+std::string HeaderValue(std::string_view s, TextCharset charset) {
     std::string out;
-    for (char c : s) {
-        if (c != '\r' && c != '\n') out += c;
+    for (size_t i = 0; i < s.size();) {
+        const size_t length = CharLength(s, i, charset);
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (length > 1 || (c >= 0x20 && c != 0x7F)) {
+            out.append(s.substr(i, length));
+        } else if (c != '\r' && c != '\n') {
+            out += EscapeLogText(s.substr(i, 1));
+        }
+        i += length;
     }
     return out;
 }
+
+}  // namespace
+
+std::string UrlEncode(std::string_view bytes, TextCharset charset) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t length = CharLength(bytes, i, charset);
+        for (size_t k = i; k < i + length; ++k) {
+            auto c = static_cast<unsigned char>(bytes[k]);
+            bool unreserved = length == 1 && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                              (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+                                              c == '_' || c == '~');
+            if (unreserved) {
+                out += static_cast<char>(c);
+            } else {
+                char buffer[4];
+                std::snprintf(buffer, sizeof buffer, "%%%02X", c);
+                out += buffer;
+            }
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::string JsonEscape(std::string_view text, TextCharset charset) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t length = CharLength(text, i, charset);
+        const char ch = text[i];
+        const auto c = static_cast<unsigned char>(ch);
+        if (length > 1) {
+            out.append(text.substr(i, length));
+        } else if (c > (charset == TextCharset::Gbk ? 0x80 : 0x7F)) {
+            // A byte that starts no character of the charset: taken with the next one, a
+            // gateway would read an escape's backslash as its second byte.
+            out += '?';
+        } else if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (ch == '\n') {
+            out += "\\n";
+        } else if (ch == '\r') {
+            out += "\\r";
+        } else if (ch == '\t') {
+            out += "\\t";
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += ch;
+        }
+        i += length;
+    }
+    return out;
+}
+
+namespace {
+
+std::string NoLineBreaks(std::string_view s) { return HeaderValue(s, TextCharset::Gbk); }
 
 }  // namespace
 
@@ -90,28 +161,29 @@ SmsGateway ReadSmsGateway(const IniDocument& doc) {
 
 SmsRequest BuildSmsRequest(const SmsGateway& g, const SmsIdentity& id, std::string_view mobile,
                            std::string_view countryCode, std::string_view textGbk) {
-    bool gbk = EqualsIgnoreAsciiCase(g.charset, "GBK") ||
-               EqualsIgnoreAsciiCase(g.charset, "GB2312") ||
-               EqualsIgnoreAsciiCase(g.charset, "CP936");
-    auto encodeText = [gbk](std::string_view s) { return gbk ? std::string(s) : GbkToUtf8(s); };
-    Values v;
-    v.number = InternationalNumber(mobile, countryCode);
-    v.intl = v.number.rfind('+', 0) == 0 ? v.number.substr(1) : v.number;
-    v.mobile = GbkToUtf8(TrimControls(mobile));
-    v.code = GbkToUtf8(TrimControls(countryCode));
-    v.text = encodeText(textGbk);
-    v.account = GbkToUtf8(id.account);
-    v.token = GbkToUtf8(id.token);
+    const bool gbk = EqualsIgnoreAsciiCase(g.charset, "GBK") ||
+                     EqualsIgnoreAsciiCase(g.charset, "GB2312") ||
+                     EqualsIgnoreAsciiCase(g.charset, "CP936");
+    const std::string number = InternationalNumber(mobile, countryCode);
+    const std::vector<Value> values = {
+        {"{number}", number},
+        {"{intl}", number.rfind('+', 0) == 0 ? number.substr(1) : number},
+        {"{mobile}", GbkToUtf8(TrimControls(mobile))},
+        {"{code}", GbkToUtf8(TrimControls(countryCode))},
+        {"{text}", gbk ? std::string(textGbk) : GbkToUtf8(textGbk),
+         gbk ? TextCharset::Gbk : TextCharset::Utf8},
+        {"{account}", GbkToUtf8(id.account)},
+        {"{token}", GbkToUtf8(id.token)}};
 
     SmsRequest r;
     r.method = g.method;
-    r.url = Fill(g.url, v, UrlEncode);
+    r.url = Fill(g.url, values, [](std::string_view v, TextCharset c) { return UrlEncode(v, c); });
     if (r.method == "POST") {
         bool json = ContainsIgnoreCase(g.contentType, "json");
-        r.body = Fill(g.body, v, json ? Escape(JsonEscape) : Escape(UrlEncode));
+        r.body = Fill(g.body, values, json ? Escape(JsonEscape) : Escape(UrlEncode));
         r.headers.push_back("Content-Type: " + NoLineBreaks(g.contentType));
     }
-    if (!g.header.empty()) r.headers.push_back(NoLineBreaks(Fill(g.header, v, NoLineBreaks)));
+    if (!g.header.empty()) r.headers.push_back(NoLineBreaks(Fill(g.header, values, HeaderValue)));
     return r;
 }
 
@@ -122,56 +194,6 @@ std::string InternationalNumber(std::string_view mobile, std::string_view countr
     std::string code = Digits(countryCode);
     if (code.empty()) return std::string(mobile);
     return "+" + code + Digits(mobile);
-}
-
-std::string UrlEncode(std::string_view bytes) {
-    std::string out;
-    for (char ch : bytes) {
-        auto c = static_cast<unsigned char>(ch);
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            out += ch;
-        } else {
-            char buffer[4];
-            std::snprintf(buffer, sizeof buffer, "%%%02X", c);
-            out += buffer;
-        }
-    }
-    return out;
-}
-
-std::string JsonEscape(std::string_view utf8) {
-    std::string out;
-    for (char ch : utf8) {
-        auto c = static_cast<unsigned char>(ch);
-        switch (ch) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    return out;
 }
 
 }  // namespace nuvaro

@@ -18,7 +18,9 @@ struct SmsGateway {
     std::string body;         // Body: POST body template
     std::string contentType;  // ContentType: form-encoded unless set; "json" in it escapes
                               // the body's placeholders for JSON strings instead
-    std::string header;       // Header: one extra request header template ("Name: value")
+    std::string header;       // Header: one extra request header template ("Name: value");
+                              // values lose line breaks, other control characters are written
+                              // visibly (\xHH)
     std::string charset;      // Charset: "UTF-8" (default) or "GBK" for the text
     std::string success;      // Success: a text that the reply must contain to count as sent
     SmsIdentity identity;     // Account, Token
@@ -42,10 +44,15 @@ SmsRequest BuildSmsRequest(const SmsGateway& gateway, const SmsIdentity& identit
 // "+" or "00" keeps its own code; without a country code the number stays as it is.
 std::string InternationalNumber(std::string_view mobile, std::string_view countryCode);
 
-// Every byte but RFC 3986 unreserved characters as %XX.
-std::string UrlEncode(std::string_view bytes);
+// The charset of a text's bytes. Escaping walks its characters, never bytes: a GBK trail byte
+// can be "\\" or "\"".
+enum class TextCharset { Utf8, Gbk };
 
-// The contents of a JSON string literal (without the quotes).
-std::string JsonEscape(std::string_view utf8);
+// Every character but RFC 3986 unreserved ones as %XX, each byte of it.
+std::string UrlEncode(std::string_view bytes, TextCharset charset = TextCharset::Utf8);
+
+// The contents of a JSON string literal (without the quotes), in the text's own charset; a byte
+// that is no character of it becomes "?".
+std::string JsonEscape(std::string_view text, TextCharset charset = TextCharset::Utf8);
 
 }  // namespace nuvaro

@@ -27,14 +27,6 @@ std::string_view WithoutFinalDot(std::string_view host) {
     return host;
 }
 
-bool IsLoopbackName(std::string_view host) {
-    std::string_view h = WithoutFinalDot(host);
-    constexpr std::string_view kSuffix = ".localhost";
-    return EqualsIgnoreAsciiCase(h, "localhost") ||
-           (h.size() > kSuffix.size() &&
-            EqualsIgnoreAsciiCase(h.substr(h.size() - kSuffix.size()), kSuffix));
-}
-
 std::optional<long> PortNumber(std::string_view text) {
     auto port = ParseInteger(text);
     if (!port || *port < 1 || *port > 65535) return std::nullopt;
@@ -84,19 +76,6 @@ bool SplitAuthority(std::string_view authority, SmtpServer& s, std::string_view&
 }
 
 }  // namespace
-
-bool IsLoopbackHost(std::string_view host) {
-    if (IsLoopbackName(host)) return true;
-    std::string h(host);
-    in_addr v4{};
-    if (inet_pton(AF_INET, h.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) {
-        if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] == 127;
-        return IN6_IS_ADDR_LOOPBACK(&v6);
-    }
-    return false;
-}
 
 std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_view portField) {
     std::string_view text = TrimControls(server);

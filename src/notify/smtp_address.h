@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/loopback.h"
+
 namespace nuvaro {
 
 // The mail server as the account gives it, read once; the connection goes to exactly the host
@@ -29,9 +31,5 @@ std::string SmtpUrl(const SmtpServer& server, std::string_view greeting);
 // The libcurl address pin ("host:port:127.0.0.1,::1") that keeps a loopback name on this
 // machine whatever a resolver says of it; empty for addresses and other hosts.
 std::string LoopbackPin(const SmtpServer& server);
-
-// True for this machine: "localhost" and names under ".localhost" (any case, one final dot
-// allowed), 127.0.0.0/8, ::1 and ::ffff:127.0.0.0/104.
-bool IsLoopbackHost(std::string_view host);
 
 }  // namespace nuvaro

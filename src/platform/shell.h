@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 namespace nuvaro {
@@ -17,6 +18,11 @@ public:
     // Opens a file of this machine named by its native path (the file system's own bytes,
     // whatever characters the folders' names hold) with the desktop's default program.
     virtual void OpenPath(std::string_view nativePath) = 0;
+
+    // Opens like OpenPath, and tells when that failed: `failed` runs, on any thread, when no
+    // program could be started for the file, or the desktop's program gave up on it within a
+    // few seconds (no program to open it with).
+    virtual void OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) = 0;
 
     // Opens `file` with `parameters`: an executable file is started directly with the parameter
     // string split like a Windows command line (no shell in between, nothing substituted);

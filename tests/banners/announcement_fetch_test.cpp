@@ -14,6 +14,8 @@
 
 #include "banners/test_endpoints.h"
 #include "support/http_server.h"
+#include "support/recording_proxy.h"
+#include "support/scoped_env.h"
 
 namespace nuvaro {
 namespace {
@@ -48,6 +50,7 @@ namespace {
 using testing::ClosedPortUrl;
 using testing::Gate;
 using testing::LocalHttpServer;
+using testing::ScopedEnv;
 
 const std::string kReply = "\xE5\xB9\xBF\xE5\x91\x8A||b||c||d||e||f||g||h||i\r\n";
 
@@ -152,26 +155,6 @@ TEST(AnnouncementFetch, CancelFromAnotherThreadEndsAWaitingRequest) {
     gate.Open();
 }
 
-// Sets (or, given nullptr, removes) environment variables for the life of the object.
-class ScopedEnv {
-  public:
-    ScopedEnv(std::initializer_list<std::pair<const char*, const char*>> vars) {
-        for (auto [name, value] : vars) {
-            const char* old = std::getenv(name);
-            m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            value ? setenv(name, value, 1) : unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        for (const auto& [name, old] : m_saved) {
-            old ? setenv(name.c_str(), old->c_str(), 1) : unsetenv(name.c_str());
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
-
 struct ProxyCase {
     const char* name;
     const char* lowerNoProxy;  // nullptr: not in the environment
@@ -215,6 +198,29 @@ INSTANTIATE_TEST_SUITE_P(
                       ProxyCase{"LowerCaseTakesPrecedence", "127.0.0.2", "example.com", false},
                       ProxyCase{"StarAloneExceptsEveryHost", "*", nullptr, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever proxy the environment names, this machine is reached directly, by name or address.
+class FetchToThisMachine : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FetchToThisMachine, NeverGoesThroughAProxy) {
+    LocalHttpServer server;
+    server.SetPage("/api/ad.php", kReply, "text/plain");
+    testing::RecordingProxy proxy(server.Port());
+    ScopedEnv env{{"http_proxy", proxy.Url().c_str()},
+                  {"all_proxy", proxy.Url().c_str()},
+                  {"ALL_PROXY", proxy.Url().c_str()},
+                  {"no_proxy", nullptr},
+                  {"NO_PROXY", nullptr}};
+    FetchResult r =
+        FetchAnnouncement(std::string(GetParam()) + std::to_string(server.Port()) + "/api/ad.php");
+    EXPECT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(proxy.Connections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, FetchToThisMachine,
+                         ::testing::Values("http://localhost:", "http://LocalHost:",
+                                           "http://127.0.0.1:"),
+                         [](const auto& info) { return std::to_string(info.index); });
 
 TEST(AnnouncementFetch, CancelDuringANameLookUpDoesNotWaitForIt) {
     FetchCancel cancel;

@@ -104,9 +104,11 @@ class Installation:
         with open(os.path.join(self.folder, name), "wb") as f:
             f.write(data)
 
-    def start(self):
+    def start(self, umask=None):
+        """Starts the program; `umask`, when given, is the file mode mask it starts with."""
         p = subprocess.Popen([os.path.join(self.folder, "nuvaro")], cwd=self.root, env=self.env,
-                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             preexec_fn=None if umask is None else lambda: os.umask(umask))
         self.processes.append(p)
         return p
 

@@ -4,7 +4,8 @@
   at 甲's next tick, with the box still open;
 - window 丙's first tick fails (HTTP 500) and its error box is left open: at its next tick the
   page has changed and the change is notified; Log/errorlog.txt holds the failure;
-- then "查看监控日志" opens the program's log viewer, whose table shows the found texts."""
+- then "查看监控日志" of 丙 opens the program's log viewer on 丙's entries; showing all windows,
+  its table holds the found texts of both changes."""
 import os
 import shutil
 import sys
@@ -88,8 +89,9 @@ def main(bin_dir):
         assert alerts_with(app, "匹配不成功"), "the no-match box was closed"
 
         # 丙's first tick failed: its error box stays open, the failure is in the error log.
-        wait_for(lambda: alerts_with(app, "网页加载失败：HTTP 500") or None, timeout=60)
-        wait_for(lambda: any("[4][丙]网页加载失败：HTTP 500" in l
+        failed = "网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）"
+        wait_for(lambda: alerts_with(app, failed) or None, timeout=60)
+        wait_for(lambda: any("[4][丙]" + failed in l
                              for l in lines(inst, "errorlog.txt")))
         pages.set("/c", "显卡到货了")
         wait_for(lambda: any("[4][显卡到货了]监控点信息发生变化，发出提醒[丙]" in l
@@ -97,15 +99,23 @@ def main(bin_dir):
         assert len(alerts_with(app, "网页加载失败")) == 1, "one error box for the window"
         assert alerts_with(app, "匹配不成功"), "the no-match box was closed"
 
-        # The history reads as the user wants it: the program's own viewer, found text and all.
+        # The history reads as the user wants it: the program's own viewer, opened from 丙's
+        # tab with 丙's entries, then with those of all windows, found text and all.
         for box in find_all(app, "alert"):
             press_ok(box)
         wait_for(lambda: not find_all(app, "alert"))
+        click(wait_for(lambda: [t for t in find_all(app, "page tab") if t.name == "丙"] or None)[0])
         press(app, "查看监控日志")
         viewer = titled(app, "监控日志")
-        cells = wait_for(lambda: [c.name for c in find_all(viewer, "table cell")
-                                  if "显卡到货了" in c.name] or None)
-        assert len(cells) >= 2, cells  # the changes of 甲 and 丙
+        cells = lambda: [c.name for c in find_all(viewer, "table cell")]
+        wait_for(lambda: "显卡到货了" in cells() and failed in cells())
+        assert "甲" not in cells(), cells()
+        click(wait_for(lambda: find_all(viewer, "combo box") or None)[0])
+        click(wait_for(lambda: [m for m in find_all(app, "menu item") if m.name == "全部窗口"]
+                       or None)[0])
+        found = wait_for(lambda: [c for c in cells() if c == "显卡到货了"][1:] and
+                         [c for c in cells() if c == "显卡到货了"])
+        assert len(found) >= 2, found  # the changes of 甲 and 丙
         assert p.poll() is None, "the program ended"
         print("ok")
         return 0

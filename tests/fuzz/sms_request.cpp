@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/gbk.h"
 #include "core/ini_file.h"
 #include "fuzz/fuzz_support.h"
 
@@ -22,11 +23,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(request.method == "POST" || request.body.empty());
 
     std::string number = InternationalNumber(parts[1], parts[2]);
-    std::string json = JsonEscape(parts[3]);
-    for (size_t i = 0; i < json.size(); ++i) {
-        FUZZ_CHECK(static_cast<unsigned char>(json[i]) >= 0x20);
-        if (json[i] == '"') FUZZ_CHECK(i > 0 && json[i - 1] == '\\');
+    // Walked by the characters of its charset, an escaped text never ends its JSON string.
+    for (TextCharset charset : {TextCharset::Utf8, TextCharset::Gbk}) {
+        std::string json = JsonEscape(parts[3], charset);
+        for (size_t i = 0; i < json.size();) {
+            size_t length =
+                charset == TextCharset::Gbk ? GbkCharLength(json, i) : Utf8CharLength(json, i);
+            FUZZ_CHECK(length > 1 || static_cast<unsigned char>(json[i]) >= 0x20);
+            FUZZ_CHECK(length > 1 || json[i] != '"');
+            if (length == 1 && json[i] == '\\') {
+                FUZZ_CHECK(i + 1 < json.size());
+                FUZZ_CHECK(std::string_view("\"\\nrtu").find(json[i + 1]) !=
+                           std::string_view::npos);
+                length = 2;
+            }
+            i += length;
+        }
+        for (char c : UrlEncode(parts[3], charset)) {
+            FUZZ_CHECK(c != '&' && c != '=' && c != '+' && c != ' ');
+        }
     }
-    for (char c : UrlEncode(parts[3])) FUZZ_CHECK(c != '&' && c != '=' && c != '+' && c != ' ');
     return 0;
 }

@@ -122,6 +122,10 @@ TEST(LoadLedger, KnowsWhetherTheNewestLoadHasItsDocument) {
     EXPECT_FALSE(ledger.Provisional());
     ledger.Finish();
     EXPECT_FALSE(ledger.Running());
+    EXPECT_TRUE(ledger.Outcome(2).committed);
+    ledger.Start();
+    ledger.Fail("no answer");
+    EXPECT_FALSE(ledger.Outcome(3).committed);
     EXPECT_TRUE(ledger.Outcome(40).finished == false);  // not started yet
 }
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/date_time.h"
+#include "core/gbk.h"
 #include "monitor/monitor_log.h"
 #include "notify/send_log.h"
 #include "support/temp_dir.h"
@@ -36,21 +39,62 @@ TEST(LogHistory, MonitorLogLinesGiveEventWindowAndFoundTextWhateverTheyContain) 
     EXPECT_EQ(entries[1].slot, "3");
     EXPECT_EQ(entries[1].text, "128");
     EXPECT_EQ(entries[2].event, LogEvent::Change);
-    EXPECT_EQ(entries[2].text, "[降价]\r\n第二行]");  // a found text of two lines stays one entry
+    EXPECT_EQ(entries[2].text, "[降价]\\r\\n第二行]");  // one line, shown as written
     EXPECT_EQ(entries[2].window, "首=页");
 }
 
+// A page that holds a line break and then a whole log line of its own makes no entry: the
+// found text stays in its entry, written visibly.
+TEST(LogHistory, AFoundTextCannotForgeAnEntry) {
+    const std::string forged = "2099-12-31 0:00:00[0][转账成功]监控点信息发生变化，发出提醒[银行]";
+    const std::string log =
+        Lines({loglines::ChangeNotified("2026-12-7 9:05:03", "2", G("价格\r\n" + forged + "\r\n"),
+                                        G("商店")),
+               loglines::NothingFound("2026-12-7 9:06:03", G("商店"))});
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    auto entries = ParseMonitorLog(log);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].event, LogEvent::Change);
+    EXPECT_EQ(entries[0].window, "商店");
+    EXPECT_EQ(entries[0].text, "价格\\r\\n" + forged + "\\r\\n");
+    EXPECT_EQ(entries[1].event, LogEvent::NothingFound);
+}
+
+// Older versions wrote a found text's line breaks as they were: a line that begins with a
+// date-time belongs to the entry before it while that entry is not yet whole.
+TEST(LogHistory, OldEntriesOfSeveralLinesStayWholeAroundAForgedLine) {
+    const std::string change = "]" + G("监控点信息发生变化，发出提醒") + "[";
+    const std::string repeat = "]" + G("发现重复提醒信息，跳过") + "[";
+    const std::string forged =
+        G("2099-12-31 0:00:00[0][转账成功]监控点信息发生变化，发出提醒[银行]");
+    auto entries = ParseMonitorLog(
+        Lines({"2026-12-7 9:05:03[2][" + G("价格"), forged, "\x1b[31m" + change + G("商店") + "]",
+               "2026-12-7 9:06:03[2][" + G("甲") + change + G("乙") + "]\n" + G("丙") + repeat +
+                   G("商店") + "]",
+               loglines::NothingFound("2026-12-7 9:07:03", G("商店"))}));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].event, LogEvent::Change);
+    EXPECT_EQ(entries[0].window, "商店");
+    EXPECT_EQ(entries[0].text, "价格\\r\\n" + GbkToUtf8(forged) + "\\r\\n\\x1B[31m");
+    // The last fixed text tells the event: the found text's own one is part of it.
+    EXPECT_EQ(entries[1].event, LogEvent::Repeat);
+    EXPECT_EQ(entries[1].window, "商店");
+    EXPECT_EQ(entries[1].text, "甲]监控点信息发生变化，发出提醒[乙]\\n丙");
+    EXPECT_EQ(entries[2].event, LogEvent::NothingFound);
+}
+
 TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
-    auto errors = ParseErrorLog(Lines({"garbage without a date",
-                                       loglines::TickError("2026-12-8 3:00:01", "2", G("甲"),
-                                                           G("网页加载失败：HTTP 500")),
-                                       "2026-12-8 3:00:02 no layout"}));
-    ASSERT_EQ(errors.size(), 3u);
+    auto errors = ParseErrorLog(Lines(
+        {"garbage without a date",
+         loglines::TickError("2026-12-8 3:00:01", "2", G("甲"), G("网页加载失败：HTTP 500\r\n")),
+         "2026-12-8 3:00:02 no layout", "[x]"}));
+    ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].text, "garbage without a date");
     EXPECT_EQ(errors[1].event, LogEvent::Error);
     EXPECT_EQ(errors[1].window, "甲");
-    EXPECT_EQ(errors[1].text, "网页加载失败：HTTP 500");
-    EXPECT_EQ(errors[2].text, " no layout");
+    // Lines the program did not write as entries show with the entry before them.
+    EXPECT_EQ(errors[1].text,
+              "网页加载失败：HTTP 500\\r\\n\\r\\n2026-12-8 3:00:02 no layout\\r\\n[x]");
 
     Delivery ok{"EMAIL", "2", "a@b.c", true, "250 queued"};
     Delivery failed{"SMS", "7", "138", false, G("连接超时")};
@@ -82,18 +126,6 @@ TEST(LogHistory, MergedNewestFirstAndFilteredByWindowAndText) {
     EXPECT_EQ(FilterEntries(all, "", "x1"), (std::vector<size_t>{1, 3}));
     EXPECT_EQ(FilterEntries(all, "甲", "错误"), (std::vector<size_t>{0}));  // by event name too
     EXPECT_EQ(FilterEntries(all, "", "").size(), 4u);
-}
-
-TEST(LogHistory, ReadsTheThreeFilesOfTheLogFolder) {
-    TempExeDir dir;
-    WriteLog(loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("到货"), G("甲")), kMonitorLog);
-    WriteLog(loglines::TickError("2026-12-8 2:00:00", "2", G("甲"), "boom"), kErrorLog);
-    AppendSendLog(dir.path(), SendLogLine("2026-12-8 3:00:00", {"SMS", "2", "138", true, "ok"}));
-    auto all = ReadLogHistory([](std::string_view) { return std::string("甲"); });
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[0].event, LogEvent::DeliveryOk);
-    EXPECT_EQ(all[1].event, LogEvent::Error);
-    EXPECT_EQ(all[2].text, "到货");
 }
 
 }  // namespace

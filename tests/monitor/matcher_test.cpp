@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/config_table.h"
+#include "core/text_cut.h"
 #include "monitor/regex.h"
 #include "support/temp_dir.h"
 
@@ -172,10 +173,19 @@ TEST_F(MatchKeywordTest, DotIsOneByteOfGbk) {
     EXPECT_EQ(Match("价格", "价.").size(), 3u);
 }
 
-TEST_F(MatchKeywordTest, MultiLineFindIsLoggedUnchanged) {
+TEST_F(MatchKeywordTest, MultiLineFindIsFoundWholeAndLoggedOnOneLine) {
     EXPECT_EQ(Match("<i>a\r\nb</i>", "<i>(.*)</i>", 1), "a\r\nb");
     EXPECT_EQ(dir.Read("Log/log.txt").substr(dir.Read("Log/log.txt").find('=')),
-              G("=1=新窗口=a\r\nb==<i>(.*)</i>\r\n"));
+              G("=1=新窗口=a\\r\\nb==<i>(.*)</i>\r\n"));
+}
+
+// A page with megabytes between two marks: the verdict gets all of it, the log a bounded line.
+TEST_F(MatchKeywordTest, AHugeFindIsFoundWholeAndLoggedCut) {
+    const std::string span(50u << 20, 'x');
+    EXPECT_EQ(Match("<p>" + span + "</p>", "<p>(.*)</p>", 1).size(), span.size());
+    const std::string log = dir.Read("Log/log.txt");
+    EXPECT_LT(log.size(), 2 * kFoundTextLimit + 200);
+    EXPECT_NE(log.find(G("…（共 52428800 字）==<p>(.*)</p>\r\n")), std::string::npos);
 }
 
 struct GbkCase {

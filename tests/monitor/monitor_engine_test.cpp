@@ -34,9 +34,11 @@ protected:
     void SetUp() override {
         configs = std::make_unique<TConfigTable>();
         engine = std::make_unique<MonitorEngine>(
-            *configs, clock, notices, [this](const TConfig& slot, const std::string& found) {
+            *configs, clock, notices,
+            [this](const TConfig& slot, const std::string& found, const std::string& previous) {
                 if (!dispatchError.empty()) throw std::runtime_error(dispatchError);
                 dispatched.push_back(std::to_string(slot.Index) + ":" + GbkToUtf8(found));
+                previousTexts.push_back(GbkToUtf8(previous));
             });
     }
 
@@ -89,6 +91,7 @@ protected:
     FakeClock clock;
     RecordingNotices notices;
     std::vector<std::string> dispatched;
+    std::vector<std::string> previousTexts;  // {previous} of each dispatch
     std::string dispatchError;
     std::unique_ptr<MonitorEngine> engine;
     std::array<std::unique_ptr<FakeWindow>, 30> windows;
@@ -176,6 +179,8 @@ TEST_F(EngineTest, ChangeRepeatNothingAndAReturnThatIsStillARepeat) {
                      "[0][]在刚才的网页刷新中没有发现要监控的变化[窗口2]",
                      "[3][128]发现重复提醒信息，跳过[窗口2]", "[3][99]监控点信息发生变化，发出提醒[窗口2]"}));
     EXPECT_EQ(dispatched, (Lines{"3:128", "3:99"}));
+    EXPECT_EQ(previousTexts, (Lines{"", "128"}));  // old -> new
+    EXPECT_EQ(engine->Status(2).previousFound, "128");
     EXPECT_EQ((*configs)[3].LastMatch, "99");
     EXPECT_TRUE(notices.shown.empty());  // ticks show nothing
     EXPECT_EQ(engine->Status(2).last, WindowStatus::Last::Change);
@@ -203,6 +208,8 @@ TEST_F(EngineTest, AManualTestAlwaysNotifiesAndLeavesTheMatchForTheNextTick) {
                                     "[2][到货]监控点信息发生变化，发出提醒[窗口1]",
                                     "[2][到货]发现重复提醒信息，跳过[窗口1]"}));
     EXPECT_EQ(dispatched.size(), 2u);
+    // A test forgets the last notice to notify again, but still tells it as the previous one.
+    EXPECT_EQ(previousTexts, (Lines{"", "到货"}));
 
     w.page.body = G("缺货");
     Test(1);
@@ -282,7 +289,7 @@ TEST_F(EngineTest, AnAddedWindowWithoutItsPageAsksForItAndLogsTheFailure) {
     w.page.location.clear();
     Tick(1);
     EXPECT_EQ(LastText(), "请先打开网页N，然后再监控测试");
-    EXPECT_EQ(notices.shown.back().caption, "Nuvaro");
+    EXPECT_EQ(notices.shown.back().caption, "Nuvaro - 窗口1");
     EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]请先打开网页N，然后再监控测试"});
     EXPECT_EQ(InformLines(), Lines{});
 }
@@ -411,7 +418,7 @@ TEST_F(EngineTest, TheFirstLoadNotCutShortTellsHowTheReloadCameOut) {
     EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[窗口1]"});
     w.page.scripted.push_back({Ended(true, "Could not connect"), true});
     Tick(1);
-    EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页加载失败：Could not connect"});
+    EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页加载失败：无法打开网页（Could not connect）"});
 }
 
 TEST_F(EngineTest, AReadThatTimesOutFreesTheStuckProcess) {
@@ -436,7 +443,7 @@ TEST_P(EngineErrors, EndTheTickInTheErrorBoxAndTheLogWhileTheTimerGoesOn) {
     GetParam().arrange(w, dispatchError);
     Tick(1);
     ASSERT_EQ(notices.shown.size(), 1u);
-    EXPECT_EQ(notices.shown[0].caption, "错误");
+    EXPECT_EQ(notices.shown[0].caption, "Nuvaro - 窗口1");  // whose box it is
     EXPECT_EQ(notices.shown[0].icon, Notices::Icon::Error);
     EXPECT_TRUE(notices.shown[0].owned);
     EXPECT_EQ(notices.shown[0].text, GetParam().message);
@@ -453,15 +460,22 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, EngineErrors,
     ::testing::Values(
         ErrorCase{"LoadFailed",
-                  [](FakeWindow& w, std::string&) { w.page.loadError = "Could not connect"; },
-                  "网页加载失败：Could not connect"},
+                  [](FakeWindow& w, std::string&) {
+                      w.page.loadError = "Could not connect: Connection refused";
+                  },
+                  "网页加载失败：服务器拒绝了连接请求（Could not connect: Connection refused）"},
         ErrorCase{"HttpStatus", [](FakeWindow& w, std::string&) { w.page.loadError = "HTTP 500"; },
-                  "网页加载失败：HTTP 500"},
+                  "网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）"},
+        ErrorCase{
+            "NoAnswer",
+            [](FakeWindow& w, std::string&) { w.page.neverFinish = w.page.serverSilent = true; },
+            "网页加载失败：连接超时，服务器 30 秒内没有响应"},
         ErrorCase{"ReadTimedOut", [](FakeWindow& w, std::string&) { w.page.neverAnswer = true; },
                   "读取网页内容超时：网页没有响应（可能有脚本一直在运行）"},
         ErrorCase{"NoBody", [](FakeWindow& w, std::string&) { w.page.hasBody = false; },
                   "当前网页没有正文（body），无法读取网页内容"},
-        ErrorCase{"ReadFailed", [](FakeWindow& w, std::string&) { w.page.readError = "script failed"; },
+        ErrorCase{"ReadFailed",
+                  [](FakeWindow& w, std::string&) { w.page.readError = "script failed"; },
                   "script failed"},
         ErrorCase{"DispatchFailed",
                   [](FakeWindow&, std::string& error) { error = "无法加载插件：/x/smsdll.so"; },

@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "core/exe_dir.h"
+#include "core/text_cut.h"
 #include "notify/send_log.h"
 #include "support/notify_helpers.h"
 #include "support/temp_dir.h"
@@ -153,7 +154,27 @@ TEST(LogLines, TheFiveLayoutsByteForByte) {
     EXPECT_EQ(loglines::RepeatSkipped(d, "5", "128", w),
               d + "[5][128]" + G("发现重复提醒信息，跳过") + "[" + w + "]");
     EXPECT_EQ(loglines::ChangeNotified(d, "0", "a\r\nb", w),
-              d + "[0][a\r\nb]" + G("监控点信息发生变化，发出提醒") + "[" + w + "]");
+              d + "[0][a\\r\\nb]" + G("监控点信息发生变化，发出提醒") + "[" + w + "]");
+}
+
+// Whatever a page, a server or the user wrote stays inside its field of one line.
+TEST(LogLines, EveryTextIsWrittenOnOneLineAndAFoundTextCut) {
+    const std::string d = "2026-12-7 9:05:03";
+    const std::string lines[] = {
+        loglines::RegexMatch(d, "1", "w\n", "f\r\n\x1b", "e\n"),
+        loglines::KeywordMatch(d, "1", "w", "a\r\nb"),
+        loglines::NothingFound(d, "w\r"),
+        loglines::RepeatSkipped(d, "2", std::string(3, '\0'), "w"),
+        loglines::ChangeNotified(d, "2", std::string(100000, 'x') + "\n", "w"),
+        loglines::TickError(d, "2", "w", G("网页加载失败：\r\n2099-1-1[0][]假的"))};
+    for (const std::string& line : lines) {
+        for (char c : line)
+            EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20) << line.substr(0, 80);
+        EXPECT_LT(line.size(), 2 * kFoundTextLimit + 200);
+    }
+    EXPECT_EQ(lines[0], d + "=1=w\\n=f\\r\\n\\x1B==e\\n");
+    EXPECT_EQ(lines[3], d + "[2][\\x00\\x00\\x00]" + G("发现重复提醒信息，跳过") + "[w]");
+    EXPECT_NE(lines[4].find(G("…（共 100001 字）]")), std::string::npos);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 
 using testing::G;
 
-const NoticeFacts kFacts{"F", "N", "U", "T", "S"};
+const NoticeFacts kFacts{"F", "N", "U", "T", "S", "P"};
 
 struct FillCase {
     const char* name;
@@ -29,7 +29,9 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, FillPlaceholdersTest,
     ::testing::Values(
         FillCase{"NoPlaceholder", "price {x} { found} {FOUND}", "price {x} { found} {FOUND}"},
-        FillCase{"Empty", "", ""}, FillCase{"All", "{found}{name}{url}{time}{slot}", "FNUTS"},
+        FillCase{"Empty", "", ""},
+        FillCase{"All", "{found}{name}{url}{time}{slot}{previous}", "FNUTSP"},
+        FillCase{"OldToNew", G("价格从{previous}变为{found}"), G("价格从") + "P" + G("变为") + "F"},
         FillCase{"Repeated", "{found}-{found}", "F-F"},
         FillCase{"InsideBraces", "{{found}}", "{F}"}, FillCase{"Unclosed", "{found", "{found"},
         FillCase{"BetweenChinese", G("发现{found}了"), G("发现") + "F" + G("了")},
@@ -38,16 +40,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FillPlaceholders, AFactThatHoldsAPlaceholderStaysAsItIs) {
-    NoticeFacts facts{"{name}|{slot}", "N", "", "", "3"};
-    EXPECT_EQ(FillPlaceholders("{found}/{name}", facts), "{name}|{slot}/N");
+    NoticeFacts facts{"{name}|{slot}", "N", "", "", "3", "{found}"};
+    EXPECT_EQ(FillPlaceholders("{found}/{name}/{previous}", facts), "{name}|{slot}/N/{found}");
 }
 
 TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
-    NoticeFacts facts{G("到货|现货%20\r\n") + std::string(10000, 'x'), G("商店|1"),
-                      "http://a/?b=1|2", "2026-1-2 3:04:05", "12"};
+    NoticeFacts facts{G("到货|现货%20\r\n") + std::string(10000, 'x'),
+                      G("商店|1"),
+                      "http://a/?b=1|2",
+                      "2026-1-2 3:04:05",
+                      "12",
+                      G("缺货|\r\n")};
     std::string line = EncodeNoticeFacts(facts);
     EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 5);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 6);
     auto back = DecodeNoticeFacts(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->found, facts.found);
@@ -55,9 +61,17 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
     EXPECT_EQ(back->url, facts.url);
     EXPECT_EQ(back->time, facts.time);
     EXPECT_EQ(back->slot, facts.slot);
+    EXPECT_EQ(back->previous, facts.previous);
     EXPECT_FALSE(DecodeNoticeFacts(""));
     EXPECT_FALSE(DecodeNoticeFacts(EncodeMailAccount({"a", "b", "c", "d"})));
     EXPECT_FALSE(DecodeNoticeFacts("notice|a|b"));
+}
+
+TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousText) {
+    auto back = DecodeNoticeFacts("notice|F|N|U|T|S");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->slot, "S");
+    EXPECT_EQ(back->previous, "");
 }
 
 struct ProgramCase {
@@ -69,7 +83,7 @@ struct ProgramCase {
 class FillProgramParametersTest : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(FillProgramParametersTest, APlaceholderIsFilledInsideItsOwnArgument) {
-    NoticeFacts facts{G(GetParam().found), G("商店"), "http://x/?a=1&b=2", "T", "7"};
+    NoticeFacts facts{G(GetParam().found), G("商店"), "http://x/?a=1&b=2", "T", "7", ""};
     std::string filled = FillProgramParameters(G(GetParam().parameters), facts);
     EXPECT_EQ(SplitCommandLine(GbkToUtf8(filled)), GetParam().args);
 }

@@ -6,6 +6,7 @@
 #include <future>
 
 #include "config/tconfig.h"
+#include "core/text_cut.h"
 #include "platform/shell.h"
 #include "support/notify_helpers.h"
 
@@ -45,6 +46,7 @@ class RecordingShell : public Shell {
     explicit RecordingShell(Events& events) : m_events(events) {}
     void OpenDocument(std::string_view) override {}
     void OpenPath(std::string_view) override {}
+    void OpenPathOrReport(std::string_view, std::function<void()>) override {}
     bool Execute(std::string_view file, std::string_view parameters) override {
         m_events.Add("Execute " + std::string(file) + " " + std::string(parameters));
         return file != "/missing";
@@ -240,7 +242,8 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
         EXPECT_EQ(one.record, "record-12|");
         auto facts = DecodeNoticeFacts(one.notice);
         ASSERT_TRUE(facts);
-        EXPECT_EQ(facts->found, found);
+        EXPECT_EQ(facts->found, CutText(found));  // a notice carries a found text cut
+        EXPECT_TRUE(facts->found.ends_with(testing::G("（共 10006 字）")));
         EXPECT_EQ(facts->name, "shop");
         EXPECT_EQ(facts->url, "http://shop/item");
         EXPECT_EQ(facts->slot, "12");
@@ -394,7 +397,7 @@ TEST_F(SmallQueue, ANoticeBeyondTheBoundIsLoggedAndReportedNotSilentlyDropped) {
 }
 
 TEST_F(Dispatcher, TestSendsHandTheTestRecordOverUnchangedWithTheDialogsFacts) {
-    NoticeFacts facts{"", "shop", "http://x", "2026-1-2 3:04:05", "7"};
+    NoticeFacts facts{"", "shop", "http://x", "2026-1-2 3:04:05", "7", ""};
     m_dispatcher.SendSMSToTest("1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||", facts);
     m_dispatcher.SendEmailTest("1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||", facts);
     Open();

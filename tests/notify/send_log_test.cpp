@@ -10,24 +10,27 @@ namespace {
 using testing::G;
 using testing::TempExeDir;
 
-TEST(SendLogLine, OkAndFailedLayouts) {
+TEST(SendLogLine, OkAndFailedLayoutsOnOneLine) {
     EXPECT_EQ(SendLogLine("2026-12-7 9:05:03", {"SMS", "3", "+8613800138000", true, "HTTP 200 ok"}),
               "2026-12-7 9:05:03 [SMS][3][+8613800138000] OK: HTTP 200 ok");
     EXPECT_EQ(SendLogLine("d", {"EMAIL", "test", "a@b", false, "Timeout\r\nwas reached\t"}),
-              "d [EMAIL][test][a@b] FAILED: Timeout was reached");
+              "d [EMAIL][test][a@b] FAILED: Timeout\\r\\nwas reached");
     EXPECT_EQ(SendLogLine("d", {"EMAIL", "1", "a@b", true, ""}), "d [EMAIL][1][a@b] OK");
     EXPECT_EQ(SendLogLine("d", {"SMS", "4", "+1", false, "HTTP 503", 3}),
               "d [SMS][4][+1][try 3] FAILED: HTTP 503");
+    // A server's reply cannot make a line of its own, nor drive a terminal.
+    EXPECT_EQ(SendLogLine("d", {"SMS", "4", "+1\n", true, "HTTP 200 \x1b[2J\r\n2099-1-1 [SMS]"}),
+              "d [SMS][4][+1] OK: HTTP 200 \\x1B[2J\\r\\n2099-1-1 [SMS]");
 }
 
-TEST(SendLogLine, AVeryLongDetailIsCutAtACharacterBoundary) {
+TEST(SendLogLine, AVeryLongDetailIsCutAtACharacterWithItsLength) {
     std::string detail;
-    for (int i = 0; i < 400; ++i) detail += G("长");
+    for (int i = 0; i < 600; ++i) detail += G("长");
     std::string line = SendLogLine("d", {"SMS", "1", "x", false, detail});
-    EXPECT_LT(line.size(), 600u);
     std::string cut = line.substr(line.find(": ") + 2);
-    ASSERT_EQ(cut.substr(cut.size() - 3), "...");
-    EXPECT_EQ(cut.size() % 2, 1u);  // whole two-byte characters, then "..."
+    const std::string mark = G("…（共 600 字）");
+    ASSERT_EQ(cut.size(), 1000 + mark.size());
+    EXPECT_EQ(cut.substr(1000), mark);
 }
 
 TEST(AppendSendLog, CreatesTheFolderAndAppendsCrLfLines) {

@@ -43,6 +43,20 @@ TEST(UrlEncode, KeepsOnlyUnreservedCharacters) {
     EXPECT_EQ(UrlEncode("\xE4\xB8\xAD"), "%E4%B8%AD");
 }
 
+// GBK text is walked by characters: a trail byte 0x5C is no backslash, 0x41 no letter.
+TEST(SmsEscaping, GbkTextIsEscapedByCharacterNeverByByte) {
+    const std::string text = G("乗") + "\"\x81\x41\\\n\x01";  // 81 5C, 81 41
+    EXPECT_EQ(JsonEscape(text, TextCharset::Gbk), G("乗") + "\\\"\x81\x41\\\\\\n\\u0001");
+    EXPECT_EQ(UrlEncode(G("乗") + "\x81\x41"
+                                  "a",
+                        TextCharset::Gbk),
+              "%81%5C%81%41a");
+    EXPECT_EQ(JsonEscape("价\"\\", TextCharset::Utf8), "价\\\"\\\\");
+    // A lead byte without its trail would take the escape's backslash as its own.
+    EXPECT_EQ(JsonEscape("\x81\"\x80", TextCharset::Gbk), "?\\\"\x80");
+    EXPECT_EQ(JsonEscape("\xE4\"", TextCharset::Utf8), "?\\\"");
+}
+
 IniDocument SmsInf(const std::string& body) { return IniDocument::Parse("[sms]\r\n" + body); }
 
 TEST(BuildSmsRequest, GetPlacesEveryValueUrlEncodedInTheAddress) {
@@ -81,11 +95,25 @@ TEST(BuildSmsRequest, GbkCharsetSendsTheTextsOwnBytes) {
     EXPECT_EQ(BuildSmsRequest(g, {}, "1", "", G("中")).url, "http://gw/?t=%D6%D0");
 }
 
+TEST(BuildSmsRequest, AGbkJsonBodyClosesNoStringEarly) {
+    SmsGateway g = ReadSmsGateway(
+        SmsInf("Gateway=http://gw/\r\nContentType=application/json\r\nCharset=GBK\r\n"
+               "Body={\"text\":\"{text}\",\"to\":\"{number}\"}\r\n"));
+    SmsRequest r = BuildSmsRequest(g, {}, "1", "+86", G("价乗") + "\"}");
+    EXPECT_EQ(r.body, "{\"text\":\"" + G("价乗") + "\\\"}\",\"to\":\"+861\"}");
+}
+
 TEST(BuildSmsRequest, AHeaderValueCannotBreakIntoASecondHeader) {
     SmsGateway g = ReadSmsGateway(SmsInf("Gateway=http://gw/\r\nHeader=X-Key: {token}\r\n"));
     SmsRequest r = BuildSmsRequest(g, {"", "a\r\nX-Evil: 1"}, "1", "", "t");
     ASSERT_EQ(r.headers.size(), 1u);
     EXPECT_EQ(r.headers[0], "X-Key: aX-Evil: 1");
+    r = BuildSmsRequest(g,
+                        {"",
+                         "a\x1b"
+                         "b\x7f"},
+                        "1", "", "t");
+    EXPECT_EQ(r.headers[0], "X-Key: a\\x1Bb\\x7F");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "support/notify_helpers.h"
 #include "support/processes.h"
@@ -94,6 +95,17 @@ TEST(DesktopShellExecute, AnEmptyProgramOrAMissingOneStartsNothing) {
     shell.OpenPath("/tmp/桌面/informlog.txt");  // native bytes, passed on unchanged
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 2; }));
     EXPECT_EQ(RecordedStarts(dir)[1].args, std::vector<std::string>{"/tmp/桌面/informlog.txt"});
+}
+
+TEST(DesktopShellOpenPath, TellsWhenNoProgramOpensTheFile) {
+    std::atomic<int> failed{0};
+    auto count = [&] { ++failed; };
+    DesktopShell("true").OpenPathOrReport("/tmp/help.html", count);
+    DesktopShell("false").OpenPathOrReport("/tmp/help.html", count);  // the opener gives up
+    DesktopShell("no-such-opener").OpenPathOrReport("/tmp/help.html", count);
+    ASSERT_TRUE(WaitFor([&] { return failed == 2; }));
+    EXPECT_TRUE(WaitFor([] { return !HasZombieChild(); }));
+    EXPECT_EQ(failed, 2);  // "true" opened it
 }
 
 TEST(FindExecutable, LooksUpBareNamesOnPathAndChecksTheExecuteBit) {

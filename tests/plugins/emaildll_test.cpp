@@ -11,6 +11,8 @@
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
 #include "support/notify_helpers.h"
+#include "support/recording_proxy.h"
+#include "support/scoped_env.h"
 #include "support/smtp_test_server.h"
 
 namespace nuvaro {
@@ -249,13 +251,35 @@ TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
     EXPECT_EQ(std::string(PluginFunctionAs<RecipientsFn>(plugin::kEmailDll,
                                                          "MailRecipients")(record.c_str())),
               "a@example.com\nb@example.com\n");
-    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6"};
+    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6", ""};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "b@example.com"), plugin::kTrySent);
     ASSERT_TRUE(server.WaitForMessages(1));
     auto m = server.Messages()[0];
     EXPECT_EQ(m.rcpt, "b@example.com");
     EXPECT_EQ(m.subject, "商店有变化");
     EXPECT_EQ(m.body, "到货|b@example.com\r\nX\r\nhttp://shop/?q=1 6");
+}
+
+// A subject may hold what a page put into {found}: no control character reaches the header raw.
+TEST_F(MailTry, ControlCharactersNeverReachTheSubjectRaw) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    TConfig& slot = Window(3, "x");
+    slot.Subject = G("价格 {found}");
+    slot.SaveAll();
+    std::string record =
+        PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("3");
+    NoticeFacts facts{
+        "a\x1b[2J\x07"
+        "b\r\nBcc: x@evil.example",
+        G("商店"), "", "", "3"};
+    EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "watcher@example.com"), plugin::kTrySent);
+    ASSERT_TRUE(server.WaitForMessages(1));
+    const std::string raw = server.Messages()[0].raw;
+    const std::string headers = raw.substr(0, raw.find("\r\n\r\n"));
+    EXPECT_EQ(headers.find_first_of("\x1b\x07"), std::string::npos);
+    EXPECT_EQ(headers.find("\nBcc:"), std::string::npos);
+    EXPECT_EQ(server.Messages()[0].subject, "价格 a\\x1B[2J\\x07b  Bcc: x@evil.example");
 }
 
 // A test name that shows the form: its letters and digits after its index.
@@ -315,6 +339,44 @@ INSTANTIATE_TEST_SUITE_P(Forms, LoopbackServer,
                          ::testing::Values("localhost", "LOCALHOST", "localhost.", "Mail.LocalHost",
                                            "smtp://127.0.0.1/", "[::1]", "::1"),
                          FormName);
+
+// A proxy that the user's session names in the environment, under each name libcurl reads.
+class MailWithProxy : public MailPlugin, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MailWithProxy, MailToThisMachineNeverGoesThroughIt) {
+    SmtpTestServer server;
+    testing::RecordingProxy proxy(server.Port());
+    testing::ScopedEnv env{
+        {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
+    Account("localhost", server.Port(), "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages()[0].password, "secret");
+    EXPECT_EQ(proxy.Connections(), 0);
+}
+
+// The proxy tunnels to a server of the test that stands for a machine elsewhere and offers no
+// STARTTLS: the mail is refused before any password is sent.
+TEST_P(MailWithProxy, ToAnotherMachineThePasswordGoesOnlyOverTls) {
+    SmtpTestServer server;
+    testing::RecordingProxy proxy(server.Port());
+    testing::ScopedEnv env{
+        {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
+    Account("mail.nuvaro.test", 25, "sender@example.com", "secret");
+    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_THAT(proxy.Requests()[0], HasSubstr("CONNECT mail.nuvaro.test:25"));
+    EXPECT_THAT(proxy.ClientBytes(), HasSubstr("EHLO"));
+    EXPECT_THAT(proxy.ClientBytes(), ::testing::Not(HasSubstr("AUTH")));
+    EXPECT_TRUE(server.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Variables, MailWithProxy,
+                         ::testing::Values("all_proxy", "ALL_PROXY", "smtp_proxy"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
     SmtpTestServer server(SmtpTestServer::Mode::StartTls);

@@ -6,12 +6,17 @@
 
 #include "banners/test_endpoints.h"
 #include "config/tconfig.h"
+#include "core/gbk.h"
 #include "notify/notice_facts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/plugin_loader.h"
+#include "notify/sms_settings.h"
+#include "support/flat_json.h"
 #include "support/http_server.h"
 #include "support/notify_helpers.h"
+#include "support/recording_proxy.h"
+#include "support/scoped_env.h"
 
 namespace nuvaro {
 namespace {
@@ -121,6 +126,59 @@ TEST_F(SmsPlugin, GbkCharsetSendsGbkBytes) {
     EXPECT_EQ(gateway.Requests()[0].Param("t"), G("中文"));
 }
 
+// The gateway reads GBK and parses its JSON strictly: a found text whose characters end in
+// the byte of a backslash, followed by a quote, must not close the string early.
+TEST_F(SmsPlugin, AGbkJsonBodyKeepsEveryCharacterInsideItsString) {
+    LocalHttpServer gateway;
+    gateway.Post("/json", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{\"code\":0}", "application/json");
+    });
+    Gateway("Gateway=" + gateway.Url("/json") +
+            "\r\nContentType=application/json; charset=GBK\r\nCharset=GBK\r\n"
+            "Body={\"to\":\"{number}\",\"text\":\"{text}\",\"key\":\"{token}\"}\r\n");
+    const std::string text = G("价格乗\"}乗") + "\\" + G("表") + "\x1b";  // 乗 81 5C, 表 B1 ED
+    Send(SmsTestRecord("", text, "13800138000", "+86"));
+    ASSERT_EQ(gateway.Requests().size(), 1u);
+    auto json = testing::ParseFlatJson(GbkToUtf8(gateway.Requests()[0].body));
+    ASSERT_TRUE(json) << gateway.Requests()[0].body;
+    EXPECT_EQ((*json)["text"], GbkToUtf8(text));
+    EXPECT_EQ((*json)["to"], "+8613800138000");
+    EXPECT_EQ((*json)["key"], "s3cret&x");
+    EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[SMS][test][+8613800138000] OK"));
+}
+
+TEST_F(SmsPlugin, AHeaderGetsNoControlCharacterRaw) {
+    LocalHttpServer gateway;
+    gateway.Get("/h", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/h") + "\r\nHeader=X-Note: {text}\r\n");
+    Send(SmsTestRecord("", "a\x1b[2Jb\x7f", "1", "+86"));
+    ASSERT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(gateway.Requests()[0].Header("X-Note"), "a\\x1B[2Jb\\x7F");
+}
+
+// Whatever proxy the environment names, a gateway on this machine is reached directly.
+class SmsWithProxy : public SmsPlugin, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SmsWithProxy, AGatewayOnThisMachineIsNeverReachedThroughIt) {
+    LocalHttpServer gateway;
+    gateway.Get("/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    testing::RecordingProxy proxy(gateway.Port());
+    testing::ScopedEnv env{
+        {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
+    Gateway("Gateway=http://localhost:" + std::to_string(gateway.Port()) + "/send?t={text}\r\n");
+    Send(SmsTestRecord("", "t", "1", "+86"));
+    EXPECT_EQ(gateway.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Connections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variables, SmsWithProxy,
+                         ::testing::Values("http_proxy", "all_proxy", "ALL_PROXY"),
+                         [](const auto& info) { return std::string(info.param); });
+
 struct ReplyCase {
     const char* name;
     int status;
@@ -212,7 +270,9 @@ TEST_F(SmsTry, NoGatewayNoNumberAndNoConnectionAreToldApart) {
     EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPassing);
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861][try 2] FAILED: sms.inf"));
+    EXPECT_THAT(log[0],
+                HasSubstr("[SMS][test][+861][try 2] FAILED: 还没有设定短信网关：请在“系统设置”"
+                          "菜单的“短信网关设置”中填写网关地址"));
     EXPECT_THAT(log[1], HasSubstr("[SMS][test][][try 2] FAILED: 没有手机号码"));
     EXPECT_THAT(log[2], HasSubstr("[SMS][test][+861][try 2] FAILED: "));
 }
@@ -229,12 +289,37 @@ TEST_F(SmsTry, TheWindowsTextGetsTheFactsOfTheNotice) {
     std::string numbers =
         PluginFunctionAs<RecipientsFn>(plugin::kSmsDll, "SmsRecipients")(record.c_str());
     EXPECT_EQ(numbers, "13800138000\n13900139000\n");
-    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5"};
+    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5", ""};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "13900139000"), plugin::kTrySent);
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].Param("to"), "+8613900139000");
     EXPECT_EQ(requests[0].Param("text"), "显卡：到货|现货（5）");
+}
+
+// The gateway dialog's test: settings not yet saved travel in the account text and stand in
+// for sms.inf, which stays as it is.
+TEST_F(SmsTry, UnsavedGatewaySettingsInTheAccountTextStandInForSmsInf) {
+    LocalHttpServer gateway;
+    gateway.Post("/v1/send", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{\"status\":\"ok\"}", "application/json");
+    });
+    Gateway("Gateway=http://127.0.0.1:" + std::to_string(testing::FreeLoopbackPort()) + "/s\r\n");
+    SmsSettings unsaved;
+    unsaved.gateway = gateway.Url("/v1/send");
+    unsaved.body = "user={account}&to={number}&msg={text}";
+    unsaved.account = "shop01";
+    unsaved.success = "\"status\":\"ok\"";
+    const std::string account = EncodeSmsSettingsAccount(unsaved);
+    const std::string record = SmsTestRecord("", G("测试"), "13800138000", "+86");
+    char reason[256] = {};
+    EXPECT_EQ(PluginFunctionAs<SendTryFn>(plugin::kSmsDll, "SendSmsTry")(
+                  account.c_str(), record.c_str(), "", "13800138000", 1, reason, sizeof reason),
+              plugin::kTrySent)
+        << reason;
+    auto requests = gateway.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].body, "user=shop01&to=%2B8613800138000&msg=%E6%B5%8B%E8%AF%95");
 }
 
 TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
@@ -256,7 +341,7 @@ TEST_F(SmsPlugin, MissingGatewayOrNumbersAreLoggedNotSilentlyDropped) {
     Send(SmsTestRecord("", "t", "", "+86"));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: sms.inf"));
+    EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: 还没有设定短信网关"));
     EXPECT_THAT(log[1], HasSubstr("[SMS][test][] FAILED: 没有手机号码"));
 }
 

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Records how it was started: one line per argument in brackets, where stdin points, whether it
-# leads its own session, its open descriptors, then "end". Appends to args.txt beside itself in
+# leads its own session, its open descriptors, its file mode mask, then "end". Appends to args.txt beside itself in
 # one write, so starts that overlap do not mix their lines.
 out="$(dirname "$0")/args.txt"
 sid=$(cut -d' ' -f6 /proc/$$/stat)
@@ -13,5 +13,6 @@ if [ "$sid" = "$$" ]; then record="${record}leader=yes
 "; else record="${record}leader=no
 "; fi
 record="${record}fds=$(ls /proc/$$/fd | tr '\n' ' ')
+umask=$(umask)
 end"
 printf '%s\n' "$record" >>"$out"

@@ -92,6 +92,7 @@ public:
     std::string loadError;      // GBK; the next loads fail with it
     bool neverAnswer = false;   // a page whose scripts never stop
     bool neverFinish = false;   // a load that hangs
+    bool serverSilent = false;  // loads get no answer at all: no new document begins
     std::chrono::milliseconds loadTime{300};
     std::chrono::milliseconds readTime{10};
     int refreshes = 0, navigations = 0, reads = 0, quietQuestions = 0, unsticks = 0;
@@ -111,6 +112,7 @@ public:
   private:
     void StartLoad() {
         m_outcomes.push_back({});
+        m_outcomes.back().committed = !serverSilent;
         const size_t index = m_outcomes.size() - 1;
         ++m_loading;
         if (neverFinish) return;

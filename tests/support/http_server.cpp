@@ -24,7 +24,16 @@ std::string LocalHttpServer::Request::Header(const std::string& name) const {
     return {};
 }
 
-LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>()) {
+LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>()) { Start(); }
+
+LocalHttpServer::LocalHttpServer(const std::string& certFile, const std::string& keyFile)
+    : m_server(std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str())),
+      m_scheme("https") {
+    if (!m_server->is_valid()) throw std::runtime_error("cannot load " + certFile);
+    Start();
+}
+
+void LocalHttpServer::Start() {
     // A request is counted when it arrives and recorded whole once answered; readers wait for
     // the answered ones, so a client that has its reply always sees its request.
     m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
@@ -49,7 +58,7 @@ LocalHttpServer::~LocalHttpServer() {
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    return m_scheme + "://127.0.0.1:" + std::to_string(m_port) + path;
 }
 
 void LocalHttpServer::Get(const std::string& pattern, Handler handler) {

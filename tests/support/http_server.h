@@ -29,6 +29,8 @@ public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
     LocalHttpServer();
+    // An HTTPS server with this certificate and key (PEM files).
+    LocalHttpServer(const std::string& certFile, const std::string& keyFile);
     ~LocalHttpServer();
 
     int Port() const { return m_port; }
@@ -45,12 +47,14 @@ public:
     size_t RequestCount(const std::string& path) const;
 
 private:
+    void Start();
     void Record(const httplib::Request& req);
     void WaitForAnswered(std::unique_lock<std::mutex>& lock) const;
 
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<std::thread> m_thread;
     int m_port = 0;
+    std::string m_scheme = "http";
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_recorded;
     size_t m_arrived = 0;

@@ -50,6 +50,8 @@ std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir) {
         } else if (line.rfind("fds=", 0) == 0) {
             std::istringstream fds(line.substr(4));
             for (int fd; fds >> fd;) current.fds.push_back(fd);
+        } else if (line.rfind("umask=", 0) == 0) {
+            current.umask = line.substr(6);
         } else if (line == "end") {
             starts.push_back(std::move(current));
             current = {};

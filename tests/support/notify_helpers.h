@@ -27,6 +27,7 @@ struct RecordedStart {
     std::string stdinTarget;
     bool sessionLeader = false;
     std::vector<int> fds;
+    std::string umask;  // as the shell prints it ("0022")
 };
 // The starts recorded in the folder's args.txt so far (complete ones only).
 std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir);

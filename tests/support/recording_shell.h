@@ -22,12 +22,17 @@ public:
     void OpenPath(std::string_view nativePath) override {
         calls.push_back({"open-path", std::string(nativePath), {}});
     }
+    void OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) override {
+        calls.push_back({"open-path", std::string(nativePath), {}});
+        if (openFails && failed) failed();
+    }
     bool Execute(std::string_view file, std::string_view parameters) override {
         std::lock_guard lock(m_mutex);
         calls.push_back({"execute", std::string(file), std::string(parameters)});
         return true;
     }
     std::vector<Call> calls;
+    bool openFails = false;  // OpenPathOrReport reports a failure
 
   private:
     std::mutex m_mutex;  // the dispatcher starts programs on a thread of its own

@@ -9,8 +9,10 @@
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
+#include <optional>
 #include <thread>
 
+#include "core/text_cut.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "platform/gtk/ui_work_queue.h"
@@ -23,46 +25,67 @@ namespace nuvaro {
 namespace {
 
 constexpr int kTypingDelayMs = 250;
-
-// A found text of several lines shows on one line of the table.
-std::string OneLine(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        if (text[i] == '\r' || text[i] == '\n') {
-            out += " ↵ ";
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
+constexpr int kFollowMs = 1000;
+// A cell shows this many characters at most: drawing a line of megabytes garbles it.
+constexpr size_t kCellChars = 300;
+constexpr unsigned kColumns = 5;
 
 }  // namespace
 
 // The table asks for the texts of the rows on screen only: a log of any length fills it at once.
 class TLogViewerFrm::LogModel : public wxDataViewVirtualListModel {
-public:
+  public:
     explicit LogModel(const TLogViewerFrm& owner) : m_owner(owner) {}
 
-    unsigned GetColumnCount() const override { return 4; }
+    unsigned GetColumnCount() const override { return kColumns; }
     wxString GetColumnType(unsigned) const override { return "string"; }
     void GetValueByRow(wxVariant& value, unsigned row, unsigned column) const override {
         value = wxString::FromUTF8(m_owner.Cell(row, column));
     }
     bool SetValueByRow(const wxVariant&, unsigned, unsigned) override { return false; }
 
-private:
+  private:
     const TLogViewerFrm& m_owner;
 };
 
+// Where the user is in the table, by entry, so that it outlives a change of the rows.
+struct TLogViewerFrm::Place {
+    std::optional<std::pair<LogSource, uint64_t>> selected;
+    bool atTop = true;
+};
+
 TLogViewerFrm::TLogViewerFrm(wxWindow* owner, std::map<std::string, std::string> windowOfSlot)
-    : wxFrame(owner, wxID_ANY, U8(text::kLogViewerCaption), wxDefaultPosition, wxSize(860, 560),
+    : wxFrame(owner, wxID_ANY, U8(text::kLogViewerCaption), wxDefaultPosition, wxSize(900, 560),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
       m_windowOfSlot(std::move(windowOfSlot)),
-      m_typing(std::make_unique<wxTimer>()) {
+      m_timeline(std::make_unique<LogTimeline>(std::array<std::string, LogTimeline::kLogs>{
+          LogFilePath(kMonitorLog), LogFilePath(kErrorLog), LogFilePath(kSendLog)})),
+      m_typing(std::make_unique<wxTimer>()),
+      m_follow(std::make_unique<wxTimer>()) {
     SetName("LogViewerFrm");
+    BuildLayout();
+    m_window->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { ApplyFilter(); });
+    m_search->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_typing->StartOnce(kTypingDelayMs); });
+    m_typing->Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ApplyFilter(); });
+    m_follow->Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        if (!m_loading && m_timeline->FilesChanged()) Reload();
+    });
+    m_older->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ReadOlder(); });
+    m_openRaw->Bind(wxEVT_BUTTON,
+                    [](wxCommandEvent&) { GetShell().OpenPath(LogFilePath(kMonitorLog)); });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
+    FillWindowChoice();
+    CentreOnParent();
+    Reload();
+    m_follow->Start(kFollowMs);
+}
+
+TLogViewerFrm::~TLogViewerFrm() {
+    m_typing->Stop();
+    m_follow->Stop();
+}
+
+void TLogViewerFrm::BuildLayout() {
     auto* panel = new wxPanel(this);
     panel->SetBackgroundColour(design::FormColour());
     panel->SetFont(design::FormFont());
@@ -83,98 +106,156 @@ TLogViewerFrm::TLogViewerFrm(wxWindow* owner, std::map<std::string, std::string>
     m_model = new LogModel(*this);
     m_table->AssociateModel(m_model);
     m_model->DecRef();
-    const std::pair<const char*, int> columns[] = {{text::kLogViewerTime, 140},
-                                                   {text::kLogViewerWindowColumn, 110},
-                                                   {text::kLogViewerEvent, 120},
-                                                   {text::kLogViewerText, 440}};
-    for (unsigned c = 0; c < 4; ++c) {
-        m_table->AppendTextColumn(U8(columns[c].first), c, wxDATAVIEW_CELL_INERT,
-                                  columns[c].second, wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE);
+    const std::pair<const char*, int> columns[kColumns] = {{text::kLogViewerTime, 140},
+                                                           {text::kLogViewerWindowColumn, 100},
+                                                           {text::kLogViewerEvent, 110},
+                                                           {text::kLogViewerPrevious, 160},
+                                                           {text::kLogViewerText, 340}};
+    for (unsigned c = 0; c < kColumns; ++c) {
+        m_table->AppendTextColumn(U8(columns[c].first), c, wxDATAVIEW_CELL_INERT, columns[c].second,
+                                  wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE);
     }
+    auto* bottom = new wxBoxSizer(wxHORIZONTAL);
     m_status = new wxStaticText(panel, wxID_ANY, {});
+    bottom->Add(m_status, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    m_older = new wxButton(panel, wxID_ANY, U8(text::kLogViewerOlder));
+    m_older->Disable();
+    bottom->Add(m_older, 0, wxALIGN_CENTER_VERTICAL);
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(bar, 0, wxEXPAND | wxALL, 8);
     sizer->Add(m_table, 1, wxEXPAND | wxLEFT | wxRIGHT, 8);
-    sizer->Add(m_status, 0, wxEXPAND | wxALL, 8);
+    sizer->Add(bottom, 0, wxEXPAND | wxALL, 8);
     panel->SetSizer(sizer);
-
-    m_window->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { ApplyFilter(); });
-    m_search->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { m_typing->StartOnce(kTypingDelayMs); });
-    m_typing->Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ApplyFilter(); });
-    m_openRaw->Bind(wxEVT_BUTTON, [](wxCommandEvent&) { GetShell().OpenPath(LogFilePath(kMonitorLog)); });
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Destroy(); });
-    CentreOnParent();
-    Reload();
 }
-
-TLogViewerFrm::~TLogViewerFrm() { m_typing->Stop(); }
 
 unsigned TLogViewerFrm::RowCount() const { return m_model->GetCount(); }
 
+// Slot number -> window name, as a copy the reading thread can use.
+WindowOfSlot TLogViewerFrm::Names() const {
+    return [names = m_windowOfSlot](std::string_view slot) {
+        auto it = names.find(std::string(slot));
+        return it == names.end() ? std::string() : it->second;
+    };
+}
+
 void TLogViewerFrm::Reload() {
+    if (!m_loading) Run(m_timeline->ReadAppended(Names()));
+}
+
+void TLogViewerFrm::ReadOlder() {
+    if (!m_loading && m_timeline->HasOlder()) Run(m_timeline->ReadOlder(Names()));
+}
+
+void TLogViewerFrm::Run(LogTimeline::Step step) {
     m_loading = true;
-    m_status->SetLabel(U8(text::kLogViewerLoading));
-    std::thread([names = m_windowOfSlot, alive = std::weak_ptr<bool>(m_alive), this] {
-        auto windowOf = [&names](std::string_view slot) {
-            auto it = names.find(std::string(slot));
-            return it == names.end() ? std::string() : it->second;
-        };
-        auto entries = std::make_shared<std::vector<LogEntry>>(ReadLogHistory(windowOf));
-        RunSoon([alive, entries, this] {
-            if (!alive.expired()) Loaded(std::move(*entries));
+    m_older->Disable();
+    if (m_timeline->EntryCount() == 0) m_status->SetLabel(U8(text::kLogViewerLoading));
+    std::thread([step = std::move(step), alive = std::weak_ptr<bool>(m_alive), this] {
+        auto batch = std::make_shared<LogTimeline::Batch>(step());
+        RunSoon([alive, batch, this] {
+            if (!alive.expired()) Loaded(std::move(*batch));
         });
     }).detach();
 }
 
-void TLogViewerFrm::Loaded(std::vector<LogEntry> entries) {
-    m_entries = std::move(entries);
+void TLogViewerFrm::Loaded(LogTimeline::Batch batch) {
+    const Place place = Remember();
+    const LogTimeline::Applied applied = m_timeline->Apply(std::move(batch));
     m_loading = false;
+    if (applied.reset) {
+        m_model->Reset(static_cast<unsigned>(m_timeline->RowCount()));
+    }
+    for (size_t i = 0; i < applied.newRows; ++i) m_model->RowPrepended();
+    for (size_t i = 0; i < applied.olderRows; ++i) m_model->RowAppended();
+    Restore(place);
     FillWindowChoice();
-    ApplyFilter();
+    UpdateStatus();
+}
+
+TLogViewerFrm::Place TLogViewerFrm::Remember() const {
+    Place place;
+    const wxDataViewItem selected = m_table->GetSelection();
+    if (selected.IsOk()) {
+        const LogEntry& e = m_timeline->Row(m_model->GetRow(selected));
+        place.selected = std::make_pair(e.source, e.offset);
+    }
+    const wxDataViewItem top = m_table->GetTopItem();
+    place.atTop = !top.IsOk() || m_model->GetRow(top) == 0;
+    return place;
+}
+
+// The rows in view stay in view (the table keeps its top row when rows come before it); a
+// user looking at the newest entries sees the new ones.
+void TLogViewerFrm::Restore(const Place& place) {
+    if (place.selected) {
+        auto row = m_timeline->RowOf(place.selected->first, place.selected->second);
+        if (row && m_model->GetRow(m_table->GetSelection()) != *row) {
+            // The rows were made anew: the selected entry is chosen and shown again.
+            const wxDataViewItem item = m_model->GetItem(static_cast<unsigned>(*row));
+            m_table->Select(item);
+            m_table->EnsureVisible(item);
+        }
+    }
+    if (place.atTop && m_timeline->RowCount() > 0) m_table->EnsureVisible(m_model->GetItem(0));
 }
 
 void TLogViewerFrm::FillWindowChoice() {
-    wxString chosen = m_window->GetStringSelection();
-    std::vector<std::string> names;
+    std::set<std::string> names = m_timeline->WindowNames();
     for (const auto& [slot, name] : m_windowOfSlot) {
-        if (!name.empty()) names.push_back(name);
+        if (!name.empty()) names.insert(name);
     }
-    for (const LogEntry& e : m_entries) {
-        if (!e.window.empty()) names.push_back(e.window);
-    }
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+    if (static_cast<size_t>(m_window->GetCount()) == names.size() + 1) return;  // none new
+    wxString chosen = m_window->GetStringSelection();
     m_window->Clear();
     m_window->Append(U8(text::kLogViewerAllWindows));
     for (const auto& name : names) m_window->Append(wxString::FromUTF8(name));
     if (chosen.empty() || !m_window->SetStringSelection(chosen)) m_window->SetSelection(0);
 }
 
+void TLogViewerFrm::ShowWindow(const std::string& name) {
+    if (name.empty()) {
+        m_window->SetSelection(0);
+    } else if (!m_window->SetStringSelection(wxString::FromUTF8(name))) {
+        m_window->SetSelection(m_window->Append(wxString::FromUTF8(name)));
+    }
+    ApplyFilter();
+}
+
 void TLogViewerFrm::ApplyFilter() {
     m_typing->Stop();
+    const Place place = Remember();
     const int choice = m_window->GetSelection();
     std::string window = choice > 0 ? m_window->GetString(choice).utf8_string() : "";
-    m_shown = FilterEntries(m_entries, window, m_search->GetValue().utf8_string());
-    m_model->Reset(static_cast<unsigned>(m_shown.size()));
+    m_timeline->SetFilter(window, m_search->GetValue().utf8_string());
+    m_model->Reset(static_cast<unsigned>(m_timeline->RowCount()));
+    Restore(place);
     UpdateStatus();
 }
 
 void TLogViewerFrm::UpdateStatus() {
     wxString status = U8(text::kLogViewerCount);
-    status.Replace("%1", wxString::Format("%zu", m_shown.size()));
-    status.Replace("%2", wxString::Format("%zu", m_entries.size()));
+    status.Replace("%1", wxString::Format("%zu", m_timeline->RowCount()));
+    status.Replace("%2", wxString::Format("%zu", m_timeline->EntryCount()));
+    if (m_timeline->HasOlder()) status += U8(text::kLogViewerPartial);
     m_status->SetLabel(status);
+    m_older->Enable(!m_loading && m_timeline->HasOlder());
 }
 
 std::string TLogViewerFrm::Cell(long row, long column) const {
-    if (row < 0 || static_cast<size_t>(row) >= m_shown.size()) return {};
-    const LogEntry& e = m_entries[m_shown[static_cast<size_t>(row)]];
+    if (row < 0 || static_cast<size_t>(row) >= m_timeline->RowCount()) return {};
+    const LogEntry& e = m_timeline->Row(static_cast<size_t>(row));
     switch (column) {
-        case 0: return e.time;
-        case 1: return e.window;
-        case 2: return EventName(e.event);
-        default: return OneLine(e.text);
+        case 0:
+            return e.time;
+        case 1:
+            return CutUtf8Text(e.window, kCellChars);
+        case 2:
+            return EventName(e.event);
+        case 3:
+            return CutUtf8Text(e.previous, kCellChars);
+        default:
+            return CutUtf8Text(e.text, kCellChars);
     }
 }
 

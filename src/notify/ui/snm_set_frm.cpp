@@ -140,8 +140,8 @@ void TSNMSetFrm::SendEmailTest(std::string_view record) {
 
 // The placeholders of a test: the window's own values, the time now, nothing found.
 NoticeFacts TSNMSetFrm::TestFacts() const {
-    if (!m_slot) return {"", "", "", NowText(), ""};
-    return {"", m_slot->WindowName, m_slot->url, NowText(), m_slot->Section()};
+    if (!m_slot) return {"", "", "", NowText(), "", ""};
+    return {"", m_slot->WindowName, m_slot->url, NowText(), m_slot->Section(), ""};
 }
 
 void TSNMSetFrm::RzBitBtn1Click() {

@@ -5,8 +5,10 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <set>
 
 #include "core/texts.h"
 #include "ui/wx_text.h"
@@ -64,15 +66,75 @@ struct PostedBox {
     guint countdown = 0;
     std::chrono::steady_clock::time_point shown;
     int seconds = 0;
+    int cascade = 0;  // its step down and to the right from where a box first goes
 };
+
+constexpr int kCascadeStep = 40;  // more than a title bar: the box behind shows its title
+constexpr int kCascadeSteps = 10;
+
+std::set<int>& CascadeInUse() {
+    static std::set<int> used;
+    return used;
+}
+
+int TakeCascadeStep() {
+    int step = 0;
+    while (CascadeInUse().count(step) && step < kCascadeSteps - 1) ++step;
+    CascadeInUse().insert(step);
+    return step;
+}
 
 void OnResponse(GtkDialog*, gint, gpointer data) {
     auto* box = static_cast<PostedBox*>(data);
     if (box->countdown) g_source_remove(box->countdown);
+    CascadeInUse().erase(box->cascade);
     Notices::Closed closed = std::move(box->closed);
     gtk_widget_destroy(box->dialog);
     delete box;
     if (closed) closed();
+}
+
+// The program's window the user has in front (a dialog, the log viewer, the main window); null
+// when none of them is active.
+GtkWindow* ActiveWindow() {
+    GtkWindow* active = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        auto* window = GTK_WINDOW(w->data);
+        if (gtk_window_is_active(window) && gtk_widget_get_visible(GTK_WIDGET(window)) &&
+            !GTK_IS_MESSAGE_DIALOG(window)) {
+            active = window;
+        }
+    }
+    g_list_free(windows);
+    return active;
+}
+
+GdkRectangle ScreenArea(GtkWidget* dialog) {
+    GdkDisplay* display = gtk_widget_get_display(dialog);
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    GdkRectangle area{0, 0, 1024, 768};
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return area;
+}
+
+// Centred on `over` (when shown) or on the screen, then moved down its cascade steps, so that
+// no two boxes open at once lie exactly on each other; kept on the screen.
+void Place(GtkWidget* dialog, GtkWindow* over, int cascade) {
+    GtkRequisition size{};
+    gtk_widget_get_preferred_size(dialog, nullptr, &size);
+    const GdkRectangle screen = ScreenArea(dialog);
+    GdkRectangle around = screen;
+    if (over && gtk_widget_get_visible(GTK_WIDGET(over))) {
+        gtk_window_get_position(over, &around.x, &around.y);
+        gtk_window_get_size(over, &around.width, &around.height);
+    }
+    int x = around.x + (around.width - size.width) / 2 + cascade * kCascadeStep;
+    int y = around.y + (around.height - size.height) / 2 + cascade * kCascadeStep;
+    x = std::clamp(x, screen.x, std::max(screen.x, screen.x + screen.width - size.width));
+    y = std::clamp(y, screen.y, std::max(screen.y, screen.y + screen.height - size.height));
+    gtk_window_move(GTK_WINDOW(dialog), x, y);
 }
 
 gboolean CountDown(gpointer data) {
@@ -90,23 +152,27 @@ gboolean CountDown(gpointer data) {
     return G_SOURCE_CONTINUE;
 }
 
+// A box stands above the window the user has in front, so that it is never hidden behind it
+// (and never takes its keyboard unseen), and comes to the front itself.
 PostedBox* ShowPosted(Notices::Owner owner, const std::string& text, const std::string& caption,
                       Notices::Icon icon, Notices::Closed closed) {
     wxWindow* ownerWindow = OwnerWindow(owner);
     GtkWindow* parent = ownerWindow ? GTK_WINDOW(ownerWindow->GetHandle()) : nullptr;
-    GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_DESTROY_WITH_PARENT,
-                                               MessageType(icon), GTK_BUTTONS_NONE, "%s",
-                                               Lines(text).c_str());
+    GtkWindow* front = ActiveWindow();
+    GtkWidget* dialog =
+        gtk_message_dialog_new(front ? front : parent, GTK_DIALOG_MODAL, MessageType(icon),
+                               GTK_BUTTONS_NONE, "%s", Lines(text).c_str());
     gtk_dialog_add_button(GTK_DIALOG(dialog), text::kOk, GTK_RESPONSE_OK);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
     gtk_window_set_title(GTK_WINDOW(dialog), Lines(caption).c_str());
-    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-    bool centred = parent && gtk_widget_get_visible(GTK_WIDGET(parent));
-    gtk_window_set_position(GTK_WINDOW(dialog),
-                            centred ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
-    auto* box = new PostedBox{dialog, std::move(closed)};
+    auto* box = new PostedBox;
+    box->dialog = dialog;
+    box->closed = std::move(closed);
+    box->cascade = TakeCascadeStep();
+    Place(dialog, parent, box->cascade);
     g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), box);
     gtk_widget_show_all(dialog);
+    gtk_window_present(GTK_WINDOW(dialog));
     return box;
 }
 

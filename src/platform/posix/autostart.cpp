@@ -77,7 +77,7 @@ void AutostartStore::WriteRunValue(const std::string& exePath) {
         "Exec=" + DesktopExecQuoted(exePath) + "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
-    ReplaceFileAtomically(RunEntryFile(), entry);
+    ReplaceFileAtomically(RunEntryFile(), entry, 0644);  // a desktop entry like any other
 }
 
 void AutostartStore::DeleteRunValue() {

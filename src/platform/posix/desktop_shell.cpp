@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -9,9 +10,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
 
 #include "core/gbk.h"
+#include "core/private_files.h"
 #include "platform/posix/command_line.h"
 
 extern char** environ;
@@ -24,32 +30,32 @@ bool IsExecutableFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-void* ReapChild(void* arg) {
-    auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(arg));
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    return nullptr;
-}
-
-// Waits for exactly this child on a small detached thread, so it never lingers as a zombie
-// and no other child's status is taken from whoever waits for it (GLib, wx).
-void ReapInBackground(pid_t pid) {
+// Starts `job` on a small detached thread of its own, which then waits for exactly that child,
+// so it never lingers as a zombie and no other child's status is taken from whoever waits for
+// it (GLib, wx). False when no thread could be made.
+bool OnOwnThread(void* (*job)(void*), void* arg) {
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
     pthread_attr_setstacksize(&attr, 64 * 1024);
-    // Block every signal in the reaper, so it never runs a handler meant for the UI thread.
+    // Block every signal in the thread, so it never runs a handler meant for the UI thread.
     sigset_t all, old;
     sigfillset(&all);
     pthread_sigmask(SIG_SETMASK, &all, &old);
     pthread_t thread;
-    int rc = pthread_create(&thread, &attr, ReapChild, reinterpret_cast<void*>(intptr_t{pid}));
+    int rc = pthread_create(&thread, &attr, job, arg);
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
     pthread_attr_destroy(&attr);
-    if (rc != 0) {
-        // No thread to spare: wait here rather than leave a zombie behind.
-        ReapChild(reinterpret_cast<void*>(intptr_t{pid}));
+    return rc == 0;
+}
+
+// Waits for exactly this child; its wait status, or -1 when it cannot be had.
+int Reap(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
     }
+    return status;
 }
 
 class SpawnSetup {
@@ -107,22 +113,64 @@ std::optional<std::string> FindExecutable(const std::string& name) {
     return std::nullopt;
 }
 
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath) {
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 2);
-    argv.push_back(const_cast<char*>(path.c_str()));
-    for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
+namespace {
 
+struct SpawnJob {
+    std::string path;
+    std::vector<char*> argv;
+    bool searchPath = false;
+    std::function<void(int status)> ended;
+    std::promise<bool> started;
+};
+
+pid_t Spawn(SpawnJob& job) {
     SpawnSetup setup;
     pid_t pid = 0;
+    char* const* argv = job.argv.data();
     int rc =
-        searchPath
-            ? posix_spawnp(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ)
-            : posix_spawn(&pid, path.c_str(), setup.actions(), setup.attr(), argv.data(), environ);
-    if (rc != 0) return false;
-    ReapInBackground(pid);
-    return true;
+        job.searchPath
+            ? posix_spawnp(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ)
+            : posix_spawn(&pid, job.path.c_str(), setup.actions(), setup.attr(), argv, environ);
+    return rc == 0 ? pid : -1;
+}
+
+void Ended(const SpawnJob& job, pid_t pid) {
+    const int status = Reap(pid);
+    if (status >= 0 && job.ended) job.ended(status);
+}
+
+// The program keeps its own files private; the child gets the mask its user started us with.
+// The thread takes a file mode mask of its own for that, so no other thread's files are made
+// with the user's mask meanwhile.
+void* SpawnAndReap(void* arg) {
+    auto job = std::unique_ptr<SpawnJob>(static_cast<SpawnJob*>(arg));
+    if (unshare(CLONE_FS) == 0) umask(UserFileMask());
+    pid_t pid = Spawn(*job);
+    job->started.set_value(pid > 0);
+    if (pid > 0) Ended(*job, pid);
+    return nullptr;
+}
+
+}  // namespace
+
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
+                   std::function<void(int status)> ended) {
+    auto job = std::make_unique<SpawnJob>();
+    job->path = path;
+    job->searchPath = searchPath;
+    job->ended = std::move(ended);
+    job->argv.reserve(args.size() + 2);
+    job->argv.push_back(job->path.data());
+    for (const auto& arg : args) job->argv.push_back(const_cast<char*>(arg.c_str()));
+    job->argv.push_back(nullptr);
+    std::future<bool> started = job->started.get_future();
+    SpawnJob* handedOver = job.release();  // the thread owns it from here
+    if (OnOwnThread(SpawnAndReap, handedOver)) return started.get();
+    job.reset(handedOver);
+    // No thread to spare: start and wait here rather than leave a zombie behind.
+    pid_t pid = Spawn(*job);
+    if (pid > 0) Ended(*job, pid);
+    return pid > 0;
 }
 
 DesktopShell::DesktopShell(std::string opener) : m_opener(std::move(opener)) {}
@@ -137,6 +185,21 @@ bool DesktopShell::Open(std::string_view target) {
 void DesktopShell::OpenPath(std::string_view nativePath) {
     if (nativePath.empty()) return;
     SpawnDetached(m_opener, {std::string(nativePath)}, true);
+}
+
+// The opener ends at once when it cannot open the file; one that ends later in failure has
+// shown the file (a browser closed with an error), and that is no news to the user.
+void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) {
+    constexpr auto kGivesUpWithin = std::chrono::seconds(10);
+    const auto started = std::chrono::steady_clock::now();
+    auto ended = [failed, started, kGivesUpWithin](int status) {
+        const bool soon = std::chrono::steady_clock::now() - started < kGivesUpWithin;
+        const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (!ok && soon && failed) failed();
+    };
+    if (nativePath.empty() || !SpawnDetached(m_opener, {std::string(nativePath)}, true, ended)) {
+        if (failed) failed();
+    }
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {

@@ -19,6 +19,7 @@ class DesktopShell : public Shell {
 
     void OpenDocument(std::string_view target) override;
     void OpenPath(std::string_view nativePath) override;
+    void OpenPathOrReport(std::string_view nativePath, std::function<void()> failed) override;
     bool Execute(std::string_view file, std::string_view parameters) override;
 
   private:
@@ -32,7 +33,9 @@ class DesktopShell : public Shell {
 std::optional<std::string> FindExecutable(const std::string& name);
 
 // Starts `path` with `args` (argv[1..]) detached, as described above. `searchPath` looks the
-// program up on PATH. Returns false when it could not be started.
-bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath);
+// program up on PATH. Returns false when it could not be started. `ended` (if set) gets the
+// child's wait status once it has ended, on the thread that reaps it.
+bool SpawnDetached(const std::string& path, const std::vector<std::string>& args, bool searchPath,
+                   std::function<void(int status)> ended = {});
 
 }  // namespace nuvaro

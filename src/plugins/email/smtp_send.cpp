@@ -47,6 +47,9 @@ SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
     std::string url = SmtpUrl(server, LocalHostName());
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
+    // Mail to this machine may go in the clear: never through a proxy to another one. Through
+    // a proxy to another machine, the password goes only over TLS (below).
+    if (server.loopback) curl_easy_setopt(curl, CURLOPT_PROXY, "");
     curl_slist* pin = nullptr;
     if (std::string entry = LoopbackPin(server); !entry.empty()) {
         pin = curl_slist_append(nullptr, entry.c_str());

@@ -1,12 +1,11 @@
 // The record store: window records from Config.inf, the sender mail account in email.inf and
 // the SMS account in sms.inf, all in the plug-in's folder.
 
-#include <sys/stat.h>
-
 #include <type_traits>
 
 #include "common/plugin_support.h"
 #include "core/ini_file.h"
+#include "core/private_files.h"
 #include "notify/account_text.h"
 #include "notify/plugin_contract.h"
 
@@ -14,23 +13,19 @@ namespace nuvaro::plugin {
 namespace {
 
 constexpr std::string_view kEmailSection = "email";
-// Only its owner may read the file that holds the password.
-constexpr mode_t kEmailFileMode = 0600;
-
 // Texts handed out, valid until the next call.
 thread_local std::string t_windowInfo, t_userId, t_email;
 
 void WriteEmailFile(const MailAccount& account) {
     const std::string path = PluginFile("email.inf");
-    IniFile(path, kEmailFileMode).Update([&](IniDocument& doc) {
+    IniFile(path, kPrivateFileMode).Update([&](IniDocument& doc) {
         doc.Write(kEmailSection, "Smtp", account.smtp);
         doc.Write(kEmailSection, "UserName", account.user);
         doc.Write(kEmailSection, "Password", account.password);
         doc.Write(kEmailSection, "SmtpPort", account.port);
         // A file that others could read is closed to them before the password goes in; its
         // owner's bits stay, so a read-only file is still refused.
-        struct stat st {};
-        if (stat(path.c_str(), &st) == 0) chmod(path.c_str(), st.st_mode & 0700);
+        MakePrivate(path);
     });
 }
 

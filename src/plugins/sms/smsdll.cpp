@@ -5,11 +5,13 @@
 #include "common/curl_session.h"
 #include "common/plugin_support.h"
 #include "core/gbk.h"
+#include "core/loopback.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 #include "notify/sms_request.h"
+#include "notify/sms_settings.h"
 
 namespace nuvaro::plugin {
 namespace {
@@ -33,8 +35,11 @@ struct SmsNotice {
     NotifyRecord record;
 };
 
+// An account text that carries gateway settings (a test of unsaved settings) stands in for
+// sms.inf.
 SmsNotice Prepare(std::string_view userId, std::string_view recordText, std::string_view notice) {
-    IniDocument smsInf = LoadPluginIni("sms.inf");
+    auto unsaved = DecodeSmsSettingsAccount(userId);
+    IniDocument smsInf = unsaved ? std::move(*unsaved) : LoadPluginIni("sms.inf");
     SmsNotice n{ReadSmsGateway(smsInf),
                 {},
                 SecondsSetting(smsInf, kSection, "ConnectTimeout", 15),
@@ -59,6 +64,7 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
     CURL* curl = session.handle();
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    NoProxyToLoopback(curl, request.url);
     curl_slist* headers = nullptr;
     for (const auto& header : request.headers) headers = curl_slist_append(headers, header.c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);

@@ -113,6 +113,7 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
     ASSERT_NE(f.LogViewer(), nullptr);
     Click(f.LogViewer()->OpenRawButton());
     Click(f.LogViewer()->OpenRawButton());
+    dir.Write("桌面 #1/help.html", "<html></html>");
     f.N9Click();
     ASSERT_EQ(shell->calls.size(), 3u);
     for (int i = 0; i < 2; ++i) {
@@ -123,6 +124,25 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
     EXPECT_TRUE(notices->shown.empty());
     EXPECT_EQ(f.HelpPageAddress(),
               "file://" + dir.path() + "/%E6%A1%8C%E9%9D%A2%20%231/help.html");
+}
+
+// Help that cannot be shown says where the page lies, so the user can open it by hand.
+TEST_F(MainFrameTest, AHelpPageThatIsMissingOrThatNothingOpensIsToldWithItsPath) {
+    TMainFrm& f = StartFrame();
+    f.N9Click();
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_EQ(LastText(), "找不到帮助页：\n" + dir.File("help.html"));
+    EXPECT_EQ(notices->shown[0].icon, Notices::Icon::Error);
+    EXPECT_TRUE(shell->calls.empty());
+
+    dir.Write("help.html", "<html></html>");
+    shell->openFails = true;  // no browser on this desktop
+    f.N9Click();
+    ASSERT_TRUE(PumpUntil([&] { return notices->shown.size() == 2; }));
+    EXPECT_EQ(LastText(),
+              "无法打开帮助页：没有找到可以打开它的浏览器。\n请用浏览器打开这个文件：\n" +
+                  dir.File("help.html"));
+    EXPECT_EQ(shell->calls.size(), 1u);
 }
 
 TEST_F(MainFrameTest, AboutNamesTheProductAndItsVersion) {

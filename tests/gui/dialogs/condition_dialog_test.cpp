@@ -102,6 +102,37 @@ TEST_F(ConditionDialogTest, ARefusedWriteIsShownAndNeitherClearsTheLastMatchNorC
     EXPECT_EQ(f.Configs()[1].LastMatch, G("缺货"));
 }
 
+// An expression the matcher cannot use is refused where it is typed, not at the next tick.
+TEST_F(ConditionDialogTest, AnExpressionThatDoesNotCompileIsRefusedWithTheDialogOpen) {
+    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=旧条件\n");
+    TMainFrm& f = StartFrame();
+    f.Configs()[2].LastMatch = G("128");
+    const std::string before = dir.Read("Config.inf");
+    WithDialog(1, [&](TRegFrm& d) {
+        d.Memo()->SetValue(W("价格(\\d+"));
+        Click(d.OkButton());
+        EXPECT_TRUE(d.IsModal());  // still open, with what was typed
+        long from = 0, to = 0;
+        d.Memo()->GetSelection(&from, &to);
+        EXPECT_EQ(from, 5);  // the place of the fault is marked
+        EXPECT_EQ(f.Configs()[2].Regx, G("旧条件"));
+        d.Memo()->SetValue(W("价格(\\d+)"));
+        Click(d.OkButton());
+    });
+    ASSERT_EQ(notices->shown.size(), 2u);
+    const auto& refused = notices->shown[0];
+    EXPECT_EQ(refused.caption, "设定搜索条件");
+    EXPECT_EQ(refused.icon, Notices::Icon::Error);
+    EXPECT_EQ(refused.text.rfind("正则表达式有错误，没有保存：缺少右括号“)”（missing closing "
+                                 "parenthesis）\n出错位置：第 6 个字符",
+                                 0),
+              0u)
+        << refused.text;
+    EXPECT_EQ(LastText(), "当前窗口：甲 搜索条件设置已保存！");
+    EXPECT_NE(dir.Read("Config.inf"), before);
+    EXPECT_EQ(ConfigValue("2", "Regx"), G("价格(\\d+)"));
+}
+
 TEST_F(ConditionDialogTest, WithoutASlotOkClosesAndSavesNothing) {
     StartFrame();
     TRegFrm* d = new TRegFrm(nullptr);

@@ -117,7 +117,7 @@ TEST_F(MonitorTest, LoadFailuresEndTheTickInTheErrorBoxAndTheErrorLog) {
     Click(f.Window(1)->StartStopButton());
     notices->shown.clear();
     Tick(1);
-    EXPECT_EQ(LastText(), "网页加载失败：HTTP 500");
+    EXPECT_EQ(LastText(), "网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）");
 
     // A port that closed is a failure of its own kind, not a "nothing found".
     auto closing = std::make_unique<LocalHttpServer>();
@@ -129,31 +129,46 @@ TEST_F(MonitorTest, LoadFailuresEndTheTickInTheErrorBoxAndTheErrorLog) {
     closing.reset();
     Tick(1);
     EXPECT_NE(LastText().find("网页加载失败："), std::string::npos) << LastText();
-    EXPECT_EQ(notices->shown.at(1).caption, "错误");
+    EXPECT_EQ(notices->shown.at(1).caption, "Nuvaro - 甲");
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));
     std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
-    EXPECT_NE(errors.find("[2][甲]网页加载失败：HTTP 500\r\n"), std::string::npos) << errors;
+    EXPECT_NE(
+        errors.find("[2][甲]网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）\r\n"),
+        std::string::npos)
+        << errors;
     EXPECT_TRUE(f.IsMonitoring(1));
 }
 
+// A page whose document has come but not all of its parts is read as it stands after the
+// time-out; one whose server has not answered at all is a failure, not the old page again.
 TEST_F(MonitorTest, APageThatDoesNotFinishLoadingIsReadAsItStandsAfterTheTimeOut) {
     TMainFrm& f = StartFrame();
     f.Engine().SetTimeouts({.load = 1500ms, .read = 30s});
     auto reply = std::make_shared<Gate>();  // outlives the test: the server may still wait on it
     auto hold = std::make_shared<std::atomic<bool>>(false);
-    server.Get("/p", [reply, hold](const httplib::Request&, httplib::Response& res) {
-        if (*hold) reply->Wait();
-        res.set_content(Page("到货"), "text/html; charset=utf-8");
+    auto holdPage = std::make_shared<std::atomic<bool>>(false);
+    server.Get("/p", [reply, hold, holdPage](const httplib::Request&, httplib::Response& res) {
+        if (*holdPage) reply->Wait();
+        const char* image = *hold ? "<img src=\"/slow.png\">" : "";
+        res.set_content(Page(std::string("到货") + image), "text/html; charset=utf-8");
+    });
+    server.Get("/slow.png", [reply](const httplib::Request&, httplib::Response& res) {
+        reply->Wait();
+        res.set_content("", "image/png");
     });
     PrepareWindow(1, "甲", "/p", "到货");
     f.Window(1)->RefreshEdit()->SetValue("1");
     Click(f.Window(1)->StartStopButton());
     Tick(1);
     *hold = true;
-    Tick(1);  // the reload hangs: the tick ends with the document the browser still shows
+    Tick(1);  // an image of the page hangs: the page is read as it stands
+    *holdPage = true;
+    notices->shown.clear();
+    Tick(1);  // the server does not answer at all
     reply->Open();
     EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[甲]",
                                     "[2][到货]发现重复提醒信息，跳过[甲]"}));
+    EXPECT_EQ(LastText(), "网页加载失败：连接超时，服务器 2 秒内没有响应");
 }
 
 TEST_F(MonitorTest, APageThatNeverAnswersTheReadEndsTheTickInTheErrorBox) {
@@ -169,7 +184,7 @@ TEST_F(MonitorTest, APageThatNeverAnswersTheReadEndsTheTickInTheErrorBox) {
     notices->shown.clear();
     Tick(1);
     ASSERT_EQ(notices->shown.size(), 1u);
-    EXPECT_EQ(notices->shown[0].caption, "错误");
+    EXPECT_EQ(notices->shown[0].caption, "Nuvaro - 甲");
     EXPECT_EQ(notices->shown[0].text, "读取网页内容超时：网页没有响应（可能有脚本一直在运行）");
     EXPECT_FALSE(f.TickInProgress(1));
     EXPECT_TRUE(f.IsMonitoring(1));
@@ -191,7 +206,12 @@ TEST_F(MonitorTest, AWindowClosedMidTickEndsItsTickQuietly) {
     EXPECT_TRUE(notices->shown.empty());
 }
 
-// Each tab shows what its window is doing: an icon before the caption, the details on hover.
+int Icon(bool running, bool unseen = false, bool failed = false) {
+    return TabIconIndex({running, unseen, failed});
+}
+
+// Each tab shows what its window is doing: an icon before the caption (running or stopped,
+// marked for a failure and for a change not yet seen), the details on hover.
 TEST_F(MonitorTest, TabsShowStoppedMonitoringFailedAndAnUnseenChange) {
     server.SetPage("/p", Page("显卡到货了"));
     TMainFrm& f = StartFrame();
@@ -199,28 +219,28 @@ TEST_F(MonitorTest, TabsShowStoppedMonitoringFailedAndAnUnseenChange) {
     wxNotebook* book = f.PageControl();
     auto image = [&] { return book->GetPageImage(1); };
     auto tip = [&] { return TabToolTip(book, 1).utf8_string(); };
-    EXPECT_EQ(image(), static_cast<int>(TabState::Stopped));
+    EXPECT_EQ(image(), Icon(false));
     EXPECT_EQ(book->GetPageText(1).utf8_string(), "显卡");  // the caption stays the name
     f.Window(1)->RefreshEdit()->SetValue("1");
     Click(f.Window(1)->StartStopButton());
-    EXPECT_EQ(image(), static_cast<int>(TabState::Monitoring));
+    EXPECT_EQ(image(), Icon(true));
     EXPECT_EQ(tip().rfind("状态：正在监控\n上次检查：尚未检查\n下次检查：", 0), 0u) << tip();
 
     Tick(1);  // the condition does not compile
-    EXPECT_EQ(image(), static_cast<int>(TabState::Failed));
+    EXPECT_EQ(image(), Icon(true, false, true));
     EXPECT_NE(tip().find("上次错误："), std::string::npos) << tip();
 
     f.Configs()[2].Regx = G("到货");
     book->SetSelection(0);
     Tick(1);
-    EXPECT_EQ(image(), static_cast<int>(TabState::Changed));
+    EXPECT_EQ(image(), Icon(true, true, false));
     EXPECT_TRUE(f.ChangeUnseen(1));
     EXPECT_NE(tip().find("发现变化，已提醒：到货"), std::string::npos) << tip();
     book->SetSelection(1);  // looked at
     EXPECT_FALSE(f.ChangeUnseen(1));
-    EXPECT_EQ(image(), static_cast<int>(TabState::Monitoring));
+    EXPECT_EQ(image(), Icon(true));
     Click(f.Window(1)->StartStopButton());
-    EXPECT_EQ(image(), static_cast<int>(TabState::Stopped));
+    EXPECT_EQ(image(), Icon(false));
     EXPECT_EQ(tip().rfind("状态：已停止\n上次检查：", 0), 0u) << tip();
 }
 
@@ -240,7 +260,7 @@ TEST_F(MonitorTest, BalloonsTellAChangeAndThreeFailuresInARowAndTheTraySumsUp) {
     EXPECT_EQ(balloons->shown[0].title, "网页连续监控失败");
     EXPECT_EQ(balloons->shown[0].text.rfind("显卡\n", 0), 0u) << balloons->shown[0].text;
     EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
-              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：1 个窗口\n通知发送失败：0 条");
+              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：显卡\n通知发送失败：0 条");
 
     f.Configs()[2].Regx = G("到货");
     Tick(1);  // works again, and finds a change
@@ -248,7 +268,8 @@ TEST_F(MonitorTest, BalloonsTellAChangeAndThreeFailuresInARowAndTheTraySumsUp) {
     EXPECT_EQ(balloons->shown[1].title, "Nuvaro：显卡");
     EXPECT_EQ(balloons->shown[1].text, "发现变化：到货");
     EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
-              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条");
+              "Nuvaro\n正在监控：2 个窗口\n上次检查失败：0 个窗口\n有未查看的变化：显卡\n"
+              "通知发送失败：0 条");
 
     f.PageControl()->SetSelection(2);
     f.Hide();  // in the tray

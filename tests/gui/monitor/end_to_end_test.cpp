@@ -5,6 +5,7 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/monitor_window.h"
@@ -115,6 +116,45 @@ TEST_F(EndToEnd, TheFoundTextOfATickFillsThePlaceholdersOfEveryChannel) {
     EXPECT_EQ(RecordedStarts(dir)[0].args, (Lines{"--found", " 1 28", "--slot", "2"}));
 }
 
+// Old -> new: each notice also tells what the window notified before, on every channel and on
+// the desktop.
+TEST_F(EndToEnd, ThePreviousFoundTextFillsThePlaceholdersOverTwoChanges) {
+    WriteConfig(
+        "[1]\nWindowName=首页\n"
+        "[2]\nWindowName=价格\nRefreshTime=1\nToMail=buyer@example.com\n"
+        "Subject={name}：{previous} → {found}\nBody=价格从{previous}变为{found}\n"
+        "SmsBody={previous}->{found}\nMobile=13800138000\n"
+        "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" +
+        recorder + "\nOtherStr=--old {previous} --new {found}\n");
+    server.SetPage("/price", "<html><body><b>价格199</b></body></html>");
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");
+    Click(f.Window(1)->StartStopButton());
+    Tick(1);
+    ASSERT_TRUE(mail.WaitForMessages(1));
+    server.SetPage("/price", "<html><body><b>价格159</b></body></html>");
+    Tick(1);
+    ASSERT_TRUE(mail.WaitForMessages(2));
+    ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(60s));
+    std::vector<std::string> subjects, bodies;
+    for (const auto& message : mail.Messages()) subjects.push_back(message.subject);
+    std::sort(subjects.begin(), subjects.end());
+    EXPECT_EQ(subjects, (Lines{"价格： → 199", "价格：199 → 159"}));
+    bool oldToNew = false;
+    for (const auto& message : mail.Messages()) {
+        oldToNew = oldToNew || message.body.find("价格从199变为159") != std::string::npos;
+    }
+    EXPECT_TRUE(oldToNew);
+    std::vector<std::string> texts;
+    for (const auto& request : gateway.Requests()) texts.push_back(request.Param("text"));
+    EXPECT_EQ(texts, (Lines{"->199", "199->159"}));
+    ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 2; }));
+    EXPECT_EQ(RecordedStarts(dir)[0].args, (Lines{"--old", "", "--new", "199"}));
+    EXPECT_EQ(RecordedStarts(dir)[1].args, (Lines{"--old", "199", "--new", "159"}));
+    ASSERT_FALSE(balloons->shown.empty());
+    EXPECT_EQ(balloons->shown.back().text, "发现变化：199 → 159");
+}
+
 TEST_F(EndToEnd, AMailServerThatNeverAnswersIsBoundedLoggedAndTheTickGoesOn) {
     SmtpTestServer silent(SmtpTestServer::Mode::Silent);
     dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
@@ -147,7 +187,7 @@ TEST_F(EndToEnd, AMissingPlugInIsReportedInTheTicksErrorBox) {
     notices->shown.clear();
     Tick(1);
     ASSERT_EQ(notices->shown.size(), 1u);
-    EXPECT_EQ(notices->shown[0].caption, "错误");
+    EXPECT_EQ(notices->shown[0].caption, "Nuvaro - 价格");
     EXPECT_NE(notices->shown[0].text.find(dir.File("smsdll.so")), std::string::npos)
         << notices->shown[0].text;
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));  // not taken as notified
