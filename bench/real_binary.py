@@ -115,7 +115,8 @@ class PageServer:
                 cache = "no-cache"
                 etag = None
                 if parts[0] == "shop" and len(parts) == 3 and parts[1] in PAGE_KINDS:
-                    body, ctype, what = shop_page(parts[1], int(parts[2])), "text/html; charset=utf-8", "page"
+                    body = server.page(parts[1], int(parts[2]))
+                    ctype, what = "text/html; charset=utf-8", "page"
                 elif parts[0] == "asset" and len(parts) == 2 and parts[1] in ASSETS:
                     body, ctype = ASSETS[parts[1]]
                     what, cache = "asset", "max-age=3600"
@@ -158,6 +159,9 @@ class PageServer:
         with self.lock:
             responses, total = self.traffic.get((what, status), (0, 0))
             self.traffic[(what, status)] = (responses + 1, total + sent)
+
+    def page(self, kind, window):
+        return shop_page(kind, window)
 
     def url(self, kind, window):
         return "http://127.0.0.1:%d/shop/%s/%d" % (self.port, kind, window)

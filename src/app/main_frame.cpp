@@ -23,6 +23,7 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
+#include "monitor/run_state.h"
 #include "platform/gtk/tray_icon.h"
 #include "platform/gtk/ui_work_queue.h"
 #include "ui/wx_text.h"
@@ -117,6 +118,7 @@ void TMainFrm::BuildMenus() {
     system->AppendSeparator();
     m_mailAccountItem = system->Append(wxID_ANY, U8(text::kMenuMailAccount));
     wxMenuItem* smsGateway = system->Append(wxID_ANY, U8(text::kMenuSmsGateway));
+    AddResumeItem(*system);
     system->AppendSeparator();
     wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));
     auto* help = new wxMenu;
@@ -142,13 +144,18 @@ void TMainFrm::FormCreate() {
     m_banners = std::make_unique<BannerController>(ScrollText1, ScrollText2, ScrollText3,
                                                    GetShell(), GetNotices());
     m_configs = std::make_unique<TConfigTable>();
-    m_dispatcher = std::make_unique<NotifyDispatcher>(GetShell());
+    m_runState = std::make_unique<RunState>(ExeDirFile(RunState::kFileName));
+    m_resumeItem->Check(m_runState->ResumeOnStart());
+    m_dispatcher = std::make_unique<NotifyDispatcher>(
+        GetShell(), MakePluginLibraries(), DeliveryPolicy{},
+        std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
     m_clock = std::make_unique<GlibClock>();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found, const std::string& previous) {
             m_dispatcher->Dispatch(slot, found, previous);
         });
+    m_engine->SetRunState(m_runState.get());
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.
     m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
@@ -160,9 +167,11 @@ void TMainFrm::FormCreate() {
     m_tray->OnDblClick = [this] { ToggleShown(); };
     m_alerts = std::make_unique<NoticeAlerts>(*m_tray, GetBalloons());
     m_dispatcher->SetFailureObserver(m_alerts->Observer());
+    m_dispatcher->KeptIn()->SetCountObserver(m_alerts->WaitingObserver());
     BindStatus();
     m_engine->Attach(0, DefaultPage());
     m_banners->Start();
+    m_dispatcher->ResumeOutbox();
 }
 
 void TMainFrm::FormShow() {

@@ -27,6 +27,7 @@ class GlibClock;
 class MonitorWindow;
 class NoticeAlerts;
 class NotifyDispatcher;
+class RunState;
 class TLogViewerFrm;
 class TScrollText;
 class TTrayNotifyIcon;
@@ -43,6 +44,13 @@ public:
     TConfigTable& Configs() { return *m_configs; }
 
     void RestoreWindows();
+    // At start, after the windows are restored: the windows that monitored when the program
+    // last ended open their pages and monitor again, without a box; unless the user chose
+    // otherwise, then every window stays stopped.
+    void ResumeMonitoring();
+    void ResumeMenuClick();  // "启动时恢复监控"
+    wxMenuItem* ResumeItem() const { return m_resumeItem; }
+    RunState& SavedState() { return *m_runState; }
     void LoadDefaultPage(TConfig& slot);
     void AddWindow(int n);
 
@@ -128,6 +136,8 @@ public:
 private:
     void BuildDesign();
     void BuildMenus();
+    void AddResumeItem(wxMenu& system);
+    void OpenPageToResume(MonitorWindow& window);
     void FormCreate();
     void FormShow();
     void FormDestroy();
@@ -147,10 +157,12 @@ private:
     int PageIndexOf(int n) const;
 
     wxMenuItem* m_mailAccountItem = nullptr;
+    wxMenuItem* m_resumeItem = nullptr;
     wxPanel* m_topStrip = nullptr;     // RzPanel2
     wxPanel* m_bottomStrip = nullptr;  // RzPanel1
     wxNotebook* m_pageControl = nullptr;
     std::unique_ptr<TConfigTable> m_configs;
+    std::unique_ptr<RunState> m_runState;
     std::unique_ptr<GlibClock> m_clock;
     std::unique_ptr<MonitorEngine> m_engine;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page

@@ -2,6 +2,7 @@
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "core/texts.h"
+#include "monitor/run_state.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 
@@ -40,6 +41,7 @@ std::string Listed(const char* heading, const std::vector<std::string>& items) {
 
 // One box tells what started and what could not, and why.
 void TMainFrm::StartAllClick() {
+    RunState::Hold hold(*m_runState);  // one write for all
     std::vector<std::string> started, running, refused;
     for (const auto& [window, caption] : WindowsInTabOrder()) {
         const int n = window->Number();
@@ -61,6 +63,7 @@ void TMainFrm::StartAllClick() {
 }
 
 void TMainFrm::StopAllClick() {
+    RunState::Hold hold(*m_runState);
     std::vector<std::string> stopped;
     for (const auto& [window, caption] : WindowsInTabOrder()) {
         if (!IsMonitoring(window->Number())) continue;

@@ -40,7 +40,9 @@ std::string ReadFailure(const PageReader::Result& result) {
 
 }  // namespace
 
-void TMainFrm::rzbitbtn8Click(int n) { ShowOnce<TRegFrm>(&Configs()[SlotOf(n)]); }
+void TMainFrm::rzbitbtn8Click(int n) {
+    ShowOnce<TRegFrm>(&Configs()[SlotOf(n)], [this, n] { m_engine->ForgetLastMatch(n); });
+}
 
 void TMainFrm::RzBitBtn7Click() { ShowOnce<TSNMSetFrm>(&Configs()[1], *m_dispatcher); }
 

@@ -107,6 +107,7 @@ void TMainFrm::RestoreWindows() {
         if (!Configs()[i + 1].WindowName.empty()) AddWindow(i);
     }
     m_pageControl->SetSelection(0);
+    ResumeMonitoring();
 }
 
 void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
@@ -142,6 +143,7 @@ void TMainFrm::C1Click() {
     MonitorWindow* window = ActiveWindow();
     if (!window || window->IsDefault()) return;
     const int n = window->Number();
+    m_engine->Stop(n);    // not monitoring at the next start either
     m_engine->Detach(n);  // its tick ends quietly, its timer stops
     m_sourceReads.erase(n);
     m_unseen.erase(n);

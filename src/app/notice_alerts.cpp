@@ -13,15 +13,20 @@
 namespace nuvaro {
 namespace {
 
+// Work handed to the UI thread from any thread; dropped when the alerts are gone meanwhile.
 struct Posted {
     std::weak_ptr<NoticeAlerts*> alerts;
-    FailedNotice failed;
+    std::function<void(NoticeAlerts&)> run;
 };
 
-gboolean RaisePosted(gpointer data) {
+gboolean RunPosted(gpointer data) {
     std::unique_ptr<Posted> posted(static_cast<Posted*>(data));
-    if (auto alerts = posted->alerts.lock()) (*alerts)->Raise(posted->failed);
+    if (auto alerts = posted->alerts.lock()) posted->run(**alerts);
     return G_SOURCE_REMOVE;
+}
+
+void Post(std::weak_ptr<NoticeAlerts*> alerts, std::function<void(NoticeAlerts&)> run) {
+    g_idle_add(RunPosted, new Posted{std::move(alerts), std::move(run)});
 }
 
 const char* ChannelName(const std::string& channel) {
@@ -41,8 +46,20 @@ NoticeAlerts::~NoticeAlerts() = default;
 
 std::function<void(const FailedNotice&)> NoticeAlerts::Observer() {
     return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](const FailedNotice& failed) {
-        g_idle_add(RaisePosted, new Posted{alerts, failed});
+        Post(alerts, [failed](NoticeAlerts& a) { a.Raise(failed); });
     };
+}
+
+std::function<void(size_t)> NoticeAlerts::WaitingObserver() {
+    return [alerts = std::weak_ptr<NoticeAlerts*>(m_self)](size_t count) {
+        Post(alerts, [count](NoticeAlerts& a) { a.SetWaitingCount(static_cast<int>(count)); });
+    };
+}
+
+void NoticeAlerts::SetWaitingCount(int waiting) {
+    if (waiting == m_waiting) return;
+    m_waiting = waiting;
+    UpdateToolTip();
 }
 
 void NoticeAlerts::Raise(const FailedNotice& failed) {
@@ -93,8 +110,14 @@ TrayMark NoticeAlerts::Mark() const { return MarkOf(Summary()); }
 wxString NoticeAlerts::ToolTipText() const {
     wxString failed = U8(text::kTrayFailedCount);
     failed.Replace("%d", wxString::Format("%d", m_failed));
-    return U8(text::kAppTitle) + "\n" + wxString::FromUTF8(TrayWindowLines(Summary())) + "\n" +
-           failed;
+    wxString tip =
+        U8(text::kAppTitle) + "\n" + wxString::FromUTF8(TrayWindowLines(Summary())) + "\n" + failed;
+    if (m_waiting > 0) {
+        wxString waiting = U8(text::kTrayWaitingCount);
+        waiting.Replace("%d", wxString::Format("%d", m_waiting));
+        tip += "\n" + waiting;
+    }
+    return tip;
 }
 
 // The icon is drawn anew only when its mark changes.

@@ -39,6 +39,11 @@ class NoticeAlerts {
     // kept here.
     void SetWindows(const TraySummary& windows);
     TrayMark Mark() const;
+    // How many deliveries wait in the outbox (the tooltip counts them while there are any).
+    void SetWaitingCount(int waiting);
+    // For Outbox::SetCountObserver: callable from any thread, reaches the UI thread like
+    // Observer().
+    std::function<void(size_t)> WaitingObserver();
 
     // What a click on a failure's balloon does; unset, nothing.
     std::function<void(const FailedNotice&)> OnBalloonClick;
@@ -46,7 +51,7 @@ class NoticeAlerts {
     // The balloon's text for a failure: window, channel (with the recipient), reason.
     static wxString BalloonText(const FailedNotice& failed);
     // The tray icon's tooltip now: windows monitoring, those whose last tick failed and those
-    // with a change not yet seen, notices failed.
+    // with a change not yet seen, notices failed, and notices waiting while there are any.
     wxString ToolTipText() const;
 
   private:
@@ -58,6 +63,7 @@ class NoticeAlerts {
     int m_failed = 0;
     TraySummary m_windows;
     TrayMark m_shownMark = TrayMark::AllWell;
+    int m_waiting = 0;
     std::shared_ptr<NoticeAlerts*> m_self;  // expires with the alerts
 };
 

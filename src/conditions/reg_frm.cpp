@@ -15,10 +15,11 @@
 
 namespace nuvaro {
 
-TRegFrm::TRegFrm(TConfig* slot)
+TRegFrm::TRegFrm(TConfig* slot, std::function<void()> saved)
     : ModalForm(U8(text::kConditionCaption), wxSize(475, 188),
                 wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX),
-      m_slot(slot) {
+      m_slot(slot),
+      m_saved(std::move(saved)) {
     SetName("RegFrm");
     auto* group = new GroupBox(this, U8(text::kConditionGroup), {6, 8}, {457, 121});
     MakeLabel(group, text::kConditionAdvice, 16, 24);
@@ -51,7 +52,10 @@ void TRegFrm::OkClick() {
     }
     m_slot->Regx = expression;
     // A new condition is news again, even when it finds the text notified last.
-    CommitSlot(*m_slot, text::kConditionSaved, [this] { m_slot->LastMatch.clear(); });
+    CommitSlot(*m_slot, text::kConditionSaved, [this] {
+        m_slot->LastMatch.clear();
+        if (m_saved) m_saved();
+    });
 }
 
 void TRegFrm::CancelClick() { Finish(wxID_CANCEL); }

@@ -13,8 +13,9 @@ class TConfig;
 // lines, saved with the whole slot at once.
 class TRegFrm : public ModalForm {
 public:
-    // `slot` may be null: the dialog then saves nothing.
-    explicit TRegFrm(TConfig* slot);
+    // `slot` may be null: the dialog then saves nothing. `saved` runs once the condition is
+    // saved (its window's last notified text is then forgotten).
+    explicit TRegFrm(TConfig* slot, std::function<void()> saved = {});
 
     void FormShow() override;
     void OkClick();      // "确定"; refuses an expression that does not compile
@@ -26,6 +27,7 @@ public:
 
 private:
     TConfig* m_slot;
+    std::function<void()> m_saved;
     wxTextCtrl* m_memo = nullptr;
     wxButton* m_ok = nullptr;
     wxButton* m_cancel = nullptr;

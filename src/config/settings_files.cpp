@@ -9,7 +9,9 @@ namespace nuvaro {
 int RemoveStaleSettingsTemporaries() { return RemoveStaleTemporaries(ExeDir()); }
 
 void MakeKeptFilesPrivate() {
-    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "Log", "Browser"}) {
+    // runstate.inf and outbox.inf: the saved run state and the notices waiting for their server.
+    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf",
+                             "Log", "Browser"}) {
         MakePrivate(ExeDirFile(name));
     }
 }

@@ -181,4 +181,16 @@ std::string GbkToUtf8(std::string_view gbk) {
     return converter.Run(gbk, OneByte);
 }
 
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t end = 0;
+    while (end < text.size()) {
+        auto c = static_cast<unsigned char>(text[end]);
+        size_t width = c >= 0x81 && c <= 0xFE && end + 1 < text.size() ? 2 : 1;
+        if (end + width > maxBytes) break;
+        end += width;
+    }
+    return text.substr(0, end);
+}
+
 }  // namespace nuvaro

@@ -16,6 +16,9 @@ std::string GbkToUtf8(std::string_view gbk);
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsWellFormedUtf8(std::string_view text);
 
+// The longest beginning of `text` of at most `maxBytes` bytes that splits no GBK character.
+std::string_view GbkPrefix(std::string_view text, size_t maxBytes);
+
 // Length of the GBK character at `at`: 2 for a lead byte (0x81-0xFE) followed by a trail byte
 // (0x40-0x7E, 0x80-0xFE), else 1. A trail byte can be an ASCII byte such as a backslash: text
 // must be walked by characters, never by bytes.

@@ -52,9 +52,9 @@ char Unescaped(char c) {
 
 }  // namespace
 
-std::string EncodeIniValue(std::string_view value) {
+std::string EncodeIniValue(std::string_view value, bool always) {
     // Reading drops leading blanks before it looks for the mark, so " ~ML~x" is escaped too.
-    bool needsEscape = value.find_first_of("\r\n") != std::string_view::npos ||
+    bool needsEscape = always || value.find_first_of("\r\n") != std::string_view::npos ||
                        TrimBlanks(value).substr(0, kMultiLineMark.size()) == kMultiLineMark;
     if (!needsEscape) return std::string(value);
     std::string out(kMultiLineMark);
@@ -134,7 +134,16 @@ std::optional<std::string> IniDocument::Read(std::string_view section, std::stri
 }
 
 void IniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {
-    std::string line = std::string(TrimBlanks(key)) + "=" + EncodeIniValue(value);
+    Put(section, key, EncodeIniValue(value));
+}
+
+void IniDocument::WriteExact(std::string_view section, std::string_view key,
+                             std::string_view value) {
+    Put(section, key, EncodeIniValue(value, true));
+}
+
+void IniDocument::Put(std::string_view section, std::string_view key, const std::string& stored) {
+    std::string line = std::string(TrimBlanks(key)) + "=" + stored;
     auto range = FindSection(section);
     if (!range) {
         m_lines.push_back("[" + std::string(TrimBlanks(section)) + "]");
@@ -144,7 +153,7 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
     if (auto index = FindKey(*range, key)) {
         // The key keeps the spelling it has in the file.
         std::string existing(ParseKeyLine(m_lines[*index])->key);
-        m_lines[*index] = existing + "=" + EncodeIniValue(value);
+        m_lines[*index] = existing + "=" + stored;
         return;
     }
     // Append after the section's last non-blank line, before any blank lines that end it.
@@ -171,6 +180,22 @@ std::string IniDocument::Serialize() const {
         out += "\r\n";
     }
     return out;
+}
+
+void IniWriter::Section(std::string_view name) {
+    m_text += "[";
+    m_text += TrimBlanks(name);
+    m_text += "]\r\n";
+}
+
+void IniWriter::Write(std::string_view key, std::string_view value) {
+    m_text += TrimBlanks(key);
+    m_text += "=" + EncodeIniValue(value) + "\r\n";
+}
+
+void IniWriter::WriteExact(std::string_view key, std::string_view value) {
+    m_text += TrimBlanks(key);
+    m_text += "=" + EncodeIniValue(value, true) + "\r\n";
 }
 
 IniFile::IniFile(std::string path, mode_t newFileMode)

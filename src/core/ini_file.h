@@ -28,6 +28,9 @@ public:
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
     void Write(std::string_view section, std::string_view key, std::string_view value);
+    // Stores the value in the escaped form whatever it holds, so that it reads back byte for
+    // byte, blanks at both ends included (for texts of a page rather than typed settings).
+    void WriteExact(std::string_view section, std::string_view key, std::string_view value);
     std::vector<std::string> SectionNames() const;
     // Lines joined with CR LF, the last one ended too.
     std::string Serialize() const;
@@ -39,11 +42,26 @@ private:
     };
     std::optional<Range> FindSection(std::string_view section) const;
     std::optional<size_t> FindKey(const Range& range, std::string_view key) const;
+    void Put(std::string_view section, std::string_view key, const std::string& stored);
 
     std::vector<std::string> m_lines;
 };
 
-std::string EncodeIniValue(std::string_view value);
+// A new profile text written whole, section after section, as IniDocument writes its lines
+// (for a file kept in memory and replaced at each change: no key is looked up on the way).
+class IniWriter {
+public:
+    void Section(std::string_view name);
+    void Write(std::string_view key, std::string_view value);
+    void WriteExact(std::string_view key, std::string_view value);  // see IniDocument
+    const std::string& Text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// `always`: the escaped form even where the value would stand as it is.
+std::string EncodeIniValue(std::string_view value, bool always = false);
 std::string DecodeIniValue(std::string_view stored);
 
 // One profile file on disk. Every read goes to the file, so several objects over one file

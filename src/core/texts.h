@@ -330,4 +330,10 @@ inline constexpr const char* kBalloonArrow = " → ";
 inline constexpr const char* kBalloonChange = "发现变化：";
 inline constexpr const char* kBalloonFailingTitle = "网页连续监控失败";
 
+// Watching across restarts: monitoring resumed at start, notices kept in the outbox
+inline constexpr const char* kMenuResume = "启动时恢复监控";
+inline constexpr const char* kResumeFailed = "启动时未能恢复监控：";
+inline constexpr const char* kSendInterrupted = "发送途中程序已结束，不知是否已送达，将再次发送";
+inline constexpr const char* kTrayWaitingCount = "等待发送的通知：%d 条";
+
 }  // namespace nuvaro::text

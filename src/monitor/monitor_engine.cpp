@@ -10,6 +10,7 @@
 #include "monitor/load_reason.h"
 #include "monitor/monitor_log.h"
 #include "monitor/page_source.h"
+#include "monitor/run_state.h"
 
 namespace nuvaro {
 namespace {
@@ -85,6 +86,20 @@ void MonitorEngine::Detach(int n) {
     if (slot.Browser == w->controls->Source()) slot.Browser = nullptr;
     ++m_generation[n];
     m_windows[n].reset();
+}
+
+void MonitorEngine::SetRunState(RunState* state) {
+    m_runState = state;
+    if (!state) return;
+    for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
+        m_configs[slot].LastMatch = state->LastMatch(slot).text;
+    }
+}
+
+void MonitorEngine::ForgetLastMatch(int n) {
+    if (n < 0 || n >= kWindows) return;
+    m_configs[SlotOf(n)].LastMatch.clear();
+    if (m_runState) m_runState->ClearLastMatch(SlotOf(n));
 }
 
 bool MonitorEngine::IsMonitoring(int n) const {
@@ -175,6 +190,7 @@ MonitorEngine::StartOutcome MonitorEngine::Start(int n) {
     if (!minutes) return {false, {}, text::kBadRefreshTime};
     w->interval = milliseconds(IntervalMs(*minutes));
     w->monitoring = true;
+    if (m_runState) m_runState->SetMonitoring(SlotOf(n), true);
     StartTimer(*w, n);
     w->controls->ShowMonitoring(true);
     Changed(n);
@@ -185,6 +201,7 @@ void MonitorEngine::Stop(int n) {
     Window* w = Open(n);
     if (!w || !w->monitoring) return;
     w->monitoring = false;
+    if (m_runState) m_runState->SetMonitoring(SlotOf(n), false);
     w->timer.Stop();
     w->controls->ShowMonitoring(false);
     Changed(n);
@@ -306,14 +323,16 @@ void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
     // {previous} is what was notified last, also in a test, which forgets it to notify again.
     const std::string previous = slot.LastMatch;
     if (kind == TickKind::Test) {
-        slot.LastMatch.clear();
+        ForgetLastMatch(n);
         if (found.empty()) {
             Record(n, WindowStatus::Last::NothingFound, {});
             End(n);
             return TickBox(n, kind, traits.testNoMatch, Notices::Icon::None);
         }
     }
-    Verdict verdict = Judge(found, slot.LastMatch);
+    const Verdict verdict =
+        m_runState ? JudgeWithSaved(found, slot.LastMatch, m_runState->LastMatch(SlotOf(n)))
+                   : Judge(found, slot.LastMatch);
     if (verdict != Verdict::Change) {
         LogVerdict(verdict, traits, slotText, found, slot.WindowName);
         Record(n, verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
@@ -340,6 +359,7 @@ void MonitorEngine::Notify(int n, TickKind kind, const std::string& found,
         return Fail(n, kind, e.what());
     }
     slot.LastMatch = found;
+    if (m_runState) m_runState->SetLastMatch(SlotOf(n), found);
     LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
     Record(n, WindowStatus::Last::Change, found, {}, previous);
     End(n);

@@ -15,6 +15,7 @@
 namespace nuvaro {
 
 class PageSource;
+class RunState;
 class TConfig;
 class TConfigTable;
 
@@ -96,6 +97,13 @@ public:
     // The snapshot of an added window's controls into its slot's run-time fields.
     void GetTextNow(int n);
 
+    // Keeps the run state in `state` from now on (null: nothing is kept): starts, stops and
+    // every change of a window's last notified text are saved, and the saved texts are taken
+    // into the slots now.
+    void SetRunState(RunState* state);
+    // The window's last notified text is forgotten, in memory and on disk (a new condition).
+    void ForgetLastMatch(int n);
+
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
     // The tick interval, fixed when monitoring started.
@@ -117,7 +125,6 @@ public:
 
 private:
     struct Window;
-    struct RunState;
 
     Window* Open(int n);
     const Window* Open(int n) const;
@@ -142,6 +149,7 @@ private:
     std::function<void()> Guard(int n, std::function<void()> step);
 
     TConfigTable& m_configs;
+    RunState* m_runState = nullptr;
     EngineClock& m_clock;
     Notices& m_notices;
     Dispatch m_dispatch;

@@ -142,6 +142,16 @@ std::string NewMessageId(std::string_view domain) {
     return std::string(buffer) + "@" + std::string(domain.empty() ? "localhost" : domain);
 }
 
+std::string NoticeMessageId(std::string_view noticeId, std::string_view domain) {
+    const bool fit = !noticeId.empty() && noticeId.size() <= 64 &&
+                     std::all_of(noticeId.begin(), noticeId.end(), [](char c) {
+                         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+                                (c >= 'A' && c <= 'Z') || c == '.' || c == '-';
+                     });
+    if (!fit) return NewMessageId(domain);
+    return std::string(noticeId) + "@" + std::string(domain.empty() ? "localhost" : domain);
+}
+
 std::string ComposeMail(const MailMessage& mail) {
     std::string out;
     out += "Date: " + MailDate(mail.date) + "\r\n";

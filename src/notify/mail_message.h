@@ -25,6 +25,11 @@ std::string MailDate(std::time_t when);
 // A fresh "<unique>@<domain>" identifier.
 std::string NewMessageId(std::string_view domain);
 
+// "<noticeId>@<domain>": every try of one notice sends a mail with the same identifier, so a
+// mail sent again after a crash is recognisably the same. An id unfit for the header (empty,
+// too long, other characters than letters, digits, "." and "-") gives a fresh identifier.
+std::string NoticeMessageId(std::string_view noticeId, std::string_view domain);
+
 // The header value as RFC 2047 encoded words ("=?UTF-8?B?...?="), each at most 75 characters
 // and never splitting a UTF-8 character, folded onto continuation lines. Plain printable ASCII
 // that fits on a header line is returned as it is.

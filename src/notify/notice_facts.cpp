@@ -68,16 +68,18 @@ std::string FillProgramParameters(std::string_view parameters, const NoticeFacts
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot, f.previous});
+    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot, f.previous, f.id});
 }
 
-// A line of five fields comes from a program that knew no {previous}: it is then empty.
+// A line of fewer fields comes from a program that knew no {previous} (five) or no notice id
+// (six): they are then empty.
 std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kTag, 6);
+    auto f = DecodeTaggedFields(text, kTag, 7);
+    if (!f) f = DecodeTaggedFields(text, kTag, 6);
     if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
-    f->resize(6);
-    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4], (*f)[5]};
+    f->resize(7);
+    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4], (*f)[5], (*f)[6]};
 }
 
 }  // namespace nuvaro

@@ -8,6 +8,7 @@
 #include "core/gbk.h"
 #include "core/text_cut.h"
 #include "core/texts.h"
+#include "monitor/monitor_log.h"
 #include "notify/notify_record.h"
 #include "notify/send_log.h"
 #include "platform/shell.h"
@@ -20,12 +21,15 @@ std::string SendLogSlot(const std::string& slot, bool test) {
 }
 
 NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries> libraries,
-                                   DeliveryPolicy policy)
+                                   DeliveryPolicy policy, std::unique_ptr<Outbox> outbox)
     : m_shell(shell),
       m_libraries(std::move(libraries)),
-      m_program(std::make_unique<DeliveryChannel>(policy, ReportFor(kProgramChannel))),
-      m_sms(std::make_unique<DeliveryChannel>(policy, ReportFor(kSmsChannel))),
-      m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel))),
+      m_clock(policy.clock ? *policy.clock : DeliveryClock::System()),
+      m_outbox(std::move(outbox)),
+      m_program(
+          std::make_unique<DeliveryChannel>(policy, ReportFor(kProgramChannel), m_outbox.get())),
+      m_sms(std::make_unique<DeliveryChannel>(policy, ReportFor(kSmsChannel), m_outbox.get())),
+      m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel), m_outbox.get())),
       m_gatewayTests(std::make_unique<DeliveryChannel>(
           DeliveryPolicy{.retryPauses = {}, .workers = 1, .queueLimit = 10},
           [](const DeliveryJob&, const std::string&) {})) {}
@@ -36,8 +40,9 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
                                 std::string_view previous) {
     const std::string number = std::to_string(slot.Index);
     // A page's found texts may be megabytes: notices carry them cut, with their length.
-    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url,
-                            NowText(),      number,          CutText(previous)};
+    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url, NowText(),
+                            number,         CutText(previous), NewNoticeId()};
+    Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
         try {
@@ -47,10 +52,25 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
         }
     };
     if (IsOn(slot.OtherOpen)) {
-        attempt([&] { StartProgram(slot.OtherProgram, slot.OtherStr, facts, false); });
+        attempt([&] { PrepareProgram(batch, slot.OtherProgram, slot.OtherStr, facts, false); });
     }
-    if (IsOn(slot.SmsOpen)) attempt([&] { SendSMSNotice(number, facts); });
-    if (IsOn(slot.EmailOpen)) attempt([&] { SendEmailNotice(number, facts); });
+    if (IsOn(slot.SmsOpen)) {
+        attempt([&] {
+            auto sender = m_libraries->SmsSender();
+            std::string userId = m_libraries->ReadUserId();
+            std::string record = m_libraries->ReadWindowsInfo(number);
+            PrepareSends(batch, {kSmsChannel, number, false, facts}, sender, userId, record);
+        });
+    }
+    if (IsOn(slot.EmailOpen)) {
+        attempt([&] {
+            auto sender = m_libraries->MailSender();
+            std::string record = m_libraries->ReadWindowsInfo(number);
+            std::string account = m_libraries->ReadEmail();
+            PrepareSends(batch, {kEmailChannel, number, false, facts}, sender, account, record);
+        });
+    }
+    Commit(batch);
     if (firstError) std::rethrow_exception(firstError);
 }
 
@@ -59,7 +79,9 @@ void NotifyDispatcher::SendSMSNotice(std::string_view slot,
     auto sender = m_libraries->SmsSender();
     std::string userId = m_libraries->ReadUserId();
     std::string record = m_libraries->ReadWindowsInfo(slot);
-    QueueSends({kSmsChannel, std::string(slot), false, facts}, sender, userId, record);
+    Batch batch;
+    PrepareSends(batch, {kSmsChannel, std::string(slot), false, facts}, sender, userId, record);
+    Commit(batch);
 }
 
 void NotifyDispatcher::SendEmailNotice(std::string_view slot,
@@ -69,7 +91,9 @@ void NotifyDispatcher::SendEmailNotice(std::string_view slot,
     auto sender = m_libraries->MailSender();
     std::string record = m_libraries->ReadWindowsInfo(slot);
     std::string account = m_libraries->ReadEmail();
-    QueueSends({kEmailChannel, std::string(slot), false, facts}, sender, account, record);
+    Batch batch;
+    PrepareSends(batch, {kEmailChannel, std::string(slot), false, facts}, sender, account, record);
+    Commit(batch);
 }
 
 void NotifyDispatcher::SendSMSToTest(std::string_view record,
@@ -77,7 +101,9 @@ void NotifyDispatcher::SendSMSToTest(std::string_view record,
     auto sender = m_libraries->SmsSender();
     std::string userId = m_libraries->ReadUserId();
     std::string slot = facts ? facts->slot : std::string();
-    QueueSends({kSmsChannel, slot, true, facts}, sender, userId, std::string(record));
+    Batch batch;
+    PrepareSends(batch, {kSmsChannel, slot, true, facts}, sender, userId, std::string(record));
+    Commit(batch);
 }
 
 void NotifyDispatcher::SendEmailTest(std::string_view record,
@@ -85,48 +111,106 @@ void NotifyDispatcher::SendEmailTest(std::string_view record,
     auto sender = m_libraries->MailSender();
     std::string account = m_libraries->ReadEmail();
     std::string slot = facts ? facts->slot : std::string();
-    QueueSends({kEmailChannel, slot, true, facts}, sender, account, std::string(record));
+    Batch batch;
+    PrepareSends(batch, {kEmailChannel, slot, true, facts}, sender, account, std::string(record));
+    Commit(batch);
+}
+
+std::function<TryResult(int)> NotifyDispatcher::SenderRun(const NotifyLibraries::Sender& sender,
+                                                          const std::string& account,
+                                                          const std::string& record,
+                                                          const std::string& facts,
+                                                          const std::string& recipient) {
+    return [send = sender.send,
+            one = SendTry{account, record, facts, recipient, 1}](int attempt) mutable {
+        one.attempt = attempt;
+        return send(one);
+    };
 }
 
 // Each recipient is a delivery of its own; a record without recipients still makes one, which
 // the sender logs as failed for want of a recipient.
-void NotifyDispatcher::QueueSends(const Notice& notice, const NotifyLibraries::Sender& sender,
-                                  const std::string& account, const std::string& record) {
+void NotifyDispatcher::PrepareSends(Batch& batch, const Notice& notice,
+                                    const NotifyLibraries::Sender& sender,
+                                    const std::string& account, const std::string& record) {
     const std::string facts = notice.facts ? EncodeNoticeFacts(*notice.facts) : std::string();
     std::vector<std::string> recipients = sender.recipients(record);
     if (recipients.empty()) recipients.emplace_back();
     for (auto& recipient : recipients) {
-        DeliveryJob job;
-        job.slot = notice.slot;
-        job.windowName = notice.facts ? notice.facts->name : std::string();
-        job.recipient = recipient;
-        job.test = notice.test;
-        job.run = [send = sender.send,
-                   one = SendTry{account, record, facts, recipient, 1}](int attempt) mutable {
-            one.attempt = attempt;
-            return send(one);
-        };
-        Queue(notice.channel, std::move(job));
+        Prepared p{notice.channel, {}, {}};
+        p.job.slot = notice.slot;
+        p.job.windowName = notice.facts ? notice.facts->name : std::string();
+        p.job.recipient = recipient;
+        p.job.test = notice.test;
+        p.job.run = SenderRun(sender, account, record, facts, recipient);
+        if (Keeps(notice)) {
+            p.entry = OutboxEntry{};
+            p.entry->record = record;
+            p.entry->facts = *notice.facts;
+        }
+        batch.push_back(std::move(p));
     }
 }
 
-void NotifyDispatcher::StartProgram(std::string_view file, std::string_view parameters,
-                                    const NoticeFacts& facts, bool test) {
-    DeliveryJob job;
-    job.slot = facts.slot;
-    job.windowName = facts.name;
-    job.recipient = std::string(file);
-    job.test = test;
-    job.run = [this, file = std::string(file),
-               parameters = FillProgramParameters(parameters, facts),
-               label = SendLogSlot(facts.slot, test)](int attempt) {
+std::function<TryResult(int)> NotifyDispatcher::ProgramRun(std::string file, std::string parameters,
+                                                           std::string label) {
+    return [this, file = std::move(file), parameters = std::move(parameters),
+            label = std::move(label)](int attempt) {
         bool started = m_shell.Execute(file, parameters);
         std::string reason = started ? std::string() : Gbk(text::kSendNoProgram);
         Delivery line{std::string(kProgramChannel), label, file, started, reason, attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
         return TryResult{started ? TryOutcome::Sent : TryOutcome::Permanent, reason};
     };
-    Queue(kProgramChannel, std::move(job));
+}
+
+void NotifyDispatcher::PrepareProgram(Batch& batch, std::string_view file,
+                                      std::string_view parameters, const NoticeFacts& facts,
+                                      bool test) {
+    Prepared p{kProgramChannel, {}, {}};
+    p.job.slot = facts.slot;
+    p.job.windowName = facts.name;
+    p.job.recipient = std::string(file);
+    p.job.test = test;
+    std::string filled = FillProgramParameters(parameters, facts);
+    p.job.run = ProgramRun(std::string(file), filled, SendLogSlot(facts.slot, test));
+    if (Keeps({kProgramChannel, facts.slot, test, facts})) {
+        p.entry = OutboxEntry{};
+        p.entry->facts = facts;
+        p.entry->file = std::string(file);
+        p.entry->parameters = filled;
+    }
+    batch.push_back(std::move(p));
+}
+
+void NotifyDispatcher::StartProgram(std::string_view file, std::string_view parameters,
+                                    const NoticeFacts& facts, bool test) {
+    Batch batch;
+    PrepareProgram(batch, file, parameters, facts, test);
+    Commit(batch);
+}
+
+// The kept deliveries are on disk before any of them is tried.
+void NotifyDispatcher::Commit(Batch& batch) {
+    std::vector<OutboxEntry> entries;
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::seconds>(m_clock.WallNow().time_since_epoch())
+            .count();
+    for (size_t i = 0; i < batch.size(); ++i) {
+        Prepared& p = batch[i];
+        if (!p.entry) continue;
+        OutboxEntry& e = *p.entry;
+        e.key = e.facts.id + "-" + std::to_string(i + 1);
+        e.channel = std::string(p.channel);
+        e.slot = p.job.slot;
+        e.windowName = p.job.windowName;
+        e.recipient = p.job.recipient;
+        e.raised = e.due = now;
+        p.job.key = e.key;
+        entries.push_back(e);
+    }
+    if (m_outbox) m_outbox->Add(entries);
+    for (Prepared& p : batch) Queue(p.channel, std::move(p.job));
 }
 
 void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, std::string_view mobile,
@@ -176,6 +260,11 @@ DeliveryChannel::FinalFailure NotifyDispatcher::ReportFor(std::string_view chann
 }
 
 void NotifyDispatcher::Report(const FailedNotice& failed) {
+    std::string what = Gbk(std::string(text::kNoticeFailedTitle) + "：") + failed.channel;
+    if (!failed.recipient.empty()) what += " " + failed.recipient;
+    WriteLog(loglines::TickError(NowText(), SendLogSlot(failed.slot, failed.test),
+                                 failed.windowName, what + Gbk("：") + failed.reason),
+             kErrorLog);
     std::function<void(const FailedNotice&)> observer;
     {
         std::lock_guard lock(m_observerMutex);
@@ -194,7 +283,12 @@ void NotifyDispatcher::LogRefused(std::string_view channel, const DeliveryJob& j
 
 void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
     if (ChannelOf(channel).Add(job)) return;
-    if (m_closing) return LogRefused(channel, job, Gbk(text::kSendShutDown));
+    if (m_closing) {
+        // A kept notice waits in the outbox for the next start.
+        if (job.key.empty()) LogRefused(channel, job, Gbk(text::kSendShutDown));
+        return;
+    }
+    if (m_outbox && !job.key.empty()) m_outbox->Remove(job.key);
     std::string reason = Gbk(text::kSendQueueFull);
     LogRefused(channel, job, reason);
     Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
@@ -220,7 +314,7 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
     bool idle = WaitUntilIdle(grace);
     for (auto [name, channel] : channels) {
         for (const DeliveryJob& job : channel->TakeWaiting()) {
-            LogRefused(name, job, Gbk(text::kSendShutDown));
+            if (job.key.empty()) LogRefused(name, job, Gbk(text::kSendShutDown));
         }
     }
     if (!idle) m_libraries->CancelSends();

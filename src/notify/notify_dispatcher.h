@@ -11,6 +11,7 @@
 
 #include "notify/delivery_channel.h"
 #include "notify/notice_facts.h"
+#include "notify/outbox.h"
 #include "notify/plugin_loader.h"
 #include "notify/sms_settings.h"
 
@@ -35,12 +36,15 @@ struct FailedNotice {
 // (DeliveryChannel), so the caller never waits, and a mail server, SMS gateway or program that
 // hangs holds up neither another channel nor another recipient. Passing failures are tried
 // again; every try is one line in Log/sendlog.txt, and a delivery that finally failed is
-// reported to the failure observer. Not copyable; the GUI owns one for the process.
+// reported to the failure observer and written to Log/errorlog.txt. With an outbox, every
+// delivery of a window's notice is kept there until it is sent or has failed for good, so it
+// outlives an exit, a crash or a kill; test sends are not kept. Not copyable; the GUI owns one
+// for the process.
 class NotifyDispatcher {
   public:
     explicit NotifyDispatcher(Shell& shell,
                               std::unique_ptr<NotifyLibraries> libraries = MakePluginLibraries(),
-                              DeliveryPolicy policy = {});
+                              DeliveryPolicy policy = {}, std::unique_ptr<Outbox> outbox = {});
     // Shutdown().
     ~NotifyDispatcher();
     NotifyDispatcher(const NotifyDispatcher&) = delete;
@@ -49,9 +53,19 @@ class NotifyDispatcher {
     // The dispatch for one window: the local program (OtherOpen), then SMS (SmsOpen), then
     // e-mail (EmailOpen), each only when its switch is exactly "1", each queued whatever the one
     // before did. `found` and `previous` (the found text notified last; GBK) and the window's
-    // name, address, slot and the time now fill the placeholders of its texts. A plug-in that
-    // cannot be loaded is raised after the other channels were queued.
+    // name, address, slot and the time now fill the placeholders of its texts (both texts cut
+    // to kFoundTextLimit characters with their length, so a notice fits its outbox).
+    // A plug-in that cannot be loaded is raised after the other channels were queued. The
+    // outbox holds every delivery of the notice when this returns.
     void Dispatch(const TConfig& slot, std::string_view found = {}, std::string_view previous = {});
+
+    // Queues the deliveries that an earlier run left in the outbox; each gets its next try
+    // within kResumeWithin. One whose try was under way when that run ended is tried again
+    // (a mail with the same Message-ID), its unknown outcome noted in the send log. Returns
+    // how many were queued.
+    size_t ResumeOutbox();
+    static constexpr std::chrono::seconds kResumeWithin{60};
+    Outbox* KeptIn() const { return m_outbox.get(); }
 
     // Slot number "1".."30"; `facts` fill the placeholders (none: the texts go as they stand).
     // Raise PluginError when a plug-in is missing.
@@ -86,7 +100,8 @@ class NotifyDispatcher {
     // Stops delivering. What is queued, retries included, may be tried once more within
     // `grace`; after that the ones still waiting are dropped and the running ones cancelled
     // (the senders end them within about a second). Sends dropped, cancelled or asked for
-    // afterwards each leave a FAILED line. Returns whether everything queued was settled.
+    // afterwards each leave a FAILED line, except those the outbox keeps for the next start:
+    // they are tried now only when due. Returns whether everything queued was settled.
     bool Shutdown(std::chrono::milliseconds grace = kShutdownGrace);
     static constexpr std::chrono::milliseconds kShutdownGrace{5000};
 
@@ -97,8 +112,32 @@ class NotifyDispatcher {
         bool test = false;
         std::optional<NoticeFacts> facts;
     };
-    void QueueSends(const Notice& notice, const NotifyLibraries::Sender& sender,
-                    const std::string& account, const std::string& record);
+    // Deliveries made ready together: written to the outbox in one go, then queued.
+    struct Prepared {
+        std::string_view channel;
+        DeliveryJob job;
+        std::optional<OutboxEntry> entry;
+    };
+    using Batch = std::vector<Prepared>;
+
+    void PrepareSends(Batch& batch, const Notice& notice, const NotifyLibraries::Sender& sender,
+                      const std::string& account, const std::string& record);
+    void PrepareProgram(Batch& batch, std::string_view file, std::string_view parameters,
+                        const NoticeFacts& facts, bool test);
+    void Commit(Batch& batch);
+    void Resume(OutboxEntry entry);
+    std::function<TryResult(int)> ResumedRun(const OutboxEntry& entry);
+    std::function<TryResult(int)> ProgramRun(std::string file, std::string parameters,
+                                             std::string label);
+    static std::function<TryResult(int)> SenderRun(const NotifyLibraries::Sender& sender,
+                                                   const std::string& account,
+                                                   const std::string& record,
+                                                   const std::string& facts,
+                                                   const std::string& recipient);
+    // A window's notice, with the id that names its entries (Dispatch gives it one).
+    bool Keeps(const Notice& notice) const {
+        return m_outbox && !notice.test && notice.facts && !notice.facts->id.empty();
+    }
     void Queue(std::string_view channel, DeliveryJob job);
     DeliveryChannel& ChannelOf(std::string_view channel);
     DeliveryChannel::FinalFailure ReportFor(std::string_view channel);
@@ -111,6 +150,8 @@ class NotifyDispatcher {
     std::mutex m_observerMutex;
     std::function<void(const FailedNotice&)> m_observer;
     std::atomic<bool> m_closing{false};
+    DeliveryClock& m_clock;
+    std::unique_ptr<Outbox> m_outbox;
     // Declared last: their workers end before anything they use.
     std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail, m_gatewayTests;
 };

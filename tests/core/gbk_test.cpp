@@ -9,6 +9,31 @@
 namespace nuvaro {
 namespace {
 
+struct PrefixCase {
+    const char* name;
+    std::string text;
+    size_t max;
+    std::string prefix;
+};
+
+class GbkPrefixOf : public ::testing::TestWithParam<PrefixCase> {};
+
+TEST_P(GbkPrefixOf, CutsWithinTheBoundAndNeverSplitsACharacter) {
+    EXPECT_EQ(GbkPrefix(GetParam().text, GetParam().max), GetParam().prefix);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GbkPrefixOf,
+    ::testing::Values(PrefixCase{"ShortStays", "abc", 5, "abc"},
+                      PrefixCase{"ExactStays", "abc", 3, "abc"},
+                      PrefixCase{"AsciiCut", "abcdef", 4, "abcd"},
+                      PrefixCase{"WholeCharacter", Utf8ToGbk("价格"), 2, Utf8ToGbk("价")},
+                      PrefixCase{"HalfCharacterLeftOut", "a" + Utf8ToGbk("价格"), 2, "a"},
+                      PrefixCase{"TrailByteLikeAscii", Utf8ToGbk("東|"), 1, ""},
+                      PrefixCase{"LoneLeadByteAtTheEnd", "ab\x81", 2, "ab"},
+                      PrefixCase{"ZeroBound", "abc", 0, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Gbk, ChineseRoundTripsThroughGbkBytes) {
     std::string gbk = Utf8ToGbk("价格128元");
     EXPECT_EQ(gbk, "\xBC\xDB\xB8\xF1" "128" "\xD4\xAA");

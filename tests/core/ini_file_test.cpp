@@ -100,6 +100,38 @@ INSTANTIATE_TEST_SUITE_P(Values, IniValueBehindBlanks,
                          ::testing::Values("       ~ML~ \"  ", " ~ML~abc", "\t~ML~", "  ~ML~a\\n ",
                                            " \t~ML~\r\n"));
 
+// Texts of a page are kept exactly: blanks at both ends, tabs, line breaks, a leading mark.
+class IniExactValue : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(IniExactValue, ReadsBackByteForByteAndStaysOneLine) {
+    IniDocument doc;
+    doc.WriteExact("s", "k", GetParam());
+    doc.Write("s", "next", "x");
+    const std::string file = doc.Serialize();
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 3);
+    IniDocument read = IniDocument::Parse(file);
+    EXPECT_EQ(read.Read("s", "k"), GetParam());
+    EXPECT_EQ(read.Read("s", "next"), "x");
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, IniExactValue,
+                         ::testing::Values("", " ", "  99 ", "\tprice\t", "a\r\nb\n", "~ML~x",
+                                           " \\n ", G(" 价格：１２８ "), std::string("a\0b", 3)));
+
+TEST(IniWriter, WritesTheLinesThatIniDocumentWouldWrite) {
+    IniWriter writer;
+    IniDocument doc;
+    for (const char* section : {"a", " b "}) {
+        writer.Section(section);
+        writer.Write("k", " v ");
+        writer.WriteExact("x", G(" 价格\r\n "));
+        doc.Write(section, "k", " v ");
+        doc.WriteExact(section, "x", G(" 价格\r\n "));
+    }
+    EXPECT_EQ(writer.Text(), doc.Serialize());
+    EXPECT_EQ(IniDocument::Parse(writer.Text()).Read("b", "x"), G(" 价格\r\n "));
+}
+
 TEST(IniFile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {
     TempExeDir dir;
     IniFile ini(dir.File("Config.inf"));

@@ -50,10 +50,11 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
                       "http://a/?b=1|2",
                       "2026-1-2 3:04:05",
                       "12",
-                      G("缺货|\r\n")};
+                      G("缺货|\r\n"),
+                      "1796000000.00ff"};
     std::string line = EncodeNoticeFacts(facts);
     EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 6);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 7);
     auto back = DecodeNoticeFacts(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->found, facts.found);
@@ -62,16 +63,21 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
     EXPECT_EQ(back->time, facts.time);
     EXPECT_EQ(back->slot, facts.slot);
     EXPECT_EQ(back->previous, facts.previous);
+    EXPECT_EQ(back->id, facts.id);
     EXPECT_FALSE(DecodeNoticeFacts(""));
     EXPECT_FALSE(DecodeNoticeFacts(EncodeMailAccount({"a", "b", "c", "d"})));
     EXPECT_FALSE(DecodeNoticeFacts("notice|a|b"));
 }
 
-TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousText) {
+TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousTextAndOfSixNoNoticeId) {
     auto back = DecodeNoticeFacts("notice|F|N|U|T|S");
     ASSERT_TRUE(back);
     EXPECT_EQ(back->slot, "S");
     EXPECT_EQ(back->previous, "");
+    back = DecodeNoticeFacts("notice|F|N|U|T|S|P");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->previous, "P");
+    EXPECT_EQ(back->id, "");
 }
 
 struct ProgramCase {

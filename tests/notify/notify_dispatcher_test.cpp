@@ -120,9 +120,11 @@ class FakeLibraries : public NotifyLibraries {
     std::vector<SendTry> m_tries;
 };
 
+// The first retries only: a passing failure is final after the fourth try.
 DeliveryPolicy FastPolicy() {
     DeliveryPolicy policy;
     policy.retryPauses = {10ms, 20ms, 30ms};
+    policy.giveUpAfter = 0ms;
     return policy;
 }
 
@@ -347,6 +349,7 @@ class SlowRetries : public Dispatcher {
     static DeliveryPolicy Policy() {
         DeliveryPolicy policy;
         policy.retryPauses = {300ms, 600ms};
+        policy.giveUpAfter = 0ms;
         return policy;
     }
     SlowRetries() : Dispatcher(false, Policy()) {}

@@ -76,7 +76,8 @@ long CurlSession::ResponseCode() const {
 }
 
 bool CurlSession::FailureMayPass() const {
-    if (m_result == CURLE_ABORTED_BY_CALLBACK) return false;  // the program exits
+    // The program exits: a notice it keeps is tried again at the next start.
+    if (m_result == CURLE_ABORTED_BY_CALLBACK) return true;
     // A refusal in so many words: 4xx for now, 5xx for good.
     if (!m_refusal.empty()) return m_refusal[0] == '4';
     switch (m_result) {

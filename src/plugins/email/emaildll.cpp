@@ -37,6 +37,7 @@ struct MailNotice {
     SmtpOptions options;
     std::string subject;  // UTF-8
     std::string from;
+    std::string noticeId;  // the same at every try of the notice; empty for a test
 };
 
 MailNotice Prepare(std::string_view accountText, std::string_view recordText,
@@ -45,7 +46,10 @@ MailNotice Prepare(std::string_view accountText, std::string_view recordText,
     MailNotice n;
     n.record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
     if (n.record.subject.empty()) n.record.subject = Gbk(text::kMailSubject);
-    if (auto facts = DecodeNoticeFacts(notice)) FillNoticeTexts(n.record, *facts);
+    if (auto facts = DecodeNoticeFacts(notice)) {
+        FillNoticeTexts(n.record, *facts);
+        n.noticeId = facts->id;
+    }
     n.account = Utf8Account(AccountFrom(accountText, emailInf));
     n.options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
     n.options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
@@ -77,7 +81,7 @@ int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
                      n.subject,
                      GbkToUtf8(n.record.body),
                      std::time(nullptr),
-                     NewMessageId(n.from.substr(n.from.rfind('@') + 1))};
+                     NoticeMessageId(n.noticeId, n.from.substr(n.from.rfind('@') + 1))};
     SmtpResult result =
         SendOverSmtp(*server, n.account, n.options, n.from, mail.to, ComposeMail(mail));
     delivery.ok = result.ok;

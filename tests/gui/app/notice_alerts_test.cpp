@@ -60,6 +60,27 @@ TEST_F(NoticeAlertsTest, EachFinalFailureRaisesOneBalloonAndTheTrayCountsThem) {
     EXPECT_TRUE(notices->shown.empty());  // never a box
 }
 
+// A mail server that is down keeps the notice waiting in the outbox; the tray says so, and
+// the notice stays for the next start when the program exits.
+TEST_F(NoticeAlertsTest, TheTrayCountsNoticesWaitingForTheirServer) {
+    InstallPlugins(dir);
+    dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
+                               std::to_string(FreeLoopbackPort()) + "\r\n");
+    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\nToMail=a@example.com\n"
+                "EmailOpen=1\n");
+    TMainFrm& f = StartFrame();
+    f.Configs()[2].SaveAll();
+    f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));
+    ASSERT_TRUE(PumpUntil([&] { return !SendLogLines(dir).empty(); }));
+    ASSERT_TRUE(PumpUntil([&] {
+        return f.TrayIcon()->ToolTip().utf8_string().find("\n等待发送的通知：1 条") !=
+               std::string::npos;
+    }));
+    EXPECT_TRUE(balloons->shown.empty());  // not failed: it waits
+    CloseFrame();
+    EXPECT_NE(dir.Read("outbox.inf").find("a@example.com"), std::string::npos);
+}
+
 // A modal box runs its own loop; a failure reported meanwhile from a delivery thread is shown
 // while the box is still open.
 TEST_F(NoticeAlertsTest, AFailureIsShownWhileAModalBoxIsOpen) {

@@ -8,6 +8,7 @@
 #include "conditions/reg_frm.h"
 #include "harness/main_frame_fixture.h"
 #include "harness/modal_driver.h"
+#include "monitor/run_state.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -29,6 +30,7 @@ TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) 
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=旧条件\nRegGrp=2\n");
     TMainFrm& f = StartFrame();
     f.Configs()[2].LastMatch = G("128");
+    f.SavedState().SetLastMatch(2, G("128"));
     WithDialog(1, [&](TRegFrm& d) {
         EXPECT_EQ(d.GetTitle().utf8_string(), "设定搜索条件");
         EXPECT_EQ(d.GetClientSize(), wxSize(475, 188));
@@ -40,6 +42,7 @@ TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) 
     EXPECT_EQ(ConfigValue("2", "Regx"), G("价格(\\d+)\r\n第二行"));
     EXPECT_EQ(ConfigValue("2", "RegGrp"), "2");  // untouched
     EXPECT_EQ(f.Configs()[2].LastMatch, "");
+    EXPECT_EQ(RunState(dir.File(RunState::kFileName)).LastMatch(2).size, 0u);  // on disk too
     EXPECT_EQ(LastText(), "当前窗口：甲 搜索条件设置已保存！");
     EXPECT_EQ(notices->shown.back().caption, "Nuvaro");
 

@@ -1,0 +1,160 @@
+#include "monitor/run_state.h"
+
+#include "core/atomic_file.h"
+#include "core/date_time.h"
+#include "core/gbk.h"
+#include "core/ini_file.h"
+#include "core/sha256.h"
+#include "core/text_util.h"
+#include "monitor/monitor_log.h"
+
+namespace nuvaro {
+namespace {
+
+constexpr std::string_view kStart = "Start";
+constexpr std::string_view kResume = "Resume";
+constexpr std::string_view kMonitoring = "Monitoring";
+constexpr std::string_view kLastMatch = "LastMatch";
+constexpr std::string_view kBytes = "LastMatchBytes";
+constexpr std::string_view kDigest = "LastMatchSha256";
+
+const SavedMatch kNoMatch{};
+// What pages showed is the user's business only.
+constexpr mode_t kFileMode = 0600;
+
+}  // namespace
+
+SavedMatch SavedMatch::Of(std::string_view found) {
+    SavedMatch saved{std::string(GbkPrefix(found, kKeptBytes)), found.size(), {}};
+    if (saved.text.size() < found.size()) saved.digest = Sha256Hex(found);
+    return saved;
+}
+
+bool SavedMatch::SameAs(std::string_view found) const {
+    if (Whole()) return found == text;
+    return found.size() == size && found.substr(0, text.size()) == text &&
+           Sha256Hex(found) == digest;
+}
+
+Verdict JudgeWithSaved(const std::string& found, const std::string& lastMatch,
+                       const SavedMatch& saved) {
+    if (found.empty() || saved.Whole() || lastMatch != saved.text) return Judge(found, lastMatch);
+    return saved.SameAs(found) ? Verdict::Repeat : Verdict::Change;
+}
+
+RunState::RunState(std::string path) : m_path(std::move(path)) { Load(); }
+
+RunState::Hold::~Hold() {
+    if (--m_state.m_holds == 0 && m_state.m_dirty) m_state.Save();
+}
+
+RunState::Slot* RunState::At(int slot) {
+    return slot >= 1 && slot <= kSlots ? &m_slots[slot - 1] : nullptr;
+}
+
+const RunState::Slot* RunState::At(int slot) const { return const_cast<RunState*>(this)->At(slot); }
+
+void RunState::Load() {
+    IniDocument doc = IniFile(m_path).Load();
+    m_resume = doc.Read(kStart, kResume).value_or("1") != "0";
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        const std::string section = std::to_string(slot);
+        Slot& s = *At(slot);
+        s.monitoring = doc.Read(section, kMonitoring).value_or("") == "1";
+        SavedMatch& m = s.lastMatch;
+        m.text = doc.Read(section, kLastMatch).value_or("");
+        m.size = m.text.size();
+        auto bytes = ParseInteger(doc.Read(section, kBytes).value_or(""));
+        std::string digest = doc.Read(section, kDigest).value_or("");
+        // A cut text counts only with its length and digest; without them it is taken whole.
+        if (bytes && *bytes > static_cast<long long>(m.text.size()) && digest.size() == 64) {
+            m.size = static_cast<size_t>(*bytes);
+            m.digest = digest;
+        }
+    }
+}
+
+std::string RunState::Serialize() const {
+    IniWriter out;
+    out.Section(kStart);
+    out.Write(kResume, m_resume ? "1" : "0");
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        const Slot& s = *At(slot);
+        if (!s.monitoring && s.lastMatch.size == 0) continue;
+        out.Section(std::to_string(slot));
+        out.Write(kMonitoring, s.monitoring ? "1" : "0");
+        if (s.lastMatch.size == 0) continue;
+        out.WriteExact(kLastMatch, s.lastMatch.text);
+        if (s.lastMatch.Whole()) continue;
+        out.Write(kBytes, std::to_string(s.lastMatch.size));
+        out.Write(kDigest, s.lastMatch.digest);
+    }
+    return out.Text();
+}
+
+void RunState::Save(bool raise) {
+    if (m_holds > 0 && !raise) {
+        m_dirty = true;
+        return;
+    }
+    m_dirty = false;
+    try {
+        ReplaceFileAtomically(m_path, Serialize(), kFileMode);
+        m_failing = false;
+    } catch (const FileWriteError& e) {
+        if (raise) throw;
+        if (!m_failing) {
+            WriteLog(loglines::TickError(NowText(), "0", "", Utf8ToGbk(e.what())), kErrorLog);
+        }
+        m_failing = true;
+    }
+}
+
+void RunState::SetResumeOnStart(bool on) {
+    const bool was = m_resume;
+    m_resume = on;
+    try {
+        Save(true);
+    } catch (...) {
+        m_resume = was;
+        throw;
+    }
+}
+
+bool RunState::WasMonitoring(int slot) const {
+    const Slot* s = At(slot);
+    return s && s->monitoring;
+}
+
+void RunState::SetMonitoring(int slot, bool on) {
+    Slot* s = At(slot);
+    if (!s || s->monitoring == on) return;
+    s->monitoring = on;
+    Save();
+}
+
+void RunState::ForgetMonitoring() {
+    Hold hold(*this);
+    for (int slot = 1; slot <= kSlots; ++slot) SetMonitoring(slot, false);
+}
+
+const SavedMatch& RunState::LastMatch(int slot) const {
+    const Slot* s = At(slot);
+    return s ? s->lastMatch : kNoMatch;
+}
+
+void RunState::SetLastMatch(int slot, std::string_view found) {
+    Slot* s = At(slot);
+    if (!s) return;
+    s->lastMatch = SavedMatch::Of(found);
+    Save();
+}
+
+void RunState::ClearLastMatch(int slot) {
+    Slot* s = At(slot);
+    if (!s || s->lastMatch.size == 0) return;
+    s->lastMatch = {};
+    Save();
+}
+
+}  // namespace nuvaro

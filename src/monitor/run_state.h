@@ -1,0 +1,93 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "monitor/cycle_rules.h"
+
+namespace nuvaro {
+
+// A window's last notified found text as it is kept on disk: whole up to kKeptBytes; a longer
+// one as its first kKeptBytes (cut at a character boundary), its length and a digest of the
+// whole, so a page that finds megabytes does not make every save rewrite them.
+struct SavedMatch {
+    static constexpr size_t kKeptBytes = 4096;
+
+    std::string text;    // GBK: the whole text, or its beginning
+    size_t size = 0;     // bytes of the whole text
+    std::string digest;  // SHA-256 of the whole text; empty when `text` is whole
+
+    static SavedMatch Of(std::string_view found);
+    bool Whole() const { return digest.empty(); }
+    bool SameAs(std::string_view found) const;
+};
+
+// The verdict on `found` against the last notified text in memory; where that is only the
+// saved beginning of a longer text (after a restart), against the saved length and digest.
+Verdict JudgeWithSaved(const std::string& found, const std::string& lastMatch,
+                       const SavedMatch& saved);
+
+// What outlives the process about monitoring, in "runstate.inf" beside the executable (an INI
+// file, GBK, CR LF, replaced atomically at each change): whether a start resumes monitoring,
+// which windows monitor, and each window's last notified found text. Slots 1..30.
+class RunState {
+  public:
+    static constexpr int kSlots = 30;
+    static constexpr const char* kFileName = "runstate.inf";
+
+    // Loads the file; a missing or unreadable one means: resume on, nothing monitoring.
+    explicit RunState(std::string path);
+    RunState(const RunState&) = delete;
+    RunState& operator=(const RunState&) = delete;
+
+    const std::string& FileName() const { return m_path; }
+
+    bool ResumeOnStart() const { return m_resume; }
+    // Throws FileWriteError when the file cannot be written (the choice is then not taken).
+    void SetResumeOnStart(bool on);
+
+    bool WasMonitoring(int slot) const;
+    void SetMonitoring(int slot, bool on);
+    // Every window stopped (a start that does not resume).
+    void ForgetMonitoring();
+
+    const SavedMatch& LastMatch(int slot) const;
+    void SetLastMatch(int slot, std::string_view found);
+    void ClearLastMatch(int slot);
+
+    // While a hold lives, changes are written once, when the last hold ends.
+    class Hold {
+      public:
+        explicit Hold(RunState& state) : m_state(state) { ++m_state.m_holds; }
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        RunState& m_state;
+    };
+
+  private:
+    struct Slot {
+        bool monitoring = false;
+        SavedMatch lastMatch;
+    };
+    Slot* At(int slot);
+    const Slot* At(int slot) const;
+    void Load();
+    // Writes the state now, or when the last hold ends. A failure goes to the error log once
+    // until a write succeeds again; `raise` throws it instead.
+    void Save(bool raise = false);
+    std::string Serialize() const;
+
+    std::string m_path;
+    bool m_resume = true;
+    std::array<Slot, kSlots> m_slots{};
+    int m_holds = 0;
+    bool m_dirty = false;
+    bool m_failing = false;
+};
+
+}  // namespace nuvaro

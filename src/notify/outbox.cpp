@@ -1,0 +1,190 @@
+#include "notify/outbox.h"
+
+#include <ctime>
+#include <random>
+
+#include "core/atomic_file.h"
+#include "core/date_time.h"
+#include "core/gbk.h"
+#include "core/ini_file.h"
+#include "core/text_util.h"
+#include "monitor/monitor_log.h"
+#include "notify/send_log.h"
+
+namespace nuvaro {
+namespace {
+
+// Addresses, numbers and what the pages showed: the owner's business only.
+constexpr mode_t kFileMode = 0600;
+
+int64_t Seconds(DeliveryClock::WallTime t) {
+    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
+
+int64_t Number(const IniDocument& doc, const std::string& section, const char* key) {
+    return ParseInteger(doc.Read(section, key).value_or("")).value_or(0);
+}
+
+OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
+    auto text = [&](const char* key) { return doc.Read(section, key).value_or(""); };
+    OutboxEntry e;
+    e.key = section;
+    e.channel = text("Channel");
+    e.slot = text("Slot");
+    e.windowName = text("Window");
+    e.recipient = text("Recipient");
+    e.record = text("Record");
+    e.facts = {text("Found"), text("Name"), text("Url"), text("Time"),
+               e.slot,        text("Previous"), text("Id")};
+    e.file = text("File");
+    e.parameters = text("Parameters");
+    e.raised = Number(doc, section, "Raised");
+    e.attempt = static_cast<int>(std::max<int64_t>(1, Number(doc, section, "Attempt")));
+    e.due = Number(doc, section, "Due");
+    e.trying = text("Trying") == "1";
+    return e;
+}
+
+void WriteEntry(IniWriter& out, const OutboxEntry& e) {
+    auto text = [&](const char* key, const std::string& value) {
+        if (!value.empty()) out.WriteExact(key, value);
+    };
+    out.Section(e.key);
+    out.Write("Channel", e.channel);
+    out.Write("Slot", e.slot);
+    text("Window", e.windowName);
+    text("Recipient", e.recipient);
+    text("Record", e.record);
+    text("Found", e.facts.found);
+    text("Name", e.facts.name);
+    text("Url", e.facts.url);
+    text("Time", e.facts.time);
+    text("Previous", e.facts.previous);
+    text("Id", e.facts.id);
+    text("File", e.file);
+    text("Parameters", e.parameters);
+    out.Write("Raised", std::to_string(e.raised));
+    out.Write("Attempt", std::to_string(e.attempt));
+    out.Write("Due", std::to_string(e.due));
+    if (e.trying) out.Write("Trying", "1");
+}
+
+}  // namespace
+
+Outbox::Outbox(std::string path, DeliveryClock& clock) : m_path(std::move(path)), m_clock(clock) {
+    Load();
+}
+
+void Outbox::Load() {
+    IniDocument doc = IniFile(m_path).Load();
+    for (const std::string& section : doc.SectionNames()) {
+        OutboxEntry entry = ReadEntry(doc, section);
+        const std::string& c = entry.channel;
+        if (c != kSmsChannel && c != kEmailChannel && c != kProgramChannel) continue;
+        m_entries.emplace(section, std::move(entry));
+    }
+}
+
+std::vector<OutboxEntry> Outbox::Entries() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<OutboxEntry> entries;
+    for (const auto& [key, entry] : m_entries) entries.push_back(entry);
+    return entries;
+}
+
+size_t Outbox::Count() const {
+    std::lock_guard lock(m_mutex);
+    return m_entries.size();
+}
+
+void Outbox::SaveLocked() {
+    IniWriter out;
+    for (const auto& [key, entry] : m_entries) WriteEntry(out, entry);
+    try {
+        ReplaceFileAtomically(m_path, out.Text(), kFileMode);
+        m_failing = false;
+    } catch (const FileWriteError& e) {
+        // Noted once until writing works again; the deliveries go on from memory.
+        if (!m_failing) {
+            WriteLog(loglines::TickError(NowText(), "0", "", Utf8ToGbk(e.what())), kErrorLog);
+        }
+        m_failing = true;
+    }
+}
+
+// Counted and told under one lock: counts of several threads arrive in the order they were
+// taken.
+void Outbox::Changed() {
+    std::lock_guard lock(m_observerMutex);
+    if (m_observer) m_observer(Count());
+}
+
+void Outbox::Add(const std::vector<OutboxEntry>& entries) {
+    if (entries.empty()) return;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : entries) m_entries[entry.key] = entry;
+        SaveLocked();
+    }
+    Changed();
+}
+
+void Outbox::Remove(const std::string& key) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_entries.erase(key) == 0) return;
+        SaveLocked();
+    }
+    Changed();
+}
+
+template <typename Change>
+void Outbox::Update(const std::string& key, Change change) {
+    std::lock_guard lock(m_mutex);
+    auto it = m_entries.find(key);
+    if (it == m_entries.end()) return;
+    change(it->second);
+    SaveLocked();
+}
+
+void Outbox::Trying(const DeliveryJob& job) {
+    Update(job.key, [&](OutboxEntry& e) {
+        e.attempt = job.attempt;
+        e.trying = true;
+    });
+}
+
+void Outbox::Waiting(const DeliveryJob& job) {
+    const int64_t due = Seconds(m_clock.ToWall(job.due));
+    Update(job.key, [&](OutboxEntry& e) {
+        e.attempt = job.attempt;
+        e.due = due;
+        e.trying = false;
+    });
+}
+
+void Outbox::Settled(const DeliveryJob& job) { Remove(job.key); }
+
+void Outbox::SetCountObserver(std::function<void(size_t count)> observer) {
+    {
+        std::lock_guard lock(m_observerMutex);
+        m_observer = std::move(observer);
+    }
+    Changed();
+}
+
+std::string NewNoticeId() {
+    static std::mutex mutex;
+    static std::mt19937_64 random{std::random_device{}()};
+    uint64_t bits;
+    {
+        std::lock_guard lock(mutex);
+        bits = random();
+    }
+    char id[64];
+    std::snprintf(id, sizeof id, "%lld.%016llx", static_cast<long long>(std::time(nullptr)),
+                  static_cast<unsigned long long>(bits));
+    return id;
+}
+
+}  // namespace nuvaro

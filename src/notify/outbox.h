@@ -1,0 +1,81 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "notify/delivery_channel.h"
+#include "notify/notice_facts.h"
+
+namespace nuvaro {
+
+// One delivery of a notice (one channel, one recipient) not yet sent. Texts are GBK.
+struct OutboxEntry {
+    std::string key;      // unique: the notice's id and the delivery's number
+    std::string channel;  // kSmsChannel, kEmailChannel or kProgramChannel
+    std::string slot, windowName, recipient;
+    std::string record;  // window record (SMS, mail)
+    NoticeFacts facts;   // the placeholders' facts, the notice's id among them
+    std::string file;    // the local program, its parameters already filled
+    std::string parameters;
+    int64_t raised = 0;   // wall-clock seconds since 1970
+    int attempt = 1;      // the next try
+    int64_t due = 0;      // wall-clock seconds of the next try
+    bool trying = false;  // a try was under way; after a restart its outcome is unknown
+};
+
+// The notices that wait for their server, in "outbox.inf" beside the executable: an INI file
+// (GBK, CR LF, owner-only) replaced atomically at every change, so a crash or a kill loses
+// none. An entry is written before its first try, marked before each try and rewritten after
+// it, and removed once it is sent or has failed for good. Thread-safe: the channels' workers
+// write down their tries.
+class Outbox : public DeliveryJournal {
+  public:
+    static constexpr const char* kFileName = "outbox.inf";
+
+    // Loads what an earlier run left.
+    Outbox(std::string path, DeliveryClock& clock = DeliveryClock::System());
+
+    const std::string& FileName() const { return m_path; }
+    std::vector<OutboxEntry> Entries() const;
+    size_t Count() const;
+
+    // Written down before it returns, all in one replacement. A file that cannot be written
+    // is noted in the error log; the entries are kept in memory and go to disk with the next
+    // write that succeeds.
+    void Add(const std::vector<OutboxEntry>& entries);
+    void Remove(const std::string& key);
+
+    void Trying(const DeliveryJob& job) override;
+    void Waiting(const DeliveryJob& job) override;
+    void Settled(const DeliveryJob& job) override;
+
+    // Hears the number of deliveries kept after every change, on the thread that made it
+    // (quickly: it is called under a lock).
+    void SetCountObserver(std::function<void(size_t count)> observer);
+
+  private:
+    void Load();
+    void SaveLocked();
+    void Changed();
+    template <typename Change>
+    void Update(const std::string& key, Change change);
+
+    const std::string m_path;
+    DeliveryClock& m_clock;
+    mutable std::mutex m_mutex;
+    std::map<std::string, OutboxEntry> m_entries;
+    bool m_failing = false;
+    std::mutex m_observerMutex;
+    std::function<void(size_t)> m_observer;
+};
+
+// A fresh identifier of a notice: unique across runs and machines, fit for a Message-ID.
+std::string NewNoticeId();
+
+}  // namespace nuvaro

@@ -1,0 +1,67 @@
+// What an earlier run left in the outbox goes on where it stopped.
+#include <algorithm>
+
+#include "core/date_time.h"
+#include "core/exe_dir.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "notify/notify_dispatcher.h"
+#include "notify/send_log.h"
+
+namespace nuvaro {
+
+size_t NotifyDispatcher::ResumeOutbox() {
+    if (!m_outbox) return 0;
+    const std::vector<OutboxEntry> entries = m_outbox->Entries();
+    for (const OutboxEntry& entry : entries) Resume(entry);
+    return entries.size();
+}
+
+// The senders, their accounts and the mail account are those of now; the texts are those of
+// the moment the notice was raised.
+std::function<TryResult(int)> NotifyDispatcher::ResumedRun(const OutboxEntry& e) {
+    if (e.channel == kProgramChannel) {
+        return ProgramRun(e.file, e.parameters, SendLogSlot(e.slot, false));
+    }
+    const bool sms = e.channel == kSmsChannel;
+    auto sender = sms ? m_libraries->SmsSender() : m_libraries->MailSender();
+    std::string account = sms ? m_libraries->ReadUserId() : m_libraries->ReadEmail();
+    return SenderRun(sender, account, e.record, EncodeNoticeFacts(e.facts), e.recipient);
+}
+
+void NotifyDispatcher::Resume(OutboxEntry e) {
+    const std::string label = SendLogSlot(e.slot, false);
+    if (e.trying) {
+        Delivery unknown{e.channel, label, e.recipient, false, Gbk(text::kSendInterrupted),
+                         e.attempt};
+        AppendSendLog(ExeDir(), SendLogLine(NowText(), unknown));
+        ++e.attempt;
+    }
+    DeliveryJob job;
+    job.slot = e.slot;
+    job.windowName = e.windowName;
+    job.recipient = e.recipient;
+    job.key = e.key;
+    job.attempt = e.attempt;
+    using std::chrono::seconds;
+    job.raised = m_clock.FromWall(DeliveryClock::WallTime(seconds(e.raised)));
+    const auto left = DeliveryClock::WallTime(seconds(e.due)) - m_clock.WallNow();
+    job.due = m_clock.Now() +
+              std::clamp(std::chrono::duration_cast<seconds>(left), seconds(0), kResumeWithin);
+    std::string refused;
+    try {
+        job.run = ResumedRun(e);
+    } catch (const std::exception& error) {
+        refused = Utf8ToGbk(error.what());  // a plug-in gone since
+    }
+    if (refused.empty()) {
+        m_outbox->Waiting(job);
+        if (ChannelOf(e.channel).Add(job)) return;
+        refused = Gbk(text::kSendQueueFull);
+    }
+    m_outbox->Remove(e.key);
+    LogRefused(e.channel, job, refused);
+    Report({e.slot, e.windowName, e.channel, e.recipient, refused, false});
+}
+
+}  // namespace nuvaro

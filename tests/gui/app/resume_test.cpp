@@ -1,0 +1,129 @@
+// A restart resumes watching: the windows that monitored open their pages and monitor again,
+// without a box, and their first tick knows what was notified before the restart.
+#include <gmock/gmock.h>
+#include <wx/button.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+
+#include "app/monitor_window.h"
+#include "app/notice_alerts.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "harness/monitor_fixture.h"
+#include "monitor/run_state.h"
+#include "monitor/window_status_text.h"
+#include "platform/gtk/tray_icon.h"
+#include "platform/gtk/web_browser.h"
+
+namespace nuvaro::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ResumeTest : public MonitorTest {
+  protected:
+    void SetUp() override {
+        MonitorTest::SetUp();
+        server.SetPage("/price", "<html><body><b>价格128</b></body></html>");
+        server.SetPage("/news", "<html><body>今日新闻</body></html>");
+        WriteConfig(
+            "[1]\nWindowName=首页\nRefreshTime=1\n"
+            "[2]\nWindowName=价格\nurl=" +
+            server.Url("/price") +
+            "\nRefreshTime=2\nRegx=价格\\d+\n"
+            "[3]\nWindowName=新闻\nurl=" +
+            server.Url("/news") + "\nRefreshTime=1\nRegx=新闻\n");
+    }
+    int TabImage(int n) const {
+        TMainFrm& f = *frame;
+        return f.PageControl()->GetPageImage(f.PageControl()->FindPage(f.Window(n)->Page()));
+    }
+};
+
+TEST_F(ResumeTest, AWindowThatMonitoredOpensItsPageAndMonitorsAgainWithoutABox) {
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格\\d+");
+    f.RunBeginNClick(1);
+    Tick(1);  // notified: 价格128
+    ASSERT_EQ(InformLines().size(), 1u);
+
+    TMainFrm& again = RestartFrame();
+    notices->shown.clear();
+    EXPECT_TRUE(again.IsMonitoring(1));
+    EXPECT_FALSE(again.IsMonitoring(0));
+    EXPECT_FALSE(again.IsMonitoring(2));
+    EXPECT_EQ(again.Engine().Interval(1), 120000ms);
+    EXPECT_EQ(again.Window(1)->StartStopButton()->GetLabel().utf8_string(), "停止监控");
+    EXPECT_EQ(TabImage(1), TabIconIndex({.running = true}));
+    EXPECT_EQ(TabImage(2), TabIconIndex({.running = false}));
+    EXPECT_THAT(again.TrayIcon()->ToolTip().utf8_string(),
+                ::testing::HasSubstr("正在监控：1 个窗口"));
+    WebBrowser* browser = again.Window(1)->Browser();
+    ASSERT_TRUE(PumpUntil(
+        [&] { return browser->LocationURL() == server.Url("/price") && !browser->IsLoading(); }));
+    EXPECT_EQ(again.Window(2)->Browser()->LocationURL(), "");  // not monitoring: not opened
+
+    Tick(1);  // the same price as before the restart: a repeat, not sent again
+    ASSERT_EQ(InformLines().size(), 2u);
+    EXPECT_THAT(InformLines()[1], ::testing::HasSubstr(text::kLogRepeat));
+    EXPECT_TRUE(notices->shown.empty());
+}
+
+TEST_F(ResumeTest, TheMenuItemIsOnByDefaultAndOffEveryWindowStartsStopped) {
+    TMainFrm& f = StartFrame();
+    wxMenuItem* item = f.ResumeItem();
+    ASSERT_TRUE(item);
+    EXPECT_TRUE(item->IsCheckable());
+    EXPECT_TRUE(item->IsChecked());
+    EXPECT_EQ(item->GetItemLabelText().utf8_string(), "启动时恢复监控");
+    EXPECT_EQ(item->GetMenu(), f.GetMenuBar()->GetMenu(0));  // 系统设置
+    f.StartAllClick();
+    ASSERT_TRUE(f.IsMonitoring(1) && f.IsMonitoring(2));
+
+    item->Check(false);
+    f.ResumeMenuClick();
+    TMainFrm& off = RestartFrame();
+    EXPECT_FALSE(off.ResumeItem()->IsChecked());
+    for (int n : {0, 1, 2}) EXPECT_FALSE(off.IsMonitoring(n)) << n;
+    EXPECT_EQ(off.Window(1)->Browser()->LocationURL(), "");
+
+    // Turned on again, what monitored before the start without resume is not taken up.
+    off.ResumeItem()->Check(true);
+    off.ResumeMenuClick();
+    TMainFrm& on = RestartFrame();
+    EXPECT_TRUE(on.ResumeItem()->IsChecked());
+    for (int n : {0, 1, 2}) EXPECT_FALSE(on.IsMonitoring(n)) << n;
+}
+
+TEST_F(ResumeTest, AClosedWindowDoesNotMonitorAtTheNextStart) {
+    TMainFrm& f = StartFrame();
+    f.StartAllClick();
+    f.PageControl()->SetSelection(f.PageControl()->FindPage(f.Window(2)->Page()));
+    f.C1Click();
+    TMainFrm& again = RestartFrame();
+    EXPECT_TRUE(again.IsMonitoring(1));
+    ASSERT_TRUE(again.Window(2));  // its slot keeps its name: it is built again
+    EXPECT_FALSE(again.IsMonitoring(2));
+}
+
+// A window that cannot monitor any more (its condition was removed from Config.inf meanwhile)
+// says why in the error log, not in a box that nobody may be there to see.
+TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {
+    TMainFrm& f = StartFrame();
+    f.StartAllClick();
+    CloseFrame();
+    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=价格\nurl=" + server.Url("/price") +
+                "\nRefreshTime=2\n[3]\nWindowName=新闻\nurl=" + server.Url("/news") +
+                "\nRefreshTime=1\nRegx=新闻\n");
+    notices->shown.clear();
+    TMainFrm& again = StartFrame();
+    EXPECT_FALSE(again.IsMonitoring(1));
+    EXPECT_TRUE(again.IsMonitoring(2));
+    EXPECT_TRUE(notices->shown.empty());
+    EXPECT_THAT(GbkToUtf8(dir.Read("Log/errorlog.txt")),
+                ::testing::HasSubstr("[2][价格]启动时未能恢复监控：您没有设定监控条件！"));
+    EXPECT_FALSE(RunState(dir.File(RunState::kFileName)).WasMonitoring(2));
+}
+
+}  // namespace
+}  // namespace nuvaro::testing
