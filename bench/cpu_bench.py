@@ -7,21 +7,11 @@ animation): nuvaro and all its engine processes, in % of one core over a fixed m
         [--windows 30] [--no-monitoring] [--tray] [--bin build/bin]
 """
 import argparse
-import os
 import sys
 import time
 
 from real_binary import (KINDS, PageServer, Program, cpu_by_group, default_bin_dir,
-                         machine_note, wait_settled)
-
-
-def verdicts(program):
-    """Lines of the verdict log so far: one per tick that reached a verdict."""
-    try:
-        with open(os.path.join(program.inst.folder, "Log", "informlog.txt"), "rb") as f:
-            return f.read().count(b"\n")
-    except OSError:
-        return 0
+                         machine_note, verdicts, wait_settled)
 
 
 def measure(program, seconds):

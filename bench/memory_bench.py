@@ -9,7 +9,7 @@ import argparse
 import sys
 import time
 
-from real_binary import (KINDS, PageServer, Program, default_bin_dir, machine_note,
+from real_binary import (PAGE_KINDS, PageServer, Program, default_bin_dir, machine_note,
                          pss_by_group, wait_settled)
 
 
@@ -17,7 +17,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--bin", default=default_bin_dir(), help="folder of the built program")
     parser.add_argument("--windows", type=int, default=30)
-    parser.add_argument("--kind", choices=KINDS, default="static")
+    parser.add_argument("--kind", choices=PAGE_KINDS, default="static")
     parser.add_argument("--monitor-minutes", type=float, default=0.0,
                         help="monitor every minute for this long before measuring (a soak)")
     args = parser.parse_args()

@@ -1,16 +1,22 @@
-"""The real binary with many windows on local shop pages, for the memory and CPU benchmarks.
+"""The real binary with many windows on local shop pages, for the memory, CPU and traffic
+benchmarks.
 
 Starts a local HTTP server on 127.0.0.1 with ~200 KB shop pages of three kinds (static, a 1 s
-script timer, a CSS animation), a portable installation of build/bin with one Config.inf
-section per window, and drives the program through the accessibility tree: it opens every
-window's page, starts monitoring, and measures the program's process tree from /proc.
+script timer, a CSS animation) and a fourth with pictures and scripts that may be kept for an
+hour (assets), a portable installation of build/bin with one Config.inf section per window, and
+drives the program through the accessibility tree: it opens every window's page, starts
+monitoring, and measures the program's process tree from /proc and what the server sent.
 """
+import hashlib
 import http.server
 import os
+import random
+import struct
 import subprocess
 import sys
 import threading
 import time
+import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "blackbox"))
@@ -20,6 +26,7 @@ import pyatspi  # noqa: E402
 from atspi_driver import Installation, applications, press_ok, texts_of, wait_for  # noqa: E402
 
 KINDS = ("static", "timer", "anim")
+PAGE_KINDS = KINDS + ("assets",)
 PAGE_BYTES = 200 * 1024
 # The condition never matches: every tick ends with "nothing found", no notice is sent.
 CONDITION = "本页面不会出现的词"
@@ -34,7 +41,33 @@ _SCRIPTS = {
     "timer": "setInterval(function(){document.getElementById('clock').textContent="
              "new Date().toLocaleTimeString();},1000);",
     "anim": "",
+    "assets": "",
 }
+
+ASSET_PICTURES = 4
+ASSET_SCRIPTS = 2
+
+
+def _png(width, height, seed):
+    """A valid PNG of noise that does not compress (about width * height * 3 bytes)."""
+    rnd = random.Random(seed)
+    raw = b"".join(b"\x00" + bytes(rnd.getrandbits(8) for _ in range(width * 3))
+                   for _ in range(height))
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 0)) + chunk(b"IEND", b""))
+
+
+# Pictures of ~60 KB and scripts of ~40 KB, the same for every window, as a shop's are.
+ASSETS = {}
+for _i in range(ASSET_PICTURES):
+    ASSETS["pic%d.png" % _i] = (_png(120, 160, _i), "image/png")
+for _i in range(ASSET_SCRIPTS):
+    ASSETS["lib%d.js" % _i] = (("var lib%d={};/*" % _i + "x" * 40000 + "*/").encode(),
+                               "application/javascript")
 
 
 def shop_page(kind, window):
@@ -43,8 +76,12 @@ def shop_page(kind, window):
             "<style>%s</style></head><body><header>优选商城 窗口%d <span id=\"clock\"></span>"
             "%s</header><div class=\"grid\">\n"
             % (window, _STYLE, window, "<div class=\"spin\"></div>" if kind == "anim" else ""))
-    tail = ("</div><script>%s addEventListener('load',function(){fetch('/loaded/%d');});"
-            "</script></body></html>" % (_SCRIPTS[kind], window))
+    assets = ""
+    if kind == "assets":
+        assets = "".join('<img src="/asset/pic%d.png" width="60">' % i for i in range(ASSET_PICTURES))
+        assets += "".join('<script src="/asset/lib%d.js"></script>' % i for i in range(ASSET_SCRIPTS))
+    tail = ("</div>%s<script>%s addEventListener('load',function(){fetch('/loaded/%d');});"
+            "</script></body></html>" % (assets, _SCRIPTS[kind], window))
     cards = []
     size = len(head.encode()) + len(tail.encode())
     i = 0
@@ -59,31 +96,52 @@ def shop_page(kind, window):
 
 
 class PageServer:
-    """Serves /shop/<kind>/<window> and records which windows reported /loaded/<window>."""
+    """Serves /shop/<kind>/<window> and the shared /asset/<name>, records which windows reported
+    /loaded/<window>, and counts what it sent (bytes of status line, headers and body)."""
 
     def __init__(self):
         self.loaded = set()
         self.requests = 0
+        self.lock = threading.Lock()
+        self.reset_traffic()
         server = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
             def do_GET(self):
                 parts = self.path.strip("/").split("/")
                 server.requests += 1
-                if parts[0] == "shop" and len(parts) == 3 and parts[1] in KINDS:
+                cache = "no-cache"
+                etag = None
+                if parts[0] == "shop" and len(parts) == 3 and parts[1] in PAGE_KINDS:
                     body = server.page(parts[1], int(parts[2]))
+                    ctype, what = "text/html; charset=utf-8", "page"
+                elif parts[0] == "asset" and len(parts) == 2 and parts[1] in ASSETS:
+                    body, ctype = ASSETS[parts[1]]
+                    what, cache = "asset", "max-age=3600"
+                    etag = '"%s"' % hashlib.md5(body).hexdigest()
                 elif parts[0] == "loaded" and len(parts) == 2:
                     server.loaded.add(int(parts[1]))
-                    body = b"ok"
+                    body, ctype, what = b"ok", "text/plain", "report"
                 else:
                     self.send_error(404)
                     return
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
-                self.send_header("Content-Length", str(len(body)))
-                self.send_header("Cache-Control", "no-cache")
+                status = 200
+                if etag and self.headers.get("If-None-Match") == etag:
+                    status, body = 304, b""
+                headers = [("Cache-Control", cache)]
+                if etag:
+                    headers.append(("ETag", etag))
+                if status == 200:
+                    headers += [("Content-Type", ctype), ("Content-Length", str(len(body)))]
+                self.send_response(status)
+                for name, value in headers:
+                    self.send_header(name, value)
                 self.end_headers()
                 self.wfile.write(body)
+                head = len("HTTP/1.1 %d OK\r\n\r\n" % status) + sum(len(n) + len(v) + 4 for n, v in headers)
+                server.count(what, status, head + len(body))
 
             def log_message(self, *args):
                 pass
@@ -91,6 +149,16 @@ class PageServer:
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
         self.port = self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def reset_traffic(self):
+        """Starts counting anew: bytes and responses by (what, status)."""
+        with self.lock:
+            self.traffic = {}
+
+    def count(self, what, status, sent):
+        with self.lock:
+            responses, total = self.traffic.get((what, status), (0, 0))
+            self.traffic[(what, status)] = (responses + 1, total + sent)
 
     def page(self, kind, window):
         return shop_page(kind, window)
@@ -328,6 +396,15 @@ def cpu_by_group(root_pid, seconds):
         totals[key] = totals.get(key, 0.0) + 100.0 * used / tick / elapsed
     return totals
 
+
+
+def verdicts(program):
+    """Lines of the verdict log so far: one per tick that reached a verdict."""
+    try:
+        with open(os.path.join(program.inst.folder, "Log", "informlog.txt"), "rb") as f:
+            return f.read().count(b"\n")
+    except OSError:
+        return 0
 
 def default_bin_dir():
     return os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "bin")

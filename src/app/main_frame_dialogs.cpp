@@ -27,6 +27,8 @@ std::string ReadFailure(const PageReader::Result& result) {
     switch (result.status) {
         case Status::ReadTimedOut: return text::kReadTimedOut;
         case Status::NoDocument: return text::kNoDocument;
+        case Status::Unresponsive:
+            return text::kScriptUnresponsive;
         case Status::Read: break;
         default: return text::kNoDocument;
     }

@@ -92,6 +92,8 @@ inline constexpr const char* kTestMatchDefault =
 inline constexpr const char* kLoadFailed = "网页加载失败：";
 inline constexpr const char* kReadTimedOut = "读取网页内容超时：网页没有响应（可能有脚本一直在运行）";
 inline constexpr const char* kWebProcessEnded = "网页进程意外终止，网页已重新打开";
+inline constexpr const char* kScriptUnresponsive =
+    "网页脚本无响应：网页中有脚本一直在运行，已结束它的网页进程";
 inline constexpr const char* kNoBody = "当前网页没有正文（body），无法读取网页内容";
 inline constexpr const char* kBadRefreshMinutes = "'%s' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）";
 inline constexpr const char* kBoxCaptionPrefix = "Nuvaro - ";

@@ -31,7 +31,7 @@ std::runtime_error BadMinutes(const std::string& gbk) {
 }  // namespace
 
 struct MonitorEngine::Window {
-    Window(EngineClock& clock, WindowControls& c) : controls(&c), timer(clock) {}
+    Window(EngineClock& clock, WindowControls& c) : controls(&c), timer(clock), turnTimer(clock) {}
     WindowControls* controls;
     OneShot timer;
     bool monitoring = false;
@@ -41,6 +41,7 @@ struct MonitorEngine::Window {
     bool testWaiting = false;  // a manual test asked for while it ran
     bool boxOpen = false;      // a box a tick left is still open
     bool holdsRead = false;
+    OneShot turnTimer;      // a reload that has not answered in time gives its turn up
     bool recorded = false;  // the run has a verdict or an error to tell
     PageSource* source = nullptr;
     std::unique_ptr<PageReader> reader;
@@ -290,6 +291,7 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
     if (result.status == Status::Abandoned || (kind == TickKind::Timer && !w->monitoring)) {
         return End(n);
     }
+    TellCrash(n, kind);
     switch (result.status) {
         case Status::LoadFailed:
             return Fail(n, kind, text::kLoadFailed + LoadFailureReason(GbkToUtf8(result.error)));
@@ -299,7 +301,8 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
         }
         case Status::ReadTimedOut: return Fail(n, kind, text::kReadTimedOut);
         case Status::NoDocument: return Fail(n, kind, text::kNoDocument);
-        case Status::Crashed: return Fail(n, kind, result.error);
+        case Status::Unresponsive:
+            return Fail(n, kind, text::kScriptUnresponsive);
         default: break;
     }
     if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));
@@ -360,6 +363,18 @@ void MonitorEngine::Notify(int n, TickKind kind, const std::string& found,
     LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
     Record(n, WindowStatus::Last::Change, found, {}, previous);
     End(n);
+}
+
+// The page's web process ended since the window's last run: told once, by the run that comes
+// next (whoever read the page meanwhile), which goes on to its verdict on the page opened again.
+void MonitorEngine::TellCrash(int n, TickKind kind) {
+    Window* w = Open(n);
+    std::string crash = w && w->source ? w->source->TakeCrash() : std::string();
+    if (crash.empty()) return;
+    const TConfig& slot = m_configs[SlotOf(n)];
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(crash)),
+             kErrorLog);
+    TickBox(n, kind, crash, Notices::Icon::Error);
 }
 
 // A run that ended in an error: one line in the error log, then the box.
@@ -430,28 +445,36 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& fo
 }
 
 void MonitorEngine::AcquireRead(int n, std::function<void()> start) {
-    Window* w = Open(n);
     if (m_maxReads > 0 && m_reading >= m_maxReads) {
         m_readQueue.emplace_back(n, std::move(start));
         return;
     }
+    TakeTurn(n);
+    start();
+}
+
+// A turn lasts until the reload is over, but no longer than the turn time-out: a load that a
+// slow server or a hung page holds up keeps no other window waiting.
+void MonitorEngine::TakeTurn(int n) {
+    Window* w = Open(n);
     ++m_reading;
     w->holdsRead = true;
-    start();
+    if (m_timeouts.turn.count() > 0)
+        w->turnTimer.Start(m_timeouts.turn, [this, n] { ReleaseRead(n); });
 }
 
 void MonitorEngine::ReleaseRead(int n) {
     Window* w = Open(n);
     if (!w || !w->holdsRead) return;
     w->holdsRead = false;
+    w->turnTimer.Stop();
     --m_reading;
     while (!m_readQueue.empty() && (m_maxReads == 0 || m_reading < m_maxReads)) {
         auto [next, start] = std::move(m_readQueue.front());
         m_readQueue.pop_front();
         Window* waiting = Open(next);
         if (!waiting || !waiting->working) continue;
-        ++m_reading;
-        waiting->holdsRead = true;
+        TakeTurn(next);
         // From the loop, not from inside the run that just gave up its turn.
         m_clock.StartOnce(milliseconds(0), std::move(start));
     }

@@ -118,7 +118,8 @@ public:
     void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
     const PageReader::Timeouts& Timeouts() const { return m_timeouts; }
     // At most this many windows reload at the same moment (0: no limit); the others wait their
-    // turn, and are not skipped.
+    // turn, and are not skipped. A reload gives its turn up when it is over or after the turn
+    // time-out, whichever comes first.
     void SetMaxConcurrentReloads(int limit) { m_maxReads = limit; }
     int ReloadsUnderWay() const { return m_reading; }
 
@@ -133,6 +134,7 @@ private:
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
     void Conclude(int n, TickKind kind, const std::string& page);
     void Notify(int n, TickKind kind, const std::string& found, const std::string& previous);
+    void TellCrash(int n, TickKind kind);
     void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
     void TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon);
     std::string BoxCaption(int n) const;
@@ -141,6 +143,7 @@ private:
                 const std::string& error = {}, const std::string& previous = {});
     void Changed(int n);
     void AcquireRead(int n, std::function<void()> start);
+    void TakeTurn(int n);
     void ReleaseRead(int n);
     // Runs `step` only while window n is still the same open window.
     std::function<void()> Guard(int n, std::function<void()> step);

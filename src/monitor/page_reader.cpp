@@ -1,6 +1,12 @@
 #include "monitor/page_reader.h"
 
 namespace nuvaro {
+namespace {
+
+// A page opened again more often than this within one read is read as it stands.
+constexpr int kMostRestarts = 2;
+
+}  // namespace
 
 PageReader::PageReader(PageSource& source, EngineClock& clock, Timeouts timeouts)
     : m_source(&source),
@@ -17,17 +23,6 @@ void PageReader::Start(Reload how, const std::string& url, std::chrono::millisec
     m_done = std::move(done);
     m_loaded = std::move(loaded);
     m_started = m_clock.Now();
-    std::string crash = m_source->TakeCrash();
-    if (!crash.empty()) {
-        // The page's process ended since the last read: told once, at this run.
-        return m_timer.Start(std::chrono::milliseconds(0), [this, crash] {
-            Loaded();
-            Result result;
-            result.status = Result::Status::Crashed;
-            result.error = crash;
-            Finish(std::move(result));
-        });
-    }
     m_loadsBefore = m_source->LoadsStarted();
     if (how == Reload::Refresh) m_source->Refresh();
     if (how == Reload::Navigate) m_source->Navigate(url);
@@ -35,13 +30,25 @@ void PageReader::Start(Reload how, const std::string& url, std::chrono::millisec
     m_timer.Start(pause, [this] { OnTimer(); });
 }
 
+// The load that tells how the reload came out: the first from the one asked for on that was
+// not cut short by a newer one (or by its process ending, when the page opens again). Loads
+// after it (an error page, a page that goes on elsewhere) do not change its outcome.
+uint64_t PageReader::Telling() const {
+    const uint64_t started = m_source->LoadsStarted();
+    for (uint64_t load = m_loadsBefore + 1; load < started; ++load) {
+        LoadOutcome outcome = m_source->Outcome(load);
+        if (!outcome.finished || (!outcome.superseded && !outcome.reopened)) return load;
+    }
+    return started;
+}
+
 bool PageReader::StillLoading() const {
     if (!m_reloaded) return false;
     if (m_source->LoadsStarted() <= m_loadsBefore) {
         // Not even started yet; a browser without a document has nothing to reload.
-        return !m_source->LocationURL().empty();
+        return m_source->IsLoading() || !m_source->LocationURL().empty();
     }
-    return !m_source->Outcome(m_loadsBefore + 1).finished || m_source->IsLoading();
+    return !m_source->Outcome(Telling()).finished || m_source->IsLoading();
 }
 
 // No load since the reload began a new document: the server has not answered at all.
@@ -58,10 +65,8 @@ void PageReader::OnTimer() {
     if (m_phase == Phase::Reading) {
         PageSource* source = m_source;
         std::weak_ptr<bool> alive = m_sourceAlive;
-        Result result;
-        result.status = Result::Status::ReadTimedOut;
-        Finish(std::move(result));  // may destroy this reader
-        if (!alive.expired()) source->Unstick();  // frees the pages that share its process too
+        Finish(Result::Status::ReadTimedOut);  // may destroy this reader
+        if (!alive.expired()) source->Unstick();
         return;
     }
     if (m_phase == Phase::Settling) return Settle();
@@ -73,7 +78,8 @@ void PageReader::OnTimer() {
     // the page's process answers (a stuck one is freed when the read times out), never judged.
     m_unanswered = loading && Unanswered();
     if (m_reloaded && m_source->LoadsStarted() > m_loadsBefore) {
-        LoadOutcome outcome = m_source->Outcome(m_loadsBefore + 1);
+        LoadOutcome outcome = m_source->Outcome(Telling());
+        if (outcome.ranAway) return Finish(Result::Status::Unresponsive);
         if (outcome.failed) {
             Result result;
             result.status = Result::Status::LoadFailed;
@@ -95,8 +101,19 @@ void PageReader::Loaded() {
     if (loaded) loaded();
 }
 
+// The page is loading again (opened again after its process ended, or gone on to another
+// document): wait for it as for a reload, with fresh bounds a few times.
+void PageReader::WaitAgain() {
+    m_phase = Phase::Loading;
+    m_reloaded = true;
+    m_loadsBefore = std::min(m_loadsBefore, m_source->LoadsStarted());
+    if (m_restarts++ < kMostRestarts) m_started = m_clock.Now();
+    m_timer.Start(m_timeouts.poll, [this] { OnTimer(); });
+}
+
 // Asks whether the page has been quiet long enough; a page that never is, is read at the bound.
 void PageReader::Settle() {
+    if (m_source->IsLoading()) return WaitAgain();
     if (m_clock.Now() >= m_settleUntil) return Read();
     m_timer.Start(m_timeouts.settlePoll, [this] { OnTimer(); });
     if (m_asking) return;
@@ -106,16 +123,17 @@ void PageReader::Settle() {
         if (!owner || !*owner) return;
         PageReader& reader = **owner;
         reader.m_asking = false;
-        if (reader.m_phase == Phase::Settling && quiet >= reader.m_timeouts.quiet) reader.Read();
+        if (reader.m_phase == Phase::Settling && quiet >= reader.m_timeouts.quiet &&
+            !reader.m_source->IsLoading()) {
+            reader.Read();
+        }
     });
 }
 
 void PageReader::Read() {
     if (m_source->LocationURL().empty()) {
         // No page was ever opened: there is no document to read.
-        Result result;
-        result.status = Result::Status::NoDocument;
-        return Finish(std::move(result));
+        return Finish(Result::Status::NoDocument);
     }
     m_phase = Phase::Reading;
     m_timer.Start(m_timeouts.read, [this] { OnTimer(); });
@@ -123,11 +141,20 @@ void PageReader::Read() {
     m_source->ReadPage([self = std::weak_ptr<PageReader*>(m_self)](const PageContent& page) {
         auto owner = self.lock();
         if (!owner || !*owner || (*owner)->m_phase != Phase::Reading || !(*owner)->m_done) return;
+        PageReader& reader = **owner;
+        if (page.ranAway) return reader.Finish(Result::Status::Unresponsive);
+        if (page.reopened) return reader.WaitAgain();
         Result result;
-        result.status = (*owner)->m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
-        if (!(*owner)->m_unanswered) result.page = page;
-        (*owner)->Finish(std::move(result));
+        result.status = reader.m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
+        if (!reader.m_unanswered) result.page = page;
+        reader.Finish(std::move(result));
     });
+}
+
+void PageReader::Finish(Result::Status status) {
+    Result result;
+    result.status = status;
+    Finish(std::move(result));
 }
 
 void PageReader::Finish(Result result) {

@@ -11,11 +11,13 @@
 namespace nuvaro {
 
 // One reload and read of a window's page that never blocks the event loop: after the reload
-// it waits at least the pause and until the load it started has finished (bounded by the load
-// time-out), then while the page is still busy with requests of its own or changing its
-// document, until it has been quiet for a moment (bounded by the settle time-out), and reads
-// the live body markup as it stands on screen (bounded by the read time-out). The browser
-// keeps working meanwhile, which a blocking pause would stop.
+// it waits at least the pause and until the loads from the one it started on have ended
+// (bounded by the load time-out), then while the page is still busy with requests of its own
+// or changing its document, until it has been quiet for a moment (bounded by the settle
+// time-out), and reads the live body markup as it stands on screen (bounded by the read
+// time-out). A page opened again meanwhile (its web process ended) is waited for again, so
+// what is read is always the page itself. The browser keeps working meanwhile, which a
+// blocking pause would stop.
 class PageReader {
 public:
     enum class Reload { None, Refresh, Navigate };
@@ -28,12 +30,12 @@ public:
             NoAnswer,
             ReadTimedOut,
             NoDocument,
-            Crashed,
+            Unresponsive,
             Abandoned
         };
         Status status = Status::Abandoned;
         PageContent page;   // Read
-        std::string error;  // LoadFailed: the engine's message (GBK); Crashed: why (UTF-8)
+        std::string error;  // LoadFailed: the engine's message (GBK)
     };
     struct Timeouts {
         // Then a page still loading is read as it stands; one without any answer fails.
@@ -41,6 +43,7 @@ public:
         std::chrono::milliseconds settle{15000};  // after the load: a page that never settles
         std::chrono::milliseconds quiet{500};     // quiet this long: the page has settled
         std::chrono::milliseconds read{30000};    // a page whose scripts never stop never answers
+        std::chrono::milliseconds turn{3000};     // a reload holds its turn no longer than this
         std::chrono::milliseconds poll{100};
         std::chrono::milliseconds settlePoll{250};
     };
@@ -60,12 +63,15 @@ public:
 private:
     enum class Phase { Loading, Settling, Reading };
     void OnTimer();
+    uint64_t Telling() const;
     bool StillLoading() const;
     bool Unanswered() const;
     void Loaded();
+    void WaitAgain();
     void Settle();
     void Read();
     void Finish(Result result);
+    void Finish(Result::Status status);
 
     PageSource* m_source;
     std::weak_ptr<bool> m_sourceAlive;
@@ -74,6 +80,7 @@ private:
     OneShot m_timer;
     uint64_t m_loadsBefore = 0;
     bool m_reloaded = false;
+    int m_restarts = 0;  // waits for a page opened again
     Phase m_phase = Phase::Loading;
     bool m_asking = false;  // a question about quiet is under way
     bool m_unanswered = false;  // the reload had no answer from the server by the load time-out

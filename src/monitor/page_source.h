@@ -12,8 +12,11 @@ namespace nuvaro {
 struct LoadOutcome {
     bool finished = false;  // false while it runs
     bool failed = false;
-    bool committed = false;  // the server answered: a new document began
-    std::string error;       // GBK; the engine's message, or "HTTP <status>"
+    bool committed = false;   // the server answered: a new document began
+    bool superseded = false;  // cut short by a newer load, which tells
+    bool reopened = false;    // the page's web process was ended; the page opens again (next load)
+    bool ranAway = false;     // the page's scripts hung its web process, which was ended
+    std::string error;        // GBK; the engine's message, or "HTTP <status>"
 };
 
 // What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").
@@ -22,7 +25,9 @@ struct PageContent {
     bool hasBody = false;
     std::string body;
     std::string title;
-    std::string error;  // GBK, when !ok
+    std::string error;      // GBK, when !ok
+    bool reopened = false;  // the read was cut short: the page opens again, read it once loaded
+    bool ranAway = false;   // the page's scripts hung its web process, which was ended
 };
 
 // A window's embedded browser as the monitoring cycle sees it. Loads are counted, so a caller
@@ -31,17 +36,21 @@ class PageSource {
 public:
     virtual ~PageSource() = default;
 
-    // Address of the loaded document, GBK; empty when nothing was ever loaded.
+    // Address of the loaded document, GBK; empty when nothing was ever loaded. It stays while
+    // the page's web process is down.
     virtual std::string LocationURL() const = 0;
     // The same address as UTF-8, exactly as the engine reports it.
     virtual std::string LocationUtf8() const = 0;
     // Starts loading `url` (GBK); an address without a scheme is taken as http.
     virtual void Navigate(const std::string& url) = 0;
-    // Starts reloading the current document.
+    // Starts reloading the current document; a load that has not received its document yet is
+    // taken over instead and counted as a new load.
     virtual void Refresh() = 0;
+    // A load is under way or about to start (the page is being opened again).
     virtual bool IsLoading() const = 0;
 
     // Number of loads started so far; the outcome of load k (1-based) while it is remembered.
+    // Every load ends exactly once.
     virtual uint64_t LoadsStarted() const = 0;
     virtual LoadOutcome Outcome(uint64_t load) const = 0;
 
@@ -54,12 +63,12 @@ public:
     // UI thread, never from inside this call; 0 while the page is busy.
     virtual void AskQuiet(std::function<void(std::chrono::milliseconds)> done) = 0;
 
-    // Why the page's web process ended since the last call (UTF-8), "" when it did not. The
-    // browser has opened the page again meanwhile; each end is told once.
+    // Why the page's web process ended unexpectedly since the last call (UTF-8), "" when it did
+    // not. The browser opens the page again; each end is told once, to whoever takes it.
     virtual std::string TakeCrash() = 0;
 
-    // The page did not answer a read in time: end what keeps it (and any page that shares its
-    // process) from answering; the pages open again.
+    // The page did not answer a read in time: end what keeps it from answering. Pages that
+    // only shared its process open again; a page found running away ends its pending read.
     virtual void Unstick() = 0;
 
     // Expires when the source is destroyed.

@@ -241,14 +241,93 @@ TEST_F(EngineTest, APageThatNeverSettlesIsReadAtTheBoundAndTheTickEnds) {
     EXPECT_EQ(InformLines().size(), 1u);
 }
 
-TEST_F(EngineTest, AnEndedWebProcessIsToldOnceAndTheNextTickWorks) {
+// --- A page's web process ending ---------------------------------------------------------------
+
+TEST_F(EngineTest, AnEndedWebProcessIsToldOnceByTheNextTickWhichStillReachesItsVerdict) {
     FakeWindow& w = Monitor(1, "到货", "到货");
     w.page.crash = "网页进程意外终止，网页已重新打开";
     Tick(1);
     EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页进程意外终止，网页已重新打开"});
-    EXPECT_EQ(LastText(), "网页进程意外终止，网页已重新打开");
+    EXPECT_EQ(notices.shown.at(0).text, "网页进程意外终止，网页已重新打开");
+    Tick(1);
+    EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[窗口1]",
+                                    "[2][到货]发现重复提醒信息，跳过[窗口1]"}));
+    EXPECT_EQ(ErrorLines().size(), 1u);
+}
+
+// The source viewer reads without reloading; what it reads does not take the tick's news.
+TEST_F(EngineTest, ACrashIsKeptForTheTickWhoeverReadThePageFirst) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    w.page.crash = "网页进程意外终止，网页已重新打开";
+    bool read = false;
+    PageReader viewer(w.page, clock, engine->Timeouts());
+    viewer.Start(PageReader::Reload::None, {}, 0ms, [&](const PageReader::Result& r) {
+        read = r.status == PageReader::Result::Status::Read;
+    });
+    clock.Advance(100ms);
+    ASSERT_TRUE(read);
+    Tick(1);
+    EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页进程意外终止，网页已重新打开"});
+}
+
+TEST_F(EngineTest, APageOpenedAgainUnderTheReadIsReadOnceItHasLoadedAgain) {
+    FakeWindow& w = Monitor(1, "价格(\\d+)", "");
+    (*configs)[2].RegGrp = "1";
+    w.page.reopenOnRead = true;
+    w.page.bodyAfterReopen = G("价格4999");
+    Tick(1);
+    EXPECT_EQ(InformLines(), Lines{"[2][4999]监控点信息发生变化，发出提醒[窗口1]"});
+    EXPECT_EQ(ErrorLines(), Lines{});
+    EXPECT_EQ(w.page.reads, 2);
+}
+
+// How a scripted load ends.
+LoadOutcome Ended(bool failed, const std::string& error = {}) {
+    LoadOutcome o;
+    o.failed = failed;
+    o.error = error;
+    return o;
+}
+
+struct RunawayCase {
+    const char* name;
+    std::function<void(FakePage&)> arrange;
+};
+
+class RunawayPages : public EngineTest, public ::testing::WithParamInterface<RunawayCase> {};
+
+TEST_P(RunawayPages, EndTheTickWithTheirOwnError) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    GetParam().arrange(w.page);
+    Tick(1);
+    EXPECT_EQ(ErrorLines(),
+              Lines{"[2][窗口1]网页脚本无响应：网页中有脚本一直在运行，已结束它的网页进程"});
+    EXPECT_EQ(InformLines(), Lines{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunawayPages,
+                         ::testing::Values(RunawayCase{"DuringTheReload",
+                                                       [](FakePage& p) {
+                                                           LoadOutcome ranAway = Ended(true);
+                                                           ranAway.ranAway = true;
+                                                           p.scripted.push_back({ranAway});
+                                                       }},
+                                           RunawayCase{"DuringTheRead",
+                                                       [](FakePage& p) { p.readRanAway = true; }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The load asked for may be cut short by a newer one (which then tells), and a failed load may
+// be followed by the engine's error page (which does not hide the failure).
+TEST_F(EngineTest, TheFirstLoadNotCutShortTellsHowTheReloadCameOut) {
+    FakeWindow& w = Monitor(1, "到货", "到货");
+    LoadOutcome cutShort = Ended(false);
+    cutShort.superseded = true;
+    w.page.scripted.push_back({cutShort, true});
     Tick(1);
     EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[窗口1]"});
+    w.page.scripted.push_back({Ended(true, "Could not connect"), true});
+    Tick(1);
+    EXPECT_EQ(ErrorLines(), Lines{"[2][窗口1]网页加载失败：无法打开网页（Could not connect）"});
 }
 
 TEST_F(EngineTest, AReadThatTimesOutFreesTheStuckProcess) {
@@ -401,6 +480,21 @@ TEST_F(EngineTest, AWindowClosedOrStoppedMidTickEndsItQuietly) {
     EXPECT_TRUE(notices.shown.empty());
     engine->Run(1, TickKind::Timer);  // a closed window does nothing
     EXPECT_EQ(stopping.page.reads, 1);
+}
+
+// A reload that never answers (a hung process, a server that never replies) keeps its turn no
+// longer than the turn time-out: the windows waiting behind it are not held up for the load's.
+TEST_F(EngineTest, AReloadThatDoesNotAnswerGivesItsTurnUpAfterTheTurnTimeOut) {
+    engine->SetMaxConcurrentReloads(3);
+    for (int n = 1; n <= 3; ++n) Monitor(n, "到货", "到货").page.neverFinish = true;
+    FakeWindow& late = Monitor(4, "到货", "到货");
+    for (int n = 1; n <= 4; ++n) engine->Run(n, TickKind::Timer);
+    EXPECT_EQ(late.page.refreshes, 0);  // waits for a turn
+    clock.Advance(engine->Timeouts().turn + 100ms);
+    EXPECT_EQ(late.page.refreshes, 1);
+    for (int i = 0; i < 40 && engine->TickInProgress(4); ++i) clock.Advance(100ms);
+    EXPECT_FALSE(engine->TickInProgress(4));
+    EXPECT_EQ(InformLines(), Lines{"[5][到货]监控点信息发生变化，发出提醒[窗口4]"});
 }
 
 TEST_F(EngineTest, AtMostTheChosenNumberOfWindowsReadAtOnceAndEveryTickEnds) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,7 +11,8 @@
 namespace nuvaro::testing {
 
 // A browser page for tests of the cycle: loads finish (or fail) after `loadTime`, reads answer
-// after `readTime` with `body`, or never.
+// after `readTime` with `body`, or never. Scripted loads end as told and may start another one
+// at once (an engine's error page, a newer load); a read may find the page opened again.
 class FakePage : public PageSource {
 public:
     explicit FakePage(FakeClock& clock) : m_clock(clock) {}
@@ -34,6 +36,21 @@ public:
     void ReadPage(std::function<void(const PageContent&)> done) override {
         ++reads;
         if (neverAnswer) return;
+        if (readRanAway || reopenOnRead) {
+            // The page's process ends under the read.
+            PageContent cut;
+            cut.ranAway = readRanAway;
+            cut.reopened = !readRanAway;
+            if (reopenOnRead) {
+                reopenOnRead = false;
+                body = bodyAfterReopen;
+                StartLoad();
+            }
+            m_clock.StartOnce(readTime, [alive = std::weak_ptr<bool>(m_alive), cut, done] {
+                if (!alive.expired()) done(cut);
+            });
+            return;
+        }
         PageContent page;
         page.ok = readError.empty();
         page.error = readError;
@@ -82,8 +99,17 @@ public:
     bool changesForever = false;  // a ticker
     EngineClock::TimePoint busyUntil{}, changedAt{};
     std::string crash;  // UTF-8; told by the next TakeCrash
+    // How the next loads end instead of the above; `another` starts a load right after.
+    struct ScriptedLoad {
+        LoadOutcome outcome;
+        bool another = false;
+    };
+    std::deque<ScriptedLoad> scripted;
+    bool readRanAway = false;   // reads find the page's scripts hung its process
+    bool reopenOnRead = false;  // the next read finds the page opened again with:
+    std::string bodyAfterReopen;
 
-private:
+  private:
     void StartLoad() {
         m_outcomes.push_back({});
         m_outcomes.back().committed = !serverSilent;
@@ -93,9 +119,17 @@ private:
         m_clock.StartOnce(loadTime, [this, index, alive = std::weak_ptr<bool>(m_alive)] {
             if (alive.expired()) return;
             --m_loading;
+            bool another = false;
+            if (!scripted.empty()) {
+                m_outcomes[index] = scripted.front().outcome;
+                another = scripted.front().another;
+                scripted.pop_front();
+            } else {
+                m_outcomes[index].failed = !loadError.empty();
+                m_outcomes[index].error = loadError;
+            }
             m_outcomes[index].finished = true;
-            m_outcomes[index].failed = !loadError.empty();
-            m_outcomes[index].error = loadError;
+            if (another) StartLoad();
         });
     }
 

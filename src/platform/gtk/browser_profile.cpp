@@ -2,11 +2,10 @@
 
 #include <webkit2/webkit2.h>
 
-#include <algorithm>
-#include <map>
-#include <vector>
+#include <memory>
 
 #include "core/exe_dir.h"
+#include "platform/gtk/process_groups.h"
 
 namespace nuvaro::browser_profile {
 namespace {
@@ -23,8 +22,7 @@ struct Profile {
     WebKitWebContext* context = nullptr;
     WebKitSettings* settings = nullptr;
     WebKitUserContentManager* scripts = nullptr;
-    std::map<int, std::vector<WebKitWebView*>> groups;  // living views by process group
-    int views = 0;
+    std::unique_ptr<ProcessGroups> groups;
 };
 
 Profile& Current() {
@@ -44,10 +42,10 @@ void EnableFeature(WebKitSettings* settings, const char* identifier) {
 }
 
 void Release(Profile& p) {
+    p.groups.reset();
     g_clear_object(&p.scripts);
     g_clear_object(&p.settings);
     g_clear_object(&p.context);
-    p.groups.clear();
 }
 
 // The context of the folder beside the executable. Tests move the executable's folder between
@@ -55,7 +53,7 @@ void Release(Profile& p) {
 Profile& Ready() {
     Profile& p = Current();
     const std::string folder = ExeDirFile(kFolder);
-    if (p.context && p.folder != folder && p.views == 0) Release(p);
+    if (p.context && p.folder != folder && p.groups->Views() == 0) Release(p);
     if (p.context) return p;
     p.folder = folder;
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
@@ -64,7 +62,10 @@ Profile& Ready() {
     p.context = WEBKIT_WEB_CONTEXT(
         g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", data, nullptr));
     g_object_unref(data);
-    webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+    // A disk cache of what pages allow to be kept (the engine bounds it to 20 to 75 MB by the free
+    // disk space): a reload revalidates pictures, scripts and styles instead of downloading them
+    // again, while the page document itself is always fetched anew.
+    webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
     webkit_cookie_manager_set_persistent_storage(
         webkit_web_context_get_cookie_manager(p.context), (folder + "/cookies.sqlite").c_str(),
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
@@ -77,6 +78,8 @@ Profile& Ready() {
     webkit_settings_set_hardware_acceleration_policy(p.settings,
                                                      WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     EnableFeature(p.settings, "HiddenPageDOMTimerThrottlingAutoIncreases");
+    // Pages left behind are not kept alive in memory for going back.
+    webkit_settings_set_enable_page_cache(p.settings, FALSE);
 
     p.scripts = webkit_user_content_manager_new();
     WebKitUserScript* quiet = webkit_user_script_new_for_world(
@@ -84,6 +87,7 @@ Profile& Ready() {
         WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, nullptr, nullptr);
     webkit_user_content_manager_add_script(p.scripts, quiet);
     webkit_user_script_unref(quiet);
+    p.groups = std::make_unique<ProcessGroups>(p.context, p.settings, p.scripts);
     return p;
 }
 
@@ -91,34 +95,19 @@ Profile& Ready() {
 
 std::string Folder() { return ExeDirFile(kFolder); }
 
-WebKitWebView* NewView(int window) {
-    Profile& p = Ready();
-    std::vector<WebKitWebView*>& group = p.groups[std::max(window, 0) / kWindowsPerProcess];
-    WebKitWebView* view;
-    if (group.empty()) {
-        view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", p.context,
-                                            "settings", p.settings, "user-content-manager",
-                                            p.scripts, nullptr));
-    } else {
-        // A relative shares its web process (and its context).
-        view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", group.front(),
-                                            "settings", p.settings, "user-content-manager",
-                                            p.scripts, nullptr));
-    }
-    group.push_back(view);
-    ++p.views;
-    return view;
+void WhenReady(int window, std::function<void()> make) {
+    Ready().groups->WhenReady(window, std::move(make));
 }
 
-void Forget(WebKitWebView* view) {
-    Profile& p = Current();
-    for (auto& [key, group] : p.groups) {
-        auto it = std::find(group.begin(), group.end(), view);
-        if (it == group.end()) continue;
-        group.erase(it);
-        --p.views;
-        return;
-    }
+WebKitWebView* NewView(GroupMember& member, int window) {
+    return Ready().groups->NewView(member, window);
 }
+
+void Forget(GroupMember& member) {
+    Profile& p = Current();
+    if (p.groups) p.groups->Forget(member);
+}
+
+ProcessGroups* Groups() { return Current().groups.get(); }
 
 }  // namespace nuvaro::browser_profile

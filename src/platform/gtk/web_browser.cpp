@@ -6,8 +6,8 @@
 
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "monitor/page_script.h"
 #include "platform/gtk/browser_profile.h"
+#include "monitor/page_script.h"
 #include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 
@@ -15,28 +15,22 @@ namespace nuvaro {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
-// Milliseconds since the document last changed; -1 where the helper is missing.
-const char* kQuietScript = "window.__nuvaroQuietMs?window.__nuvaroQuietMs():-1";
+// The engine now and then drops a load asked for (seen with views made together, and with
+// reloads asked while a load has no document yet): such a load is asked for again.
+constexpr auto kStartWithin = 5s;           // a load asked for has started by then
+constexpr auto kAdoptWithin = 5s;           // a load younger than this stands for a reload
+constexpr auto kFirstDocumentWithin = 10s;  // a new view's first load has its document
+constexpr int kMostAsksAgain = 2;
 
-constexpr size_t kOutcomesKept = 16;
-constexpr std::chrono::milliseconds kLongQuiet{60000};
-
-// What an answer of the engine needs; the browser may be gone by then.
-struct Request {
-    WebBrowser* browser;
-    std::weak_ptr<bool> alive;
-    uint64_t generation = 0;
-    std::function<void(std::chrono::milliseconds)> quiet;
-};
-
-// One request of the page: it counts until it ends, once, unless a newer document came.
-struct Resource {
-    WebBrowser* browser;
-    std::weak_ptr<bool> alive;
-    uint64_t page;
-    bool ended = false;
-};
+// A load the engine gave up for a newer one, or for a decision of its own (a download), is no
+// failure of the page.
+bool CutShort(const GError* error) {
+    return error && (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+                     g_error_matches(error, WEBKIT_POLICY_ERROR,
+                                     WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE));
+}
 
 }  // namespace
 
@@ -47,9 +41,10 @@ WebBrowser::WebBrowser(wxWindow* parent, int window) : BrowserPanel(parent), m_w
 }
 
 // A window gets its view when it first opens a page, so thirty restored windows cost nothing
-// until they are used; the view starts with that page.
-void WebBrowser::CreateView(const std::string& uri) {
-    m_native = browser_profile::NewView(m_window);
+// until they are used.
+void WebBrowser::CreateView() {
+    m_native = browser_profile::NewView(*this, m_window);
+    m_groups = browser_profile::Groups();
     m_host = new wxNativeWindow(this, wxID_ANY, GTK_WIDGET(m_native));
     GetSizer()->Add(m_host, 1, wxEXPAND);
     Layout();
@@ -57,7 +52,6 @@ void WebBrowser::CreateView(const std::string& uri) {
     g_signal_connect(m_native, "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(m_native, "resource-load-started", G_CALLBACK(OnResourceStarted), this);
     g_signal_connect(m_native, "web-process-terminated", G_CALLBACK(OnProcessEnded), this);
-    webkit_web_view_load_uri(m_native, uri.c_str());
 }
 
 WebBrowser::~WebBrowser() {
@@ -66,14 +60,15 @@ WebBrowser::~WebBrowser() {
     g_object_unref(m_cancel);
     if (m_native) {
         g_signal_handlers_disconnect_by_data(m_native, this);
-        browser_profile::Forget(m_native);
+        browser_profile::Forget(*this);
     }
 }
 
 // The view forgets its address when its web process ends; the browser remembers it.
 wxString WebBrowser::LocationText() const {
-    const char* uri = m_native ? webkit_web_view_get_uri(m_native) : nullptr;
-    std::string_view address = uri ? std::string_view(uri) : std::string_view(m_lastUri);
+    const char* uri =
+        m_native && !m_down && !m_opening ? webkit_web_view_get_uri(m_native) : nullptr;
+    std::string_view address = uri && *uri ? std::string_view(uri) : std::string_view(m_lastUri);
     if (address.empty() || address == "about:blank") return {};
     return wxString::FromUTF8(address.data(), address.size());
 }
@@ -82,32 +77,105 @@ std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
 
 std::string WebBrowser::LocationUtf8() const { return LocationText().utf8_string(); }
 
+bool WebBrowser::Alone() const { return m_groups && m_groups->Alone(*this); }
+
 void WebBrowser::Navigate(const std::string& url) {
-    const std::string target = GbkToUtf8(HasScheme(url) ? url : "http://" + url);
-    if (m_native) {
-        webkit_web_view_load_uri(m_native, target.c_str());
+    m_lastUri = GbkToUtf8(HasScheme(url) ? url : "http://" + url);
+    if (m_opening) return;  // the open on its way takes the new address
+    if (!m_native) return OpenFirst();
+    if (m_down) m_groups->Returned(*this);  // a new start, in the group's process
+    if (!m_down && !m_reopening) return Load();
+    m_reopening = false;
+    OpenWhenReady();
+}
+
+// The view is made once its group's process answers, and opens the page at once.
+void WebBrowser::OpenFirst() {
+    m_opening = true;
+    browser_profile::WhenReady(m_window, [this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (alive.expired() || m_native) return;
+        CreateView();
+        Open();
+    });
+}
+
+void WebBrowser::OpenWhenReady() {
+    m_opening = true;
+    m_groups->WhenReady(*this, [this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (!alive.expired() && m_opening) Open();
+    });
+}
+
+// Opens the page once its process answers: pages opened into a process still starting may
+// never load.
+void WebBrowser::Open() {
+    m_opening = false;
+    m_down = m_ranAway = false;
+    if (!m_lastUri.empty()) Load();
+    SendNextRead();
+}
+
+void WebBrowser::Load() {
+    m_asksAgain = 0;
+    Ask(false);
+}
+
+void WebBrowser::Ask(bool reload) {
+    m_asked = true;
+    m_askedAt = Clock::now();
+    if (reload) {
+        webkit_web_view_reload(m_native);
     } else {
-        CreateView(target);
+        webkit_web_view_load_uri(m_native, m_lastUri.c_str());
     }
 }
 
+// A reload asked before a load asked for has started, or while a young load has not received
+// its document, would be dropped by the engine, or would drop that load: the load stands for
+// it. An older one is given up for a new load of the page. A page being opened again needs no
+// reload.
 void WebBrowser::Refresh() {
-    if (m_native) webkit_web_view_reload(m_native);
+    if (!m_native || m_opening || m_reopening) return;
+    if (m_down) return ReloadAlone();
+    const auto now = Clock::now();
+    if (m_asked && webkit_web_view_is_loading(m_native) && now - m_askedAt < kStartWithin) return;
+    if (m_loads.Provisional() && now - m_startedAt < kAdoptWithin) return m_loads.Adopt();
+    if (m_loads.Provisional()) return Load();
+    m_asksAgain = 0;
+    Ask(true);
 }
 
-bool WebBrowser::IsLoading() const { return m_native && webkit_web_view_is_loading(m_native); }
-
-LoadOutcome WebBrowser::Outcome(uint64_t load) const {
-    auto it = m_outcomes.find(load);
-    if (it != m_outcomes.end()) return it->second;
-    LoadOutcome forgotten;
-    forgotten.finished = load <= m_loadsStarted;
-    return forgotten;
+// Asks again for a load the engine dropped: one that never started, or a new view's first load
+// that never got its document.
+void WebBrowser::Tend() {
+    if (!m_native || m_asksAgain >= kMostAsksAgain || m_lastUri.empty()) return;
+    const auto now = Clock::now();
+    bool unstarted = m_asked && now - m_askedAt > kStartWithin;
+    bool stuck =
+        !m_committedOnce && m_loads.Provisional() && now - m_startedAt > kFirstDocumentWithin;
+    if (!unstarted && !stuck) return;
+    ++m_asksAgain;
+    Ask(false);
 }
 
-void WebBrowser::Remember(uint64_t load, LoadOutcome outcome) {
-    m_outcomes[load] = std::move(outcome);
-    while (m_outcomes.size() > kOutcomesKept) m_outcomes.erase(m_outcomes.begin());
+// A reload of a view whose process is down asks for a process of its own. A page that never
+// got its document has nothing to reload: it opens anew, in its group's process.
+void WebBrowser::ReloadAlone() {
+    m_down = m_ranAway = false;
+    m_asksAgain = 0;
+    Ask(true);
+    if (webkit_web_view_is_loading(m_native)) return SendNextRead();
+    m_asked = false;
+    m_groups->Returned(*this);
+    OpenWhenReady();
+}
+
+bool WebBrowser::IsLoading() const {
+    return m_opening || m_reopening || (m_native && webkit_web_view_is_loading(m_native));
+}
+
+bool WebBrowser::Busy() const {
+    return IsLoading() || m_readPending || !m_reads.empty() || m_questions > 0;
 }
 
 int WebBrowser::HttpStatus() const {
@@ -119,205 +187,87 @@ int WebBrowser::HttpStatus() const {
 void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
     auto* self = static_cast<WebBrowser*>(data);
     if (event == WEBKIT_LOAD_STARTED) {
-        self->Remember(++self->m_loadsStarted, LoadOutcome{});
+        self->m_asked = false;
+        self->m_startedAt = Clock::now();
+        self->m_loads.Start();
+        if (!std::exchange(self->m_startedOnce, true)) self->m_groups->Started(*self);
     } else if (event == WEBKIT_LOAD_COMMITTED) {
+        self->m_committedOnce = true;
+        self->m_loads.Commit();
         // A new document: requests of the one before no longer hold it up.
         ++self->m_pageGeneration;
         self->m_pendingRequests = 0;
-        LoadOutcome outcome = self->Outcome(self->m_loadsStarted);
-        outcome.committed = true;
-        self->Remember(self->m_loadsStarted, outcome);
     } else if (event == WEBKIT_LOAD_FINISHED) {
-        LoadOutcome outcome = self->Outcome(self->m_loadsStarted);
         int status = self->HttpStatus();
-        if (!outcome.failed && status >= 400) {
-            outcome.failed = true;
-            outcome.error = "HTTP " + std::to_string(status);
-        }
-        outcome.finished = true;
-        self->Remember(self->m_loadsStarted, outcome);
+        self->m_loads.Finish(status >= 400 ? "HTTP " + std::to_string(status) : std::string());
+        self->SendNextRead();
     }
-    if (const char* uri = webkit_web_view_get_uri(self->m_native)) self->m_lastUri = uri;
+    const char* uri = webkit_web_view_get_uri(self->m_native);
+    if (uri && *uri) self->m_lastUri = uri;
     if (event != WEBKIT_LOAD_STARTED && self->m_onProgress) self->m_onProgress();
 }
 
 int WebBrowser::OnLoadFailed(WebKitWebView*, int, char*, void* error, void* data) {
     auto* self = static_cast<WebBrowser*>(data);
     auto* gerror = static_cast<GError*>(error);
-    // A load cut short by a newer one is not a failure: the newer one tells.
-    bool cancelled = gerror && g_error_matches(gerror, WEBKIT_NETWORK_ERROR,
-                                               WEBKIT_NETWORK_ERROR_CANCELLED);
-    if (!cancelled) {
-        LoadOutcome outcome;
-        outcome.finished = true;
-        outcome.failed = true;
-        outcome.error = Utf8ToGbk(gerror && gerror->message ? gerror->message : "load failed");
-        self->Remember(self->m_loadsStarted, outcome);
+    if (CutShort(gerror)) {
+        self->m_loads.Supersede();
+    } else {
+        self->m_loads.Fail(Utf8ToGbk(gerror && gerror->message ? gerror->message : "load failed"));
     }
     return FALSE;
 }
 
-// Every request of the page (scripts, fetch, XHR, frames, images) counts until it ends.
-void WebBrowser::OnResourceStarted(WebKitWebView*, WebKitWebResource* resource,
-                                   WebKitURIRequest*, void* data) {
-    auto* self = static_cast<WebBrowser*>(data);
-    ++self->m_pendingRequests;
-    auto* tracked = new Resource{self, self->m_alive, self->m_pageGeneration};
-    auto ended = +[](WebKitWebResource*, void* data) {
-        auto* r = static_cast<Resource*>(data);
-        if (r->ended || r->alive.expired()) return;
-        r->ended = true;
-        r->browser->ResourceEnded(r->page);
-    };
-    auto failed = +[](WebKitWebResource*, GError*, void* data) {
-        auto* r = static_cast<Resource*>(data);
-        if (r->ended || r->alive.expired()) return;
-        r->ended = true;
-        r->browser->ResourceEnded(r->page);
-    };
-    g_signal_connect(resource, "finished", G_CALLBACK(ended), tracked);
-    g_signal_connect(resource, "failed", G_CALLBACK(failed), tracked);
-    g_object_weak_ref(G_OBJECT(resource), [](void* data, GObject*) {
-        delete static_cast<Resource*>(data);
-    }, tracked);
+void WebBrowser::EndingProcess(bool ranAway, bool alone) {
+    m_plan = std::make_unique<EndPlan>(EndPlan{ranAway, alone});
 }
 
-void WebBrowser::ResourceEnded(uint64_t page) {
-    if (page != m_pageGeneration) return;
-    if (m_pendingRequests > 0) --m_pendingRequests;
-    m_lastRequestEnd = Clock::now();
-}
-
-// The view's web process ended (a crash, too much memory, or ended on purpose): what waited
-// for it fails now, the page opens again, and a crash is told once to the next read.
+// The view's web process ended: ended on purpose (a runaway page, or its neighbour's), or a
+// crash. What waited for it is told now; the page opens again, and a crash is kept for the
+// window's next tick.
 void WebBrowser::OnProcessEnded(WebKitWebView*, int reason, void* data) {
     auto* self = static_cast<WebBrowser*>(data);
-    const std::string why = text::kWebProcessEnded;
-    bool told = false;
-    LoadOutcome current = self->Outcome(self->m_loadsStarted);
-    if (self->m_loadsStarted > 0 && !current.finished) {
-        current.finished = current.failed = true;
-        current.error = Utf8ToGbk(why);
-        self->Remember(self->m_loadsStarted, current);
-        told = true;
-    }
-    ++self->m_readGeneration;
-    if (self->m_readPending) {
-        self->DeliverRead(self->m_readGeneration, nullptr, why);
-        told = true;
-    }
-    if (!told && reason != WEBKIT_WEB_PROCESS_TERMINATED_BY_API) self->m_crash = why;
-    self->m_pendingRequests = 0;
-    RunSoon([self, alive = std::weak_ptr<bool>(self->m_alive)] {
-        if (!alive.expired()) self->Reopen();
+    std::unique_ptr<EndPlan> plan = std::move(self->m_plan);
+    const bool crashed = !plan && reason != WEBKIT_WEB_PROCESS_TERMINATED_BY_API;
+    self->ProcessEnded(crashed, plan ? *plan : EndPlan{});
+}
+
+void WebBrowser::ProcessEnded(bool crashed, EndPlan plan) {
+    if (crashed) m_crash = text::kWebProcessEnded;
+    m_asked = false;
+    const bool told = m_loads.Running() || !m_reads.empty();
+    LoadOutcome cut;
+    cut.reopened = !plan.ranAway;
+    cut.ranAway = cut.failed = plan.ranAway;
+    if (plan.ranAway) cut.error = Utf8ToGbk(text::kScriptUnresponsive);
+    m_loads.Cut(cut);
+    FailReads(plan.ranAway);
+    // Nobody was waiting: the next tick learns that the page ran away.
+    if (plan.ranAway && !told) m_crash = text::kScriptUnresponsive;
+    m_pendingRequests = 0;
+    m_down = true;
+    m_ranAway = plan.ranAway;
+    // A runaway would hang its new process at once: it waits for the next reload.
+    if (plan.ranAway || m_lastUri.empty()) return;
+    m_reopening = true;
+    RunSoon([this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (!alive.expired()) Reopen();
     });
 }
 
+// A page alone opens again in a process of its own (a reload asks for one); the others in
+// their group's process, once it answers.
 void WebBrowser::Reopen() {
-    // A reload would take the view out of its process group.
-    if (!m_lastUri.empty()) webkit_web_view_load_uri(m_native, m_lastUri.c_str());
+    if (!m_reopening) return;
+    m_reopening = false;
+    if (Alone()) return ReloadAlone();
+    OpenWhenReady();
 }
 
 std::string WebBrowser::TakeCrash() { return std::exchange(m_crash, {}); }
 
 void WebBrowser::Unstick() {
-    if (m_native) webkit_web_view_terminate_web_process(m_native);
-}
-
-void WebBrowser::ReadPage(std::function<void(const PageContent&)> done) {
-    m_reads.push_back(std::move(done));
-    SendNextRead();
-}
-
-void WebBrowser::SendNextRead() {
-    if (m_readPending || m_reads.empty()) return;
-    m_readPending = true;
-    const uint64_t generation = m_readGeneration;
-    if (!m_native) {
-        // No page was ever opened: the empty document an engine shows before the first one.
-        PostUiWork([this, alive = std::weak_ptr<bool>(m_alive), generation] {
-            if (!alive.expired()) DeliverRead(generation, "B\x01", "");
-        });
-        return;
-    }
-    auto* request = new Request{this, m_alive, generation, {}};
-    webkit_web_view_evaluate_javascript(m_native, kReadPageScript, -1, nullptr, nullptr, m_cancel,
-                                        &WebBrowser::OnScriptDone, request);
-}
-
-// The answer arrives as a script value; turning it into GBK markup is left to the work queue,
-// one page per turn of the loop.
-void WebBrowser::OnScriptDone(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<Request> request(static_cast<Request*>(data));
-    GError* error = nullptr;
-    JSCValue* raw = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result,
-                                                               &error);
-    std::shared_ptr<JSCValue> value(raw, [](JSCValue* v) {
-        if (v) g_object_unref(v);
-    });
-    std::string failure = raw ? "" : error && error->message ? error->message : "script failed";
-    if (error) g_error_free(error);
-    if (request->alive.expired()) return;
-    PostUiWork([browser = request->browser, alive = request->alive,
-                generation = request->generation, value, failure] {
-        if (alive.expired()) return;
-        std::unique_ptr<char, decltype(&g_free)> text(
-            value ? jsc_value_to_string(value.get()) : nullptr, g_free);
-        browser->DeliverRead(generation, text.get(), failure);
-    });
-}
-
-void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::string& failure) {
-    // An answer to a read sent before the process ended: that read was failed already.
-    if (generation != m_readGeneration) return;
-    m_readPending = false;
-    if (m_reads.empty()) return;
-    auto done = std::move(m_reads.front());
-    m_reads.pop_front();
-    PageContent page;
-    if (utf8) {
-        page = ParsePageRead(utf8);
-    } else {
-        page.error = Utf8ToGbk(failure);
-    }
-    auto alive = m_alive;
-    done(page);
-    if (*alive) SendNextRead();
-}
-
-// Quiet: no request running, none ended in the quiet span, and the document unchanged (the
-// helper in the program's own script world tells); a document without the helper counts as
-// unchanged.
-void WebBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
-    auto sinceRequest = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
-                                                                              m_lastRequestEnd);
-    if (!m_native || m_pendingRequests > 0) {
-        auto quiet = m_native ? std::chrono::milliseconds(0) : kLongQuiet;
-        PostUiWork([done, quiet, alive = std::weak_ptr<bool>(m_alive)] {
-            if (!alive.expired()) done(quiet);
-        });
-        return;
-    }
-    auto* request = new Request{this, m_alive, 0,
-                                [done, sinceRequest](std::chrono::milliseconds document) {
-                                    done(std::min(document, sinceRequest));
-                                }};
-    webkit_web_view_evaluate_javascript(m_native, kQuietScript, -1, browser_profile::kWorld,
-                                        nullptr, m_cancel, &WebBrowser::OnQuietDone, request);
-}
-
-void WebBrowser::OnQuietDone(GObject* source, GAsyncResult* result, gpointer data) {
-    std::unique_ptr<Request> request(static_cast<Request*>(data));
-    GError* error = nullptr;
-    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result,
-                                                                 &error);
-    double ms = -1;
-    if (value && jsc_value_is_number(value)) ms = jsc_value_to_double(value);
-    if (value) g_object_unref(value);
-    if (error) g_error_free(error);
-    if (request->alive.expired()) return;
-    auto quiet = ms < 0 ? kLongQuiet : std::chrono::milliseconds(static_cast<long long>(ms));
-    request->quiet(quiet);
+    if (m_native && m_groups && !m_down) m_groups->Hung(*this);
 }
 
 }  // namespace nuvaro

@@ -1,39 +1,24 @@
-// The browser reads pages as the user sees them, and a window whose web process dies recovers,
-// over the real WebKit engine and pages on 127.0.0.1.
+// The browser reads pages as the user sees them, over the real WebKit engine and pages on
+// 127.0.0.1.
 #include <httplib.h>
-#include <signal.h>
-#include <unistd.h>
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
 #include <chrono>
 #include <filesystem>
-#include <set>
 #include <thread>
 
 #include "app/monitor_window.h"
 #include "core/gbk.h"
-#include "monitor/page_reader.h"
 #include "harness/monitor_fixture.h"
+#include "monitor/page_reader.h"
 #include "platform/gtk/web_browser.h"
-#include "support/processes.h"
 
 namespace nuvaro::testing {
 namespace {
 
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
-
-// The engine's web processes now running below this process (other tests may run beside it).
-std::set<int> WebProcesses() {
-    std::set<int> pids;
-    for (int pid : AllProcesses()) {
-        if (ReadProcess(pid).name.rfind("WebKitWebProces", 0) == 0 && Descends(pid, getpid())) {
-            pids.insert(pid);
-        }
-    }
-    return pids;
-}
 
 class BrowserTest : public MonitorTest {
 protected:
@@ -77,33 +62,6 @@ TEST_F(BrowserTest, APageThatNeverStopsChangingIsReadAtTheBound) {
     Tick(1);
     EXPECT_GE(std::chrono::steady_clock::now() - started, 3s);  // it waited for quiet in vain
     EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[行情]"});
-}
-
-// Windows 0 to 4 share a web process, 5 to 9 the next one.
-TEST_F(BrowserTest, AKilledWebProcessIsToldAtTheNextTickTheOneAfterWorksAndOthersGoOn) {
-    server.SetPage("/p", "<html><body>到货</body></html>");
-    StartFrame();
-    PrepareWindow(1, "甲", "/p", "到货");
-    std::set<int> before = WebProcesses();
-    PrepareWindow(5, "乙", "/p", "到货");
-    std::set<int> after = WebProcesses();
-    std::vector<int> added;
-    for (int pid : after) {
-        if (!before.count(pid)) added.push_back(pid);
-    }
-    ASSERT_EQ(added.size(), 1u);  // window 5's own group
-    Monitor(1);
-    Monitor(5);
-    kill(added[0], SIGKILL);
-    Pump(1000);
-    Tick(5);
-    Tick(1);
-    Tick(5);
-    EXPECT_EQ(InformLines(), (Lines{"[2][到货]监控点信息发生变化，发出提醒[甲]",
-                                    "[6][到货]监控点信息发生变化，发出提醒[乙]"}));
-    std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
-    EXPECT_NE(errors.find("[6][乙]网页进程意外终止，网页已重新打开"), std::string::npos) << errors;
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
 
 // The profile lies beside the executable, nothing of it in the home folder.
