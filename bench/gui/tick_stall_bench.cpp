@@ -14,7 +14,7 @@
 
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/browser_panel.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 #include "support/http_server.h"
@@ -102,7 +102,7 @@ struct Fixture {
         }
         RunLoopMeasuringStall([&] {
             for (int n = 1; n <= kWindows; ++n) {
-                WebBrowser* b = frame->Window(n)->Browser();
+                BrowserPanel* b = frame->Window(n)->Browser();
                 if (b->LocationURL().empty() || b->IsLoading()) return false;
             }
             return true;

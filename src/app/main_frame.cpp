@@ -1,6 +1,5 @@
 #include "app/main_frame.h"
 
-#include <glib.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
@@ -15,7 +14,7 @@
 #include "app/notice_alerts.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
-#include "monitor/ui/glib_clock.h"
+#include "config/autostart.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
 #include "core/atomic_file.h"
@@ -24,11 +23,12 @@
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
-#include "platform/gtk/tray_icon.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/tray_icon.h"
+#include "platform/browser_panel.h"
+#include "platform/ui_clock.h"
+#include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
-#include "platform/posix/autostart.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 
@@ -149,7 +149,7 @@ void TMainFrm::FormCreate() {
     m_dispatcher = std::make_unique<NotifyDispatcher>(
         GetShell(), MakePluginLibraries(), DeliveryPolicy{},
         std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
-    m_clock = std::make_unique<GlibClock>();
+    m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
         [this](const TConfig& slot, const std::string& found, const std::string& previous) {
@@ -159,7 +159,7 @@ void TMainFrm::FormCreate() {
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.
     m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
-    m_autostart = std::make_unique<AutostartStore>();
+    m_autostart = NewAutostartStore();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());
     m_tray->SetIconVisible(true);
@@ -271,11 +271,7 @@ void TMainFrm::chk1Click() {
     ApplyAutostartChoice(*m_autostart, DefaultPage().AutostartCheck()->GetValue(), ExeFilePath());
 }
 
-std::string TMainFrm::HelpPageAddress() const {
-    std::unique_ptr<char, decltype(&g_free)> uri(
-        g_filename_to_uri(ExeDirFile("help.html").c_str(), nullptr, nullptr), g_free);
-    return uri ? uri.get() : "";
-}
+std::string TMainFrm::HelpPageAddress() const { return LocalFileAddress(ExeDirFile("help.html")); }
 
 // A help page that is missing, or that no program opens, is told with its path, so the user
 // can open it by hand.

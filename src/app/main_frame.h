@@ -23,7 +23,7 @@ namespace nuvaro {
 
 class AutostartStore;
 class BannerController;
-class GlibClock;
+class EngineClock;
 class MonitorWindow;
 class NoticeAlerts;
 class NotifyDispatcher;
@@ -31,7 +31,6 @@ class RunState;
 class TLogViewerFrm;
 class TScrollText;
 class TTrayNotifyIcon;
-class WebBrowser;
 
 // The program's only working window: banner strips at top and bottom, the page control with
 // the default page and up to 29 added monitoring windows, the menus, the tray icon.
@@ -163,7 +162,7 @@ private:
     wxNotebook* m_pageControl = nullptr;
     std::unique_ptr<TConfigTable> m_configs;
     std::unique_ptr<RunState> m_runState;
-    std::unique_ptr<GlibClock> m_clock;
+    std::unique_ptr<EngineClock> m_clock;
     std::unique_ptr<MonitorEngine> m_engine;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
     std::unique_ptr<BannerController> m_banners;  // the banner thread's owner

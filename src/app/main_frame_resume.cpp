@@ -9,7 +9,7 @@
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/browser_panel.h"
 #include "ui/error_display.h"
 #include "ui/wx_text.h"
 

@@ -14,7 +14,7 @@
 #include "core/texts.h"
 #include "monitor/window_status_text.h"
 #include "platform/balloons.h"
-#include "platform/gtk/tab_tooltip.h"
+#include "platform/tab_tooltip.h"
 #include "platform/services.h"
 #include "ui/state_icons.h"
 

@@ -12,7 +12,7 @@
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "core/texts.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/browser_panel.h"
 #include "ui/wx_text.h"
 #include "platform/notices.h"
 #include "platform/services.h"

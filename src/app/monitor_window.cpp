@@ -11,7 +11,7 @@
 #include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/browser_panel.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -55,7 +55,7 @@ void MonitorWindow::BuildSettingsRow() {
 void MonitorWindow::BuildBrowserBox() {
     m_browserBox = new GroupBox(m_page, U8(text::kWatchedPage), {8, 144}, {777, 329});
     m_browserBox->SetName("RzGroupBox1");
-    m_browser = new WebBrowser(m_browserBox, m_number);
+    m_browser = NewBrowserPanel(m_browserBox, m_number);
     m_browser->SetName("WB");
 }
 

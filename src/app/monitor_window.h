@@ -19,7 +19,7 @@ namespace nuvaro {
 
 class GroupBox;
 class TConfig;
-class WebBrowser;
+class BrowserPanel;
 
 // One monitoring window: a page of the page control with its settings, buttons and browser.
 // The default page (number 0) nests its settings in two group boxes and carries the
@@ -55,7 +55,7 @@ public:
     wxButton* RefreshButton() const { return m_refreshPage; }
     wxButton* LogButton() const { return m_log; }
     wxButton* StartStopButton() const { return m_startStop; }
-    WebBrowser* Browser() const { return m_browser; }
+    BrowserPanel* Browser() const { return m_browser; }
     // Default page only (null on added windows)
     wxCheckBox* AutostartCheck() const { return m_autostart; }
     wxWindow* BannerHost() const;
@@ -102,7 +102,7 @@ private:
     wxButton* m_refreshPage = nullptr;
     wxButton* m_log = nullptr;
     wxButton* m_startStop = nullptr;
-    WebBrowser* m_browser = nullptr;
+    BrowserPanel* m_browser = nullptr;
     wxWindow* m_banner = nullptr;
 };
 

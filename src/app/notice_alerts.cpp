@@ -1,32 +1,22 @@
 #include "app/notice_alerts.h"
 
-#include <glib.h>
-
 #include "app/app_icon.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
 #include "platform/balloons.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
+#include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
 
 // Work handed to the UI thread from any thread; dropped when the alerts are gone meanwhile.
-struct Posted {
-    std::weak_ptr<NoticeAlerts*> alerts;
-    std::function<void(NoticeAlerts&)> run;
-};
-
-gboolean RunPosted(gpointer data) {
-    std::unique_ptr<Posted> posted(static_cast<Posted*>(data));
-    if (auto alerts = posted->alerts.lock()) posted->run(**alerts);
-    return G_SOURCE_REMOVE;
-}
-
 void Post(std::weak_ptr<NoticeAlerts*> alerts, std::function<void(NoticeAlerts&)> run) {
-    g_idle_add(RunPosted, new Posted{std::move(alerts), std::move(run)});
+    RunSoon([alerts = std::move(alerts), run = std::move(run)] {
+        if (auto self = alerts.lock()) run(**self);
+    });
 }
 
 const char* ChannelName(const std::string& channel) {

@@ -1,77 +1,19 @@
 #include "core/gbk.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <vector>
-#include <stdexcept>
+
+#include "core/gbk_codec.h"
 
 namespace nuvaro {
 namespace {
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
-        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-        }
-    }
-    ~Converter() { iconv_close(m_cd); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts `in`; on an unconvertible or invalid sequence appends '?' and skips
-    // skipLength(rest) bytes.
-    template <typename SkipFn>
-    std::string Run(std::string_view in, SkipFn skipLength) {
-        std::string out;
-        out.reserve(in.size() + in.size() / 2 + 16);
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        char* src = const_cast<char*>(in.data());
-        size_t srcLeft = in.size();
-        char buffer[16384];
-        while (srcLeft > 0) {
-            char* dst = buffer;
-            size_t dstLeft = sizeof buffer;
-            size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, dst - buffer);
-            if (rc != static_cast<size_t>(-1)) continue;
-            if (errno == E2BIG) continue;
-            // EILSEQ (invalid or unconvertible) or EINVAL (cut short at the end).
-            out.push_back('?');
-            size_t skip = errno == EINVAL ? srcLeft : skipLength(std::string_view(src, srcLeft));
-            src += skip;
-            srcLeft -= skip;
-            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        }
-        return out;
-    }
-
-private:
-    iconv_t m_cd;
-};
-
-// Length of the UTF-8 sequence that starts `rest` if it is well formed, else 1.
-size_t Utf8SequenceLength(std::string_view rest) {
-    auto c = static_cast<unsigned char>(rest[0]);
-    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
-    if (n == 1 || rest.size() < n) return 1;
-    for (size_t i = 1; i < n; ++i) {
-        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
-    }
-    return n;
-}
-
-size_t OneByte(std::string_view) { return 1; }
-
-// GBK bytes of every BMP code point, taken once from iconv: 0 where GBK has no character,
-// else the one byte (below 0x100) or the two bytes (lead << 8 | trail).
+// GBK bytes of every BMP code point, taken once from the system's converter: 0 where GBK has
+// no character, else the one byte (below 0x100) or the two bytes (lead << 8 | trail).
 class GbkTable {
-public:
+  public:
     GbkTable() : m_codes(0x10000, 0) {
-        Converter converter("GBK", "UTF-8");
         for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
             if (cp >= 0xD800 && cp <= 0xDFFF) continue;
             char utf8[3] = {static_cast<char>(0xE0 | (cp >> 12)),
@@ -81,25 +23,27 @@ public:
                 utf8[0] = static_cast<char>(0xC0 | (cp >> 6));
                 utf8[1] = static_cast<char>(0x80 | (cp & 0x3F));
             }
-            std::string gbk = converter.Run(std::string_view(utf8, cp < 0x800 ? 2 : 3),
-                                            Utf8SequenceLength);
+            std::string gbk = codec::Utf8ToGbk(std::string_view(utf8, cp < 0x800 ? 2 : 3));
             if (gbk == "?") continue;
             auto b0 = static_cast<unsigned char>(gbk[0]);
-            m_codes[cp] = gbk.size() == 1 ? b0
-                                          : static_cast<uint16_t>(b0 << 8 |
-                                                                  static_cast<unsigned char>(gbk[1]));
+            m_codes[cp] = gbk.size() == 1
+                              ? b0
+                              : static_cast<uint16_t>(b0 << 8 | static_cast<unsigned char>(gbk[1]));
         }
     }
     uint16_t operator[](uint32_t cp) const { return m_codes[cp]; }
 
-private:
+  private:
     std::vector<uint16_t> m_codes;
 };
 
 // Length of the well-formed UTF-8 sequence at p (RFC 3629), 0 when it is malformed.
 size_t WellFormedLength(const unsigned char* p, const unsigned char* end) {
     unsigned char c = p[0];
-    size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 0;
     if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
     unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
     if (c == 0xE0) lo = 0xA0;
@@ -114,7 +58,7 @@ size_t WellFormedLength(const unsigned char* p, const unsigned char* end) {
 }
 
 // UTF-8 -> GBK through the table, several times faster than iconv on large pages. Only for
-// well-formed input; nullopt otherwise, and iconv's rules for bad bytes apply.
+// well-formed input; nullopt otherwise, and the system converter's rules for bad bytes apply.
 std::optional<std::string> EncodeByTable(std::string_view in) {
     static const GbkTable table;
     std::string out;
@@ -155,13 +99,21 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
-size_t Utf8CharLength(std::string_view s, size_t at) { return Utf8SequenceLength(s.substr(at)); }
+size_t Utf8CharLength(std::string_view s, size_t at) {
+    std::string_view rest = s.substr(at);
+    auto c = static_cast<unsigned char>(rest[0]);
+    size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
+    if (n == 1 || rest.size() < n) return 1;
+    for (size_t i = 1; i < n; ++i) {
+        if ((static_cast<unsigned char>(rest[i]) & 0xC0) != 0x80) return 1;
+    }
+    return n;
+}
 
 std::string Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
     if (auto fast = EncodeByTable(utf8)) return std::move(*fast);
-    thread_local Converter converter("GBK", "UTF-8");
-    return converter.Run(utf8, Utf8SequenceLength);
+    return codec::Utf8ToGbk(utf8);
 }
 
 bool IsWellFormedUtf8(std::string_view text) {
@@ -177,8 +129,7 @@ bool IsWellFormedUtf8(std::string_view text) {
 
 std::string GbkToUtf8(std::string_view gbk) {
     if (IsAscii(gbk)) return std::string(gbk);
-    thread_local Converter converter("UTF-8", "GBK");
-    return converter.Run(gbk, OneByte);
+    return codec::GbkToUtf8(gbk);
 }
 
 std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {

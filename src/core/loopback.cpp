@@ -1,9 +1,9 @@
 #include "core/loopback.h"
 
-#include <arpa/inet.h>
-
+#include <algorithm>
 #include <memory>
 
+#include "core/system.h"
 #include "core/text_util.h"
 
 namespace nuvaro {
@@ -27,14 +27,14 @@ bool IsLoopbackHost(std::string_view host) {
     if (IsLoopbackName(host)) return true;
     std::string h(host);
     if (h.size() > 2 && h.front() == '[' && h.back() == ']') h = h.substr(1, h.size() - 2);
-    in_addr v4{};
-    if (inet_pton(AF_INET, h.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    if (inet_pton(AF_INET6, h.c_str(), &v6) == 1) {
-        if (IN6_IS_ADDR_V4MAPPED(&v6)) return v6.s6_addr[12] == 127;
-        return IN6_IS_ADDR_LOOPBACK(&v6);
-    }
-    return false;
+    unsigned char v4[4];
+    if (ParseIpv4(h, v4)) return v4[0] == 127;
+    unsigned char v6[16];
+    if (!ParseIpv6(h, v6)) return false;
+    auto zero = [](unsigned char b) { return b == 0; };
+    // ::ffff:a.b.c.d carries an IPv4 address; ::1 is the loopback.
+    if (std::all_of(v6, v6 + 10, zero) && v6[10] == 0xFF && v6[11] == 0xFF) return v6[12] == 127;
+    return std::all_of(v6, v6 + 15, zero) && v6[15] == 1;
 }
 
 bool IsLoopbackUrl(const std::string& url) {

@@ -236,6 +236,12 @@ inline constexpr const char* kSourceCaptionSuffix = " - 源代码";
 inline constexpr const char* kSourceErrorDefault = "无法获取源代码, 错误可能是因为：";
 inline constexpr const char* kSourceErrorAdded = "无法获取源代码N, 错误可能是因为：";
 inline constexpr const char* kNoDocument = "浏览器中还没有打开网页";
+// The desktop has no page engine (Windows without Internet Explorer 11): told once at start.
+inline constexpr const char* kNoPageEngine =
+    "本机没有可用的网页引擎（Internet Explorer 11），网页无法打开和监控。\n"
+    "其他功能照常可用：设置、日志、短信和邮件通知。";
+// The reason of every page load then.
+inline constexpr const char* kNoPageEngineReason = "本机没有可用的网页引擎";
 
 // SMS gateway dialog (sms.inf)
 inline constexpr const char* kMenuSmsGateway = "短信网关设置";

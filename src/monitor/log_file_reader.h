@@ -1,10 +1,10 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "core/read_only_file.h"
 
 namespace nuvaro {
 
@@ -50,14 +50,13 @@ class LogFileReader {
     uint64_t ReadTo() const { return m_end; }
 
   private:
-    std::vector<LogLine> ReadBackFrom(int fd, uint64_t end);
+    std::vector<LogLine> ReadBackFrom(const ReadOnlyFile& file, uint64_t end);
 
     std::string m_path;
     size_t m_chunk;
     bool m_started = false;
     uint64_t m_begin = 0, m_end = 0;  // what was read: [m_begin, m_end), both line starts
-    dev_t m_device = 0;
-    ino_t m_inode = 0;
+    FileFacts m_file;                 // of the file read; id 0 before the first read
 };
 
 }  // namespace nuvaro

@@ -1,7 +1,8 @@
 #include "monitor/matcher.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <functional>
 
 #include "config/config_table.h"
 #include "core/date_time.h"
@@ -14,7 +15,8 @@ namespace {
 
 bool Contains(std::string_view page, std::string_view needle) {
     if (needle.empty()) return true;
-    return memmem(page.data(), page.size(), needle.data(), needle.size()) != nullptr;
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+    return std::search(page.begin(), page.end(), searcher) != page.end();
 }
 
 std::string FoundAsKeyword(std::string_view expression, std::string_view slot,

@@ -1,6 +1,5 @@
 #include "monitor/monitor_log.h"
 
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <map>
@@ -12,7 +11,7 @@
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
-#include "core/private_files.h"
+#include "core/system.h"
 #include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
@@ -68,7 +67,7 @@ std::string_view LogNameOf(std::string_view fileName) {
 
 void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
     const std::string logDir = ResolveName(folder, "Log");
-    mkdir(logDir.c_str(), kPrivateFolderMode);  // outcome not needed: the write below tells
+    MakeFolder(logDir);  // outcome not needed: the write below tells
     std::string data(line);
     data += "\r\n";
     if (!AppendWhole(ResolveName(logDir, fileName), data)) {

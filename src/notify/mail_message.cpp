@@ -1,7 +1,5 @@
 #include "notify/mail_message.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <random>
 
 #include "core/log_escape.h"
+#include "core/system.h"
 
 namespace nuvaro {
 namespace {
@@ -116,13 +115,26 @@ std::string EncodeHeaderText(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// Minutes the local time of `when` is ahead of UTC (negative west of Greenwich).
+long UtcOffsetMinutes(std::time_t when, const std::tm& local) {
+    std::tm utc{};
+    gmtime_r(&when, &utc);
+    long days = local.tm_year == utc.tm_year ? local.tm_yday - utc.tm_yday
+                                             : (local.tm_year > utc.tm_year ? 1 : -1);
+    return days * 1440 + (local.tm_hour - utc.tm_hour) * 60 + (local.tm_min - utc.tm_min);
+}
+
+}  // namespace
+
 std::string MailDate(std::time_t when) {
     static const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::tm t{};
     localtime_r(&when, &t);
-    long offset = t.tm_gmtoff / 60;
+    long offset = UtcOffsetMinutes(when, t);
     char sign = offset < 0 ? '-' : '+';
     if (offset < 0) offset = -offset;
     char buffer[64];
@@ -137,7 +149,7 @@ std::string NewMessageId(std::string_view domain) {
     std::random_device random;
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%lld.%d.%u.%08x%08x",
-                  static_cast<long long>(std::time(nullptr)), static_cast<int>(getpid()),
+                  static_cast<long long>(std::time(nullptr)), static_cast<int>(ProcessId()),
                   counter.fetch_add(1), random(), random());
     return std::string(buffer) + "@" + std::string(domain.empty() ? "localhost" : domain);
 }

@@ -1,11 +1,10 @@
 #include "notify/plugin_loader.h"
 
-#include <dlfcn.h>
-
 #include <map>
 #include <mutex>
 
 #include "core/atomic_file.h"
+#include "core/dynamic_library.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
@@ -15,16 +14,15 @@ namespace nuvaro {
 namespace {
 
 std::mutex g_mutex;
-// Full path -> handle. Never closed: threads of a plug-in's libraries may outlive a dlclose.
+// Full path -> handle. Never closed: threads of a plug-in's libraries may outlive an unload.
 std::map<std::string, void*> g_loaded;
 
 void* LoadLocked(const std::string& path) {
     if (auto it = g_loaded.find(path); it != g_loaded.end()) return it->second;
-    dlerror();
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    void* handle = OpenLibrary(path, why);
     if (!handle) {
-        const char* why = dlerror();
-        throw PluginError(text::kPluginCannotLoad + path + (why ? "\n" + std::string(why) : ""));
+        throw PluginError(text::kPluginCannotLoad + path + (why.empty() ? "" : "\n" + why));
     }
     g_loaded.emplace(path, handle);
     return handle;
@@ -102,8 +100,7 @@ void* PluginFunction(std::string_view fileName, const char* function) {
     std::string path = ExeDirFile(fileName);
     std::lock_guard lock(g_mutex);
     void* handle = LoadLocked(path);
-    dlerror();
-    void* symbol = dlsym(handle, function);
+    void* symbol = LibraryFunction(handle, function);
     if (!symbol) {
         throw PluginError(text::kPluginNoFunction + std::string(function) + " (" + path + ")");
     }
@@ -113,7 +110,7 @@ void* PluginFunction(std::string_view fileName, const char* function) {
 void* LoadedPluginFunction(std::string_view fileName, const char* function) {
     std::lock_guard lock(g_mutex);
     auto it = g_loaded.find(ExeDirFile(fileName));
-    return it == g_loaded.end() ? nullptr : dlsym(it->second, function);
+    return it == g_loaded.end() ? nullptr : LibraryFunction(it->second, function);
 }
 
 std::unique_ptr<NotifyLibraries> MakePluginLibraries() {

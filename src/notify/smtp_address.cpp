@@ -1,7 +1,8 @@
 #include "notify/smtp_address.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 
+#include "core/system.h"
 #include "core/text_util.h"
 
 namespace nuvaro {
@@ -13,13 +14,13 @@ bool IsNameByte(unsigned char c) {
 }
 
 bool IsIpv4(const std::string& s) {
-    in_addr a{};
-    return inet_pton(AF_INET, s.c_str(), &a) == 1;
+    unsigned char a[4];
+    return ParseIpv4(s, a);
 }
 
 bool IsIpv6(const std::string& s) {
-    in6_addr a{};
-    return inet_pton(AF_INET6, s.c_str(), &a) == 1;
+    unsigned char a[16];
+    return ParseIpv6(s, a);
 }
 
 std::string_view WithoutFinalDot(std::string_view host) {

@@ -4,6 +4,9 @@
 //                                           "ready" once every slot has been saved
 //   store_writer keys <file> <prefix> <n>   writes keys <prefix>0 .. <prefix>n-1 of section "1"
 //                                           one at a time
+//   store_writer once <Config.inf> <tag>    one whole-slot save of slots 1-3, then the window
+//                                           name of slot 2 alone (the Linux and the Windows
+//                                           build must write the same bytes)
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,15 @@ namespace {
     }
 }
 
+void SaveSlotsOnce(const std::string& file, const std::string& tag) {
+    for (int slot = 1; slot <= nuvaro::testing::kWriterSlots; ++slot) {
+        nuvaro::TConfig config(slot, file);
+        nuvaro::testing::FillSlot(config, tag);
+        config.SaveAndReload();
+    }
+    nuvaro::IniFile(file).WriteString("2", "WindowName", "\xBC\xDB\xB8\xF1 2");
+}
+
 void WriteKeys(const std::string& file, const std::string& prefix, int count) {
     nuvaro::IniFile ini(file);
     for (int i = 0; i < count; ++i) {
@@ -43,11 +55,16 @@ int main(int argc, char** argv) {
     try {
         std::string mode = argc > 1 ? argv[1] : "";
         if (mode == "slots" && argc == 4) SaveSlotsForever(argv[2], argv[3]);
+        if (mode == "once" && argc == 4) {
+            SaveSlotsOnce(argv[2], argv[3]);
+            return 0;
+        }
         if (mode == "keys" && argc == 5) {
             WriteKeys(argv[2], argv[3], std::atoi(argv[4]));
             return 0;
         }
-        std::fputs("usage: store_writer slots <file> <tag> | keys <file> <prefix> <n>\n", stderr);
+        std::fputs("usage: store_writer slots|once <file> <tag> | keys <file> <prefix> <n>\n",
+                   stderr);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
     }

@@ -65,7 +65,9 @@ class DeliveryRetries : public ::testing::Test {
     }
     // Moves the clock to each retry as soon as the channel waits for it, until `done`.
     bool Drive(DeliveryChannel& channel, const std::function<bool()>& done) {
-        for (int spins = 0; spins < 200000; ++spins) {
+        // A deadline, not a count of spins: a short sleep may not sleep at all (Windows).
+        const auto deadline = std::chrono::steady_clock::now() + 40s;
+        while (std::chrono::steady_clock::now() < deadline) {
             if (done()) return true;
             auto due = channel.NextDue();
             if (due && *due > clock.Now()) {
@@ -171,7 +173,9 @@ TEST_F(DeliveryRetries, AtCloseAKeptRetryWaitsAndAnUnkeptOneIsTriedOnceMore) {
     DeliveryJob unkept = Job([](int) { return TryOutcome::Passing; });
     unkept.key.clear();
     ASSERT_TRUE(channel->Add(unkept));
-    for (int i = 0; i < 20000 && !(TryMinutes().size() == 2 && channel->NextDue()); ++i) {
+    const auto deadline = std::chrono::steady_clock::now() + 4s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           !(TryMinutes().size() == 2 && channel->NextDue())) {
         std::this_thread::sleep_for(200us);
     }
     ASSERT_TRUE(channel->NextDue());

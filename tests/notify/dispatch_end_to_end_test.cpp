@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "core/text_cut.h"
 #include "notify/dispatch_fixture.h"
+#include "notify/plugin_contract.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
 #include "notify/sms_request.h"
@@ -186,13 +187,14 @@ TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipient
 TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves) {
     SmtpTestServer mail;
     MailServer(mail.Port());
-    std::filesystem::remove(m_dir.File("smsdll.so"));
+    std::filesystem::remove(m_dir.File(plugin::kSmsDll));
     NotifyDispatcher& dispatcher = Dispatcher();
     try {
         dispatcher.Dispatch(Window(3));
         FAIL() << "no error";
     } catch (const PluginError& e) {
-        EXPECT_THAT(std::string(e.what()), HasSubstr("无法加载插件：" + m_dir.File("smsdll.so")));
+        EXPECT_THAT(std::string(e.what()),
+                    HasSubstr("无法加载插件：" + m_dir.File(plugin::kSmsDll)));
     }
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     EXPECT_TRUE(mail.WaitForMessages(1));

@@ -4,7 +4,7 @@
 
 #include "core/gbk.h"
 #include "notify/account_text.h"
-#include "platform/posix/command_line.h"
+#include "core/command_line.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {

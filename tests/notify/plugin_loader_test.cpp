@@ -27,33 +27,34 @@ std::string ErrorOf(const char* file, const char* function) {
 
 TEST(PluginLoader, AMissingPlugInIsAnErrorNamingTheFullFile) {
     TempExeDir dir;
-    EXPECT_THAT(ErrorOf("smsdll.so", "SendSms"),
-                StartsWith("无法加载插件：" + dir.File("smsdll.so")));
+    EXPECT_THAT(ErrorOf(plugin::kSmsDll, "SendSms"),
+                StartsWith("无法加载插件：" + dir.File(plugin::kSmsDll)));
 }
 
 TEST(PluginLoader, AFileThatIsNoLibraryIsAnErrorNamingIt) {
     TempExeDir dir;
-    dir.Write("emaildll.so", "not a shared object");
-    EXPECT_THAT(ErrorOf("emaildll.so", "SendMail"),
-                StartsWith("无法加载插件：" + dir.File("emaildll.so")));
+    dir.Write(plugin::kEmailDll, "not a shared object");
+    EXPECT_THAT(ErrorOf(plugin::kEmailDll, "SendMail"),
+                StartsWith("无法加载插件：" + dir.File(plugin::kEmailDll)));
 }
 
 TEST(PluginLoader, APlugInWithoutTheFunctionIsAnErrorNamingFunctionAndFile) {
     TempExeDir dir;
-    std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/RegInfo.so", dir.File("smsdll.so"));
-    std::string error = ErrorOf("smsdll.so", "SendSms");
+    std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/" + plugin::kRegInfo,
+                               dir.File(plugin::kSmsDll));
+    std::string error = ErrorOf(plugin::kSmsDll, "SendSms");
     EXPECT_THAT(error, StartsWith(std::string("插件缺少函数：") + "SendSms"));
-    EXPECT_THAT(error, HasSubstr(dir.File("smsdll.so")));
+    EXPECT_THAT(error, HasSubstr(dir.File(plugin::kSmsDll)));
 }
 
 TEST(PluginLoader, EachFileIsLoadedOnceAndFoundInTheExecutablesFolder) {
     TempExeDir first;
     testing::InstallPlugins(first);
-    void* a = PluginFunction("RegInfo.so", "ReadEmail");
-    EXPECT_EQ(PluginFunction("RegInfo.so", "ReadEmail"), a);
+    void* a = PluginFunction(plugin::kRegInfo, "ReadEmail");
+    EXPECT_EQ(PluginFunction(plugin::kRegInfo, "ReadEmail"), a);
     TempExeDir second;
     testing::InstallPlugins(second);
-    EXPECT_NE(PluginFunction("RegInfo.so", "ReadEmail"), a);
+    EXPECT_NE(PluginFunction(plugin::kRegInfo, "ReadEmail"), a);
 }
 
 TEST(PluginLoader, RefusedEmailSaveIsReportedNamingTheFile) {

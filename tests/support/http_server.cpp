@@ -26,13 +26,6 @@ std::string LocalHttpServer::Request::Header(const std::string& name) const {
 
 LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>()) { Start(); }
 
-LocalHttpServer::LocalHttpServer(const std::string& certFile, const std::string& keyFile)
-    : m_server(std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str())),
-      m_scheme("https") {
-    if (!m_server->is_valid()) throw std::runtime_error("cannot load " + certFile);
-    Start();
-}
-
 void LocalHttpServer::Start() {
     // A request is counted when it arrives and recorded whole once answered; readers wait for
     // the answered ones, so a client that has its reply always sees its request.

@@ -1,14 +1,11 @@
 #include "support/notify_helpers.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <sstream>
 #include <thread>
+
+#include "core/gbk.h"
+#include "notify/plugin_contract.h"
 
 namespace nuvaro::testing {
 
@@ -22,18 +19,10 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 }
 
 void InstallPlugins(const TempExeDir& dir) {
-    for (const char* name : {"RegInfo.so", "smsdll.so", "emaildll.so"}) {
+    for (const char* name : {plugin::kRegInfo, plugin::kSmsDll, plugin::kEmailDll}) {
         std::filesystem::copy_file(std::string(NUVARO_BIN_DIR) + "/" + name, dir.File(name),
                                    std::filesystem::copy_options::overwrite_existing);
     }
-}
-
-std::string InstallRecorder(const TempExeDir& dir, std::string_view name) {
-    std::string target = dir.File(name);
-    std::filesystem::copy_file(std::string(NUVARO_TEST_SCRIPTS) + "/record_args.sh", target,
-                               std::filesystem::copy_options::overwrite_existing);
-    chmod(target.c_str(), 0755);
-    return target;
 }
 
 std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir) {
@@ -60,18 +49,6 @@ std::vector<RecordedStart> RecordedStarts(const TempExeDir& dir) {
     return starts;
 }
 
-int FreeLoopbackPort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 std::vector<std::string> CrLfLines(const std::string& content) {
     std::vector<std::string> lines;
     size_t start = 0;
@@ -88,8 +65,6 @@ std::vector<std::string> CrLfLines(const std::string& content) {
 }
 
 }  // namespace nuvaro::testing
-
-#include "core/gbk.h"
 
 namespace nuvaro::testing {
 

@@ -1,9 +1,8 @@
 #include "support/temp_dir.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,9 +12,20 @@
 namespace nuvaro::testing {
 
 TempExeDir::TempExeDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "nuvaro-test-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = tmpl;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        std::string name = "nuvaro-test-";
+        for (int i = 0; i < 8; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) {
+            m_path = (base / name).generic_string();
+        }
+    }
+    if (m_path.empty()) throw std::runtime_error("cannot create a temporary folder");
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace);
     SetExeDirForTesting(m_path);
 }
 

@@ -15,7 +15,7 @@
 #include "core/text_cut.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "ui/design.h"

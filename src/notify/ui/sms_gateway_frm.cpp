@@ -11,7 +11,7 @@
 #include "core/private_files.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 #include "platform/notices.h"
 #include "platform/services.h"
 #include "ui/controls.h"

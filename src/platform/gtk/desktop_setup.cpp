@@ -1,7 +1,9 @@
-#include "platform/gtk/desktop_setup.h"
+#include "platform/desktop_setup.h"
 
 #include <gtk/gtk.h>
 #include <wx/log.h>
+
+#include "platform/tray_icon.h"
 
 namespace nuvaro {
 namespace {
@@ -29,5 +31,8 @@ void SetUpDesktop() {
     }
     g_object_unref(provider);
 }
+
+// Notifications of this desktop come from its notification server, not from an icon.
+void ShowNotificationsAt(TTrayNotifyIcon*) {}
 
 }  // namespace nuvaro

@@ -1,4 +1,4 @@
-#include "platform/gtk/single_instance.h"
+#include "platform/single_instance.h"
 
 #include <wx/utils.h>
 

@@ -1,4 +1,4 @@
-#include "platform/gtk/tab_tooltip.h"
+#include "platform/tab_tooltip.h"
 
 #include <gtk/gtk.h>
 #include <wx/notebook.h>

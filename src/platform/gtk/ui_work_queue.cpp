@@ -1,4 +1,4 @@
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 
 #include <glib.h>
 

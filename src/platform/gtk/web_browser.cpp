@@ -7,7 +7,8 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "platform/gtk/browser_profile.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "monitor/page_script.h"
+#include "platform/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -23,14 +24,6 @@ constexpr auto kAdoptWithin = 5s;           // a load younger than this stands f
 constexpr auto kFirstDocumentWithin = 10s;  // a new view's first load has its document
 constexpr int kMostAsksAgain = 2;
 
-bool HasScheme(const std::string& url) {
-    if (url.find("://") != std::string::npos) return true;
-    for (const char* prefix : {"about:", "data:", "file:", "javascript:"}) {
-        if (url.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-}
-
 // A load the engine gave up for a newer one, or for a decision of its own (a download), is no
 // failure of the page.
 bool CutShort(const GError* error) {
@@ -41,7 +34,7 @@ bool CutShort(const GError* error) {
 
 }  // namespace
 
-WebBrowser::WebBrowser(wxWindow* parent, int window) : wxPanel(parent, wxID_ANY), m_window(window) {
+WebBrowser::WebBrowser(wxWindow* parent, int window) : BrowserPanel(parent), m_window(window) {
     SetBackgroundColour(*wxWHITE);
     SetSizer(new wxBoxSizer(wxVERTICAL));
     m_cancel = g_cancellable_new();

@@ -5,7 +5,8 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "platform/gtk/browser_profile.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "monitor/page_script.h"
+#include "platform/ui_work_queue.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro {
@@ -13,29 +14,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Title and body in one request: "B" title U+0001 body, or "N" title without a body.
-const char* kReadScript =
-    "(function(){var t=(document.title||'').replace(/\\u0001/g,'');"
-    "var b=document.body;return b?('B'+t+'\\u0001'+b.innerHTML):('N'+t);})()";
 // Milliseconds since the document last changed; -1 where the helper is missing.
 const char* kQuietScript = "window.__nuvaroQuietMs?window.__nuvaroQuietMs():-1";
 
 constexpr std::chrono::milliseconds kLongQuiet{60000};
-
-PageContent ParseRead(std::string_view utf8) {
-    PageContent page;
-    std::string text = Utf8ToGbk(utf8);
-    if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
-        page.error = "unexpected page read result";
-        return page;
-    }
-    page.ok = true;
-    page.hasBody = text[0] == 'B';
-    size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
-    page.title = text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1);
-    if (sep != std::string::npos) page.body = text.substr(sep + 1);
-    return page;
-}
 
 // What an answer of the engine needs; the browser may be gone by then.
 struct Request {
@@ -108,7 +90,7 @@ void WebBrowser::SendNextRead() {
         return;
     }
     auto* request = new Request{this, m_alive, generation, {}};
-    webkit_web_view_evaluate_javascript(m_native, kReadScript, -1, nullptr, nullptr, m_cancel,
+    webkit_web_view_evaluate_javascript(m_native, kReadPageScript, -1, nullptr, nullptr, m_cancel,
                                         &WebBrowser::OnScriptDone, request);
 }
 
@@ -143,7 +125,7 @@ void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::s
     m_reads.pop_front();
     PageContent page;
     if (utf8) {
-        page = ParseRead(utf8);
+        page = ParsePageRead(utf8);
     } else {
         page.error = Utf8ToGbk(failure);
         page.ranAway = m_ranAway && failure == text::kScriptUnresponsive;

@@ -43,7 +43,8 @@ std::string DesktopExecQuoted(const std::string& path) {
 
 }  // namespace
 
-AutostartStore::AutostartStore(std::string configHome) : m_configHome(std::move(configHome)) {
+XdgAutostartStore::XdgAutostartStore(std::string configHome)
+    : m_configHome(std::move(configHome)) {
     if (!m_configHome.empty()) return;
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg == '/') {
@@ -54,20 +55,22 @@ AutostartStore::AutostartStore(std::string configHome) : m_configHome(std::move(
     }
 }
 
-std::string AutostartStore::RegFile() const { return m_configHome + "/nuvaro/registry.ini"; }
+std::string XdgAutostartStore::RegFile() const { return m_configHome + "/nuvaro/registry.ini"; }
 
-std::string AutostartStore::RunEntryFile() const {
+std::string XdgAutostartStore::RunEntryFile() const {
     return m_configHome + "/autostart/" + kRunValueName + ".desktop";
 }
 
-std::string AutostartStore::ReadReg() const { return IniFile(RegFile()).ReadString(kRegKey, "reg"); }
+std::string XdgAutostartStore::ReadReg() const {
+    return IniFile(RegFile()).ReadString(kRegKey, "reg");
+}
 
-void AutostartStore::WriteReg(const std::string& value) {
+void XdgAutostartStore::WriteReg(const std::string& value) {
     MakeFolders(m_configHome + "/nuvaro");
     IniFile(RegFile()).WriteString(kRegKey, "reg", value);
 }
 
-void AutostartStore::WriteRunValue(const std::string& exePath) {
+void XdgAutostartStore::WriteRunValue(const std::string& exePath) {
     MakeFolders(m_configHome + "/autostart");
     std::string entry =
         "[Desktop Entry]\n"
@@ -80,32 +83,18 @@ void AutostartStore::WriteRunValue(const std::string& exePath) {
     ReplaceFileAtomically(RunEntryFile(), entry, 0644);  // a desktop entry like any other
 }
 
-void AutostartStore::DeleteRunValue() {
+void XdgAutostartStore::DeleteRunValue() {
     if (unlink(RunEntryFile().c_str()) != 0 && errno != ENOENT) {
         throw FileWriteError(RunEntryFile());
     }
 }
 
-bool AutostartStore::HasRunValue() const { return access(RunEntryFile().c_str(), F_OK) == 0; }
+bool XdgAutostartStore::HasRunValue() const { return access(RunEntryFile().c_str(), F_OK) == 0; }
 
-bool SynchronizeAutostart(AutostartStore& store, const std::string& exePath) {
-    std::string reg = store.ReadReg();
-    if (reg != "1" && reg != "0") {
-        store.WriteReg("1");
-        store.WriteRunValue(exePath);
-        reg = "1";
-    }
-    return reg == "1";
-}
+std::vector<std::string> XdgAutostartStore::Files() const { return {RegFile(), RunEntryFile()}; }
 
-void ApplyAutostartChoice(AutostartStore& store, bool checked, const std::string& exePath) {
-    if (checked) {
-        store.WriteRunValue(exePath);
-        store.WriteReg("1");
-    } else {
-        store.DeleteRunValue();
-        store.WriteReg("0");
-    }
+std::unique_ptr<AutostartStore> NewAutostartStore() {
+    return std::make_unique<XdgAutostartStore>();
 }
 
 }  // namespace nuvaro

@@ -2,23 +2,24 @@
 
 #include <string>
 
+#include "config/autostart.h"
+
 namespace nuvaro {
 
-// What stands in for the two registry values of start at logon: the remembered choice "reg"
-// (an INI store) and the "Zelvra" value of the Run key (an XDG autostart entry). Both live
-// under $XDG_CONFIG_HOME (default ~/.config). Failed writes throw std::runtime_error.
-class AutostartStore {
+// The values of start at logon on a freedesktop system: the remembered choice "reg" in an INI
+// store and the "Zelvra" value of the Run key as an XDG autostart entry. Both live under
+// $XDG_CONFIG_HOME (default ~/.config).
+class XdgAutostartStore : public AutostartStore {
 public:
     // Empty: $XDG_CONFIG_HOME, else $HOME/.config.
-    explicit AutostartStore(std::string configHome = {});
+    explicit XdgAutostartStore(std::string configHome = {});
 
-    std::string ReadReg() const;
-    void WriteReg(const std::string& value);
-    // Start-at-logon entry that runs `exePath`.
-    void WriteRunValue(const std::string& exePath);
-    // A missing entry is no error.
-    void DeleteRunValue();
-    bool HasRunValue() const;
+    std::string ReadReg() const override;
+    void WriteReg(const std::string& value) override;
+    void WriteRunValue(const std::string& exePath) override;
+    void DeleteRunValue() override;
+    bool HasRunValue() const override;
+    std::vector<std::string> Files() const override;
 
     std::string RegFile() const;
     std::string RunEntryFile() const;
@@ -26,12 +27,5 @@ public:
 private:
     std::string m_configHome;
 };
-
-// At every show of the main window: on the first run ("reg" neither "1" nor "0") switches
-// start at logon on; returns whether the check box is to be checked.
-bool SynchronizeAutostart(AutostartStore& store, const std::string& exePath);
-
-// The user checked or unchecked the box.
-void ApplyAutostartChoice(AutostartStore& store, bool checked, const std::string& exePath);
 
 }  // namespace nuvaro

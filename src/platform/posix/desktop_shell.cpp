@@ -17,8 +17,8 @@
 #include <memory>
 
 #include "core/gbk.h"
+#include "core/command_line.h"
 #include "core/private_files.h"
-#include "platform/posix/command_line.h"
 
 extern char** environ;
 

@@ -1,12 +1,8 @@
 #include "common/plugin_support.h"
 
-#include <dlfcn.h>
-
-#include <climits>
-#include <cstdlib>
-
 #include "core/atomic_file.h"
 #include "core/date_time.h"
+#include "core/dynamic_library.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/text_util.h"
@@ -16,7 +12,7 @@
 namespace nuvaro::plugin {
 namespace {
 
-// An address inside this plug-in, for dladdr.
+// An address inside this plug-in.
 void Anchor() {}
 
 bool IsValidUtf8(std::string_view s) {
@@ -35,11 +31,7 @@ bool IsValidUtf8(std::string_view s) {
 }  // namespace
 
 std::string PluginFolder() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&Anchor), &info) == 0 || !info.dli_fname) return ".";
-    std::string path = info.dli_fname;
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved)) path = resolved;
+    std::string path = PathOfCodeAt(reinterpret_cast<const void*>(&Anchor));
     auto slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);

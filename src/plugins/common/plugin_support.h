@@ -10,7 +10,7 @@
 #include "notify/send_log.h"
 
 // The only symbols a plug-in exports.
-#define NUVARO_EXPORT extern "C" __attribute__((visibility("default")))
+#define NUVARO_EXPORT extern "C" NUVARO_EXPORT_ATTRIBUTE
 
 namespace nuvaro::plugin {
 

@@ -104,23 +104,24 @@ bool SendAll(std::string_view accountText, std::string_view recordText) {
 using namespace nuvaro;
 using namespace nuvaro::plugin;
 
-NUVARO_EXPORT int SendMail(const char* account, const char* record) {
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendMail(const char* account, const char* record) {
     return GuardedSend(kEmailChannel, [&] { return SendAll(Arg(account), Arg(record)); });
 }
 
-NUVARO_EXPORT const char* MailRecipients(const char* record) {
+NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL MailRecipients(const char* record) {
     return RecordRecipients(record, &NotifyRecord::toMail);
 }
 
-NUVARO_EXPORT int SendMailTry(const char* account, const char* record, const char* notice,
-                              const char* recipient, int attempt, char* reason, int reasonSize) {
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendMailTry(const char* account, const char* record,
+                                                 const char* notice, const char* recipient,
+                                                 int attempt, char* reason, int reasonSize) {
     return GuardedTry(kEmailChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
         MailNotice n = Prepare(Arg(account), Arg(record), Arg(notice));
         return SendTo(n, Arg(recipient), delivery);
     });
 }
 
-NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
+NUVARO_EXPORT void NUVARO_PLUGIN_CALL CancelSends() { CurlSession::CancelAll(); }
 
 static_assert(std::is_same_v<decltype(&SendMail), SendMailFn>);
 static_assert(std::is_same_v<decltype(&MailRecipients), RecipientsFn>);

@@ -1,18 +1,11 @@
 #include "email/smtp_send.h"
 
-#include <unistd.h>
-
 #include "common/curl_session.h"
+#include "core/system.h"
 #include "core/text_util.h"
 
 namespace nuvaro::plugin {
 namespace {
-
-std::string LocalHostName() {
-    char name[256] = {};
-    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-    return name;
-}
 
 struct Upload {
     const std::string* data;
@@ -35,7 +28,7 @@ std::string SenderAddress(const MailAccount& account) {
     if (user.find('@') != std::string::npos) return user;
     auto server = ParseSmtpServer(account.smtp, account.port);
     if (!user.empty() && server) return user + "@" + server->host;
-    return "nuvaro@" + LocalHostName();
+    return "nuvaro@" + HostName();
 }
 
 SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
@@ -44,7 +37,7 @@ SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
     CurlSession session(options.connectTimeout, options.totalTimeout, options.caFile);
     CURL* curl = session.handle();
     // The path names the domain we greet the server with.
-    std::string url = SmtpUrl(server, LocalHostName());
+    std::string url = SmtpUrl(server, HostName());
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     // Mail to this machine may go in the clear: never through a proxy to another one. Through

@@ -35,7 +35,7 @@ void WriteEmailFile(const MailAccount& account) {
 using namespace nuvaro;
 using namespace nuvaro::plugin;
 
-NUVARO_EXPORT const char* ReadWindowsInfo(const char* slot) {
+NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadWindowsInfo(const char* slot) {
     try {
         return Keep(t_windowInfo, LoadPluginIni("Config.inf").Read(Arg(slot), "all").value_or(""));
     } catch (...) {
@@ -43,7 +43,7 @@ NUVARO_EXPORT const char* ReadWindowsInfo(const char* slot) {
     }
 }
 
-NUVARO_EXPORT const char* ReadUserId() {
+NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadUserId() {
     try {
         IniDocument doc = LoadPluginIni("sms.inf");
         SmsIdentity id{doc.Read("sms", "Account").value_or(""),
@@ -54,7 +54,7 @@ NUVARO_EXPORT const char* ReadUserId() {
     }
 }
 
-NUVARO_EXPORT const char* ReadEmail() {
+NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadEmail() {
     try {
         IniDocument doc = LoadPluginIni("email.inf");
         auto key = [&](const char* name) { return doc.Read(kEmailSection, name).value_or(""); };
@@ -66,8 +66,9 @@ NUVARO_EXPORT const char* ReadEmail() {
 }
 
 // The fifth argument is accepted for the callers' sake and carries no meaning here.
-NUVARO_EXPORT int SaveEmail(const char* smtp, const char* user, const char* password,
-                            const char* port, const char*) {
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SaveEmail(const char* smtp, const char* user,
+                                               const char* password, const char* port,
+                                               const char*) {
     try {
         WriteEmailFile({Arg(smtp), Arg(port), Arg(user), Arg(password)});
         return 1;

@@ -131,23 +131,24 @@ bool SendAll(std::string_view userId, std::string_view recordText) {
 using namespace nuvaro;
 using namespace nuvaro::plugin;
 
-NUVARO_EXPORT int SendSms(const char* userId, const char* record) {
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendSms(const char* userId, const char* record) {
     return GuardedSend(kSmsChannel, [&] { return SendAll(Arg(userId), Arg(record)); });
 }
 
-NUVARO_EXPORT const char* SmsRecipients(const char* record) {
+NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL SmsRecipients(const char* record) {
     return RecordRecipients(record, &NotifyRecord::mobile);
 }
 
-NUVARO_EXPORT int SendSmsTry(const char* userId, const char* record, const char* notice,
-                             const char* recipient, int attempt, char* reason, int reasonSize) {
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendSmsTry(const char* userId, const char* record,
+                                                const char* notice, const char* recipient,
+                                                int attempt, char* reason, int reasonSize) {
     return GuardedTry(kSmsChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
         SmsNotice n = Prepare(Arg(userId), Arg(record), Arg(notice));
         return SendTo(n, Arg(recipient), delivery);
     });
 }
 
-NUVARO_EXPORT void CancelSends() { CurlSession::CancelAll(); }
+NUVARO_EXPORT void NUVARO_PLUGIN_CALL CancelSends() { CurlSession::CancelAll(); }
 
 static_assert(std::is_same_v<decltype(&SendSms), SendSmsFn>);
 static_assert(std::is_same_v<decltype(&SmsRecipients), RecipientsFn>);

@@ -12,8 +12,8 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/run_state.h"
 #include "monitor/window_status_text.h"
-#include "platform/gtk/tray_icon.h"
-#include "platform/gtk/web_browser.h"
+#include "platform/tray_icon.h"
+#include "platform/browser_panel.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -58,7 +58,7 @@ TEST_F(ResumeTest, AWindowThatMonitoredOpensItsPageAndMonitorsAgainWithoutABox) 
     EXPECT_EQ(TabImage(2), TabIconIndex({.running = false}));
     EXPECT_THAT(again.TrayIcon()->ToolTip().utf8_string(),
                 ::testing::HasSubstr("正在监控：1 个窗口"));
-    WebBrowser* browser = again.Window(1)->Browser();
+    BrowserPanel* browser = again.Window(1)->Browser();
     ASSERT_TRUE(PumpUntil(
         [&] { return browser->LocationURL() == server.Url("/price") && !browser->IsLoading(); }));
     EXPECT_EQ(again.Window(2)->Browser()->LocationURL(), "");  // not monitoring: not opened

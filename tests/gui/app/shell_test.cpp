@@ -10,7 +10,7 @@
 #include "app/monitor_window.h"
 #include "core/exe_dir.h"
 #include "harness/main_frame_fixture.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
 #include "platform/posix/autostart.h"
 
 namespace nuvaro::testing {
@@ -18,7 +18,7 @@ namespace {
 
 TEST_F(MainFrameTest, FirstRunSwitchesStartAtLogonOn) {
     TMainFrm& f = StartFrame();
-    AutostartStore store(configHome);
+    XdgAutostartStore store(configHome);
     EXPECT_EQ(store.ReadReg(), "1");
     EXPECT_TRUE(store.HasRunValue());
     EXPECT_TRUE(f.DefaultPage().AutostartCheck()->GetValue());
@@ -27,7 +27,7 @@ TEST_F(MainFrameTest, FirstRunSwitchesStartAtLogonOn) {
 }
 
 TEST_F(MainFrameTest, ARefusedChoiceLeavesTheRunEntryAlone) {
-    AutostartStore store(configHome);
+    XdgAutostartStore store(configHome);
     store.WriteReg("0");
     TMainFrm& f = StartFrame();
     EXPECT_FALSE(store.HasRunValue());
@@ -41,7 +41,7 @@ TEST_F(MainFrameTest, ARefusedChoiceLeavesTheRunEntryAlone) {
 
 TEST_F(MainFrameTest, TheCheckBoxSwitchesTheEntryAndRemembersTheChoice) {
     TMainFrm& f = StartFrame();
-    AutostartStore store(configHome);
+    XdgAutostartStore store(configHome);
     std::filesystem::remove(store.RunEntryFile());  // gone already: still no error
     wxCheckBox* box = f.DefaultPage().AutostartCheck();
     box->SetValue(false);

@@ -38,7 +38,7 @@ void MonitorTest::PrepareWindow(int n, const std::string& name, const std::strin
     } else {
         f.OpenPageNClick(n);
     }
-    WebBrowser* browser = window->Browser();
+    BrowserPanel* browser = window->Browser();
     ASSERT_TRUE(PumpUntil([&] {
         return browser->LocationURL() == server.Url(path) && !browser->IsLoading();
     }));

@@ -9,7 +9,7 @@
 #include "core/gbk.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {

@@ -15,8 +15,8 @@
 #include "banners/test_endpoints.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
-#include "platform/gtk/tab_tooltip.h"
-#include "platform/gtk/tray_icon.h"
+#include "platform/tab_tooltip.h"
+#include "platform/tray_icon.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
@@ -76,7 +76,7 @@ TEST_F(MonitorTest, DefaultPageGoesBackToItsAddressAddedWindowsStayWhereTheyAre)
     PrepareWindow(0, "默认", "/home", "home");
     PrepareWindow(1, "甲", "/home", "home");
     for (int n : {0, 1}) {
-        WebBrowser* b = f.Window(n)->Browser();
+        BrowserPanel* b = f.Window(n)->Browser();
         b->Navigate(server.Url("/away"));
         ASSERT_TRUE(PumpUntil([&] { return b->LocationURL() == server.Url("/away") && !b->IsLoading(); }));
     }
@@ -123,7 +123,7 @@ TEST_F(MonitorTest, LoadFailuresEndTheTickInTheErrorBoxAndTheErrorLog) {
     auto closing = std::make_unique<LocalHttpServer>();
     closing->SetPage("/gone", Page("soon gone"));
     std::string gone = closing->Url("/gone");
-    WebBrowser* b = f.Window(1)->Browser();
+    BrowserPanel* b = f.Window(1)->Browser();
     b->Navigate(gone);
     ASSERT_TRUE(PumpUntil([&] { return b->LocationURL() == gone && !b->IsLoading(); }));
     closing.reset();

@@ -20,7 +20,7 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "platform/gtk/gtk_notices.h"
-#include "platform/gtk/tab_tooltip.h"
+#include "platform/tab_tooltip.h"
 #include "platform/services.h"
 #include "support/notify_helpers.h"
 

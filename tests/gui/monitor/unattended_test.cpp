@@ -7,7 +7,7 @@
 #include "app/monitor_window.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/gtk_notices.h"
-#include "platform/gtk/ui_work_queue.h"
+#include "platform/ui_work_queue.h"
 #include "platform/services.h"
 
 namespace nuvaro::testing {

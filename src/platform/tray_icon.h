@@ -14,10 +14,11 @@ namespace nuvaro {
 // The notification-area icon. GTK reports each click of the left button on its own, so the
 // icon tells clicks apart itself: a second press within the desktop's double-click time is a
 // double click (OnDblClick, once); a press that none follows is a single click (OnClick, which
-// the main window leaves unset).
+// the main window leaves unset). Windows reports double clicks itself; they count once too.
 class TTrayNotifyIcon : public wxTaskBarIcon {
 public:
     TTrayNotifyIcon();
+    ~TTrayNotifyIcon() override;
 
     // Whether this desktop shows notification-area icons at all.
     static bool Available();
@@ -53,5 +54,9 @@ private:
     wxTimer m_clickTimer;  // runs from a first press until the double-click time has passed
     std::chrono::steady_clock::time_point m_lastDoubleClick{};
 };
+
+// Lets the desktop's notifications come from `icon` (null: from none), where the desktop shows
+// them at an icon of the notification area.
+void ShowNotificationsAt(TTrayNotifyIcon* icon);
 
 }  // namespace nuvaro

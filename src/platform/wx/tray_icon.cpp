@@ -1,7 +1,7 @@
-#include "platform/gtk/tray_icon.h"
+#include "platform/tray_icon.h"
 
-#include <gtk/gtk.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 
 namespace nuvaro {
 
@@ -13,13 +13,13 @@ TTrayNotifyIcon::TTrayNotifyIcon() {
     m_clickTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
         if (OnClick) OnClick();
     });
+    ShowNotificationsAt(this);
 }
 
+TTrayNotifyIcon::~TTrayNotifyIcon() { ShowNotificationsAt(nullptr); }
+
 int TTrayNotifyIcon::DoubleClickTime() {
-    int ms = 400;
-    if (GtkSettings* settings = gtk_settings_get_default()) {
-        g_object_get(settings, "gtk-double-click-time", &ms, nullptr);
-    }
+    int ms = wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC);
     return ms > 0 ? ms : 400;
 }
 
@@ -55,6 +55,8 @@ void TTrayNotifyIcon::SetIconVisible(bool visible) {
 }
 
 void TTrayNotifyIcon::DoubleClicked() {
+    // Where the desktop reports the double click itself, its first press is no single click.
+    m_clickTimer.Stop();
     auto now = std::chrono::steady_clock::now();
     // A second report of the same double click comes within the double-click time.
     if (now - m_lastDoubleClick < std::chrono::milliseconds(DoubleClickTime())) return;

@@ -11,7 +11,7 @@ namespace nuvaro {
 void PostUiWork(std::function<void()> job);
 
 // Runs `job` on the UI thread from an idle source of its own: it may open a modal dialog, which
-// then holds up nothing but itself.
+// then holds up nothing but itself. May be called from any thread.
 void RunSoon(std::function<void()> job);
 
 }  // namespace nuvaro

@@ -13,12 +13,12 @@
 
 #include "core/append_file.h"
 #include "core/file_lock.h"
+#include "core/temporary_name.h"
 
 namespace nuvaro {
 namespace {
 
 // mkstemp replaces these six characters.
-constexpr size_t kTempSuffix = 6;
 
 bool IsWriteProtected(const struct stat& st, const std::string& path) {
     if (access(path.c_str(), W_OK) != 0) return true;
@@ -44,24 +44,6 @@ std::string LinkTarget(const std::string& path) {
     return path;
 }
 
-bool IsMkstempLetter(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// "." + name + "." + exactly what mkstemps puts there + the mark.
-bool IsTemporaryName(std::string_view entry) {
-    const size_t fixed = 2 + kTempSuffix + kTemporaryMark.size();
-    if (entry.size() <= fixed || entry.front() != '.') return false;
-    if (entry.substr(entry.size() - kTemporaryMark.size()) != kTemporaryMark) return false;
-    entry.remove_suffix(kTemporaryMark.size());
-    std::string_view letters = entry.substr(entry.size() - kTempSuffix);
-    if (entry[entry.size() - kTempSuffix - 1] != '.') return false;
-    for (char c : letters) {
-        if (!IsMkstempLetter(c)) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 FileWriteError::FileWriteError(const std::string& path)
@@ -76,8 +58,7 @@ void ReplaceFileAtomically(const std::string& requested, std::string_view conten
         if (!S_ISREG(st.st_mode) || IsWriteProtected(st, path)) throw FileWriteError(requested);
         mode = st.st_mode & 07777;
     }
-    std::string temp = FolderOf(path) + "/." + NameOf(path) + "." + std::string(kTempSuffix, 'X') +
-                       std::string(kTemporaryMark);
+    std::string temp = TemporaryPathOf(path, std::string(kTemporaryLetters, 'X'));
     int fd = mkstemps(temp.data(), static_cast<int>(kTemporaryMark.size()));
     if (fd < 0) throw FileWriteError(requested);
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, content) && fsync(fd) == 0;

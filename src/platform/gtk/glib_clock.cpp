@@ -1,4 +1,5 @@
-#include "monitor/ui/glib_clock.h"
+#include "platform/gtk/glib_clock.h"
+#include "platform/ui_clock.h"
 
 #include <glib.h>
 
@@ -50,5 +51,11 @@ int GlibClock::Fire(void* data) {
     fn();
     return G_SOURCE_REMOVE;
 }
+
+}  // namespace nuvaro
+
+namespace nuvaro {
+
+std::unique_ptr<EngineClock> NewUiClock() { return std::make_unique<GlibClock>(); }
 
 }  // namespace nuvaro

@@ -1,4 +1,4 @@
-#include "platform/posix/command_line.h"
+#include "core/command_line.h"
 
 #include <gtest/gtest.h>
 

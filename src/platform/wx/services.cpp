@@ -1,10 +1,6 @@
 #include "platform/services.h"
 
-#include <string>
-
-#include "platform/gtk/desktop_balloons.h"
-#include "platform/gtk/gtk_notices.h"
-#include "platform/posix/desktop_shell.h"
+#include "platform/desktop_services.h"
 
 namespace nuvaro {
 namespace {
@@ -27,17 +23,17 @@ std::unique_ptr<Balloons>& BalloonsSlot() {
 }  // namespace
 
 Notices& GetNotices() {
-    if (!NoticesSlot()) NoticesSlot() = std::make_unique<GtkNotices>();
+    if (!NoticesSlot()) NoticesSlot() = NewDesktopNotices();
     return *NoticesSlot();
 }
 
 Shell& GetShell() {
-    if (!ShellSlot()) ShellSlot() = std::make_unique<DesktopShell>();
+    if (!ShellSlot()) ShellSlot() = NewDesktopShell();
     return *ShellSlot();
 }
 
 Balloons& GetBalloons() {
-    if (!BalloonsSlot()) BalloonsSlot() = std::make_unique<DesktopBalloons>();
+    if (!BalloonsSlot()) BalloonsSlot() = NewDesktopBalloons();
     return *BalloonsSlot();
 }
 

@@ -11,7 +11,7 @@ using testing::TempExeDir;
 
 TEST(Autostart, FirstRunWritesTheChoiceAndTheEntryThenLeavesThemAlone) {
     TempExeDir dir;
-    AutostartStore store(dir.File("cfg"));
+    XdgAutostartStore store(dir.File("cfg"));
     EXPECT_TRUE(SynchronizeAutostart(store, "/opt/Nuvaro/nuvaro"));
     EXPECT_EQ(store.ReadReg(), "1");
     ASSERT_TRUE(store.HasRunValue());
@@ -24,7 +24,7 @@ TEST(Autostart, FirstRunWritesTheChoiceAndTheEntryThenLeavesThemAlone) {
 
 TEST(Autostart, AnythingButOneOrZeroCountsAsAFirstRun) {
     TempExeDir dir;
-    AutostartStore store(dir.File("cfg"));
+    XdgAutostartStore store(dir.File("cfg"));
     store.WriteReg("yes");
     EXPECT_TRUE(SynchronizeAutostart(store, "/x"));
     EXPECT_EQ(store.ReadReg(), "1");
@@ -35,7 +35,7 @@ TEST(Autostart, AnythingButOneOrZeroCountsAsAFirstRun) {
 
 TEST(Autostart, ChoiceWritesOrDeletesTheEntry) {
     TempExeDir dir;
-    AutostartStore store(dir.File("cfg"));
+    XdgAutostartStore store(dir.File("cfg"));
     EXPECT_NO_THROW(ApplyAutostartChoice(store, false, "/x"));  // no entry yet: no error
     EXPECT_EQ(store.ReadReg(), "0");
     ApplyAutostartChoice(store, true, "/x");
@@ -45,7 +45,7 @@ TEST(Autostart, ChoiceWritesOrDeletesTheEntry) {
 
 TEST(Autostart, EntryQuotesThePathForTheDesktop) {
     TempExeDir dir;
-    AutostartStore store(dir.File("cfg"));
+    XdgAutostartStore store(dir.File("cfg"));
     store.WriteRunValue("/home/u/我的 程序/100%\"a\"/nuvaro");
     std::string entry = dir.Read("cfg/autostart/Zelvra.desktop");
     EXPECT_NE(entry.find("Exec=\"/home/u/我的 程序/100%%\\\\\"a\\\\\"/nuvaro\"\n"), std::string::npos)
@@ -56,7 +56,7 @@ TEST(Autostart, EntryQuotesThePathForTheDesktop) {
 TEST(Autostart, UnwritableConfigHomeIsAnError) {
     TempExeDir dir;
     dir.Write("file", "x");
-    AutostartStore store(dir.File("file/cfg"));
+    XdgAutostartStore store(dir.File("file/cfg"));
     EXPECT_THROW(store.WriteReg("1"), std::runtime_error);
     EXPECT_THROW(store.WriteRunValue("/x"), std::runtime_error);
 }

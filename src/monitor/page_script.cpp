@@ -1,0 +1,34 @@
+#include "monitor/page_script.h"
+
+#include "core/gbk.h"
+
+namespace nuvaro {
+
+const char* const kReadPageScript =
+    "(function(){var t=(document.title||'').replace(/\\u0001/g,'');"
+    "var b=document.body;return b?('B'+t+'\\u0001'+b.innerHTML):('N'+t);})()";
+
+PageContent ParsePageRead(std::string_view utf8) {
+    PageContent page;
+    std::string text = Utf8ToGbk(utf8);
+    if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
+        page.error = "unexpected page read result";
+        return page;
+    }
+    page.ok = true;
+    page.hasBody = text[0] == 'B';
+    size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
+    page.title = text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1);
+    if (sep != std::string::npos) page.body = text.substr(sep + 1);
+    return page;
+}
+
+bool HasScheme(const std::string& url) {
+    if (url.find("://") != std::string::npos) return true;
+    for (const char* prefix : {"about:", "data:", "file:", "javascript:"}) {
+        if (url.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace nuvaro

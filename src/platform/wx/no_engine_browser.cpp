@@ -1,0 +1,48 @@
+#include "platform/wx/no_engine_browser.h"
+
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "platform/ui_work_queue.h"
+#include "ui/design.h"
+#include "ui/wx_text.h"
+
+namespace nuvaro {
+
+NoEngineBrowser::NoEngineBrowser(wxWindow* parent) : BrowserPanel(parent) {
+    SetBackgroundColour(*wxWHITE);
+    auto* note = new wxStaticText(this, wxID_ANY, U8(text::kNoPageEngine));
+    note->SetFont(design::FormFont());
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(note, 0, wxALL, 12);
+    SetSizer(sizer);
+}
+
+void NoEngineBrowser::Navigate(const std::string&) { ++m_loads; }
+
+LoadOutcome NoEngineBrowser::Outcome(uint64_t load) const {
+    LoadOutcome outcome;
+    outcome.finished = load <= m_loads;
+    outcome.failed = outcome.finished;
+    if (outcome.failed) outcome.error = Gbk(text::kNoPageEngineReason);
+    return outcome;
+}
+
+void NoEngineBrowser::ReadPage(std::function<void(const PageContent&)> done) {
+    RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
+        if (alive.expired()) return;
+        PageContent page;
+        page.error = Gbk(text::kNoPageEngineReason);
+        done(page);
+    });
+}
+
+void NoEngineBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
+    RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
+        if (!alive.expired()) done(std::chrono::milliseconds(60000));
+    });
+}
+
+}  // namespace nuvaro
