@@ -1,9 +1,15 @@
 // A restart resumes watching: the windows that monitored open their pages and monitor again,
 // without a box, and their first tick knows what was notified before the restart.
 #include <gmock/gmock.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
+
+#include <thread>
 
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
@@ -123,6 +129,56 @@ TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {
     EXPECT_THAT(GbkToUtf8(dir.Read("Log/errorlog.txt")),
                 ::testing::HasSubstr("[2][价格]启动时未能恢复监控：您没有设定监控条件！"));
     EXPECT_FALSE(RunState(dir.File(RunState::kFileName)).WasMonitoring(2));
+}
+
+// A port of 127.0.0.1 that nothing listens on (a connection to it is refused).
+int FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+// A start while the network is still down (a reboot before the line is up): the page cannot be
+// opened, the window monitors on, and once its server is back its tick reads the page.
+TEST_F(ResumeTest, AWindowResumedWhileItsServerIsDownReadsItsPageOnceTheServerIsBack) {
+    const int port = FreePort();
+    const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/price";
+    WriteConfig("[1]\nWindowName=首页\nRefreshTime=1\n[2]\nWindowName=价格\nurl=" + url +
+                "\nRefreshTime=1\nRegx=价格\\d+\n");
+    {
+        RunState state(dir.File(RunState::kFileName));
+        state.SetMonitoring(2, true);  // slot 2: window 1
+        state.SetLastMatch(2, Gbk("价格128"));
+    }
+    TMainFrm& f = StartFrame();
+    ASSERT_TRUE(f.IsMonitoring(1));
+    BrowserPanel* browser = f.Window(1)->Browser();
+    ASSERT_TRUE(PumpUntil([&] { return !browser->IsLoading(); }));
+
+    Tick(1);  // refused: told as such, not as a page never opened
+    const std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
+    EXPECT_THAT(errors, ::testing::HasSubstr(text::kLoadFailed));
+    EXPECT_THAT(errors, ::testing::Not(::testing::HasSubstr(text::kOpenPageFirstAdded)));
+    EXPECT_TRUE(f.IsMonitoring(1));
+
+    httplib::Server site;
+    site.Get("/price", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("<html><body><b>价格128</b></body></html>", "text/html; charset=utf-8");
+    });
+    std::thread serving([&] { site.listen("127.0.0.1", port); });
+    ASSERT_TRUE(PumpUntil([&] { return site.is_running(); }));
+    Tick(1);  // the price before the restart: a repeat
+    site.stop();
+    serving.join();
+    ASSERT_FALSE(InformLines().empty());
+    EXPECT_THAT(InformLines().back(), ::testing::HasSubstr(text::kLogRepeat));
+    EXPECT_EQ(browser->LocationURL(), url);
 }
 
 }  // namespace
