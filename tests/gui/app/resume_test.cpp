@@ -2,9 +2,6 @@
 // without a box, and their first tick knows what was notified before the restart.
 #include <gmock/gmock.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <wx/button.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
@@ -20,6 +17,7 @@
 #include "monitor/window_status_text.h"
 #include "platform/tray_icon.h"
 #include "platform/browser_panel.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -131,23 +129,10 @@ TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {
     EXPECT_FALSE(RunState(dir.File(RunState::kFileName)).WasMonitoring(2));
 }
 
-// A port of 127.0.0.1 that nothing listens on (a connection to it is refused).
-int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 // A start while the network is still down (a reboot before the line is up): the page cannot be
 // opened, the window monitors on, and once its server is back its tick reads the page.
 TEST_F(ResumeTest, AWindowResumedWhileItsServerIsDownReadsItsPageOnceTheServerIsBack) {
-    const int port = FreePort();
+    const int port = FreeLoopbackPort();  // nothing listens there: refused
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/price";
     WriteConfig("[1]\nWindowName=首页\nRefreshTime=1\n[2]\nWindowName=价格\nurl=" + url +
                 "\nRefreshTime=1\nRegx=价格\\d+\n");
