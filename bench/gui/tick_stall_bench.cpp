@@ -15,8 +15,8 @@
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "platform/browser_panel.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
 
@@ -90,7 +90,7 @@ struct Fixture {
         frame->RestoreWindows();
         frame->Show();
         for (int n = 1; n <= kWindows; ++n) {
-            frame->N4Click();
+            frame->NewWindowClick();
             MonitorWindow* w = frame->Window(n);
             w->NameEdit()->SetValue("w" + std::to_string(n));
             w->UrlEdit()->SetValue(server.Url("/page" + std::to_string(n - 1)));
@@ -98,7 +98,7 @@ struct Fixture {
             frame->OpenPageNClick(n);
             frame->Configs()[n + 1].Regx = "窗口(\\d+)";
             frame->Configs()[n + 1].RegGrp = "1";
-            frame->RunBeginNClick(n);
+            frame->StartStopNClick(n);
         }
         RunLoopMeasuringStall([&] {
             for (int n = 1; n <= kWindows; ++n) {
@@ -126,7 +126,7 @@ void BM_TickStall(benchmark::State& state) {
     int ticks = 0;
     for (auto _ : state) {
         double cpuBefore = CpuSeconds();
-        for (int n = 1; n <= kWindows; ++n) fixture.frame->TimeWindowN(n);
+        for (int n = 1; n <= kWindows; ++n) fixture.frame->WindowTimer(n);
         worst = std::max(worst, RunLoopMeasuringStall([&] { return fixture.AllTicksDone(); }));
         cpu += CpuSeconds() - cpuBefore;
         ticks += kWindows;

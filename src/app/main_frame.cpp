@@ -23,14 +23,14 @@
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "platform/browser_panel.h"
-#include "platform/ui_clock.h"
-#include "platform/ui_work_queue.h"
+#include "services/ui_clock.h"
+#include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
-#include "platform/notices.h"
-#include "platform/services.h"
-#include "platform/shell.h"
+#include "services/notices.h"
+#include "services/services.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 namespace {
@@ -70,15 +70,15 @@ void TMainFrm::BuildDesign() {
     root->SetBackgroundColour(design::FormColour());
     m_topStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
                              wxSize(-1, design::kTopStripHeight), wxBORDER_SIMPLE);
-    m_topStrip->SetName("RzPanel2");
+    m_topStrip->SetName("TopStrip");
     m_topStrip->SetBackgroundColour(design::StripColour());
     m_pageControl = new wxNotebook(root, wxID_ANY);
-    m_pageControl->SetName("RzPageControl1");
+    m_pageControl->SetName("Tabs");
     m_pageControl->SetBackgroundColour(design::StripColour());
     m_pageControl->SetFont(design::FormFont());
     m_bottomStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
                                 wxSize(-1, design::kBottomStripHeight));
-    m_bottomStrip->SetName("RzPanel1");
+    m_bottomStrip->SetName("BottomStrip");
     m_bottomStrip->SetBackgroundColour(design::FormColour());
 
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -91,22 +91,22 @@ void TMainFrm::BuildDesign() {
     m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
     BindWindow(*m_windows.front());
 
-    ScrollText1 = new TScrollText(m_topStrip);
-    ScrollText1->SetName("ScrollText1");
+    TopBanner = new TScrollText(m_topStrip);
+    TopBanner->SetName("TopBanner");
     auto* topSizer = new wxBoxSizer(wxVERTICAL);
-    topSizer->Add(ScrollText1, 1, wxEXPAND);
+    topSizer->Add(TopBanner, 1, wxEXPAND);
     m_topStrip->SetSizer(topSizer);
-    ScrollText2 = new TScrollText(DefaultPage().BannerHost(), wxID_ANY, wxPoint(8, 116),
+    SettingsBanner = new TScrollText(DefaultPage().BannerHost(), wxID_ANY, wxPoint(8, 116),
                                   wxSize(773, 19));
-    ScrollText2->SetName("ScrollText2");
-    DefaultPage().PlaceBanner(ScrollText2);
-    ScrollText3 = new TScrollText(m_bottomStrip);
-    ScrollText3->SetName("ScrollText3");
+    SettingsBanner->SetName("SettingsBanner");
+    DefaultPage().PlaceBanner(SettingsBanner);
+    BottomBanner = new TScrollText(m_bottomStrip);
+    BottomBanner->SetName("BottomBanner");
     auto* bottomSizer = new wxBoxSizer(wxVERTICAL);
-    bottomSizer->Add(ScrollText3, 1, wxEXPAND);
+    bottomSizer->Add(BottomBanner, 1, wxEXPAND);
     m_bottomStrip->SetSizer(bottomSizer);
     m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
-        if (!RzPageControl1MouseUp(e.GetPosition())) e.Skip();
+        if (!TabsMouseUp(e.GetPosition())) e.Skip();
     });
     PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) {
         m_pageControl->PopupMenu(&menu, at);
@@ -131,17 +131,17 @@ void TMainFrm::BuildMenus() {
     SetMenuBar(bar);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { ExitMenuClick(); }); },
          exit->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N7Click(); }); },
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { MailAccountClick(); }); },
          m_mailAccountItem->GetId());
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
          smsGateway->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N9Click(); }); },
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { HelpClick(); }); },
          helpItem->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N8Click(); }); }, about->GetId());
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { AboutClick(); }); }, about->GetId());
 }
 
 void TMainFrm::FormCreate() {
-    m_banners = std::make_unique<BannerController>(ScrollText1, ScrollText2, ScrollText3,
+    m_banners = std::make_unique<BannerController>(TopBanner, SettingsBanner, BottomBanner,
                                                    GetShell(), GetNotices());
     m_configs = std::make_unique<TConfigTable>();
     m_runState = std::make_unique<RunState>(ExeDirFile(RunState::kFileName));
@@ -263,7 +263,7 @@ void TMainFrm::SynchronizeAutostartBox() {
     m_autostartGuard = false;
 }
 
-void TMainFrm::chk1Click() {
+void TMainFrm::AutostartClick() {
     if (m_autostartGuard) {
         m_autostartGuard = false;
         return;
@@ -275,7 +275,7 @@ std::string TMainFrm::HelpPageAddress() const { return LocalFileAddress(ExeDirFi
 
 // A help page that is missing, or that no program opens, is told with its path, so the user
 // can open it by hand.
-void TMainFrm::N9Click() {
+void TMainFrm::HelpClick() {
     const std::string path = ExeDirFile("help.html");
     auto tell = [path](const char* format) {
         std::string text = format;
@@ -291,7 +291,7 @@ void TMainFrm::N9Click() {
     });
 }
 
-void TMainFrm::N8Click() {
+void TMainFrm::AboutClick() {
     std::string about = text::kAboutText;
     about.replace(about.find("%s"), 2, NUVARO_VERSION);
     GetNotices().Box(Notices::Owner::MainWindow, about, text::kAboutCaption,

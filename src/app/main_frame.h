@@ -54,35 +54,35 @@ public:
     void AddWindow(int n);
 
     // Commands (named after their controls)
-    void N4Click();                    // tab menu: new window
-    void C1Click();                    // tab menu: close current window
+    void NewWindowClick();                    // tab menu: new window
+    void CloseWindowClick();                    // tab menu: close current window
     void StartAllClick();              // tab menu: start every window that can start
     void StopAllClick();               // tab menu: stop every window
-    bool RzPageControl1MouseUp(const wxPoint& point);  // right button released; true: menu shown
+    bool TabsMouseUp(const wxPoint& point);  // right button released; true: menu shown
     void SaveWindowClick();            // default page "保存设置"
     void SaveWindowNClick(int n);      // added window "保存设置"
     void OpenPageNClick(int n);        // added window "打开网页"
-    void RzBitBtn1Click();             // default page "打开网页"
+    void OpenPageClick();             // default page "打开网页"
     void UrlFromBrowser(int n);        // load progress of window n's browser
-    void RzEdit1DblClick(int n);       // double click on a URL edit
+    void UrlDoubleClick(int n);       // double click on a URL edit
     // "查看监控日志" of window n: the log viewer, showing that window's entries (all: n < 0).
     void SeeLogClick(int n = -1);
     TLogViewerFrm* LogViewer() const { return m_logViewer; }
-    void N8Click();                    // about
-    void N9Click();                    // help
-    void chk1Click();                  // "开机时启动"
+    void AboutClick();                    // about
+    void HelpClick();                    // help
+    void AutostartClick();                  // "开机时启动"
     void ExitMenuClick();              // "退  出"
     void ExitProgram();                // "退出程序(&E)"
     void ToggleShown();                // tray double click
 
     // Monitoring cycle: the handlers hand over to the engine, which keeps the run state.
-    void RunBeginClick();              // default page "开始监控" / "停止监控"
-    void RunBeginNClick(int n);        // added window's start/stop
-    void Timer1Timer();                // default page's tick
-    void TimeWindowN(int n);           // added window's tick
-    void TimerNTimer(int n, TickKind kind);
-    void RzBitBtn3Click();             // default page "刷新网页"
-    void RzBitBtn3NClick(int n);       // added window's "刷新网页"
+    void StartStopClick();              // default page "开始监控" / "停止监控"
+    void StartStopNClick(int n);        // added window's start/stop
+    void DefaultPageTimer();                // default page's tick
+    void WindowTimer(int n);           // added window's tick
+    void TickWindow(int n, TickKind kind);
+    void RefreshPageClick();             // default page "刷新网页"
+    void RefreshPageNClick(int n);       // added window's "刷新网页"
     void GetTextNow(int n);            // snapshot of window n's controls into its slot
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
@@ -96,22 +96,22 @@ public:
     NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
 
     // Dialogs
-    void rzbitbtn8Click(int n);        // "设定网页监控条件" of window n
-    void RzBitBtn7Click();             // default page "设定短信和邮件接收方"
-    void RzBitBtn7NClick(int n);       // added window's "设定短信和邮件接收方"
-    void N7Click();                    // main menu "邮件发送帐户设置"
+    void ConditionClick(int n);        // "设定网页监控条件" of window n
+    void RecipientsClick();             // default page "设定短信和邮件接收方"
+    void RecipientsNClick(int n);       // added window's "设定短信和邮件接收方"
+    void MailAccountClick();                    // main menu "邮件发送帐户设置"
     void SmsGatewayClick();            // main menu "短信网关设置"
-    void RunBegin1Click();             // default page "查网页看源码"
-    void WebSourceNClick(int n);       // added window's "查网页看源码"
+    void ViewSourceClick();             // default page "查网页看源码"
+    void ViewSourceNClick(int n);       // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
     // The last page source request's title and body markup (GBK).
     std::string PageTitle;
     std::string PageSource;
 
     // Banners: top strip, default page's settings box, bottom strip.
-    TScrollText* ScrollText1 = nullptr;
-    TScrollText* ScrollText2 = nullptr;
-    TScrollText* ScrollText3 = nullptr;
+    TScrollText* TopBanner = nullptr;
+    TScrollText* SettingsBanner = nullptr;
+    TScrollText* BottomBanner = nullptr;
     BannerController& Banners() { return *m_banners; }
 
     // Windows
@@ -157,8 +157,8 @@ private:
 
     wxMenuItem* m_mailAccountItem = nullptr;
     wxMenuItem* m_resumeItem = nullptr;
-    wxPanel* m_topStrip = nullptr;     // RzPanel2
-    wxPanel* m_bottomStrip = nullptr;  // RzPanel1
+    wxPanel* m_topStrip = nullptr;
+    wxPanel* m_bottomStrip = nullptr;
     wxNotebook* m_pageControl = nullptr;
     std::unique_ptr<TConfigTable> m_configs;
     std::unique_ptr<RunState> m_runState;

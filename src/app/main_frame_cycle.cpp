@@ -3,8 +3,8 @@
 #include "app/monitor_window.h"
 #include "core/texts.h"
 #include "monitor/run_state.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 
 namespace nuvaro {
 
@@ -12,19 +12,19 @@ bool TMainFrm::IsMonitoring(int n) const { return m_engine->IsMonitoring(n); }
 
 bool TMainFrm::TickInProgress(int n) const { return m_engine->TickInProgress(n); }
 
-void TMainFrm::RunBeginClick() { m_engine->StartStop(0); }
+void TMainFrm::StartStopClick() { m_engine->StartStop(0); }
 
-void TMainFrm::RunBeginNClick(int n) { m_engine->StartStop(n); }
+void TMainFrm::StartStopNClick(int n) { m_engine->StartStop(n); }
 
-void TMainFrm::Timer1Timer() { m_engine->Run(0, TickKind::Timer); }
+void TMainFrm::DefaultPageTimer() { m_engine->Run(0, TickKind::Timer); }
 
-void TMainFrm::TimeWindowN(int n) { TimerNTimer(n, TickKind::Timer); }
+void TMainFrm::WindowTimer(int n) { TickWindow(n, TickKind::Timer); }
 
-void TMainFrm::TimerNTimer(int n, TickKind kind) { m_engine->Run(n, kind); }
+void TMainFrm::TickWindow(int n, TickKind kind) { m_engine->Run(n, kind); }
 
-void TMainFrm::RzBitBtn3Click() { m_engine->Run(0, TickKind::Test); }
+void TMainFrm::RefreshPageClick() { m_engine->Run(0, TickKind::Test); }
 
-void TMainFrm::RzBitBtn3NClick(int n) { TimerNTimer(n, TickKind::Test); }
+void TMainFrm::RefreshPageNClick(int n) { TickWindow(n, TickKind::Test); }
 
 void TMainFrm::GetTextNow(int n) { m_engine->GetTextNow(n); }
 

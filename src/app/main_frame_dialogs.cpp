@@ -13,9 +13,9 @@
 #include "notify/ui/sms_gateway_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/browser_panel.h"
-#include "platform/ui_work_queue.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/ui_work_queue.h"
+#include "services/notices.h"
+#include "services/services.h"
 #include "ui/error_display.h"
 
 namespace nuvaro {
@@ -39,25 +39,25 @@ std::string ReadFailure(const PageReader::Result& result) {
 
 }  // namespace
 
-void TMainFrm::rzbitbtn8Click(int n) {
+void TMainFrm::ConditionClick(int n) {
     ShowOnce<TRegFrm>(&Configs()[SlotOf(n)], [this, n] { m_engine->ForgetLastMatch(n); });
 }
 
-void TMainFrm::RzBitBtn7Click() { ShowOnce<TSNMSetFrm>(&Configs()[1], *m_dispatcher); }
+void TMainFrm::RecipientsClick() { ShowOnce<TSNMSetFrm>(&Configs()[1], *m_dispatcher); }
 
-void TMainFrm::RzBitBtn7NClick(int n) {
+void TMainFrm::RecipientsNClick(int n) {
     ShowOnce<TSNMSetFrm>(&Configs()[SlotOf(n)], *m_dispatcher);
 }
 
-void TMainFrm::N7Click() { ShowOnce<TEmailFrm>(*m_dispatcher); }
+void TMainFrm::MailAccountClick() { ShowOnce<TEmailFrm>(*m_dispatcher); }
 
 void TMainFrm::SmsGatewayClick() { ShowOnce<TSmsGatewayFrm>(*m_dispatcher); }
 
-void TMainFrm::RunBegin1Click() {
+void TMainFrm::ViewSourceClick() {
     ShowPageSource(0, DefaultPage().Browser(), text::kSourceErrorDefault);
 }
 
-void TMainFrm::WebSourceNClick(int n) {
+void TMainFrm::ViewSourceNClick(int n) {
     if (!Window(n)) return;
     GetTextNow(n);
     ShowPageSource(n, Configs()[SlotOf(n)].Browser, text::kSourceErrorAdded);

@@ -13,9 +13,9 @@
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "monitor/window_status_text.h"
-#include "platform/balloons.h"
+#include "services/balloons.h"
 #include "platform/tab_tooltip.h"
-#include "platform/services.h"
+#include "services/services.h"
 #include "ui/state_icons.h"
 
 namespace nuvaro {

@@ -14,8 +14,8 @@
 #include "core/texts.h"
 #include "platform/browser_panel.h"
 #include "ui/wx_text.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 
 namespace nuvaro {
 namespace {
@@ -65,10 +65,10 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
     };
     on(window.LogButton(), [this, n] { SeeLogClick(n); });
-    on(window.ConditionButton(), [this, n] { rzbitbtn8Click(n); });
+    on(window.ConditionButton(), [this, n] { ConditionClick(n); });
     window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
         e.Skip();  // the edit selects the word first
-        CallAfter([this, n] { RzEdit1DblClick(n); });
+        CallAfter([this, n] { UrlDoubleClick(n); });
     });
     // Enter in the address opens the page, as the button does.
     window.UrlEdit()->Bind(wxEVT_TEXT_ENTER, [button = window.OpenPageButton()](wxCommandEvent&) {
@@ -77,22 +77,22 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         button->ProcessWindowEvent(click);
     });
     if (window.IsDefault()) {
-        on(window.StartStopButton(), [this] { RunBeginClick(); });
-        on(window.RefreshButton(), [this] { RzBitBtn3Click(); });
+        on(window.StartStopButton(), [this] { StartStopClick(); });
+        on(window.RefreshButton(), [this] { RefreshPageClick(); });
         on(window.SaveButton(), [this] { SaveWindowClick(); });
-        on(window.OpenPageButton(), [this] { RzBitBtn1Click(); });
-        on(window.RecipientsButton(), [this] { RzBitBtn7Click(); });
-        on(window.SourceButton(), [this] { RunBegin1Click(); });
+        on(window.OpenPageButton(), [this] { OpenPageClick(); });
+        on(window.RecipientsButton(), [this] { RecipientsClick(); });
+        on(window.SourceButton(), [this] { ViewSourceClick(); });
         window.AutostartCheck()->Bind(wxEVT_CHECKBOX,
-                                      [this](wxCommandEvent&) { Guarded([this] { chk1Click(); }); });
+                                      [this](wxCommandEvent&) { Guarded([this] { AutostartClick(); }); });
         return;
     }
-    on(window.StartStopButton(), [this, n] { RunBeginNClick(n); });
-    window.RefreshButton()->Bind(wxEVT_BUTTON, [this, n](wxCommandEvent&) { RzBitBtn3NClick(n); });
+    on(window.StartStopButton(), [this, n] { StartStopNClick(n); });
+    window.RefreshButton()->Bind(wxEVT_BUTTON, [this, n](wxCommandEvent&) { RefreshPageNClick(n); });
     on(window.SaveButton(), [this, n] { SaveWindowNClick(n); });
     on(window.OpenPageButton(), [this, n] { OpenPageNClick(n); });
-    on(window.RecipientsButton(), [this, n] { RzBitBtn7NClick(n); });
-    on(window.SourceButton(), [this, n] { WebSourceNClick(n); });
+    on(window.RecipientsButton(), [this, n] { RecipientsNClick(n); });
+    on(window.SourceButton(), [this, n] { ViewSourceNClick(n); });
     window.Browser()->SetProgressHandler([this, n] { UrlFromBrowser(n); });
     window.SettingsPanel()->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         ShowTabMenu(m_pageControl->ScreenToClient(
@@ -131,7 +131,7 @@ int TMainFrm::NewWindowNumber() const {
     return -1;
 }
 
-void TMainFrm::N4Click() {
+void TMainFrm::NewWindowClick() {
     if (PageCount() >= kMaxPages) {
         GetNotices().ShowMessage(text::kTooManyWindows);
         return;
@@ -139,7 +139,7 @@ void TMainFrm::N4Click() {
     AddWindow(NewWindowNumber());
 }
 
-void TMainFrm::C1Click() {
+void TMainFrm::CloseWindowClick() {
     MonitorWindow* window = ActiveWindow();
     if (!window || window->IsDefault()) return;
     const int n = window->Number();
@@ -153,7 +153,7 @@ void TMainFrm::C1Click() {
     m_alerts->SetWindows(WindowsAtAGlance());  // a closed window fails no more
 }
 
-bool TMainFrm::RzPageControl1MouseUp(const wxPoint& point) {
+bool TMainFrm::TabsMouseUp(const wxPoint& point) {
     long flags = 0;
     if (m_pageControl->HitTest(point, &flags) == wxNOT_FOUND) return false;
     ShowTabMenu(point);
@@ -164,9 +164,9 @@ void TMainFrm::ShowTabMenu(const wxPoint& point) {
     wxMenu menu;
     wxMenuItem* add = menu.Append(wxID_ANY, U8(text::kMenuNewWindow));
     wxMenuItem* close = menu.Append(wxID_ANY, U8(text::kMenuCloseWindow));
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { N4Click(); }); },
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { NewWindowClick(); }); },
               add->GetId());
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { C1Click(); }); },
+    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { CloseWindowClick(); }); },
               close->GetId());
     menu.AppendSeparator();
     wxMenuItem* startAll = menu.Append(wxID_ANY, U8(text::kMenuStartAll));
@@ -240,7 +240,7 @@ void TMainFrm::OpenPageNClick(int n) {
     window->Browser()->Navigate(address);
 }
 
-void TMainFrm::RzBitBtn1Click() {
+void TMainFrm::OpenPageClick() {
     MonitorWindow& window = DefaultPage();
     TConfig& slot = Configs()[1];
     if (window.NameText().empty()) {
@@ -274,7 +274,7 @@ void TMainFrm::UrlFromBrowser(int n) {
     if (!location.empty()) window->UrlEdit()->ChangeValue(FromGbk(location));
 }
 
-void TMainFrm::RzEdit1DblClick(int n) {
+void TMainFrm::UrlDoubleClick(int n) {
     MonitorWindow* window = Window(n);
     if (!window) return;
     wxString selection = window->UrlEdit()->GetStringSelection();

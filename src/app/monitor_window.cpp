@@ -28,7 +28,7 @@ MonitorWindow::MonitorWindow(wxNotebook* book, int number, const wxString& capti
     m_page = new wxPanel(book, wxID_ANY);
     m_page->SetBackgroundColour(design::FormColour());
     m_page->SetFont(design::FormFont());
-    m_page->SetName(IsDefault() ? "TabSheet1" : "Page" + std::to_string(number));
+    m_page->SetName(IsDefault() ? "DefaultPage" : "Page" + std::to_string(number));
     if (IsDefault()) {
         BuildDefault();
     } else {
@@ -44,19 +44,19 @@ MonitorWindow::MonitorWindow(wxNotebook* book, int number, const wxString& capti
 // The row both kinds share at the top of the settings box: name, address, open page.
 void MonitorWindow::BuildSettingsRow() {
     MakeLabel(m_settingsBox, text::kWindowNameLabel, 14, 21);
-    m_name = MakeEdit(m_settingsBox, "Edit3", {67, 18, 73, 20});
+    m_name = MakeEdit(m_settingsBox, "WindowName", {67, 18, 73, 20});
     MakeLabel(m_settingsBox, text::kAddressLabel, 155, 21);
-    m_url = MakeEdit(m_settingsBox, "RzEdit1", {196, 18, 477, 20}, wxTE_PROCESS_ENTER);
+    m_url = MakeEdit(m_settingsBox, "Url", {196, 18, 477, 20}, wxTE_PROCESS_ENTER);
     int openWidth = IsDefault() ? 70 : kButtonWidth;
-    m_openPage = MakeButton(m_settingsBox, text::kOpenPage, "RzBitBtn1", {685, 17, openWidth, 21});
-    m_settingsBox->SetName("RzGroupBox2");
+    m_openPage = MakeButton(m_settingsBox, text::kOpenPage, "OpenPage", {685, 17, openWidth, 21});
+    m_settingsBox->SetName("SettingsBox");
 }
 
 void MonitorWindow::BuildBrowserBox() {
     m_browserBox = new GroupBox(m_page, U8(text::kWatchedPage), {8, 144}, {777, 329});
-    m_browserBox->SetName("RzGroupBox1");
+    m_browserBox->SetName("BrowserBox");
     m_browser = NewBrowserPanel(m_browserBox, m_number);
-    m_browser->SetName("WB");
+    m_browser->SetName("Browser");
 }
 
 void MonitorWindow::BuildDefault() {
@@ -65,29 +65,29 @@ void MonitorWindow::BuildDefault() {
     m_name->SetValue(U8(text::kNewWindowName));
     m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
                            GroupBox::Frame::Lowered);
-    m_panel->SetName("Panel2");
+    m_panel->SetName("SettingsPanel");
 
-    auto* grp1 = new GroupBox(m_panel, wxEmptyString, {8, 1}, {521, 60});
-    grp1->SetName("grp1");
-    m_condition = MakeButton(grp1, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
-    m_recipients = MakeButton(grp1, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
-    m_autostart = MakeCheck(grp1, text::kStartAtLogon, "chk1", {328, 14, 81, 17}, false);
-    auto* channels = MakeLabel(grp1, text::kChannelsLabel, 8, 41);
-    m_sms = MakeCheck(grp1, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
-    m_email = MakeCheck(grp1, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
-    m_other = MakeCheck(grp1, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
-    auto* refresh = MakeLabel(grp1, text::kRefreshLabel, 281, 41);
-    m_refresh = MakeEdit(grp1, "RzEdit2", {350, 36, 26, 20});
-    auto* minutes = MakeLabel(grp1, text::kMinutes, 386, 42);
-    m_save = MakeButton(grp1, text::kSaveSettings, "savewindow", {417, 36, 88, 21});
+    auto* channelsGroup = new GroupBox(m_panel, wxEmptyString, {8, 1}, {521, 60});
+    channelsGroup->SetName("ChannelsGroup");
+    m_condition = MakeButton(channelsGroup, text::kSetCondition, "SetCondition", {9, 10, 112, 21});
+    m_recipients = MakeButton(channelsGroup, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
+    m_autostart = MakeCheck(channelsGroup, text::kStartAtLogon, "StartAtLogon", {328, 14, 81, 17}, false);
+    auto* channels = MakeLabel(channelsGroup, text::kChannelsLabel, 8, 41);
+    m_sms = MakeCheck(channelsGroup, text::kSmsCheck, "SmsCheck", {100, 38, 48, 17});
+    m_email = MakeCheck(channelsGroup, text::kEmailCheck, "EmailCheck", {161, 38, 48, 17});
+    m_other = MakeCheck(channelsGroup, text::kOtherCheck, "OtherCheck", {221, 38, 48, 17});
+    auto* refresh = MakeLabel(channelsGroup, text::kRefreshLabel, 281, 41);
+    m_refresh = MakeEdit(channelsGroup, "RefreshMinutes", {350, 36, 26, 20});
+    auto* minutes = MakeLabel(channelsGroup, text::kMinutes, 386, 42);
+    m_save = MakeButton(channelsGroup, text::kSaveSettings, "SaveSettings", {417, 36, 88, 21});
     KeepApart({channels, m_sms, m_email, m_other, refresh, m_refresh, minutes, m_save});
 
-    auto* grp2 = new GroupBox(m_panel, wxEmptyString, {544, 1}, {209, 60});
-    grp2->SetName("grp2");
-    m_source = MakeButton(grp2, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
-    m_refreshPage = MakeButton(grp2, text::kRefreshPage, "RzBitBtn3", {123, 10, 70, 21});
-    m_log = MakeButton(grp2, text::kViewLog, "SeeLog", {13, 36, 92, 21});
-    m_startStop = MakeButton(grp2, text::kStartMonitoring, "RunBegin", {123, 35, 70, 21});
+    auto* buttonsGroup = new GroupBox(m_panel, wxEmptyString, {544, 1}, {209, 60});
+    buttonsGroup->SetName("ButtonBox");
+    m_source = MakeButton(buttonsGroup, text::kViewSource, "ViewSource", {13, 10, 92, 21});
+    m_refreshPage = MakeButton(buttonsGroup, text::kRefreshPage, "RefreshPage", {123, 10, 70, 21});
+    m_log = MakeButton(buttonsGroup, text::kViewLog, "ViewLog", {13, 36, 92, 21});
+    m_startStop = MakeButton(buttonsGroup, text::kStartMonitoring, "StartStop", {123, 35, 70, 21});
     BuildBrowserBox();
 }
 
@@ -98,22 +98,22 @@ void MonitorWindow::BuildAdded() {
     m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
                            GroupBox::Frame::Lowered);
     m_panel->SetName("SettingsPanel");
-    m_recipients = MakeButton(m_panel, text::kSetRecipients, "RzBitBtn7", {137, 10, 133, 21});
-    m_condition = MakeButton(m_panel, text::kSetCondition, "rzbitbtn8", {9, 10, 112, 21});
-    m_sms = MakeCheck(m_panel, text::kSmsCheck, "CheckBox1", {100, 38, 48, 17});
-    m_email = MakeCheck(m_panel, text::kEmailCheck, "CheckBox2", {161, 38, 48, 17});
-    m_other = MakeCheck(m_panel, text::kOtherCheck, "CheckBox4", {221, 38, 48, 17});
+    m_recipients = MakeButton(m_panel, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
+    m_condition = MakeButton(m_panel, text::kSetCondition, "SetCondition", {9, 10, 112, 21});
+    m_sms = MakeCheck(m_panel, text::kSmsCheck, "SmsCheck", {100, 38, 48, 17});
+    m_email = MakeCheck(m_panel, text::kEmailCheck, "EmailCheck", {161, 38, 48, 17});
+    m_other = MakeCheck(m_panel, text::kOtherCheck, "OtherCheck", {221, 38, 48, 17});
     BuildSettingsRow();
     auto* refresh = MakeLabel(m_panel, text::kRefreshLabel, 281, 41);
     auto* channels = MakeLabel(m_panel, text::kChannelsLabel, 8, 41);
     m_refresh = MakeEdit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
                      {350, 36, 26, 20});
     auto* minutes = MakeLabel(m_panel, text::kMinutes, 386, 42);
-    m_startStop = MakeButton(buttonBox, text::kStartMonitoring, "RunBegin", {123, 35, kButtonWidth, 21});
-    m_refreshPage = MakeButton(buttonBox, text::kRefreshPage, "RzBitBtn3", {123, 10, kButtonWidth, 21});
-    m_source = MakeButton(buttonBox, text::kViewSource, "RunBegin1", {13, 10, 92, 21});
-    m_log = MakeButton(buttonBox, text::kViewLog, "SeeLog", {13, 36, 92, 21});
-    m_save = MakeButton(m_panel, text::kSaveSettings, "savewindow", {417, 36, kButtonWidth, 21});
+    m_startStop = MakeButton(buttonBox, text::kStartMonitoring, "StartStop", {123, 35, kButtonWidth, 21});
+    m_refreshPage = MakeButton(buttonBox, text::kRefreshPage, "RefreshPage", {123, 10, kButtonWidth, 21});
+    m_source = MakeButton(buttonBox, text::kViewSource, "ViewSource", {13, 10, 92, 21});
+    m_log = MakeButton(buttonBox, text::kViewLog, "ViewLog", {13, 36, 92, 21});
+    m_save = MakeButton(m_panel, text::kSaveSettings, "SaveSettings", {417, 36, kButtonWidth, 21});
     KeepApart({channels, m_sms, m_email, m_other, refresh, m_refresh, minutes, m_save});
     BuildBrowserBox();
 }

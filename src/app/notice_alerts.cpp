@@ -4,9 +4,9 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
-#include "platform/balloons.h"
-#include "platform/tray_icon.h"
-#include "platform/ui_work_queue.h"
+#include "services/balloons.h"
+#include "platform/wx/tray_icon.h"
+#include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {

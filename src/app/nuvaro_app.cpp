@@ -6,10 +6,10 @@
 #include "config/settings_files.h"
 #include "core/private_files.h"
 #include "core/texts.h"
-#include "platform/desktop_setup.h"
+#include "services/desktop_setup.h"
 #include "platform/single_instance.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 #include "ui/error_display.h"
 #include "ui/wx_text.h"
 

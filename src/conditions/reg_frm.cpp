@@ -9,8 +9,8 @@
 #include "config/tconfig.h"
 #include "core/texts.h"
 #include "monitor/expression_check.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {

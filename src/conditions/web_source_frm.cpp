@@ -33,7 +33,7 @@ TWebSourceFrm::TWebSourceFrm(std::string_view title, std::string_view source)
                 /*outerSize=*/true) {
     SetName("WebSourceFrm");
     m_editor = new wxStyledTextCtrl(this, wxID_ANY);
-    m_editor->SetName("SynEdit1");
+    m_editor->SetName("SourceEditor");
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_editor, 1, wxEXPAND);
     SetSizer(sizer);

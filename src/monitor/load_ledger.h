@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "monitor/page_source.h"
+#include "services/page_source.h"
 
 namespace nuvaro {
 

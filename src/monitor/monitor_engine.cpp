@@ -9,7 +9,7 @@
 #include "monitor/cycle_rules.h"
 #include "monitor/load_reason.h"
 #include "monitor/monitor_log.h"
-#include "monitor/page_source.h"
+#include "services/page_source.h"
 #include "monitor/run_state.h"
 
 namespace nuvaro {

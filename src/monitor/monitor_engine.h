@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "monitor/engine_clock.h"
+#include "services/engine_clock.h"
 #include "monitor/page_reader.h"
-#include "platform/notices.h"
+#include "services/notices.h"
 
 namespace nuvaro {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "monitor/engine_clock.h"
-#include "monitor/page_source.h"
+#include "services/engine_clock.h"
+#include "services/page_source.h"
 
 namespace nuvaro {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "monitor/page_source.h"
+#include "services/page_source.h"
 
 namespace nuvaro {
 

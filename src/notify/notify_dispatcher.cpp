@@ -8,10 +8,10 @@
 #include "core/gbk.h"
 #include "core/text_cut.h"
 #include "core/texts.h"
-#include "monitor/monitor_log.h"
+#include "core/log_file.h"
 #include "notify/notify_record.h"
 #include "notify/send_log.h"
-#include "platform/shell.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 

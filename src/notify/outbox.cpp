@@ -8,7 +8,7 @@
 #include "core/gbk.h"
 #include "core/ini_file.h"
 #include "core/text_util.h"
-#include "monitor/monitor_log.h"
+#include "core/log_file.h"
 #include "notify/send_log.h"
 
 namespace nuvaro {

@@ -4,7 +4,7 @@
 #include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
-#include "monitor/monitor_log.h"
+#include "core/log_file.h"
 
 namespace nuvaro {
 namespace {

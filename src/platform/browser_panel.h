@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "monitor/page_source.h"
+#include "services/page_source.h"
 
 namespace nuvaro {
 

@@ -1,8 +1,8 @@
 #include "ui/error_display.h"
 
 #include "core/texts.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 
 namespace nuvaro {
 

@@ -8,8 +8,8 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "ui/wx_text.h"
-#include "platform/notices.h"
-#include "platform/services.h"
+#include "services/notices.h"
+#include "services/services.h"
 
 namespace nuvaro {
 

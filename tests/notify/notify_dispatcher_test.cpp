@@ -7,7 +7,7 @@
 
 #include "config/tconfig.h"
 #include "core/text_cut.h"
-#include "platform/shell.h"
+#include "services/shell.h"
 #include "support/notify_helpers.h"
 
 namespace nuvaro {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "monitor/engine_clock.h"
+#include "services/engine_clock.h"
 
 namespace nuvaro::testing {
 

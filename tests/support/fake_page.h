@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "monitor/page_source.h"
+#include "services/page_source.h"
 #include "support/fake_clock.h"
 
 namespace nuvaro::testing {

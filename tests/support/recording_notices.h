@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notices.h"
+#include "services/notices.h"
 
 namespace nuvaro::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/shell.h"
+#include "services/shell.h"
 
 namespace nuvaro::testing {
 

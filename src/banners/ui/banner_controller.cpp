@@ -8,8 +8,8 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "ui/wx_text.h"
-#include "platform/notices.h"
-#include "platform/shell.h"
+#include "services/notices.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 namespace {

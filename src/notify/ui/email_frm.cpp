@@ -39,12 +39,12 @@ TEmailFrm::TEmailFrm(NotifyDispatcher& dispatcher)
     UserEdit = MakeEdit(group, "UserEdit", {300, 25, 150, 21});
     MakeLabel(group, text::kPasswordLabel, 240, 58);
     PasswordEdit = MakeEdit(group, "PasswordEdit", {300, 55, 150, 21}, wxTE_PASSWORD);
-    RzBitBtn1 = MakeButton(this, text::kOk, "RzBitBtn1",
+    OkButton = MakeButton(this, text::kOk, "OkButton",
                            {310, 100, kStandardButtonWidth, kStandardButtonHeight});
-    RzBitBtn2 = MakeButton(this, text::kCancel, "RzBitBtn2",
+    CancelButton = MakeButton(this, text::kCancel, "CancelButton",
                            {394, 100, kStandardButtonWidth, kStandardButtonHeight});
-    RzBitBtn1->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { RzBitBtn1Click(); }); });
-    RzBitBtn2->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { RzBitBtn2Click(); });
+    OkButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { OkClick(); }); });
+    CancelButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { CancelClick(); });
 }
 
 void TEmailFrm::FormShow() {
@@ -57,7 +57,7 @@ void TEmailFrm::FormShow() {
 
 // A refused change of the built-in account closes silently. A store that cannot write
 // email.inf raises, and the dialog stays open with what the user typed.
-void TEmailFrm::RzBitBtn1Click() {
+void TEmailFrm::OkClick() {
     const std::string user = ToGbk(UserEdit->GetValue());
     const std::string password = ToGbk(PasswordEdit->GetValue());
     if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
@@ -66,6 +66,6 @@ void TEmailFrm::RzBitBtn1Click() {
     Finish(wxID_OK);
 }
 
-void TEmailFrm::RzBitBtn2Click() { Finish(wxID_CANCEL); }
+void TEmailFrm::CancelClick() { Finish(wxID_CANCEL); }
 
 }  // namespace nuvaro

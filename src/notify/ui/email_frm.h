@@ -18,15 +18,15 @@ public:
     explicit TEmailFrm(NotifyDispatcher& dispatcher);
 
     void FormShow() override;
-    void RzBitBtn1Click();  // OK
-    void RzBitBtn2Click();  // Cancel
+    void OkClick();  // OK
+    void CancelClick();  // Cancel
 
     wxTextCtrl* SmtpEdit = nullptr;
     wxTextCtrl* PortEdit = nullptr;
     wxTextCtrl* UserEdit = nullptr;
     wxTextCtrl* PasswordEdit = nullptr;  // shown masked
-    wxButton* RzBitBtn1 = nullptr;
-    wxButton* RzBitBtn2 = nullptr;
+    wxButton* OkButton = nullptr;
+    wxButton* CancelButton = nullptr;
 
 private:
     NotifyDispatcher& m_dispatcher;

@@ -25,33 +25,33 @@ public:
     TSNMSetFrm(TConfig* slot, NotifyDispatcher& dispatcher);
 
     void FormShow() override;
-    void RadioButton1Click();  // "海内"
-    void RadioButton2Click();  // "海外"
-    void smstestClick();
+    void DomesticClick();  // "海内"
+    void OverseasClick();  // "海外"
+    void SmsTestClick();
     void EmailTestClick();
-    void RzBitBtn1Click();     // upper OK
-    void RzBitBtn2Click();     // either Cancel
-    void lookFindClick();      // browse for the program
-    void lookEnterClick();     // lower OK
-    void OrtherTestClick();    // start the program once
+    void SaveNoticeClick();     // upper OK
+    void CancelClick();     // either Cancel
+    void BrowseProgramClick();      // browse for the program
+    void SaveProgramClick();     // lower OK
+    void ProgramTestClick();    // start the program once
     void SendSMSToTest(std::string_view record);
     void SendEmailTest(std::string_view record);
 
-    wxRadioButton* RadioButton1 = nullptr;
-    wxRadioButton* RadioButton2 = nullptr;
-    wxTextCtrl* Edit1 = nullptr;        // country calling code
-    wxTextCtrl* Edit2 = nullptr;        // mobile numbers
-    wxTextCtrl* edit4 = nullptr;        // notify address
+    wxRadioButton* DomesticRadio = nullptr;
+    wxRadioButton* OverseasRadio = nullptr;
+    wxTextCtrl* CountryCodeEdit = nullptr;        // country calling code
+    wxTextCtrl* MobileEdit = nullptr;        // mobile numbers
+    wxTextCtrl* MailToEdit = nullptr;        // notify address
     wxTextCtrl* SmsBody = nullptr;      // notification text
-    wxTextCtrl* OtherPrgSet = nullptr;  // local program
-    wxTextCtrl* ExStrSet = nullptr;     // parameter string
-    wxButton* smstest = nullptr;
-    wxButton* EmailTest = nullptr;
-    wxButton* RzBitBtn1 = nullptr;
-    wxButton* RzBitBtn2 = nullptr;
-    wxButton* lookFind = nullptr;
-    wxButton* OrtherTest = nullptr;
-    wxButton* lookEnter = nullptr;
+    wxTextCtrl* ProgramEdit = nullptr;  // local program
+    wxTextCtrl* ParametersEdit = nullptr;     // parameter string
+    wxButton* SmsTestButton = nullptr;
+    wxButton* EmailTestButton = nullptr;
+    wxButton* SaveNoticeButton = nullptr;
+    wxButton* CancelButton = nullptr;
+    wxButton* BrowseProgramButton = nullptr;
+    wxButton* ProgramTestButton = nullptr;
+    wxButton* SaveProgramButton = nullptr;
     wxButton* cancel = nullptr;
 
 private:

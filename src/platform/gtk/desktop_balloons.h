@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/balloons.h"
+#include "services/balloons.h"
 
 namespace nuvaro {
 

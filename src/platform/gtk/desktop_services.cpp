@@ -1,4 +1,4 @@
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 
 #include "platform/gtk/desktop_balloons.h"
 #include "platform/gtk/gtk_notices.h"

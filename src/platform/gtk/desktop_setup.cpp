@@ -1,9 +1,9 @@
-#include "platform/desktop_setup.h"
+#include "services/desktop_setup.h"
 
 #include <gtk/gtk.h>
 #include <wx/log.h>
 
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 
 namespace nuvaro {
 namespace {

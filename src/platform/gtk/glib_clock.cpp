@@ -1,5 +1,5 @@
 #include "platform/gtk/glib_clock.h"
-#include "platform/ui_clock.h"
+#include "services/ui_clock.h"
 
 #include <glib.h>
 

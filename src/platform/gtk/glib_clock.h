@@ -3,7 +3,7 @@
 #include <map>
 #include <memory>
 
-#include "monitor/engine_clock.h"
+#include "services/engine_clock.h"
 
 namespace nuvaro {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/notices.h"
+#include "services/notices.h"
 
 namespace nuvaro {
 

@@ -8,7 +8,7 @@
 #include "core/texts.h"
 #include "platform/gtk/browser_profile.h"
 #include "monitor/page_script.h"
-#include "platform/ui_work_queue.h"
+#include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {

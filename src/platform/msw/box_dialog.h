@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "platform/notices.h"
+#include "services/notices.h"
 
 namespace nuvaro {
 

@@ -4,9 +4,9 @@
 
 #include "core/texts.h"
 #include "platform/browser_panel.h"
-#include "platform/notices.h"
+#include "services/notices.h"
 #include "platform/page_engine.h"
-#include "platform/services.h"
+#include "services/services.h"
 #include "platform/wx/no_engine_browser.h"
 #include "platform/wx/web_view_browser.h"
 

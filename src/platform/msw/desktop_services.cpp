@@ -1,4 +1,4 @@
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 
 #include "platform/msw/msw_balloons.h"
 #include "platform/msw/msw_notices.h"

@@ -1,10 +1,10 @@
-#include "platform/desktop_setup.h"
+#include "services/desktop_setup.h"
 
 #include <windows.h>
 #include <wx/log.h>
 #include <wx/notifmsg.h>
 
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 
 namespace nuvaro {
 

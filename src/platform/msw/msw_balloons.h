@@ -3,7 +3,7 @@
 #include <deque>
 #include <memory>
 
-#include "platform/balloons.h"
+#include "services/balloons.h"
 
 class wxNotificationMessage;
 

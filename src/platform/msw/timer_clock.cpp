@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/ui_clock.h"
+#include "services/ui_clock.h"
 
 namespace nuvaro {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/ui_work_queue.h"
+#include "services/ui_work_queue.h"
 
 #include <wx/app.h>
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/shell.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 

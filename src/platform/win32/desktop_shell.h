@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/shell.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 

@@ -5,7 +5,7 @@
 
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "platform/ui_work_queue.h"
+#include "services/ui_work_queue.h"
 #include "ui/design.h"
 #include "ui/wx_text.h"
 

@@ -1,6 +1,6 @@
-#include "platform/services.h"
+#include "services/services.h"
 
-#include "platform/desktop_services.h"
+#include "services/desktop_services.h"
 
 namespace nuvaro {
 namespace {

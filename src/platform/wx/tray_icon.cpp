@@ -1,4 +1,4 @@
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 
 #include <wx/menu.h>
 #include <wx/settings.h>

@@ -6,7 +6,7 @@
 
 #include "core/gbk.h"
 #include "monitor/page_script.h"
-#include "platform/ui_work_queue.h"
+#include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {

@@ -17,29 +17,29 @@ TEST_F(MainFrameTest, BannersShowBuiltInTextsThenTheFetchedOnesAndTheCacheAfterA
                      "text/plain; charset=utf-8");
     dir.Write("config.ini", "[Server]\r\nAdUrl=" + endpoint.Url("/api/ad.php") + "\r\n");
     TMainFrm& f = StartFrame();
-    EXPECT_EQ(Text(f.ScrollText1), "广告一");
-    EXPECT_EQ(Text(f.ScrollText2), "广告二");
-    EXPECT_EQ(Text(f.ScrollText3), "广告三");
-    ASSERT_TRUE(PumpUntil([&] { return Text(f.ScrollText2) == "公告二"; }, 15000));
-    EXPECT_EQ(Text(f.ScrollText1), " 公告一 ");
-    EXPECT_EQ(Text(f.ScrollText3), "公告三");  // only banner 3 is trimmed on screen
+    EXPECT_EQ(Text(f.TopBanner), "广告一");
+    EXPECT_EQ(Text(f.SettingsBanner), "广告二");
+    EXPECT_EQ(Text(f.BottomBanner), "广告三");
+    ASSERT_TRUE(PumpUntil([&] { return Text(f.SettingsBanner) == "公告二"; }, 15000));
+    EXPECT_EQ(Text(f.TopBanner), " 公告一 ");
+    EXPECT_EQ(Text(f.BottomBanner), "公告三");  // only banner 3 is trimmed on screen
     std::string ini = GbkToUtf8(dir.Read("config.ini"));
     EXPECT_NE(ini.find("AD1=公告一\r\n"), std::string::npos) << ini;  // only AD1 in the file
     EXPECT_NE(ini.find("AD3=公告三 \r\n"), std::string::npos) << ini;
 
     TMainFrm& again = RestartFrame();
-    EXPECT_EQ(Text(again.ScrollText1), "公告一");  // from the cache, at the show
-    EXPECT_EQ(Text(again.ScrollText2), "公告二");
+    EXPECT_EQ(Text(again.TopBanner), "公告一");  // from the cache, at the show
+    EXPECT_EQ(Text(again.SettingsBanner), "公告二");
 }
 
 // Hidden in the tray or minimised, nobody sees the banners: they stop and go on when shown.
 TEST_F(MainFrameTest, BannersStopWhileTheWindowIsHiddenOrMinimised) {
     TMainFrm& f = StartFrame();
-    auto moving = [&] { return f.ScrollText1->Active() && f.ScrollText2->Active() && f.ScrollText3->Active(); };
+    auto moving = [&] { return f.TopBanner->Active() && f.SettingsBanner->Active() && f.BottomBanner->Active(); };
     EXPECT_TRUE(moving());
     f.Hide();
-    ASSERT_TRUE(PumpUntil([&] { return !f.ScrollText1->Active(); }, 5000));
-    EXPECT_FALSE(f.ScrollText3->Active());
+    ASSERT_TRUE(PumpUntil([&] { return !f.TopBanner->Active(); }, 5000));
+    EXPECT_FALSE(f.BottomBanner->Active());
     f.Show();
     ASSERT_TRUE(PumpUntil(moving, 5000));
 }

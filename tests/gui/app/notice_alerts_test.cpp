@@ -10,7 +10,7 @@
 #include "core/gbk.h"
 #include "harness/main_frame_fixture.h"
 #include "notify/notify_dispatcher.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "support/notify_helpers.h"
 #include "support/smtp_test_server.h"
 

@@ -15,7 +15,7 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/run_state.h"
 #include "monitor/window_status_text.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "platform/browser_panel.h"
 #include "support/notify_helpers.h"
 
@@ -47,7 +47,7 @@ class ResumeTest : public MonitorTest {
 TEST_F(ResumeTest, AWindowThatMonitoredOpensItsPageAndMonitorsAgainWithoutABox) {
     TMainFrm& f = StartFrame();
     PrepareWindow(1, "价格", "/price", "价格\\d+");
-    f.RunBeginNClick(1);
+    f.StartStopNClick(1);
     Tick(1);  // notified: 价格128
     ASSERT_EQ(InformLines().size(), 1u);
 
@@ -103,7 +103,7 @@ TEST_F(ResumeTest, AClosedWindowDoesNotMonitorAtTheNextStart) {
     TMainFrm& f = StartFrame();
     f.StartAllClick();
     f.PageControl()->SetSelection(f.PageControl()->FindPage(f.Window(2)->Page()));
-    f.C1Click();
+    f.CloseWindowClick();
     TMainFrm& again = RestartFrame();
     EXPECT_TRUE(again.IsMonitoring(1));
     ASSERT_TRUE(again.Window(2));  // its slot keeps its name: it is built again

@@ -76,7 +76,7 @@ TEST_F(MainFrameTest, OpenPageLoadsTheAddressAndTheBrowserFillsTheEdit) {
     server.SetPage("/stock", "<html><body><p>有货</p></body></html>");
     server.SetPage("/redirected", "<html><body>new</body></html>");
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     MonitorWindow* w = f.Window(1);
     w->NameEdit()->SetValue(W("库存"));
     w->UrlEdit()->SetValue(server.Url("/stock"));
@@ -121,7 +121,7 @@ TEST_F(MainFrameTest, DefaultPageOpenPageUsesTheSavedAddressThenTheHelpPage) {
     MonitorWindow& page = f.DefaultPage();
 
     page.NameEdit()->SetValue("");
-    f.RzBitBtn1Click();
+    f.OpenPageClick();
     ASSERT_EQ(notices->shown.size(), 1u);
     EXPECT_EQ(notices->shown[0].text, "窗口名不能为空");
     EXPECT_EQ(notices->shown[0].caption, "错误");
@@ -130,7 +130,7 @@ TEST_F(MainFrameTest, DefaultPageOpenPageUsesTheSavedAddressThenTheHelpPage) {
 
     page.NameEdit()->SetValue(W("首页"));
     page.UrlEdit()->SetValue("");
-    f.RzBitBtn1Click();
+    f.OpenPageClick();
     EXPECT_EQ(page.UrlEdit()->GetValue(), server.Url("/a"));
     EXPECT_EQ(f.PageControl()->GetPageText(0).utf8_string(), "首页");
     EXPECT_EQ(ConfigValue("1", "WindowName"), G("首页"));
@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, DefaultPageOpenPageUsesTheSavedAddressThenTheHelpPage) {
     f.Configs()[1].url = "";
     WriteConfigKey("1", "url", "");
     page.UrlEdit()->SetValue("");
-    f.RzBitBtn1Click();
+    f.OpenPageClick();
     EXPECT_EQ(page.UrlEdit()->GetValue().utf8_string(), f.HelpPageAddress());
     EXPECT_EQ(LastText(), "您没有输入网址，软件为您打开来Nuvaro帮助页");
     EXPECT_EQ(f.Configs()[1].url, f.HelpPageAddress());
@@ -170,12 +170,12 @@ namespace {
 
 TEST_F(MainFrameTest, DoubleClickOnAnAddressCopiesTheSelection) {
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     wxTextCtrl* edit = f.Window(1)->UrlEdit();
     edit->SetValue(W("http://127.0.0.1/价格/index.html"));
     edit->SetSelection(17, 19);  // what the double click selected
     ASSERT_EQ(edit->GetStringSelection().utf8_string(), "价格");
-    f.RzEdit1DblClick(1);
+    f.UrlDoubleClick(1);
     Pump(50);
     wxString copied;
     if (wxTheClipboard->Open()) {

@@ -10,7 +10,7 @@
 #include "app/monitor_window.h"
 #include "core/exe_dir.h"
 #include "harness/main_frame_fixture.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "platform/posix/autostart.h"
 
 namespace nuvaro::testing {
@@ -45,11 +45,11 @@ TEST_F(MainFrameTest, TheCheckBoxSwitchesTheEntryAndRemembersTheChoice) {
     std::filesystem::remove(store.RunEntryFile());  // gone already: still no error
     wxCheckBox* box = f.DefaultPage().AutostartCheck();
     box->SetValue(false);
-    f.chk1Click();
+    f.AutostartClick();
     EXPECT_EQ(store.ReadReg(), "0");
     EXPECT_TRUE(notices->shown.empty());
     box->SetValue(true);
-    f.chk1Click();
+    f.AutostartClick();
     EXPECT_EQ(store.ReadReg(), "1");
     EXPECT_TRUE(store.HasRunValue());
 }
@@ -107,14 +107,14 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
     std::filesystem::create_directories(folder);
     SetExeDirForTesting(folder);
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     Click(f.Window(1)->LogButton());
     Click(f.DefaultPage().LogButton());  // the same viewer, read again
     ASSERT_NE(f.LogViewer(), nullptr);
     Click(f.LogViewer()->OpenRawButton());
     Click(f.LogViewer()->OpenRawButton());
     dir.Write("桌面 #1/help.html", "<html></html>");
-    f.N9Click();
+    f.HelpClick();
     ASSERT_EQ(shell->calls.size(), 3u);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(shell->calls[i].verb, "open-path");
@@ -129,7 +129,7 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
 // Help that cannot be shown says where the page lies, so the user can open it by hand.
 TEST_F(MainFrameTest, AHelpPageThatIsMissingOrThatNothingOpensIsToldWithItsPath) {
     TMainFrm& f = StartFrame();
-    f.N9Click();
+    f.HelpClick();
     ASSERT_EQ(notices->shown.size(), 1u);
     EXPECT_EQ(LastText(), "找不到帮助页：\n" + dir.File("help.html"));
     EXPECT_EQ(notices->shown[0].icon, Notices::Icon::Error);
@@ -137,7 +137,7 @@ TEST_F(MainFrameTest, AHelpPageThatIsMissingOrThatNothingOpensIsToldWithItsPath)
 
     dir.Write("help.html", "<html></html>");
     shell->openFails = true;  // no browser on this desktop
-    f.N9Click();
+    f.HelpClick();
     ASSERT_TRUE(PumpUntil([&] { return notices->shown.size() == 2; }));
     EXPECT_EQ(LastText(),
               "无法打开帮助页：没有找到可以打开它的浏览器。\n请用浏览器打开这个文件：\n" +
@@ -147,7 +147,7 @@ TEST_F(MainFrameTest, AHelpPageThatIsMissingOrThatNothingOpensIsToldWithItsPath)
 
 TEST_F(MainFrameTest, AboutNamesTheProductAndItsVersion) {
     TMainFrm& f = StartFrame();
-    f.N8Click();
+    f.AboutClick();
     EXPECT_NE(LastText().find(NUVARO_VERSION), std::string::npos);
     EXPECT_NE(LastText().find("Nuvaro"), std::string::npos);
 }

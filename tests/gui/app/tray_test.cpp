@@ -5,7 +5,7 @@
 #include <sys/wait.h>
 
 #include "harness/main_frame_fixture.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 
 extern char** environ;
 

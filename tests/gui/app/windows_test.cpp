@@ -104,7 +104,7 @@ TEST_F(MainFrameTest, RestoredWindowShowsItsSlot) {
 TEST_F(MainFrameTest, NewWindowTakesTheNextSlotAndBecomesActive) {
     WriteConfig("[1]\n[2]\nRefreshTime=9\n");
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     ASSERT_NE(f.Window(1), nullptr);
     EXPECT_EQ(f.PageControl()->GetSelection(), 1);
     EXPECT_EQ(f.Window(1)->RefreshEdit()->GetValue(), "9");  // whatever slot 2 holds
@@ -113,24 +113,24 @@ TEST_F(MainFrameTest, NewWindowTakesTheNextSlotAndBecomesActive) {
 
 TEST_F(MainFrameTest, NewWindowNeverTakesTheNumberOfAnOpenOne) {
     TMainFrm& f = StartFrame();
-    f.N4Click();
-    f.N4Click();
-    f.N4Click();  // windows 1, 2, 3
+    f.NewWindowClick();
+    f.NewWindowClick();
+    f.NewWindowClick();  // windows 1, 2, 3
     f.PageControl()->SetSelection(1);
-    f.C1Click();  // close window 1: three pages remain, window 3 still open
+    f.CloseWindowClick();  // close window 1: three pages remain, window 3 still open
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 2, 3}));
-    f.N4Click();  // the page count (3) is taken: the lowest free number is 1
+    f.NewWindowClick();  // the page count (3) is taken: the lowest free number is 1
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 2, 3, 1}));
-    f.N4Click();  // page count 4 is free
+    f.NewWindowClick();  // page count 4 is free
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 2, 3, 1, 4}));
 }
 
 TEST_F(MainFrameTest, ThirtyPagesAreTheLimitAndTheUserIsTold) {
     TMainFrm& f = StartFrame();
-    for (int i = 0; i < 29; ++i) f.N4Click();
+    for (int i = 0; i < 29; ++i) f.NewWindowClick();
     EXPECT_EQ(f.PageCount(), 30);
     EXPECT_TRUE(notices->shown.empty());
-    f.N4Click();
+    f.NewWindowClick();
     EXPECT_EQ(f.PageCount(), 30);
     EXPECT_EQ(LastText(), "最多只能打开30个监控窗口。");
 }
@@ -138,22 +138,22 @@ TEST_F(MainFrameTest, ThirtyPagesAreTheLimitAndTheUserIsTold) {
 TEST_F(MainFrameTest, ClosingAWindowStopsItsMonitoringAndKeepsItsSlot) {
     WriteConfig("[1]\n[2]\nWindowName=甲\nurl=http://a\n[3]\nWindowName=乙\nRegx=x\nRefreshTime=1\n");
     TMainFrm& f = StartFrame();
-    f.RunBeginNClick(2);
+    f.StartStopNClick(2);
     ASSERT_TRUE(f.IsMonitoring(2));
     f.PageControl()->SetSelection(2);
-    f.C1Click();
+    f.CloseWindowClick();
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 1}));
     EXPECT_EQ(f.PageControl()->GetSelection(), 0);
     EXPECT_FALSE(f.IsMonitoring(2));
     EXPECT_EQ(f.Configs()[3].WindowName, G("乙"));
-    f.N4Click();  // the number is free again: the new window starts stopped
+    f.NewWindowClick();  // the number is free again: the new window starts stopped
     ASSERT_NE(f.Window(2), nullptr);
     EXPECT_FALSE(f.IsMonitoring(2));
     f.PageControl()->SetSelection(2);
-    f.C1Click();
+    f.CloseWindowClick();
 
     f.PageControl()->SetSelection(0);
-    f.C1Click();  // the default page cannot be closed
+    f.CloseWindowClick();  // the default page cannot be closed
     EXPECT_EQ(f.PageCount(), 2);
 
     TMainFrm& again = RestartFrame();
@@ -174,8 +174,8 @@ TEST_F(MainFrameTest, RightClickOnATabOpensTheTabMenuElsewhereNothing) {
         onTab = wxPoint(30, y);
     }
     ASSERT_NE(f.PageControl()->HitTest(onTab, &flags), wxNOT_FOUND);
-    EXPECT_TRUE(f.RzPageControl1MouseUp(onTab));
-    EXPECT_FALSE(f.RzPageControl1MouseUp(wxPoint(300, 300)));
+    EXPECT_TRUE(f.TabsMouseUp(onTab));
+    EXPECT_FALSE(f.TabsMouseUp(wxPoint(300, 300)));
     EXPECT_EQ(menus, std::vector<std::string>{
                          "新建窗口(&N);关闭当前窗口(&C);;全部开始监控;全部停止监控;"});
 }
@@ -184,7 +184,7 @@ TEST_F(MainFrameTest, RightClickOnATabOpensTheTabMenuElsewhereNothing) {
 // the panel whose click opened the menu.
 TEST_F(MainFrameTest, TheSettingsPanelOfAnAddedWindowOpensTheTabMenuWhichCanCloseIt) {
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     int shown = 0;
     f.PopupTabMenu = [&](wxMenu& menu, const wxPoint&) {
         ++shown;
@@ -212,7 +212,7 @@ TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
     f.Window(1)->RefreshEdit()->SetValue("2");
     f.Window(2)->RefreshEdit()->SetValue("abc");
     f.Window(3)->RefreshEdit()->SetValue("1");
-    f.RunBeginNClick(3);
+    f.StartStopNClick(3);
     notices->shown.clear();
     int item = 3;  // after new, close and the separator
     f.PopupTabMenu = [&](wxMenu& menu, const wxPoint&) {
@@ -224,7 +224,7 @@ TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
     for (int y = 1; y < 40 && f.PageControl()->HitTest(onTab, &flags) == wxNOT_FOUND; ++y) {
         onTab = wxPoint(30, y);
     }
-    ASSERT_TRUE(f.RzPageControl1MouseUp(onTab));
+    ASSERT_TRUE(f.TabsMouseUp(onTab));
     ASSERT_EQ(notices->shown.size(), 1u);
     EXPECT_EQ(LastText(), "已开始监控：\n    甲（2 分钟）\n原已在监控：\n    丙\n未能开始监控：\n"
                           "    默认页面：您没有设定监控条件！\n"
@@ -235,7 +235,7 @@ TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
     EXPECT_EQ(f.Window(1)->StartStopButton()->GetLabel().utf8_string(), "停止监控");
 
     item = 4;
-    f.RzPageControl1MouseUp(onTab);
+    f.TabsMouseUp(onTab);
     EXPECT_EQ(LastText(), "已停止监控：\n    甲\n    丙\n");
     EXPECT_FALSE(f.IsMonitoring(1) || f.IsMonitoring(3));
     EXPECT_EQ(f.Window(3)->StartStopButton()->GetLabel().utf8_string(), "开始监控");

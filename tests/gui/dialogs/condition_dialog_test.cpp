@@ -62,7 +62,7 @@ TEST_F(ConditionDialogTest, TheDefaultPagesButtonEditsSlotOneAndAnEmptyMemoIsSav
     EXPECT_EQ(f.Configs()[1].Regx, "");
     EXPECT_EQ(ConfigValue("1", "Regx"), "");
     EXPECT_EQ(LastText(), "当前窗口：首页 搜索条件设置已保存！");
-    f.RunBeginClick();  // an empty condition does not start
+    f.StartStopClick();  // an empty condition does not start
     EXPECT_EQ(LastText(), "您没有设定监控条件！");
 }
 

@@ -55,17 +55,17 @@ TEST_P(CountryCodeRule, ShowChecksDomesticOnlyForExactlyPlus86) {
     StartWithWindow("");
     frame->Configs()[2].Contry = c.stored;  // (a file read drops outer blanks)
     WithDialog(1, [&](TSNMSetFrm& d) {
-        EXPECT_EQ(d.RadioButton1->GetValue(), c.domestic);
-        EXPECT_EQ(d.RadioButton2->GetValue(), !c.domestic);
-        EXPECT_EQ(U(d.Edit1), c.shown);
-        d.RadioButton1->SetValue(true);
-        d.RadioButton1Click();
-        EXPECT_EQ(U(d.Edit1), "+86");
-        d.Edit1->SetValue("+1");
-        d.RadioButton2->SetValue(true);
-        d.RadioButton2Click();  // overseas puts the stored code back
-        EXPECT_EQ(U(d.Edit1), c.stored);
-        Click(d.RzBitBtn2);
+        EXPECT_EQ(d.DomesticRadio->GetValue(), c.domestic);
+        EXPECT_EQ(d.OverseasRadio->GetValue(), !c.domestic);
+        EXPECT_EQ(U(d.CountryCodeEdit), c.shown);
+        d.DomesticRadio->SetValue(true);
+        d.DomesticClick();
+        EXPECT_EQ(U(d.CountryCodeEdit), "+86");
+        d.CountryCodeEdit->SetValue("+1");
+        d.OverseasRadio->SetValue(true);
+        d.OverseasClick();  // overseas puts the stored code back
+        EXPECT_EQ(U(d.CountryCodeEdit), c.stored);
+        Click(d.CancelButton);
     });
 }
 
@@ -86,13 +86,13 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
     WithDialog(1, [&](TSNMSetFrm& d) {
         EXPECT_EQ(d.GetTitle().utf8_string(), "设定短信和邮件接受方");
         EXPECT_EQ(d.GetClientSize(), wxSize(460, 472));
-        EXPECT_EQ(U(d.edit4), "old@example.com");
-        EXPECT_EQ(U(d.OtherPrgSet), "/bin/old");
-        d.edit4->SetValue("buyer@example.com");
-        d.Edit2->SetValue("13800138000,13900139000");
+        EXPECT_EQ(U(d.MailToEdit), "old@example.com");
+        EXPECT_EQ(U(d.ProgramEdit), "/bin/old");
+        d.MailToEdit->SetValue("buyer@example.com");
+        d.MobileEdit->SetValue("13800138000,13900139000");
         d.SmsBody->SetValue(W(text + "\n第二行"));
-        d.OtherPrgSet->SetValue("/bin/lost");
-        Click(d.RzBitBtn1);
+        d.ProgramEdit->SetValue("/bin/lost");
+        Click(d.SaveNoticeButton);
     });
     const std::string stored = G(text + "\r\n第二行");
     TConfig& slot = f.Configs()[2];
@@ -109,7 +109,7 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
     EXPECT_EQ(LastText(), "当前窗口：甲 接受短信和邮箱帐号设置已保存！");
 
     WithDialog(1, [&](TSNMSetFrm& d) {  // reopened: what was saved
-        EXPECT_EQ(U(d.edit4), "buyer@example.com");
+        EXPECT_EQ(U(d.MailToEdit), "buyer@example.com");
         EXPECT_EQ(d.SmsBody->GetValue(), W(text + "\n第二行"));
         Click(d.cancel);
     });
@@ -119,12 +119,12 @@ TEST_F(RecipientsDialogTest, LowerOkSavesTheProgramOnly) {
     StartWithWindow("ToMail=a@example.com\nMobile=1\nContry=+86\nSmsBody=t\nBody=t\nSubject=s\n");
     const std::string before = ConfigValue("2", "all");
     WithDialog(1, [&](TSNMSetFrm& d) {
-        d.edit4->SetValue("lost@example.com");
-        d.Edit2->SetValue("999");
+        d.MailToEdit->SetValue("lost@example.com");
+        d.MobileEdit->SetValue("999");
         d.SmsBody->SetValue("lost");
-        d.OtherPrgSet->SetValue(W("/opt/提醒/notify"));
-        d.ExStrSet->SetValue(W("--to \"甲 乙\""));
-        Click(d.lookEnter);
+        d.ProgramEdit->SetValue(W("/opt/提醒/notify"));
+        d.ParametersEdit->SetValue(W("--to \"甲 乙\""));
+        Click(d.SaveProgramButton);
     });
     TConfig& slot = frame->Configs()[2];
     EXPECT_EQ(slot.OtherProgram, G("/opt/提醒/notify"));
@@ -146,9 +146,9 @@ TEST_F(RecipientsDialogTest, BothCancelsWriteNothing) {
     const std::string before = dir.Read("Config.inf");
     for (int which = 0; which < 2; ++which) {
         WithDialog(1, [&](TSNMSetFrm& d) {
-            d.edit4->SetValue("b@example.com");
-            d.OtherPrgSet->SetValue("/bin/x");
-            Click(which == 0 ? d.RzBitBtn2 : d.cancel);
+            d.MailToEdit->SetValue("b@example.com");
+            d.ProgramEdit->SetValue("/bin/x");
+            Click(which == 0 ? d.CancelButton : d.cancel);
         });
     }
     EXPECT_EQ(dir.Read("Config.inf"), before);
@@ -160,12 +160,12 @@ TEST_F(RecipientsDialogTest, BrowseFillsTheProgramAndStartTestUsesTheUnsavedFiel
     StartWithWindow("");
     notices->files = {"/usr/bin/提醒", ""};
     WithDialog(1, [&](TSNMSetFrm& d) {
-        Click(d.lookFind);
-        EXPECT_EQ(U(d.OtherPrgSet), "/usr/bin/提醒");
-        Click(d.lookFind);  // cancelled: the field stays
-        EXPECT_EQ(U(d.OtherPrgSet), "/usr/bin/提醒");
-        d.ExStrSet->SetValue("-a \"b c\" {name} [{found}]");
-        Click(d.OrtherTest);
+        Click(d.BrowseProgramButton);
+        EXPECT_EQ(U(d.ProgramEdit), "/usr/bin/提醒");
+        Click(d.BrowseProgramButton);  // cancelled: the field stays
+        EXPECT_EQ(U(d.ProgramEdit), "/usr/bin/提醒");
+        d.ParametersEdit->SetValue("-a \"b c\" {name} [{found}]");
+        Click(d.ProgramTestButton);
         Click(d.cancel);
     });
     EXPECT_EQ(notices->fileDialogs, 2);
@@ -182,8 +182,8 @@ TEST_F(RecipientsDialogTest, TheDefaultPagesButtonEditsSlotOneAndARefusedWriteCl
     chmod(dir.File("Config.inf").c_str(), 0444);
     int result = 0;
     WithDialog(0, [&](TSNMSetFrm& d) {
-        d.edit4->SetValue("x@example.com");
-        Click(d.RzBitBtn1);
+        d.MailToEdit->SetValue("x@example.com");
+        Click(d.SaveNoticeButton);
         result = d.Result();
     });
     EXPECT_EQ(result, wxID_OK);
@@ -207,12 +207,12 @@ TEST_F(RecipientsDialogTest, TestSendsReachTheGatewayAndTheMailServer) {
                                "\r\nTimeout=10\r\nConnectTimeout=10\r\n");
     StartWithWindow("ToMail=saved@example.com\nMobile=100\nContry=+86\nSmsBody=saved\n");
     WithDialog(1, [&](TSNMSetFrm& d) {
-        d.edit4->SetValue("test@example.com");
-        d.Edit2->SetValue("13800138000");
+        d.MailToEdit->SetValue("test@example.com");
+        d.MobileEdit->SetValue("13800138000");
         d.SmsBody->SetValue(W("测试一下"));
-        Click(d.smstest);
-        Click(d.EmailTest);
-        Click(d.RzBitBtn2);
+        Click(d.SmsTestButton);
+        Click(d.EmailTestButton);
+        Click(d.CancelButton);
     });
     ASSERT_TRUE(frame->Dispatcher().WaitUntilIdle(60s));
     auto sms = gateway.Requests();
@@ -270,18 +270,18 @@ TEST_F(RecipientsDialogTest, TestRecordsCarryTheFieldsInTheirFixedLayout) {
     NotifyDispatcher dispatcher(*shell, std::move(libraries));
     TSNMSetFrm* d = new TSNMSetFrm(&frame->Configs()[2], dispatcher);
     d->FormShow();
-    d->edit4->SetValue("a");
+    d->MailToEdit->SetValue("a");
     d->SmsBody->SetValue("t");
-    d->Edit2->SetValue("1");
-    d->RadioButton1->SetValue(true);
-    d->RadioButton1Click();
-    d->smstestClick();
+    d->MobileEdit->SetValue("1");
+    d->DomesticRadio->SetValue(true);
+    d->DomesticClick();
+    d->SmsTestClick();
     d->EmailTestClick();
-    d->edit4->SetValue("");
+    d->MailToEdit->SetValue("");
     d->SmsBody->SetValue("");
-    d->Edit2->SetValue("");
-    d->Edit1->SetValue("");
-    d->smstestClick();
+    d->MobileEdit->SetValue("");
+    d->CountryCodeEdit->SetValue("");
+    d->SmsTestClick();
     d->Destroy();
     ASSERT_TRUE(dispatcher.WaitUntilIdle(10s));
     EXPECT_THAT(calls->Calls(),

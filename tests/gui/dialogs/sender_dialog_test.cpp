@@ -27,7 +27,7 @@ protected:
             drive(form);
             result = form.Result();
         });
-        frame->N7Click();
+        frame->MailAccountClick();
         EXPECT_TRUE(driver.Ran());
         EXPECT_FALSE(ModalDriver::ModalOpen());
         return result;
@@ -53,7 +53,7 @@ TEST_F(SenderDialogTest, WithoutEmailInfTheFieldsAreEmptyAndOkStoresEmptyTexts) 
         for (auto* edit : {d.SmtpEdit, d.PortEdit, d.UserEdit, d.PasswordEdit}) {
             EXPECT_TRUE(edit->GetValue().empty());
         }
-        Click(d.RzBitBtn1);
+        Click(d.OkButton);
     });
     EXPECT_EQ(result, wxID_OK);
     ASSERT_TRUE(dir.Exists("email.inf"));
@@ -65,7 +65,7 @@ TEST_F(SenderDialogTest, OkHandsTheAccountToTheStoreAndReopeningShowsIt) {
     StartFrame();
     WithDialog([&](TEmailFrm& d) {
         Fill(d, "smtp.example.com", "465", "me@example.com", "s3cret|%");
-        Click(d.RzBitBtn1);
+        Click(d.OkButton);
     });
     EXPECT_EQ(Email("Smtp"), "smtp.example.com");
     EXPECT_EQ(Email("SmtpPort"), "465");
@@ -77,7 +77,7 @@ TEST_F(SenderDialogTest, OkHandsTheAccountToTheStoreAndReopeningShowsIt) {
     WithDialog([&](TEmailFrm& d) {
         EXPECT_EQ(d.SmtpEdit->GetValue(), "smtp.example.com");
         EXPECT_EQ(d.PasswordEdit->GetValue(), "s3cret|%");
-        Click(d.RzBitBtn2);
+        Click(d.CancelButton);
     });
 }
 
@@ -97,7 +97,7 @@ TEST_P(BuiltInAccountRule, TheBuiltInAddressIsStoredOnlyWithItsOwnPassword) {
     StartFrame();
     int result = WithDialog([&](TEmailFrm& d) {
         Fill(d, "smtp.example.com", "25", c.user, c.password);
-        Click(d.RzBitBtn1);
+        Click(d.OkButton);
     });
     EXPECT_EQ(result, c.stored ? wxID_OK : wxID_CANCEL);
     EXPECT_EQ(Email("UserName"), c.stored ? c.user : "old@example.com");
@@ -119,7 +119,7 @@ TEST_F(SenderDialogTest, CancelHandsNothingOver) {
     StartFrame();
     int result = WithDialog([&](TEmailFrm& d) {
         Fill(d, "other", "1", "u", "p");
-        Click(d.RzBitBtn2);
+        Click(d.CancelButton);
     });
     EXPECT_EQ(result, wxID_CANCEL);
     EXPECT_EQ(dir.Read("email.inf"), "[email]\r\nSmtp=kept\r\n");
@@ -131,10 +131,10 @@ TEST_F(SenderDialogTest, AStoreThatCannotWriteIsShownAndTheDialogKeepsTheTypedAc
     StartFrame();
     WithDialog([&](TEmailFrm& d) {
         Fill(d, "new.example.com", "25", "me@example.com", "pw");
-        Click(d.RzBitBtn1);
+        Click(d.OkButton);
         EXPECT_TRUE(d.IsModal());  // still open, nothing typed is lost
         EXPECT_EQ(d.SmtpEdit->GetValue(), "new.example.com");
-        Click(d.RzBitBtn2);
+        Click(d.CancelButton);
     });
     ASSERT_EQ(notices->shown.size(), 1u);
     EXPECT_EQ(notices->shown[0].text, "Unable to write to " + dir.File("email.inf"));
@@ -147,8 +147,8 @@ TEST_F(SenderDialogTest, AMissingRecordStoreIsAClearError) {
     StartFrame();
     WithDialog([&](TEmailFrm& d) {
         Fill(d, "smtp.example.com", "25", "me@example.com", "pw");
-        Click(d.RzBitBtn1);
-        Click(d.RzBitBtn2);
+        Click(d.OkButton);
+        Click(d.CancelButton);
     });
     ASSERT_EQ(notices->shown.size(), 1u);
     EXPECT_NE(notices->shown[0].text.find("RegInfo.so"), std::string::npos);

@@ -110,7 +110,7 @@ TEST_F(SourceViewerTest, APageStillLoadingShowsWhatItsBodyHoldsSoFar) {
                                  });
     });
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     MonitorWindow* w = f.Window(1);
     w->NameEdit()->SetValue("slow");
     w->UrlEdit()->SetValue(server.Url("/slow"));
@@ -140,7 +140,7 @@ TEST_F(SourceViewerTest, ABrowserWithoutADocumentOrWithoutABodyIsReportedInTheEr
                    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"/>",
                    "image/svg+xml");
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     Click(f.DefaultPage().SourceButton());
     Click(f.Window(1)->SourceButton());
     ASSERT_EQ(notices->shown.size(), 2u);

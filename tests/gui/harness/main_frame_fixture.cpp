@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "core/ini_file.h"
-#include "platform/services.h"
+#include "services/services.h"
 
 namespace nuvaro::testing {
 

@@ -29,12 +29,12 @@ std::vector<std::string> Lines(const std::string& gbk, char dateEnd) {
 void MonitorTest::PrepareWindow(int n, const std::string& name, const std::string& path,
                                 const std::string& regx, const std::string& group) {
     TMainFrm& f = *frame;
-    while (!f.Window(n)) f.N4Click();
+    while (!f.Window(n)) f.NewWindowClick();
     MonitorWindow* window = f.Window(n);
     window->NameEdit()->SetValue(wxString::FromUTF8(name));
     window->UrlEdit()->SetValue(server.Url(path));
     if (n == 0) {
-        f.RzBitBtn1Click();
+        f.OpenPageClick();
     } else {
         f.OpenPageNClick(n);
     }
@@ -49,7 +49,7 @@ void MonitorTest::PrepareWindow(int n, const std::string& name, const std::strin
 }
 
 void MonitorTest::Tick(int n) {
-    frame->TimerNTimer(n, TickKind::Timer);
+    frame->TickWindow(n, TickKind::Timer);
     WaitForTick(n);
 }
 

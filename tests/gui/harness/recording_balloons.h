@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/balloons.h"
+#include "services/balloons.h"
 
 namespace nuvaro::testing {
 

@@ -9,7 +9,7 @@
 #include "core/gbk.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
@@ -76,7 +76,7 @@ TEST_F(AtAGlanceTest, StoppedTabsStillShowTheirMarks) {
 TEST_F(AtAGlanceTest, EnterInTheAddressOpensThePage) {
     server.SetPage("/p", Page("到货"));
     TMainFrm& f = StartFrame();
-    f.N4Click();
+    f.NewWindowClick();
     for (int n : {0, 1}) {
         MonitorWindow* window = f.Window(n);
         window->NameEdit()->SetValue(wxString::FromUTF8("甲"));

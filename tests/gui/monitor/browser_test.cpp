@@ -40,7 +40,7 @@ TEST_F(BrowserTest, APriceFetchedAfterTheLoadIsFoundByTheTestAndByATick) {
     });
     TMainFrm& f = StartFrame();
     PrepareWindow(1, "显卡", "/shop", "售价：(\\d+)", "1");
-    f.RzBitBtn3NClick(1);
+    f.RefreshPageNClick(1);
     WaitForTick(1);
     Monitor(1);
     Tick(1);

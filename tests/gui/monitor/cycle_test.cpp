@@ -16,7 +16,7 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
 #include "platform/tab_tooltip.h"
-#include "platform/tray_icon.h"
+#include "platform/wx/tray_icon.h"
 #include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
@@ -58,9 +58,9 @@ TEST_F(MonitorTest, ManualTestsReadTheLivePageOnBothKindsOfWindow) {
     TMainFrm& f = StartFrame();
     PrepareWindow(0, "默认", "/p", "到货");
     PrepareWindow(1, "甲", "/p", "到货");
-    f.RzBitBtn3Click();
+    f.RefreshPageClick();
     WaitForTick(0);
-    f.RzBitBtn3NClick(1);
+    f.RefreshPageNClick(1);
     WaitForTick(1);
     EXPECT_EQ(notices->Texts(),
               (Lines{"您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.",
@@ -81,7 +81,7 @@ TEST_F(MonitorTest, DefaultPageGoesBackToItsAddressAddedWindowsStayWhereTheyAre)
         ASSERT_TRUE(PumpUntil([&] { return b->LocationURL() == server.Url("/away") && !b->IsLoading(); }));
     }
     f.DefaultPage().RefreshEdit()->SetValue("1");
-    f.RunBeginClick();
+    f.StartStopClick();
     f.Window(1)->RefreshEdit()->SetValue("1");
     Click(f.Window(1)->StartStopButton());
     Tick(0);
@@ -99,7 +99,7 @@ TEST_F(MonitorTest, DefaultPageComparesTheAddressExactly) {
     // The box lacks the scheme the browser reports: every tick navigates to the box's text.
     f.DefaultPage().UrlEdit()->SetValue(server.Url("/x").substr(7));
     f.DefaultPage().RefreshEdit()->SetValue("1");
-    f.RunBeginClick();
+    f.StartStopClick();
     size_t before = server.RequestCount("/x");
     Tick(0);
     EXPECT_EQ(server.RequestCount("/x"), before + 1);
@@ -197,10 +197,10 @@ TEST_F(MonitorTest, AWindowClosedMidTickEndsItsTickQuietly) {
     f.Window(1)->RefreshEdit()->SetValue("1");
     Click(f.Window(1)->StartStopButton());
     notices->shown.clear();
-    f.TimeWindowN(1);
+    f.WindowTimer(1);
     f.PageControl()->SetSelection(1);
-    f.C1Click();
-    f.TimeWindowN(1);  // a closed window does nothing
+    f.CloseWindowClick();
+    f.WindowTimer(1);  // a closed window does nothing
     Pump(2500);
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));
     EXPECT_TRUE(notices->shown.empty());

@@ -11,7 +11,7 @@
 #include "app/monitor_window.h"
 #include "harness/monitor_fixture.h"
 #include "notify/notify_dispatcher.h"
-#include "platform/services.h"
+#include "services/services.h"
 #include "support/notify_helpers.h"
 #include "support/smtp_test_server.h"
 
@@ -56,7 +56,7 @@ TEST_F(EndToEnd, AChangeIsNotifiedEverywhereThenRepeatsAndAbsencesAreOnlyLogged)
     TMainFrm& f = StartFrame();
     PrepareWindow(0, "首页", "/news", "新品");
     PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");
-    f.RunBeginClick();
+    f.StartStopClick();
     Click(f.Window(1)->StartStopButton());
     ASSERT_TRUE(f.IsMonitoring(0) && f.IsMonitoring(1));
 

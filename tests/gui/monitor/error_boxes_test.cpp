@@ -21,7 +21,7 @@
 #include "monitor/ui/log_viewer_frm.h"
 #include "platform/gtk/gtk_notices.h"
 #include "platform/tab_tooltip.h"
-#include "platform/services.h"
+#include "services/services.h"
 #include "support/notify_helpers.h"
 
 extern char** environ;
@@ -131,7 +131,7 @@ class ErrorBoxTest : public MonitorTest, public ::testing::WithParamInterface<Bo
         f.Engine().SetTimeouts({.load = 3s});
         PrepareWindow(0, name, "/ok", "到货");
         f.DefaultPage().RefreshEdit()->SetValue("1");
-        f.RunBeginClick();
+        f.StartStopClick();
         EXPECT_TRUE(f.IsMonitoring(0));
         return f;
     }
@@ -187,8 +187,8 @@ TEST_F(MonitorTest, TwoWindowsFailingAtOnceGiveTwoBoxesApart) {
     }
     CloseBoxes();  // the start messages
     *down = true;
-    f.TimerNTimer(1, TickKind::Timer);
-    f.TimerNTimer(2, TickKind::Timer);
+    f.TickWindow(1, TickKind::Timer);
+    f.TickWindow(2, TickKind::Timer);
     WaitForTick(1);
     WaitForTick(2);
     ASSERT_TRUE(PumpUntil([] { return OpenBoxes().size() == 2; }));
@@ -220,7 +220,7 @@ TEST_F(FocusTest, ABoxOpenedOverTheLogViewerStandsInFrontOfIt) {
     auto* viewerWindow = GTK_WINDOW(viewer->GetHandle());
     gtk_window_present(viewerWindow);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(viewerWindow); }, 5000));
-    f.RzBitBtn3Click();  // the default page's test: no page opened yet
+    f.RefreshPageClick();  // the default page's test: no page opened yet
     ASSERT_TRUE(PumpUntil([] { return OpenBoxes().size() == 1; }));
     GtkWindow* box = OpenBoxes()[0];
     EXPECT_EQ(gtk_window_get_transient_for(box), viewerWindow);

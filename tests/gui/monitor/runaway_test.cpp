@@ -126,7 +126,7 @@ TEST_F(RunawayTest, ARunawayPageCostsOnlyItsOwnWindow) {
         const auto due = Clock::now();
         for (int n : {5, 6, 7, 8, 9, 1, 2, 3}) {
             if (frame->TickInProgress(n) && n != 7) ++skipped;
-            frame->TimeWindowN(n);
+            frame->WindowTimer(n);
         }
         Pump(20000);
         for (int n : {1, 2, 3}) worst = std::max(worst, Lateness(n, due));

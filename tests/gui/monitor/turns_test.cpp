@@ -69,7 +69,7 @@ TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
     *most = 0;
     int reloadsAtOnce = 0;
     auto started = std::chrono::steady_clock::now();
-    for (int n = 1; n <= 10; ++n) f.TimeWindowN(n);
+    for (int n = 1; n <= 10; ++n) f.WindowTimer(n);
     ASSERT_TRUE(PumpUntil([&] {
         reloadsAtOnce = std::max(reloadsAtOnce, f.Engine().ReloadsUnderWay());
         for (int n = 1; n <= 10; ++n) {

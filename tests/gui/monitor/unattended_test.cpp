@@ -7,8 +7,8 @@
 #include "app/monitor_window.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/gtk_notices.h"
-#include "platform/ui_work_queue.h"
-#include "platform/services.h"
+#include "services/ui_work_queue.h"
+#include "services/services.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -75,7 +75,7 @@ protected:
     }
     void StartMonitoring(int n) {
         frame->Window(n)->RefreshEdit()->SetValue("1");
-        frame->RunBeginNClick(n);
+        frame->StartStopNClick(n);
         ASSERT_TRUE(PumpUntil([] { return OpenBoxes() == 1; }));  // the start message
         CloseOpenBoxes();
     }
@@ -94,11 +94,11 @@ TEST_F(UnattendedTest, TicksRunToTheirEndInsideTheModalBoxOfAUserCommand) {
     WhileBoxIsOpen probe([&] {
         if (!ticked) {
             ticked = true;
-            f.TimeWindowN(1);
+            f.WindowTimer(1);
         }
         return !f.TickInProgress(1) && !InformLines().empty();
     });
-    f.N8Click();  // the About box, modal until the probe closes it
+    f.AboutClick();  // the About box, modal until the probe closes it
     EXPECT_TRUE(probe.Done());
     EXPECT_EQ(InformLines(), std::vector<std::string>{"[2][到货]监控点信息发生变化，发出提醒[甲]"});
 }
@@ -111,8 +111,8 @@ TEST_F(UnattendedTest, ErrorBoxesLeftOpenStopNoWindowAndEachWindowShowsOne) {
     StartMonitoring(1);
     StartMonitoring(2);
     for (int round = 0; round < 3; ++round) {
-        f.TimeWindowN(1);
-        f.TimeWindowN(2);
+        f.WindowTimer(1);
+        f.WindowTimer(2);
         WaitForTick(1);
         WaitForTick(2);
     }

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "monitor/engine_clock.h"
+#include "services/engine_clock.h"
 
 namespace nuvaro {
 

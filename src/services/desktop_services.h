@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/balloons.h"
-#include "platform/notices.h"
-#include "platform/shell.h"
+#include "services/balloons.h"
+#include "services/notices.h"
+#include "services/shell.h"
 
 namespace nuvaro {
 

@@ -1,0 +1,111 @@
+#include "core/log_file.h"
+
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "core/append_file.h"
+#include "core/date_time.h"
+#include "core/exe_dir.h"
+#include "core/gbk.h"
+#include "core/log_escape.h"
+#include "core/system.h"
+#include "core/text_util.h"
+#include "core/texts.h"
+
+namespace nuvaro {
+
+std::string LogFilePath(std::string_view logName) {
+    return ResolveName(ExeDirFile("Log"), std::string(logName) + ".txt");
+}
+
+namespace {
+
+// Lines that could not be written, by Log folder and log name, until the error log has a note.
+class LostLines {
+public:
+    void Add(const std::string& logDir, std::string_view logName) {
+        std::lock_guard lock(m_mutex);
+        ++m_counts[{logDir, std::string(logName)}];
+    }
+
+    // Writes a note for each log of `logDir` that lost lines; a note that cannot be written
+    // is tried again next time.
+    void Report(const std::string& logDir) {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_counts.lower_bound({logDir, ""});
+             it != m_counts.end() && it->first.first == logDir;) {
+            std::string note = loglines::LinesLost(NowText(), it->second, it->first.second);
+            bool written =
+                AppendWhole(ResolveName(logDir, std::string(kErrorLog) + ".txt"), note + "\r\n");
+            it = written ? m_counts.erase(it) : std::next(it);
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::pair<std::string, std::string>, int> m_counts;
+};
+
+LostLines& Lost() {
+    static LostLines lost;
+    return lost;
+}
+
+std::string_view LogNameOf(std::string_view fileName) {
+    if (fileName.size() > 4 &&
+        EqualsIgnoreAsciiCase(fileName.substr(fileName.size() - 4), ".txt")) {
+        fileName.remove_suffix(4);
+    }
+    return fileName;
+}
+
+}  // namespace
+
+void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
+    const std::string logDir = ResolveName(folder, "Log");
+    MakeFolder(logDir);  // outcome not needed: the write below tells
+    std::string data(line);
+    data += "\r\n";
+    if (!AppendWhole(ResolveName(logDir, fileName), data)) {
+        Lost().Add(logDir, LogNameOf(fileName));
+        return;
+    }
+    Lost().Report(logDir);
+}
+
+void WriteLog(std::string_view line, std::string_view logName) {
+    AppendLogLine(ExeDir(), std::string(logName) + ".txt", line);
+}
+
+namespace loglines {
+namespace {
+
+// A text of the page, a server or the user, as one piece of one line.
+std::string Field(std::string_view text) { return EscapeLogText(text); }
+
+}  // namespace
+
+std::string Join(std::initializer_list<std::string_view> pieces) {
+    std::string out;
+    size_t size = 0;
+    for (auto piece : pieces) size += piece.size();
+    out.reserve(size);
+    for (auto piece : pieces) out += piece;
+    return out;
+}
+
+std::string TickError(std::string_view d, std::string_view s, std::string_view w,
+                      std::string_view message) {
+    return Join({d, "[", s, "][", Field(w), "]", Field(message)});
+}
+
+std::string LinesLost(std::string_view d, int count, std::string_view logName) {
+    char text[256];
+    std::snprintf(text, sizeof text, text::kLogLinesLost, count, std::string(logName).c_str());
+    return Join({d, "[0][]", Gbk(text)});
+}
+
+}  // namespace loglines
+}  // namespace nuvaro
