@@ -4,8 +4,8 @@
 
 #include <cstring>
 #include <filesystem>
-#include <regex>
 #include <map>
+#include <regex>
 #include <string>
 
 #include "core/exe_dir.h"
@@ -47,13 +47,15 @@ std::string MakePage(size_t bytes, bool withTargetsNearEnd) {
 const std::string& Page(int64_t bytes) {
     static std::map<int64_t, std::string> pages;
     auto it = pages.find(bytes);
-    if (it == pages.end()) it = pages.emplace(bytes, MakePage(static_cast<size_t>(bytes), true)).first;
+    if (it == pages.end())
+        it = pages.emplace(bytes, MakePage(static_cast<size_t>(bytes), true)).first;
     return it->second;
 }
 
 struct TempLogFolder {
     TempLogFolder() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "nuvaro-bench-XXXXXX").string();
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "nuvaro-bench-XXXXXX").string();
         path = mkdtemp(tmpl.data());
         nuvaro::SetExeDirForTesting(path);
     }
@@ -99,7 +101,6 @@ void BM_StdRegex_NearEnd(benchmark::State& s) { RunStdRegex(s, kNearEnd); }
 void BM_StdRegex_Group(benchmark::State& s) { RunStdRegex(s, kGroupExpr); }
 void BM_Memmem_Absent(benchmark::State& s) { RunMemmem(s, kAbsent); }
 void BM_Memmem_NearEnd(benchmark::State& s) { RunMemmem(s, kNearEnd); }
-
 
 }  // namespace
 

@@ -27,7 +27,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWindows = 10;
 
 class SilentNotices : public Notices {
-public:
+  public:
     Answer Box(Owner, const std::string&, const std::string&, Icon, Buttons) override {
         return Answer::Ok;
     }
@@ -138,7 +138,7 @@ void BM_TickStall(benchmark::State& state) {
 BENCHMARK(BM_TickStall)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 class BenchApp : public wxApp {
-public:
+  public:
     bool OnInit() override { return true; }
 };
 

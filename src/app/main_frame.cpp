@@ -8,29 +8,29 @@
 #include <wx/sizer.h>
 
 #include "app/app_icon.h"
-#include "ui/design.h"
-#include "ui/error_display.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "banners/ui/banner_controller.h"
 #include "banners/ui/scroll_text.h"
 #include "config/autostart.h"
-#include "monitor/ui/log_viewer_frm.h"
-#include "notify/notify_dispatcher.h"
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
-#include "platform/wx/tray_icon.h"
+#include "monitor/ui/log_viewer_frm.h"
+#include "notify/notify_dispatcher.h"
 #include "platform/browser_panel.h"
-#include "services/ui_clock.h"
-#include "services/ui_work_queue.h"
-#include "ui/wx_text.h"
+#include "platform/wx/tray_icon.h"
 #include "services/notices.h"
 #include "services/services.h"
 #include "services/shell.h"
+#include "services/ui_clock.h"
+#include "services/ui_work_queue.h"
+#include "ui/design.h"
+#include "ui/error_display.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
@@ -68,16 +68,16 @@ void TMainFrm::BuildDesign() {
 
     auto* root = new wxPanel(this, wxID_ANY);
     root->SetBackgroundColour(design::FormColour());
-    m_topStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
-                             wxSize(-1, design::kTopStripHeight), wxBORDER_SIMPLE);
+    m_topStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition, wxSize(-1, design::kTopStripHeight),
+                             wxBORDER_SIMPLE);
     m_topStrip->SetName("TopStrip");
     m_topStrip->SetBackgroundColour(design::StripColour());
     m_pageControl = new wxNotebook(root, wxID_ANY);
     m_pageControl->SetName("Tabs");
     m_pageControl->SetBackgroundColour(design::StripColour());
     m_pageControl->SetFont(design::FormFont());
-    m_bottomStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition,
-                                wxSize(-1, design::kBottomStripHeight));
+    m_bottomStrip =
+        new wxPanel(root, wxID_ANY, wxDefaultPosition, wxSize(-1, design::kBottomStripHeight));
     m_bottomStrip->SetName("BottomStrip");
     m_bottomStrip->SetBackgroundColour(design::FormColour());
 
@@ -96,8 +96,8 @@ void TMainFrm::BuildDesign() {
     auto* topSizer = new wxBoxSizer(wxVERTICAL);
     topSizer->Add(TopBanner, 1, wxEXPAND);
     m_topStrip->SetSizer(topSizer);
-    SettingsBanner = new TScrollText(DefaultPage().BannerHost(), wxID_ANY, wxPoint(8, 116),
-                                  wxSize(773, 19));
+    SettingsBanner =
+        new TScrollText(DefaultPage().BannerHost(), wxID_ANY, wxPoint(8, 116), wxSize(773, 19));
     SettingsBanner->SetName("SettingsBanner");
     DefaultPage().PlaceBanner(SettingsBanner);
     BottomBanner = new TScrollText(m_bottomStrip);
@@ -108,9 +108,7 @@ void TMainFrm::BuildDesign() {
     m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         if (!TabsMouseUp(e.GetPosition())) e.Skip();
     });
-    PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) {
-        m_pageControl->PopupMenu(&menu, at);
-    };
+    PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) { m_pageControl->PopupMenu(&menu, at); };
 }
 
 void TMainFrm::BuildMenus() {
@@ -129,15 +127,20 @@ void TMainFrm::BuildMenus() {
     bar->Append(system, U8(text::kMenuSystem));
     bar->Append(help, U8(text::kMenuHelp));
     SetMenuBar(bar);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { ExitMenuClick(); }); },
-         exit->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { MailAccountClick(); }); },
-         m_mailAccountItem->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
-         smsGateway->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { HelpClick(); }); },
-         helpItem->GetId());
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { AboutClick(); }); }, about->GetId());
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { ExitMenuClick(); }); },
+        exit->GetId());
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { MailAccountClick(); }); },
+        m_mailAccountItem->GetId());
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { SmsGatewayClick(); }); },
+        smsGateway->GetId());
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { HelpClick(); }); },
+        helpItem->GetId());
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { AboutClick(); }); }, about->GetId());
 }
 
 void TMainFrm::FormCreate() {
@@ -146,9 +149,9 @@ void TMainFrm::FormCreate() {
     m_configs = std::make_unique<TConfigTable>();
     m_runState = std::make_unique<RunState>(ExeDirFile(RunState::kFileName));
     m_resumeItem->Check(m_runState->ResumeOnStart());
-    m_dispatcher = std::make_unique<NotifyDispatcher>(
-        GetShell(), MakePluginLibraries(), DeliveryPolicy{},
-        std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
+    m_dispatcher =
+        std::make_unique<NotifyDispatcher>(GetShell(), MakePluginLibraries(), DeliveryPolicy{},
+                                           std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
     m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
@@ -196,8 +199,15 @@ wxMenu* TMainFrm::BuildTrayMenu() {
     auto* menu = new wxMenu;
     wxMenuItem* show = menu->Append(wxID_ANY, U8(text::kTrayShow));
     wxMenuItem* exit = menu->Append(wxID_ANY, U8(text::kTrayExit));
-    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { Show(); Raise(); }, show->GetId());
-    menu->Bind(wxEVT_MENU, [this](wxCommandEvent&) { ExitProgram(); }, exit->GetId());
+    menu->Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent&) {
+            Show();
+            Raise();
+        },
+        show->GetId());
+    menu->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { ExitProgram(); }, exit->GetId());
     return menu;
 }
 
@@ -240,9 +250,9 @@ void TMainFrm::ExitProgram() {
 }
 
 void TMainFrm::ExitMenuClick() {
-    auto answer = GetNotices().Box(Notices::Owner::MainWindow, text::kAskExit,
-                                   text::kCaptionQuestion, Notices::Icon::Question,
-                                   Notices::Buttons::YesNo);
+    auto answer =
+        GetNotices().Box(Notices::Owner::MainWindow, text::kAskExit, text::kCaptionQuestion,
+                         Notices::Icon::Question, Notices::Buttons::YesNo);
     if (answer == Notices::Answer::Yes) {
         ExitProgram();
     } else {

@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,7 +35,7 @@ class TTrayNotifyIcon;
 // The program's only working window: banner strips at top and bottom, the page control with
 // the default page and up to 29 added monitoring windows, the menus, the tray icon.
 class TMainFrm : public wxFrame {
-public:
+  public:
     TMainFrm();
     ~TMainFrm() override;
 
@@ -54,36 +54,36 @@ public:
     void AddWindow(int n);
 
     // Commands (named after their controls)
-    void NewWindowClick();                    // tab menu: new window
-    void CloseWindowClick();                    // tab menu: close current window
-    void StartAllClick();              // tab menu: start every window that can start
-    void StopAllClick();               // tab menu: stop every window
+    void NewWindowClick();                   // tab menu: new window
+    void CloseWindowClick();                 // tab menu: close current window
+    void StartAllClick();                    // tab menu: start every window that can start
+    void StopAllClick();                     // tab menu: stop every window
     bool TabsMouseUp(const wxPoint& point);  // right button released; true: menu shown
-    void SaveWindowClick();            // default page "保存设置"
-    void SaveWindowNClick(int n);      // added window "保存设置"
-    void OpenPageNClick(int n);        // added window "打开网页"
-    void OpenPageClick();             // default page "打开网页"
-    void UrlFromBrowser(int n);        // load progress of window n's browser
-    void UrlDoubleClick(int n);       // double click on a URL edit
+    void SaveWindowClick();                  // default page "保存设置"
+    void SaveWindowNClick(int n);            // added window "保存设置"
+    void OpenPageNClick(int n);              // added window "打开网页"
+    void OpenPageClick();                    // default page "打开网页"
+    void UrlFromBrowser(int n);              // load progress of window n's browser
+    void UrlDoubleClick(int n);              // double click on a URL edit
     // "查看监控日志" of window n: the log viewer, showing that window's entries (all: n < 0).
     void SeeLogClick(int n = -1);
     TLogViewerFrm* LogViewer() const { return m_logViewer; }
-    void AboutClick();                    // about
-    void HelpClick();                    // help
-    void AutostartClick();                  // "开机时启动"
-    void ExitMenuClick();              // "退  出"
-    void ExitProgram();                // "退出程序(&E)"
-    void ToggleShown();                // tray double click
+    void AboutClick();      // about
+    void HelpClick();       // help
+    void AutostartClick();  // "开机时启动"
+    void ExitMenuClick();   // "退  出"
+    void ExitProgram();     // "退出程序(&E)"
+    void ToggleShown();     // tray double click
 
     // Monitoring cycle: the handlers hand over to the engine, which keeps the run state.
-    void StartStopClick();              // default page "开始监控" / "停止监控"
-    void StartStopNClick(int n);        // added window's start/stop
-    void DefaultPageTimer();                // default page's tick
-    void WindowTimer(int n);           // added window's tick
+    void StartStopClick();        // default page "开始监控" / "停止监控"
+    void StartStopNClick(int n);  // added window's start/stop
+    void DefaultPageTimer();      // default page's tick
+    void WindowTimer(int n);      // added window's tick
     void TickWindow(int n, TickKind kind);
-    void RefreshPageClick();             // default page "刷新网页"
-    void RefreshPageNClick(int n);       // added window's "刷新网页"
-    void GetTextNow(int n);            // snapshot of window n's controls into its slot
+    void RefreshPageClick();        // default page "刷新网页"
+    void RefreshPageNClick(int n);  // added window's "刷新网页"
+    void GetTextNow(int n);         // snapshot of window n's controls into its slot
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
     MonitorEngine& Engine() { return *m_engine; }
@@ -96,13 +96,13 @@ public:
     NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
 
     // Dialogs
-    void ConditionClick(int n);        // "设定网页监控条件" of window n
-    void RecipientsClick();             // default page "设定短信和邮件接收方"
-    void RecipientsNClick(int n);       // added window's "设定短信和邮件接收方"
-    void MailAccountClick();                    // main menu "邮件发送帐户设置"
-    void SmsGatewayClick();            // main menu "短信网关设置"
-    void ViewSourceClick();             // default page "查网页看源码"
-    void ViewSourceNClick(int n);       // added window's "查网页看源码"
+    void ConditionClick(int n);    // "设定网页监控条件" of window n
+    void RecipientsClick();        // default page "设定短信和邮件接收方"
+    void RecipientsNClick(int n);  // added window's "设定短信和邮件接收方"
+    void MailAccountClick();       // main menu "邮件发送帐户设置"
+    void SmsGatewayClick();        // main menu "短信网关设置"
+    void ViewSourceClick();        // default page "查网页看源码"
+    void ViewSourceNClick(int n);  // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
     // The last page source request's title and body markup (GBK).
     std::string PageTitle;
@@ -132,7 +132,7 @@ public:
 
     std::string HelpPageAddress() const;
 
-private:
+  private:
     void BuildDesign();
     void BuildMenus();
     void AddResumeItem(wxMenu& system);
@@ -165,7 +165,7 @@ private:
     std::unique_ptr<EngineClock> m_clock;
     std::unique_ptr<MonitorEngine> m_engine;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
-    std::unique_ptr<BannerController> m_banners;  // the banner thread's owner
+    std::unique_ptr<BannerController> m_banners;            // the banner thread's owner
     std::unique_ptr<NotifyDispatcher> m_dispatcher;
     std::unique_ptr<TTrayNotifyIcon> m_tray;
     std::unique_ptr<NoticeAlerts> m_alerts;
@@ -175,7 +175,7 @@ private:
     CloseAction m_lastClose = CloseAction::None;
     wxWeakRef<TLogViewerFrm> m_logViewer;
     std::set<int> m_unseen;  // windows with a change not looked at yet
-    std::map<int, std::unique_ptr<PageReader>> m_sourceReads;  // page source reads under way
+    std::map<int, std::unique_ptr<PageReader>> m_sourceReads;      // page source reads under way
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  // expires with the window
 };
 

@@ -13,9 +13,9 @@
 #include "notify/ui/sms_gateway_frm.h"
 #include "notify/ui/snm_set_frm.h"
 #include "platform/browser_panel.h"
-#include "services/ui_work_queue.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "services/ui_work_queue.h"
 #include "ui/error_display.h"
 
 namespace nuvaro {
@@ -25,12 +25,16 @@ namespace {
 std::string ReadFailure(const PageReader::Result& result) {
     using Status = PageReader::Result::Status;
     switch (result.status) {
-        case Status::ReadTimedOut: return text::kReadTimedOut;
-        case Status::NoDocument: return text::kNoDocument;
+        case Status::ReadTimedOut:
+            return text::kReadTimedOut;
+        case Status::NoDocument:
+            return text::kNoDocument;
         case Status::Unresponsive:
             return text::kScriptUnresponsive;
-        case Status::Read: break;
-        default: return text::kNoDocument;
+        case Status::Read:
+            break;
+        default:
+            return text::kNoDocument;
     }
     if (!result.page.ok) return GbkToUtf8(result.page.error);
     if (!result.page.hasBody) return text::kNoBody;

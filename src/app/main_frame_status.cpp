@@ -13,8 +13,8 @@
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "monitor/window_status_text.h"
-#include "services/balloons.h"
 #include "platform/tab_tooltip.h"
+#include "services/balloons.h"
 #include "services/services.h"
 #include "ui/state_icons.h"
 
@@ -101,8 +101,8 @@ void TMainFrm::RunEnded(int n, const WindowStatus& status) {
     }
     GetBalloons().Show(std::string(text::kAppTitle) + "：" + name, text::kBalloonChange + change,
                        bringUp);
-    const bool inView = IsShown() && !IsIconized() && IsActive() &&
-                        m_pageControl->GetSelection() == PageIndexOf(n);
+    const bool inView =
+        IsShown() && !IsIconized() && IsActive() && m_pageControl->GetSelection() == PageIndexOf(n);
     if (inView) return;
     m_unseen.insert(n);
     UpdateTab(n);

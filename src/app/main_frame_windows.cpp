@@ -1,21 +1,21 @@
 // Monitoring windows of the main window: restore, add, close, save, open page.
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/dataobj.h>
-#include <wx/checkbox.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
 
-#include "ui/error_display.h"
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
 #include "core/texts.h"
 #include "platform/browser_panel.h"
-#include "ui/wx_text.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "ui/error_display.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {
@@ -83,12 +83,13 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
         on(window.OpenPageButton(), [this] { OpenPageClick(); });
         on(window.RecipientsButton(), [this] { RecipientsClick(); });
         on(window.SourceButton(), [this] { ViewSourceClick(); });
-        window.AutostartCheck()->Bind(wxEVT_CHECKBOX,
-                                      [this](wxCommandEvent&) { Guarded([this] { AutostartClick(); }); });
+        window.AutostartCheck()->Bind(
+            wxEVT_CHECKBOX, [this](wxCommandEvent&) { Guarded([this] { AutostartClick(); }); });
         return;
     }
     on(window.StartStopButton(), [this, n] { StartStopNClick(n); });
-    window.RefreshButton()->Bind(wxEVT_BUTTON, [this, n](wxCommandEvent&) { RefreshPageNClick(n); });
+    window.RefreshButton()->Bind(wxEVT_BUTTON,
+                                 [this, n](wxCommandEvent&) { RefreshPageNClick(n); });
     on(window.SaveButton(), [this, n] { SaveWindowNClick(n); });
     on(window.OpenPageButton(), [this, n] { OpenPageNClick(n); });
     on(window.RecipientsButton(), [this, n] { RecipientsNClick(n); });
@@ -114,7 +115,8 @@ void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
 
 void TMainFrm::AddWindow(int n) {
     TConfig& slot = Configs()[SlotOf(n)];
-    m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));
+    m_windows.push_back(
+        std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));
     MonitorWindow& window = *m_windows.back();
     window.Fill(slot);
     BindWindow(window);
@@ -164,17 +166,21 @@ void TMainFrm::ShowTabMenu(const wxPoint& point) {
     wxMenu menu;
     wxMenuItem* add = menu.Append(wxID_ANY, U8(text::kMenuNewWindow));
     wxMenuItem* close = menu.Append(wxID_ANY, U8(text::kMenuCloseWindow));
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { NewWindowClick(); }); },
-              add->GetId());
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { CloseWindowClick(); }); },
-              close->GetId());
+    menu.Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { NewWindowClick(); }); },
+        add->GetId());
+    menu.Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { CloseWindowClick(); }); },
+        close->GetId());
     menu.AppendSeparator();
     wxMenuItem* startAll = menu.Append(wxID_ANY, U8(text::kMenuStartAll));
     wxMenuItem* stopAll = menu.Append(wxID_ANY, U8(text::kMenuStopAll));
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StartAllClick(); }); },
-              startAll->GetId());
-    menu.Bind(wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StopAllClick(); }); },
-              stopAll->GetId());
+    menu.Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StartAllClick(); }); },
+        startAll->GetId());
+    menu.Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StopAllClick(); }); },
+        stopAll->GetId());
     PopupTabMenu(menu, point);
 }
 

@@ -6,12 +6,12 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include "ui/controls.h"
-#include "ui/design.h"
-#include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
 #include "platform/browser_panel.h"
+#include "ui/controls.h"
+#include "ui/design.h"
+#include "ui/group_box.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -63,15 +63,17 @@ void MonitorWindow::BuildDefault() {
     m_settingsBox = new GroupBox(m_page, wxEmptyString, {0, 0}, {796, 137});
     BuildSettingsRow();
     m_name->SetValue(U8(text::kNewWindowName));
-    m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
-                           GroupBox::Frame::Lowered);
+    m_panel =
+        new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65}, GroupBox::Frame::Lowered);
     m_panel->SetName("SettingsPanel");
 
     auto* channelsGroup = new GroupBox(m_panel, wxEmptyString, {8, 1}, {521, 60});
     channelsGroup->SetName("ChannelsGroup");
     m_condition = MakeButton(channelsGroup, text::kSetCondition, "SetCondition", {9, 10, 112, 21});
-    m_recipients = MakeButton(channelsGroup, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
-    m_autostart = MakeCheck(channelsGroup, text::kStartAtLogon, "StartAtLogon", {328, 14, 81, 17}, false);
+    m_recipients =
+        MakeButton(channelsGroup, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
+    m_autostart =
+        MakeCheck(channelsGroup, text::kStartAtLogon, "StartAtLogon", {328, 14, 81, 17}, false);
     auto* channels = MakeLabel(channelsGroup, text::kChannelsLabel, 8, 41);
     m_sms = MakeCheck(channelsGroup, text::kSmsCheck, "SmsCheck", {100, 38, 48, 17});
     m_email = MakeCheck(channelsGroup, text::kEmailCheck, "EmailCheck", {161, 38, 48, 17});
@@ -95,8 +97,8 @@ void MonitorWindow::BuildAdded() {
     m_settingsBox = new GroupBox(m_page, wxEmptyString, {0, 0}, {796, 137});
     auto* buttonBox = new GroupBox(m_page, wxEmptyString, {544, 50}, {209, 60});
     buttonBox->SetName("ButtonBox");
-    m_panel = new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65},
-                           GroupBox::Frame::Lowered);
+    m_panel =
+        new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65}, GroupBox::Frame::Lowered);
     m_panel->SetName("SettingsPanel");
     m_recipients = MakeButton(m_panel, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
     m_condition = MakeButton(m_panel, text::kSetCondition, "SetCondition", {9, 10, 112, 21});
@@ -106,11 +108,13 @@ void MonitorWindow::BuildAdded() {
     BuildSettingsRow();
     auto* refresh = MakeLabel(m_panel, text::kRefreshLabel, 281, 41);
     auto* channels = MakeLabel(m_panel, text::kChannelsLabel, 8, 41);
-    m_refresh = MakeEdit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(),
-                     {350, 36, 26, 20});
+    m_refresh =
+        MakeEdit(m_panel, ("RefreshTime" + std::to_string(m_number)).c_str(), {350, 36, 26, 20});
     auto* minutes = MakeLabel(m_panel, text::kMinutes, 386, 42);
-    m_startStop = MakeButton(buttonBox, text::kStartMonitoring, "StartStop", {123, 35, kButtonWidth, 21});
-    m_refreshPage = MakeButton(buttonBox, text::kRefreshPage, "RefreshPage", {123, 10, kButtonWidth, 21});
+    m_startStop =
+        MakeButton(buttonBox, text::kStartMonitoring, "StartStop", {123, 35, kButtonWidth, 21});
+    m_refreshPage =
+        MakeButton(buttonBox, text::kRefreshPage, "RefreshPage", {123, 10, kButtonWidth, 21});
     m_source = MakeButton(buttonBox, text::kViewSource, "ViewSource", {13, 10, 92, 21});
     m_log = MakeButton(buttonBox, text::kViewLog, "ViewLog", {13, 36, 92, 21});
     m_save = MakeButton(m_panel, text::kSaveSettings, "SaveSettings", {417, 36, kButtonWidth, 21});

@@ -26,7 +26,7 @@ class BrowserPanel;
 // start-at-logon box and the middle banner; an added window (1..29) places them flat and its
 // command buttons in a box of their own. Everything else is shared.
 class MonitorWindow : public WindowControls {
-public:
+  public:
     // Builds the page and appends it to `book`.
     MonitorWindow(wxNotebook* book, int number, const wxString& caption);
 
@@ -74,7 +74,7 @@ public:
     PageSource* Source() override;
     void ShowMonitoring(bool on) override;
 
-private:
+  private:
     void BuildDefault();
     void BuildAdded();
     void BuildSettingsRow();

@@ -4,8 +4,8 @@
 #include "core/gbk.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
-#include "services/balloons.h"
 #include "platform/wx/tray_icon.h"
+#include "services/balloons.h"
 #include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
 

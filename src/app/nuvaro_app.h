@@ -9,7 +9,7 @@ namespace nuvaro {
 class SingleInstance;
 
 class NuvaroApp : public wxApp {
-public:
+  public:
     NuvaroApp();
     ~NuvaroApp() override;
 
@@ -18,7 +18,7 @@ public:
     bool OnExceptionInMainLoop() override;
     void OnUnhandledException() override;
 
-private:
+  private:
     std::unique_ptr<SingleInstance> m_instance;
 };
 

@@ -3,14 +3,14 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "ui/controls.h"
-#include "ui/error_display.h"
-#include "ui/group_box.h"
 #include "config/tconfig.h"
 #include "core/texts.h"
 #include "monitor/expression_check.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {

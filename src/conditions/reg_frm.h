@@ -12,7 +12,7 @@ class TConfig;
 // Sets one window's monitoring condition: a keyword or regular expression of any number of
 // lines, saved with the whole slot at once.
 class TRegFrm : public ModalForm {
-public:
+  public:
     // `slot` may be null: the dialog then saves nothing. `saved` runs once the condition is
     // saved (its window's last notified text is then forgotten).
     explicit TRegFrm(TConfig* slot, std::function<void()> saved = {});
@@ -25,7 +25,7 @@ public:
     wxButton* OkButton() const { return m_ok; }
     wxButton* CancelButton() const { return m_cancel; }
 
-private:
+  private:
     TConfig* m_slot;
     std::function<void()> m_saved;
     wxTextCtrl* m_memo = nullptr;

@@ -12,13 +12,13 @@ namespace nuvaro {
 // Shows the body markup of a window's page in an HTML-highlighting editor. The text may be
 // edited there but goes nowhere.
 class TWebSourceFrm : public ModalForm {
-public:
+  public:
     // `title` and `source` are GBK, as read from the page.
     TWebSourceFrm(std::string_view title, std::string_view source);
 
     wxStyledTextCtrl* Editor() const { return m_editor; }
 
-private:
+  private:
     void StyleEditor();
     void MarkCaretLine(wxStyledTextEvent& event);
 

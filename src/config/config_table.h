@@ -18,7 +18,7 @@ inline std::string SlotText(int windowNumber) { return std::to_string(SlotOf(win
 // The 30 configuration slots, indexed 1..30 by slot number, over Config.inf in the
 // executable's folder. Window n uses slot n + 1.
 class TConfigTable {
-public:
+  public:
     static constexpr int kSlots = 30;
 
     // Creates slots 1 to 30 in ascending order; each loads its section.
@@ -29,7 +29,7 @@ public:
     // The slot named by its number as decimal text ("1".."30"); throws std::out_of_range.
     TConfig& BySlotText(std::string_view slot);
 
-private:
+  private:
     std::vector<std::unique_ptr<TConfig>> m_slots;
 };
 

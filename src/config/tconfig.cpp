@@ -60,10 +60,10 @@ void TConfig::WriteKey(std::string_view key, std::string_view value) {
 int TConfig::SectionCount() const { return Ini->SectionCount(); }
 
 std::string TConfig::WindowRecord() const {
-    const std::string* fields[] = {&User,      &url,      &RefreshTime, &Regx,         &FromMail,
-                                   &ToMail,    &FromName, &Subject,     &Charset,      &Body,
-                                   &SmsBody,   &Mobile,   &Contry,      &SmsOpen,      &EmailOpen,
-                                   &OtherOpen, &OtherProgram, &OtherStr, &WindowName};
+    const std::string* fields[] = {&User,      &url,          &RefreshTime, &Regx,      &FromMail,
+                                   &ToMail,    &FromName,     &Subject,     &Charset,   &Body,
+                                   &SmsBody,   &Mobile,       &Contry,      &SmsOpen,   &EmailOpen,
+                                   &OtherOpen, &OtherProgram, &OtherStr,    &WindowName};
     std::string record;
     for (const std::string* field : fields) {
         record += *field;

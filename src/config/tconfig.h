@@ -14,7 +14,7 @@ class PageSource;  // the window's embedded browser; never owned here
 // The settings of one monitoring window (slot 1..30, section "1".."30" of Config.inf) and the
 // run-time copies of its controls. Every text is GBK.
 class TConfig {
-public:
+  public:
     // Loads the slot's section at once; the file need not exist.
     TConfig(int index, std::string fileName);
 

@@ -13,7 +13,7 @@ namespace nuvaro {
 
 // A settings write the system refused. The message names the full file.
 class FileWriteError : public std::runtime_error {
-public:
+  public:
     explicit FileWriteError(const std::string& path);
 };
 

@@ -15,7 +15,7 @@ bool LockWithin(int fd, std::chrono::milliseconds wait);
 // An exclusive advisory lock on a lock file, held for the object's life. The file is created
 // when missing and stays, so that every writer locks the same file.
 class FileLock {
-public:
+  public:
     FileLock(const std::string& lockPath, std::chrono::milliseconds wait = kLockWait);
     ~FileLock();
     FileLock(const FileLock&) = delete;
@@ -23,7 +23,7 @@ public:
 
     bool Held() const { return m_held; }
 
-private:
+  private:
     int m_fd = -1;
     bool m_held = false;
 };

@@ -41,12 +41,18 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line) {
 // The byte that "\" + `c` stands for in a multi-line value; 0 when that is no escape.
 char Unescaped(char c) {
     switch (c) {
-        case '\\': return '\\';
-        case 'r': return '\r';
-        case 'n': return '\n';
-        case 's': return ' ';
-        case 't': return '\t';
-        default: return 0;
+        case '\\':
+            return '\\';
+        case 'r':
+            return '\r';
+        case 'n':
+            return '\n';
+        case 's':
+            return ' ';
+        case 't':
+            return '\t';
+        default:
+            return 0;
     }
 }
 
@@ -60,10 +66,17 @@ std::string EncodeIniValue(std::string_view value, bool always) {
     std::string out(kMultiLineMark);
     for (char c : value) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += c;
         }
     }
     // A blank at the end would be dropped on reading; escaped, it is not the end any more.

@@ -23,7 +23,7 @@ namespace nuvaro {
 // value is stored byte for byte; one that itself begins with the mark, after any blanks, is
 // escaped the same way.
 class IniDocument {
-public:
+  public:
     static IniDocument Parse(std::string_view content);
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
@@ -35,7 +35,7 @@ public:
     // Lines joined with CR LF, the last one ended too.
     std::string Serialize() const;
 
-private:
+  private:
     struct Range {
         size_t header;  // index of the section line
         size_t end;     // one past its last line
@@ -50,13 +50,13 @@ private:
 // A new profile text written whole, section after section, as IniDocument writes its lines
 // (for a file kept in memory and replaced at each change: no key is looked up on the way).
 class IniWriter {
-public:
+  public:
     void Section(std::string_view name);
     void Write(std::string_view key, std::string_view value);
     void WriteExact(std::string_view key, std::string_view value);  // see IniDocument
     const std::string& Text() const { return m_text; }
 
-private:
+  private:
     std::string m_text;
 };
 
@@ -68,7 +68,7 @@ std::string DecodeIniValue(std::string_view stored);
 // always see the last write; every write replaces the file atomically, read, change and
 // replace holding the file's lock against other writers.
 class IniFile {
-public:
+  public:
     explicit IniFile(std::string path, mode_t newFileMode = 0600);
 
     const std::string& FileName() const { return m_path; }
@@ -83,7 +83,7 @@ public:
     void Update(const std::function<void(IniDocument&)>& change) const;
     int SectionCount() const;
 
-private:
+  private:
     std::string m_path;
     mode_t m_newFileMode;
 };

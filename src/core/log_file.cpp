@@ -24,7 +24,7 @@ namespace {
 
 // Lines that could not be written, by Log folder and log name, until the error log has a note.
 class LostLines {
-public:
+  public:
     void Add(const std::string& logDir, std::string_view logName) {
         std::lock_guard lock(m_mutex);
         ++m_counts[{logDir, std::string(logName)}];
@@ -43,7 +43,7 @@ public:
         }
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::map<std::pair<std::string, std::string>, int> m_counts;
 };

@@ -32,7 +32,8 @@ inline constexpr const char* kTrayExit = "退出程序(&E)";
 inline constexpr const char* kAskExit = "您真的要退出Nuvaro软件吗？";
 inline constexpr const char* kAboutCaption = "关于Nuvaro";
 inline constexpr const char* kAboutText =
-    "Nuvaro万能网页监控助手\n版本 %s\n\n替您监视网页，发现您关心的内容时，\n以短信、邮件或启动本地程序的方式提醒您。";
+    "Nuvaro万能网页监控助手\n版本 "
+    "%s\n\n替您监视网页，发现您关心的内容时，\n以短信、邮件或启动本地程序的方式提醒您。";
 
 // Monitoring window
 inline constexpr const char* kDefaultPage = "默认页面";
@@ -90,12 +91,14 @@ inline constexpr const char* kTestNoMatchAdded = "您设定的关键字或正则
 inline constexpr const char* kTestMatchDefault =
     "您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.";
 inline constexpr const char* kLoadFailed = "网页加载失败：";
-inline constexpr const char* kReadTimedOut = "读取网页内容超时：网页没有响应（可能有脚本一直在运行）";
+inline constexpr const char* kReadTimedOut =
+    "读取网页内容超时：网页没有响应（可能有脚本一直在运行）";
 inline constexpr const char* kWebProcessEnded = "网页进程意外终止，网页已重新打开";
 inline constexpr const char* kScriptUnresponsive =
     "网页脚本无响应：网页中有脚本一直在运行，已结束它的网页进程";
 inline constexpr const char* kNoBody = "当前网页没有正文（body），无法读取网页内容";
-inline constexpr const char* kBadRefreshMinutes = "'%s' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）";
+inline constexpr const char* kBadRefreshMinutes =
+    "'%s' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）";
 inline constexpr const char* kBoxCaptionPrefix = "Nuvaro - ";
 
 // Why a page could not be loaded, as the boxes, Log/errorlog.txt and the tab tooltips say it;

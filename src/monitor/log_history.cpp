@@ -221,12 +221,18 @@ std::vector<LogLine> SplitText(std::string_view gbk) {
 
 const char* EventName(LogEvent event) {
     switch (event) {
-        case LogEvent::NothingFound: return text::kEventNothingFound;
-        case LogEvent::Repeat: return text::kEventRepeat;
-        case LogEvent::Change: return text::kEventChange;
-        case LogEvent::Error: return text::kEventError;
-        case LogEvent::DeliveryOk: return text::kEventDeliveryOk;
-        case LogEvent::DeliveryFailed: return text::kEventDeliveryFailed;
+        case LogEvent::NothingFound:
+            return text::kEventNothingFound;
+        case LogEvent::Repeat:
+            return text::kEventRepeat;
+        case LogEvent::Change:
+            return text::kEventChange;
+        case LogEvent::Error:
+            return text::kEventError;
+        case LogEvent::DeliveryOk:
+            return text::kEventDeliveryOk;
+        case LogEvent::DeliveryFailed:
+            return text::kEventDeliveryFailed;
     }
     return "";
 }

@@ -9,8 +9,8 @@
 #include "monitor/cycle_rules.h"
 #include "monitor/load_reason.h"
 #include "monitor/monitor_log.h"
-#include "services/page_source.h"
 #include "monitor/run_state.h"
+#include "services/page_source.h"
 
 namespace nuvaro {
 namespace {
@@ -125,8 +125,8 @@ WindowStatus MonitorEngine::Status(int n) const {
     status.working = w->working;
     status.nextCheck.reset();
     if (w->monitoring) {
-        auto left = std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            w->nextDue - m_clock.Now());
+        auto left = std::chrono::duration_cast<std::chrono::system_clock::duration>(w->nextDue -
+                                                                                    m_clock.Now());
         status.nextCheck = std::chrono::system_clock::now() + left;
     }
     return status;
@@ -163,7 +163,8 @@ void MonitorEngine::StartStop(int n) {
         return m_notices.PostMessage(GbkToUtf8(StoppedMessage(slot)));
     }
     StartOutcome outcome = Start(n);
-    if (outcome.started) return m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, outcome.minutes)));
+    if (outcome.started)
+        return m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, outcome.minutes)));
     if (outcome.why == text::kBadRefreshTime) {
         return m_notices.PostErrorBox(Notices::Owner::MainWindow, outcome.why);
     }
@@ -271,16 +272,17 @@ void MonitorEngine::Begin(int n, TickKind kind) {
             return Fail(n, kind, text::kOpenPageFirstAdded, false);
         }
     }
-    AcquireRead(n, Guard(n, [this, n, kind, how, url, pause] {
-        Window* w = Open(n);
-        w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
-        // The turn is given up once the reload is over: waiting for the page to settle and
-        // reading it costs the engine little.
-        w->reader->Start(
-            how, url, pause,
-            [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
-            [this, n] { ReleaseRead(n); });
-    }));
+    AcquireRead(
+        n, Guard(n, [this, n, kind, how, url, pause] {
+            Window* w = Open(n);
+            w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
+            // The turn is given up once the reload is over: waiting for the page to settle and
+            // reading it costs the engine little.
+            w->reader->Start(
+                how, url, pause,
+                [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
+                [this, n] { ReleaseRead(n); });
+        }));
 }
 
 void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& result) {
@@ -299,11 +301,14 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
             const auto seconds = std::chrono::ceil<std::chrono::seconds>(m_timeouts.load).count();
             return Fail(n, kind, text::kLoadFailed + NoAnswerReason(static_cast<int>(seconds)));
         }
-        case Status::ReadTimedOut: return Fail(n, kind, text::kReadTimedOut);
-        case Status::NoDocument: return Fail(n, kind, text::kNoDocument);
+        case Status::ReadTimedOut:
+            return Fail(n, kind, text::kReadTimedOut);
+        case Status::NoDocument:
+            return Fail(n, kind, text::kNoDocument);
         case Status::Unresponsive:
             return Fail(n, kind, text::kScriptUnresponsive);
-        default: break;
+        default:
+            break;
     }
     if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));
     if (!result.page.hasBody) return Fail(n, kind, text::kNoBody);
@@ -335,8 +340,9 @@ void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
                    : Judge(found, slot.LastMatch);
     if (verdict != Verdict::Change) {
         LogVerdict(verdict, traits, slotText, found, slot.WindowName);
-        Record(n, verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
-                                             : WindowStatus::Last::NothingFound,
+        Record(n,
+               verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
+                                          : WindowStatus::Last::NothingFound,
                found);
         return End(n);
     }
@@ -403,7 +409,8 @@ void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text, Notic
     Window* w = Open(n);
     if (!w || w->boxOpen) return;
     w->boxOpen = true;
-    m_notices.PostBox(owner, text, caption, icon, Guard(n, [this, n] { Open(n)->boxOpen = false; }));
+    m_notices.PostBox(owner, text, caption, icon,
+                      Guard(n, [this, n] { Open(n)->boxOpen = false; }));
 }
 
 void MonitorEngine::End(int n) {

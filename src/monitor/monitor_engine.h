@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "services/engine_clock.h"
 #include "monitor/page_reader.h"
+#include "services/engine_clock.h"
 #include "services/notices.h"
 
 namespace nuvaro {
@@ -31,7 +31,7 @@ struct ControlTexts {
 
 // One monitoring window's controls and browser; the GUI implements it for each open window.
 class WindowControls {
-public:
+  public:
     virtual ~WindowControls() = default;
     virtual ControlTexts Read() const = 0;
     virtual PageSource* Source() = 0;
@@ -61,7 +61,7 @@ struct WindowStatus {
 // it works (reload, wait, read, match, hand-off to the dispatch), and at most one box that a
 // tick left is open per window; every error also goes to Log/errorlog.txt.
 class MonitorEngine {
-public:
+  public:
     static constexpr int kWindows = 30;
     // Hands one window's change to the notification channels, with the found text notified
     // before it (GBK); may throw (a missing plug-in).
@@ -123,7 +123,7 @@ public:
     void SetMaxConcurrentReloads(int limit) { m_maxReads = limit; }
     int ReloadsUnderWay() const { return m_reading; }
 
-private:
+  private:
     struct Window;
 
     Window* Open(int n);

@@ -118,16 +118,17 @@ void PageReader::Settle() {
     m_timer.Start(m_timeouts.settlePoll, [this] { OnTimer(); });
     if (m_asking) return;
     m_asking = true;
-    m_source->AskQuiet([self = std::weak_ptr<PageReader*>(m_self)](std::chrono::milliseconds quiet) {
-        auto owner = self.lock();
-        if (!owner || !*owner) return;
-        PageReader& reader = **owner;
-        reader.m_asking = false;
-        if (reader.m_phase == Phase::Settling && quiet >= reader.m_timeouts.quiet &&
-            !reader.m_source->IsLoading()) {
-            reader.Read();
-        }
-    });
+    m_source->AskQuiet(
+        [self = std::weak_ptr<PageReader*>(m_self)](std::chrono::milliseconds quiet) {
+            auto owner = self.lock();
+            if (!owner || !*owner) return;
+            PageReader& reader = **owner;
+            reader.m_asking = false;
+            if (reader.m_phase == Phase::Settling && quiet >= reader.m_timeouts.quiet &&
+                !reader.m_source->IsLoading()) {
+                reader.Read();
+            }
+        });
 }
 
 void PageReader::Read() {

@@ -19,7 +19,7 @@ namespace nuvaro {
 // what is read is always the page itself. The browser keeps working meanwhile, which a
 // blocking pause would stop.
 class PageReader {
-public:
+  public:
     enum class Reload { None, Refresh, Navigate };
     struct Result {
         // NoAnswer: the reload had no answer from the server within the load time-out (and the
@@ -60,7 +60,7 @@ public:
     void Start(Reload how, const std::string& url, std::chrono::milliseconds pause, Done done,
                std::function<void()> loaded = {});
 
-private:
+  private:
     enum class Phase { Loading, Settling, Reading };
     void OnTimer();
     uint64_t Telling() const;
@@ -82,7 +82,7 @@ private:
     bool m_reloaded = false;
     int m_restarts = 0;  // waits for a page opened again
     Phase m_phase = Phase::Loading;
-    bool m_asking = false;  // a question about quiet is under way
+    bool m_asking = false;      // a question about quiet is under way
     bool m_unanswered = false;  // the reload had no answer from the server by the load time-out
     EngineClock::TimePoint m_started;
     EngineClock::TimePoint m_settleUntil;

@@ -12,7 +12,7 @@ namespace nuvaro {
 // depth or heap limit reached, or the whole search running past its time budget, which is
 // reported as the match limit). The message is the engine's own text.
 class RegexError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -21,7 +21,7 @@ public:
 // "(?g)" and "(?-g)" switch greediness inside the expression. The bytes of a GBK character are
 // never operators.
 class Regex {
-public:
+  public:
     static constexpr int kGroups = 15;  // groups 0 to 14 are kept
 
     explicit Regex(std::string_view expression);  // throws RegexError
@@ -33,7 +33,7 @@ public:
     // outside 0..14; nullopt when there is no match. Throws RegexError.
     std::optional<std::string> FirstMatchGroup(std::string_view subject, int group) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -24,11 +24,16 @@ std::string Short(const std::string& gbk) {
 
 std::string Verdict(const WindowStatus& s) {
     switch (s.last) {
-        case WindowStatus::Last::NothingFound: return text::kEventNothingFound;
-        case WindowStatus::Last::Repeat: return std::string(text::kEventRepeat) + "：" + Short(s.lastFound);
-        case WindowStatus::Last::Change: return std::string(text::kEventChange) + "：" + Short(s.lastFound);
-        case WindowStatus::Last::Error: return text::kEventError;
-        case WindowStatus::Last::None: break;
+        case WindowStatus::Last::NothingFound:
+            return text::kEventNothingFound;
+        case WindowStatus::Last::Repeat:
+            return std::string(text::kEventRepeat) + "：" + Short(s.lastFound);
+        case WindowStatus::Last::Change:
+            return std::string(text::kEventChange) + "：" + Short(s.lastFound);
+        case WindowStatus::Last::Error:
+            return text::kEventError;
+        case WindowStatus::Last::None:
+            break;
     }
     return {};
 }

@@ -24,8 +24,8 @@ struct DeliveryPolicy {
     // has passed since it was raised, the last try at that mark. 0: the first retries only.
     std::chrono::milliseconds laterPause = std::chrono::minutes(30);
     std::chrono::milliseconds giveUpAfter = std::chrono::hours(24);
-    size_t workers = 4;       // sends of one channel running side by side
-    size_t queueLimit = 100;  // deliveries of one channel waiting or running
+    size_t workers = 4;              // sends of one channel running side by side
+    size_t queueLimit = 100;         // deliveries of one channel waiting or running
     DeliveryClock* clock = nullptr;  // null: the system's
 };
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "core/command_line.h"
 #include "core/gbk.h"
 #include "notify/account_text.h"
-#include "core/command_line.h"
 
 namespace nuvaro {
 namespace {

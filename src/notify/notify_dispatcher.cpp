@@ -6,9 +6,9 @@
 #include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/log_file.h"
 #include "core/text_cut.h"
 #include "core/texts.h"
-#include "core/log_file.h"
 #include "notify/notify_record.h"
 #include "notify/send_log.h"
 #include "services/shell.h"
@@ -40,7 +40,7 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
                                 std::string_view previous) {
     const std::string number = std::to_string(slot.Index);
     // A page's found texts may be megabytes: notices carry them cut, with their length.
-    const NoticeFacts facts{CutText(found), slot.WindowName, slot.url, NowText(),
+    const NoticeFacts facts{CutText(found), slot.WindowName,   slot.url,     NowText(),
                             number,         CutText(previous), NewNoticeId()};
     Batch batch;
     std::exception_ptr firstError;

@@ -7,8 +7,8 @@
 #include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/ini_file.h"
-#include "core/text_util.h"
 #include "core/log_file.h"
+#include "core/text_util.h"
 #include "notify/send_log.h"
 
 namespace nuvaro {
@@ -34,7 +34,7 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
     e.windowName = text("Window");
     e.recipient = text("Recipient");
     e.record = text("Record");
-    e.facts = {text("Found"), text("Name"), text("Url"), text("Time"),
+    e.facts = {text("Found"), text("Name"),     text("Url"), text("Time"),
                e.slot,        text("Previous"), text("Id")};
     e.file = text("File");
     e.parameters = text("Parameters");

@@ -1,10 +1,10 @@
 #include "notify/send_log.h"
 
 #include "core/log_escape.h"
+#include "core/log_file.h"
 #include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
-#include "core/log_file.h"
 
 namespace nuvaro {
 namespace {

@@ -9,12 +9,12 @@ namespace nuvaro {
 
 // The named lock "Quorvel" that lets one copy of the program run at a time.
 class SingleInstance {
-public:
+  public:
     SingleInstance();
     // Whether another copy already holds the lock.
     bool AnotherIsRunning() const;
 
-private:
+  private:
     std::unique_ptr<wxSingleInstanceChecker> m_checker;
 };
 

@@ -8,7 +8,7 @@ namespace nuvaro {
 
 // Time and one-shot timers of the user-interface thread, as the monitoring engine uses them.
 class EngineClock {
-public:
+  public:
     using TimePoint = std::chrono::steady_clock::time_point;
     using TimerId = uint64_t;  // 0 is never a timer
 
@@ -22,7 +22,7 @@ public:
 
 // A one-shot timer that is cancelled when it is restarted or destroyed.
 class OneShot {
-public:
+  public:
     explicit OneShot(EngineClock& clock) : m_clock(&clock) {}
     ~OneShot() { Stop(); }
     OneShot(const OneShot&) = delete;
@@ -41,7 +41,7 @@ public:
     }
     bool Running() const { return m_id != 0; }
 
-private:
+  private:
     EngineClock* m_clock;
     EngineClock::TimerId m_id = 0;
 };

@@ -11,7 +11,7 @@ namespace nuvaro {
 // shows GTK boxes whose buttons read 确定 / 是 / 否 whatever the locale; the recording one
 // (tests) answers at once and remembers what was shown.
 class Notices {
-public:
+  public:
     enum class Icon { None, Information, Question, Error };
     enum class Buttons { Ok, YesNo };
     enum class Answer { Ok, Yes, No };

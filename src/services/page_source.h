@@ -33,7 +33,7 @@ struct PageContent {
 // A window's embedded browser as the monitoring cycle sees it. Loads are counted, so a caller
 // can wait for the load it started; reads are asynchronous.
 class PageSource {
-public:
+  public:
     virtual ~PageSource() = default;
 
     // Address of the loaded document, GBK; empty when nothing was ever loaded. It stays while

@@ -9,7 +9,7 @@ namespace nuvaro {
 // Safe to call from any thread. A target that the desktop's program cannot open is that
 // program's business.
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
 
     // Opens a document, folder or link with the desktop's default program.

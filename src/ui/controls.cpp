@@ -25,8 +25,8 @@ wxTextCtrl* MakeEdit(wxWindow* parent, const char* name, const wxRect& r, long s
 }
 
 wxButton* MakeButton(wxWindow* parent, const char* text, const char* name, const wxRect& r) {
-    auto* button = new wxButton(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
-                                wxBU_EXACTFIT);
+    auto* button =
+        new wxButton(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(), wxBU_EXACTFIT);
     button->SetName(name);
     button->SetFont(design::FormFont());
     button->SetBackgroundColour(design::FormColour());

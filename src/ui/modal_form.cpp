@@ -2,14 +2,14 @@
 
 #include <wx/toplevel.h>
 
-#include "ui/design.h"
-#include "ui/error_display.h"
 #include "config/tconfig.h"
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "ui/wx_text.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "ui/design.h"
+#include "ui/error_display.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 

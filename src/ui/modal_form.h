@@ -12,7 +12,7 @@ class TConfig;
 // modally centred on the main window, in the program's font. Closing by the title bar counts
 // as Cancel.
 class ModalForm : public wxDialog {
-public:
+  public:
     // `client` is the size of the client area, or of the whole window with `outerSize`.
     ModalForm(const wxString& caption, const wxSize& size, long style, bool outerSize = false);
 
@@ -27,7 +27,7 @@ public:
 
     virtual void FormShow() {}
 
-protected:
+  protected:
     // Centres the dialog on the main window (the application's top window).
     void CentreOnMainWindow();
     // Saves the whole slot and closes with OK. Once saved, `saved` runs and the user is told

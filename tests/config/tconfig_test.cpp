@@ -75,11 +75,11 @@ TEST(TConfig, LoadsAFileWrittenOnWindows) {
     EXPECT_EQ(configs[3].User, G("管理员"));  // keys in mixed case
     EXPECT_EQ(configs[3].url, "http://127.0.0.1:8080/news.html");
     EXPECT_EQ(configs[3].SmsOpen, "1");
-    EXPECT_EQ(configs[4].WindowName, "");     // no section 4
+    EXPECT_EQ(configs[4].WindowName, "");  // no section 4
     EXPECT_EQ(configs[5].WindowName, G("第五个"));
-    EXPECT_EQ(configs[5].RefreshTime, "5");            // "RefreshTime = 5"
+    EXPECT_EQ(configs[5].RefreshTime, "5");           // "RefreshTime = 5"
     EXPECT_EQ(configs[5].OtherStr, "\"two words\"");  // quotes are kept
-    EXPECT_EQ(configs[1].SectionCount(), 5);  // "abc" counts as well
+    EXPECT_EQ(configs[1].SectionCount(), 5);          // "abc" counts as well
 }
 
 TEST(TConfig, OnlyTheSingleDigitOneSwitchesAChannelOn) {

@@ -36,7 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Gbk, ChineseRoundTripsThroughGbkBytes) {
     std::string gbk = Utf8ToGbk("价格128元");
-    EXPECT_EQ(gbk, "\xBC\xDB\xB8\xF1" "128" "\xD4\xAA");
+    EXPECT_EQ(gbk,
+              "\xBC\xDB\xB8\xF1"
+              "128"
+              "\xD4\xAA");
     EXPECT_EQ(GbkToUtf8(gbk), "价格128元");
 }
 
@@ -50,7 +53,9 @@ TEST(Gbk, CharactersGbkCannotHoldBecomeOneQuestionMarkEach) {
 }
 
 TEST(Gbk, InvalidUtf8BytesBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToGbk("a\xFF" "b\xE4\xBB"), "a?b?");
+    EXPECT_EQ(Utf8ToGbk("a\xFF"
+                        "b\xE4\xBB"),
+              "a?b?");
 }
 
 TEST(Gbk, OneBadByteDoesNotEmptyTheText) {
@@ -89,7 +94,8 @@ std::string IconvGbk(std::string_view utf8) {
             auto c = static_cast<unsigned char>(*src);
             size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 1;
             bool valid = n > 1 && left >= n;
-            for (size_t i = 1; valid && i < n; ++i) valid = (static_cast<unsigned char>(src[i]) & 0xC0) == 0x80;
+            for (size_t i = 1; valid && i < n; ++i)
+                valid = (static_cast<unsigned char>(src[i]) & 0xC0) == 0x80;
             size_t skip = errno == EINVAL ? left : valid ? n : 1;
             src += skip;
             left -= skip;

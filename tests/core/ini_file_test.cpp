@@ -21,9 +21,9 @@ TEST(IniDocument, ReadsLikeTheProfileFunctions) {
     auto doc = IniDocument::Parse(
         "; comment\r\n[One]\r\nKey=v1\r\nkey=second\r\nempty=\r\n\r\n[two]\r\nA=x=y\r\n"
         "[ONE]\r\nKey=ignored\r\n");
-    EXPECT_EQ(doc.Read("one", "KEY"), "v1");   // names ignore ASCII case, first wins
+    EXPECT_EQ(doc.Read("one", "KEY"), "v1");  // names ignore ASCII case, first wins
     EXPECT_EQ(doc.Read("one", "empty"), "");
-    EXPECT_EQ(doc.Read("Two", "a"), "x=y");    // only the first "=" separates
+    EXPECT_EQ(doc.Read("Two", "a"), "x=y");  // only the first "=" separates
     EXPECT_EQ(doc.Read("one", "missing"), std::nullopt);
     EXPECT_EQ(doc.Read("three", "Key"), std::nullopt);
     EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"One", "two", "ONE"}));
@@ -49,9 +49,9 @@ TEST(IniFile, WritesKeepTheValuesBytesAndReadsDropOnlyTheOuterBlanks) {
 
 TEST(IniDocument, WritesReplaceInPlaceAppendToSectionAndFile) {
     auto doc = IniDocument::Parse("[1]\r\na=1\r\nb=2\r\n\r\n[2]\r\nc=3\r\n");
-    doc.Write("1", "B", "20");     // existing key: value replaced in place
-    doc.Write("1", "d", "4");      // new key: end of its section, before the blank line
-    doc.Write("4", "e", "5");      // new section: end of the file
+    doc.Write("1", "B", "20");  // existing key: value replaced in place
+    doc.Write("1", "d", "4");   // new key: end of its section, before the blank line
+    doc.Write("4", "e", "5");   // new section: end of the file
     EXPECT_EQ(doc.Serialize(), "[1]\r\na=1\r\nb=20\r\nd=4\r\n\r\n[2]\r\nc=3\r\n[4]\r\ne=5\r\n");
 }
 

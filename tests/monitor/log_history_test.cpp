@@ -98,9 +98,9 @@ TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
 
     Delivery ok{"EMAIL", "2", "a@b.c", true, "250 queued"};
     Delivery failed{"SMS", "7", "138", false, G("连接超时")};
-    auto sends = ParseSendLog(Lines({SendLogLine("2026-12-8 3:00:02", ok),
-                                     SendLogLine("2026-12-8 3:00:03", failed)}),
-                              [](std::string_view slot) { return slot == "2" ? "甲" : ""; });
+    auto sends = ParseSendLog(
+        Lines({SendLogLine("2026-12-8 3:00:02", ok), SendLogLine("2026-12-8 3:00:03", failed)}),
+        [](std::string_view slot) { return slot == "2" ? "甲" : ""; });
     ASSERT_EQ(sends.size(), 2u);
     EXPECT_EQ(sends[0].event, LogEvent::DeliveryOk);
     EXPECT_EQ(sends[0].window, "甲");
@@ -111,10 +111,12 @@ TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
 }
 
 TEST(LogHistory, MergedNewestFirstAndFilteredByWindowAndText) {
-    auto inform = ParseMonitorLog(Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("x1"), G("甲")),
-                                         loglines::ChangeNotified("2026-12-8 9:00:00", "3", G("y"), G("乙")),
-                                         loglines::RepeatSkipped("2026-12-8 9:00:00", "2", G("x1"), G("甲"))}));
-    auto errors = ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", G("甲"), "boom")}));
+    auto inform = ParseMonitorLog(
+        Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("x1"), G("甲")),
+               loglines::ChangeNotified("2026-12-8 9:00:00", "3", G("y"), G("乙")),
+               loglines::RepeatSkipped("2026-12-8 9:00:00", "2", G("x1"), G("甲"))}));
+    auto errors =
+        ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", G("甲"), "boom")}));
     auto all = MergeNewestFirst({inform, errors});
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0].text, "boom");

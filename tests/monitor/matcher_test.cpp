@@ -14,7 +14,7 @@ using testing::G;
 using testing::TempExeDir;
 
 class MatchKeywordTest : public ::testing::Test {
-protected:
+  protected:
     // The match log without the date-time in front of each line.
     std::string LogWithoutDates() const {
         std::string log = dir.Read("Log/log.txt"), out;
@@ -127,8 +127,8 @@ TEST_P(GroupIndexTest, OnlyGroupsZeroToFourteenThatTookPartYieldText) {
 
 INSTANTIATE_TEST_SUITE_P(Groups, GroupIndexTest,
                          ::testing::Values(GroupCase{0, "abcdefghijklmnop"}, GroupCase{1, "a"},
-                                           GroupCase{14, "n"}, GroupCase{15, ""},
-                                           GroupCase{16, ""}, GroupCase{-1, ""}));
+                                           GroupCase{14, "n"}, GroupCase{15, ""}, GroupCase{16, ""},
+                                           GroupCase{-1, ""}));
 
 TEST_F(MatchKeywordTest, GroupThatTookNoPartOrDoesNotExistFallsBack) {
     EXPECT_EQ(Match("ab", "a(x)?b", 1), "");
@@ -152,20 +152,20 @@ TEST_P(DialectTest, MatchesLikeTheDialectTable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dialect, DialectTest,
-    ::testing::Values(
-        DialectCase{"case matters", "ABC", "abc", ""},
-        DialectCase{"case matters in the fallback too", "A+B", "a+b", ""},
-        DialectCase{"inline modifier", "ABC", "(?i)abc", "ABC"},
-        DialectCase{"dot spans lines", "<a>\r\nx</a>", "<a>.*</a>", "<a>\r\nx</a>"},
-        DialectCase{"dollar only at the very end", "xabc\n", "abc$", ""},
-        DialectCase{"caret only at the start", "a\nb", "^b", ""},
-        DialectCase{"multi-line modifier", "a\nb", "(?m)^b", "b"},
-        DialectCase{"greedy", "<b>1</b><b>2</b>", "<b>.*</b>", "<b>1</b><b>2</b>"},
-        DialectCase{"lazy form", "<b>1</b><b>2</b>", "<b>.*?</b>", "<b>1</b>"},
-        DialectCase{"greediness switched off", "<b>1</b><b>2</b>", "(?-g)<b>.*</b>", "<b>1</b>"},
-        DialectCase{"greediness switched back", "aaa", "(?-g)(?g)a+", "aaa"},
-        DialectCase{"leftmost", "x2 y1", "[a-z]\\d", "x2"},
-        DialectCase{"zero stays a found text", "count: 0", "\\d", "0"}));
+    ::testing::Values(DialectCase{"case matters", "ABC", "abc", ""},
+                      DialectCase{"case matters in the fallback too", "A+B", "a+b", ""},
+                      DialectCase{"inline modifier", "ABC", "(?i)abc", "ABC"},
+                      DialectCase{"dot spans lines", "<a>\r\nx</a>", "<a>.*</a>", "<a>\r\nx</a>"},
+                      DialectCase{"dollar only at the very end", "xabc\n", "abc$", ""},
+                      DialectCase{"caret only at the start", "a\nb", "^b", ""},
+                      DialectCase{"multi-line modifier", "a\nb", "(?m)^b", "b"},
+                      DialectCase{"greedy", "<b>1</b><b>2</b>", "<b>.*</b>", "<b>1</b><b>2</b>"},
+                      DialectCase{"lazy form", "<b>1</b><b>2</b>", "<b>.*?</b>", "<b>1</b>"},
+                      DialectCase{"greediness switched off", "<b>1</b><b>2</b>", "(?-g)<b>.*</b>",
+                                  "<b>1</b>"},
+                      DialectCase{"greediness switched back", "aaa", "(?-g)(?g)a+", "aaa"},
+                      DialectCase{"leftmost", "x2 y1", "[a-z]\\d", "x2"},
+                      DialectCase{"zero stays a found text", "count: 0", "\\d", "0"}));
 
 TEST_F(MatchKeywordTest, DotIsOneByteOfGbk) {
     // "价" is two bytes; ".." after it takes exactly the two bytes of "格".
@@ -216,8 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GbkCase{"TokyoIsFoundByTheExpressionStep", "<p>東京</p>", "東京", "東京"},
                       GbkCase{"KeywordEndingInABackslashByteCompiles", "<p>新乗</p>", "新乗",
                               "新乗"},
-                      GbkCase{"QuoteIsNotEndedInsideACharacter", "<p>乗E</p>", "\\Q乗E\\E",
-                              "乗E"},
+                      GbkCase{"QuoteIsNotEndedInsideACharacter", "<p>乗E</p>", "\\Q乗E\\E", "乗E"},
                       GbkCase{"AsciiAlternationKeepsItsMeaning", "x b y", "a|b", "b"},
                       GbkCase{"BarAfterACharacterStillAlternates", "<p>京</p>", "北|京", "京"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -237,23 +236,26 @@ TEST_P(TranslateExpressionTest, GivesTheEnginesSpelling) {
 
 INSTANTIATE_TEST_SUITE_P(
     Translate, TranslateExpressionTest,
-    ::testing::Values(
-        TranslateCase{"GreedyOn", "(?g)a", "(?-U)a"},
-        TranslateCase{"GreedyOffInAGroup", "(?i-g:a)", "(?iU:a)"},
-        TranslateCase{"OtherModifiersAlone", "(?is)a", "(?is)a"},
-        TranslateCase{"NoOptionGroupWhenEscapedInAClassOrQuoted",
-                      "\\(?g)[(?g)]\\Q(?g)\\E", "\\(?g)[(?g)]\\Q(?g)\\E"},
-        TranslateCase{"GroupNamedG", "(?<g>x)", "(?<g>x)"},
-        TranslateCase{"BarSecondByte", "\x96|\xBE\xA9", "\x96\\|\xBE\xA9"},
-        TranslateCase{"BackslashSecondByte", "a\x81\\", "a\x81\\\\"},
-        TranslateCase{"EscapedCharacter", "\\\x96|", "\\\x96\\|"},
-        TranslateCase{"BracketSecondByteInAClass", "[\x81]]+", "[\x81\\]]+"},
-        TranslateCase{"LetterSecondByteUnchanged", "\x81" "A|\x81\x80", "\x81" "A|\x81\x80"},
-        TranslateCase{"PairedFromTheLeft", "\xB1\xB1|a", "\xB1\xB1|a"},
-        TranslateCase{"LeadByteWithoutSecondByte", "\x96(a)", "\x96(a)"},
-        TranslateCase{"QuotedBarUnchanged", "\\Q\x96|\\E", "\\Q\x96|\\E"},
-        TranslateCase{"QuotedBackslashSecondByteLeavesTheQuote", "\\Q\x81\\E\\E",
-                      "\\Q\x81\\E\\\\\\QE\\E"}),
+    ::testing::Values(TranslateCase{"GreedyOn", "(?g)a", "(?-U)a"},
+                      TranslateCase{"GreedyOffInAGroup", "(?i-g:a)", "(?iU:a)"},
+                      TranslateCase{"OtherModifiersAlone", "(?is)a", "(?is)a"},
+                      TranslateCase{"NoOptionGroupWhenEscapedInAClassOrQuoted",
+                                    "\\(?g)[(?g)]\\Q(?g)\\E", "\\(?g)[(?g)]\\Q(?g)\\E"},
+                      TranslateCase{"GroupNamedG", "(?<g>x)", "(?<g>x)"},
+                      TranslateCase{"BarSecondByte", "\x96|\xBE\xA9", "\x96\\|\xBE\xA9"},
+                      TranslateCase{"BackslashSecondByte", "a\x81\\", "a\x81\\\\"},
+                      TranslateCase{"EscapedCharacter", "\\\x96|", "\\\x96\\|"},
+                      TranslateCase{"BracketSecondByteInAClass", "[\x81]]+", "[\x81\\]]+"},
+                      TranslateCase{"LetterSecondByteUnchanged",
+                                    "\x81"
+                                    "A|\x81\x80",
+                                    "\x81"
+                                    "A|\x81\x80"},
+                      TranslateCase{"PairedFromTheLeft", "\xB1\xB1|a", "\xB1\xB1|a"},
+                      TranslateCase{"LeadByteWithoutSecondByte", "\x96(a)", "\x96(a)"},
+                      TranslateCase{"QuotedBarUnchanged", "\\Q\x96|\\E", "\\Q\x96|\\E"},
+                      TranslateCase{"QuotedBackslashSecondByteLeavesTheQuote", "\\Q\x81\\E\\E",
+                                    "\\Q\x81\\E\\\\\\QE\\E"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GetCondition, ReadsRegxAndRegGrpOfTheSlot) {

@@ -45,7 +45,8 @@ TEST_F(EngineTest, AnAddedWindowConvertsItsTimeOnStartAndOnStopAlike) {
     w.texts.refresh = " 05";
     engine->StartStop(1);
     EXPECT_EQ(engine->Interval(1), 300000ms);
-    EXPECT_EQ(LastText(), "窗口1:http://shop.test/item开始自动监控\r监控关键字为:[x] 刷新时间:5 分钟");
+    EXPECT_EQ(LastText(),
+              "窗口1:http://shop.test/item开始自动监控\r监控关键字为:[x] 刷新时间:5 分钟");
     w.texts.refresh = "abc";
     try {
         engine->StartStop(1);
@@ -83,10 +84,11 @@ TEST_F(EngineTest, ChangeRepeatNothingAndAReturnThatIsStillARepeat) {
     Tick(2);
     w.page.body = G("<b>价格99</b>");
     Tick(2);
-    EXPECT_EQ(InformLines(),
-              (Lines{"[3][128]监控点信息发生变化，发出提醒[窗口2]", "[3][128]发现重复提醒信息，跳过[窗口2]",
-                     "[0][]在刚才的网页刷新中没有发现要监控的变化[窗口2]",
-                     "[3][128]发现重复提醒信息，跳过[窗口2]", "[3][99]监控点信息发生变化，发出提醒[窗口2]"}));
+    EXPECT_EQ(InformLines(), (Lines{"[3][128]监控点信息发生变化，发出提醒[窗口2]",
+                                    "[3][128]发现重复提醒信息，跳过[窗口2]",
+                                    "[0][]在刚才的网页刷新中没有发现要监控的变化[窗口2]",
+                                    "[3][128]发现重复提醒信息，跳过[窗口2]",
+                                    "[3][99]监控点信息发生变化，发出提醒[窗口2]"}));
     EXPECT_EQ(dispatched, (Lines{"3:128", "3:99"}));
     EXPECT_EQ(previousTexts, (Lines{"", "128"}));  // old -> new
     EXPECT_EQ(engine->Status(2).previousFound, "128");
@@ -108,7 +110,8 @@ TEST_F(EngineTest, AManualTestAlwaysNotifiesAndLeavesTheMatchForTheNextTick) {
     FakeWindow& w = Open(1, "到货", "到货");
     Test(1);  // stopped windows test too
     ASSERT_EQ(notices.shown.size(), 1u);
-    EXPECT_EQ(notices.shown[0].text, "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。");
+    EXPECT_EQ(notices.shown[0].text,
+              "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。");
     EXPECT_EQ(notices.shown[0].seconds, 5);
     Test(1);  // the same text again: notified again
     engine->StartStop(1);
@@ -140,7 +143,8 @@ TEST_F(EngineTest, TheDefaultPageTestWaitsThreeSecondsAndHasItsOwnTexts) {
     clock.Advance(200ms);
     EXPECT_EQ(w.page.reads, 1);
     clock.Advance(1s);
-    EXPECT_EQ(LastText(), "您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.");
+    EXPECT_EQ(LastText(),
+              "您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.");
     w.page.body = G("无");
     Test(0);
     EXPECT_EQ(LastText(), "您设定的关键字或正则表达式在网页中匹配不成功");

@@ -11,9 +11,9 @@
 #include "core/ini_file.h"
 #include "core/text_cut.h"
 #include "notify/dispatch_fixture.h"
-#include "notify/plugin_contract.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
+#include "notify/plugin_contract.h"
 #include "notify/sms_request.h"
 
 namespace nuvaro {

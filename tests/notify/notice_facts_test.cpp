@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/command_line.h"
 #include "core/gbk.h"
 #include "notify/account_text.h"
-#include "core/command_line.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {

@@ -55,8 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RecordCase{"SmsTest", SmsTestRecord("a@b.c", "t", "138,139", "+86"), Kind::Test, "a@b.c",
                    "t", "t", "138,139", "+86"},
-        RecordCase{"EmailTestButton", EmailTestRecord("a@b.c", "t", "1", "+1"), Kind::Test, "a@b.c", "t",
-                   "t", "1", "+1"},
+        RecordCase{"EmailTestButton", EmailTestRecord("a@b.c", "t", "1", "+1"), Kind::Test, "a@b.c",
+                   "t", "t", "1", "+1"},
         RecordCase{"TestWithBarsInTheText", SmsTestRecord("a", "x|y|z", "1", "+86"), Kind::Test,
                    "a", "x|y|z", "x|y|z", "1", "+86"},
         RecordCase{"EmptyTest", EmailTestRecord("", "", "", ""), Kind::Test, "", "", "", "", ""},

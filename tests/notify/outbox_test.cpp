@@ -27,8 +27,8 @@ OutboxEntry Entry(const std::string& key, std::string_view channel) {
     e.windowName = G(" 显卡 ");
     e.recipient = "a@example.com";
     e.record = G("1|2|3|4|5|a@example.com|7|8|9|第一行\r\n第二行 |") + "\t";
-    e.facts = {G(" 价格 128|元\r\n"), G("显卡"),        "http://x/?a=1&b=2",
-               "2026-12-7 9:05:03",   "12",             G(" 价格 127 "),
+    e.facts = {G(" 价格 128|元\r\n"),        G("显卡"), "http://x/?a=1&b=2",
+               "2026-12-7 9:05:03",          "12",      G(" 价格 127 "),
                "1796000000.0123456789abcdef"};
     e.file = G("/opt/提醒 程序");
     e.parameters = G("--found \"价格 128\" ");

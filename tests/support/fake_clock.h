@@ -9,13 +9,13 @@ namespace nuvaro::testing {
 
 // Time that moves only when a test moves it; timers fire in the order they are due.
 class FakeClock : public EngineClock {
-public:
+  public:
     TimePoint Now() const override { return m_now; }
 
     TimerId StartOnce(std::chrono::milliseconds delay, std::function<void()> fn) override {
         const TimerId id = m_next++;
-        m_timers.emplace(id, Timer{m_now + std::max(delay, std::chrono::milliseconds(0)),
-                                   std::move(fn)});
+        m_timers.emplace(
+            id, Timer{m_now + std::max(delay, std::chrono::milliseconds(0)), std::move(fn)});
         return id;
     }
     void Cancel(TimerId id) override { m_timers.erase(id); }
@@ -39,7 +39,7 @@ public:
     }
     size_t PendingTimers() const { return m_timers.size(); }
 
-private:
+  private:
     struct Timer {
         TimePoint due;
         std::function<void()> fn;

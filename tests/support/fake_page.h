@@ -14,7 +14,7 @@ namespace nuvaro::testing {
 // after `readTime` with `body`, or never. Scripted loads end as told and may start another one
 // at once (an engine's error page, a newer load); a read may find the page opened again.
 class FakePage : public PageSource {
-public:
+  public:
     explicit FakePage(FakeClock& clock) : m_clock(clock) {}
 
     std::string LocationURL() const override { return location; }
@@ -63,13 +63,14 @@ public:
     }
     void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override {
         ++quietQuestions;
-        m_clock.StartOnce(std::chrono::milliseconds(1), [this, done, alive = std::weak_ptr<bool>(m_alive)] {
-            if (alive.expired()) return;
-            const auto now = m_clock.Now();
-            bool busy = changesForever || now < busyUntil;
-            done(busy ? std::chrono::milliseconds(0)
-                      : std::chrono::duration_cast<std::chrono::milliseconds>(now - changedAt));
-        });
+        m_clock.StartOnce(
+            std::chrono::milliseconds(1), [this, done, alive = std::weak_ptr<bool>(m_alive)] {
+                if (alive.expired()) return;
+                const auto now = m_clock.Now();
+                bool busy = changesForever || now < busyUntil;
+                done(busy ? std::chrono::milliseconds(0)
+                          : std::chrono::duration_cast<std::chrono::milliseconds>(now - changedAt));
+            });
     }
     std::string TakeCrash() override { return std::exchange(crash, {}); }
     void Unstick() override { ++unsticks; }

@@ -1,7 +1,6 @@
 #include "support/http_server.h"
 
 #include <httplib.h>
-
 #include <strings.h>
 
 #include <chrono>
@@ -34,9 +33,8 @@ void LocalHttpServer::Start() {
         ++m_arrived;
         return httplib::Server::HandlerResponse::Unhandled;
     });
-    m_server->set_logger([this](const httplib::Request& req, const httplib::Response&) {
-        Record(req);
-    });
+    m_server->set_logger(
+        [this](const httplib::Request& req, const httplib::Response&) { Record(req); });
     // Idle browser connections are let go soon, so the server stops without a long wait.
     m_server->set_keep_alive_timeout(1);
     m_port = m_server->bind_to_any_port("127.0.0.1");

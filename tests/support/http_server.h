@@ -1,8 +1,8 @@
 #pragma once
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,7 +19,7 @@ namespace nuvaro::testing {
 // A real HTTP server on 127.0.0.1 (cpp-httplib) on its own thread, for pages, gateways and
 // announcement endpoints in tests.
 class LocalHttpServer {
-public:
+  public:
     struct Request {
         std::string method, path, query, body;
         std::vector<std::pair<std::string, std::string>> headers, params;
@@ -46,7 +46,7 @@ public:
     std::vector<Request> Requests() const;
     size_t RequestCount(const std::string& path) const;
 
-private:
+  private:
     void Start();
     void Record(const httplib::Request& req);
     void WaitForAnswered(std::unique_lock<std::mutex>& lock) const;

@@ -12,7 +12,7 @@ namespace nuvaro::testing {
 // Answers every box and remembers what it showed (texts as UTF-8). Posted boxes close at once,
 // or stay open until CloseHeld() while `holdPosted` is set.
 class RecordingNotices : public Notices {
-public:
+  public:
     struct Shown {
         std::string text, caption;
         Icon icon;
@@ -68,12 +68,12 @@ public:
 
     std::vector<Shown> shown;
     std::deque<Answer> answers;
-    std::function<void()> onBox;  // runs inside a modal box, or as a posted one appears
+    std::function<void()> onBox;    // runs inside a modal box, or as a posted one appears
     std::deque<std::string> files;  // answers of the file-open dialog; none: cancelled
     int fileDialogs = 0;
     bool holdPosted = false;
 
-private:
+  private:
     void Posted(Closed closed) {
         if (onBox) onBox();
         if (holdPosted) {

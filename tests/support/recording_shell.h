@@ -10,7 +10,7 @@ namespace nuvaro::testing {
 
 // Remembers what would have been opened or started, instead of doing it.
 class RecordingShell : public Shell {
-public:
+  public:
     struct Call {
         std::string verb;  // "open", "open-path" or "execute"
         std::string target;

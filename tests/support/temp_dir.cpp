@@ -49,9 +49,7 @@ std::string TempExeDir::Read(std::string_view name) const {
     return s.str();
 }
 
-bool TempExeDir::Exists(std::string_view name) const {
-    return std::filesystem::exists(File(name));
-}
+bool TempExeDir::Exists(std::string_view name) const { return std::filesystem::exists(File(name)); }
 
 std::string G(std::string_view utf8) { return Utf8ToGbk(utf8); }
 

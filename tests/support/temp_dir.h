@@ -7,7 +7,7 @@ namespace nuvaro::testing {
 
 // A fresh folder that the program takes as its executable's folder while the object lives.
 class TempExeDir {
-public:
+  public:
     TempExeDir();
     ~TempExeDir();
     TempExeDir(const TempExeDir&) = delete;
@@ -19,7 +19,7 @@ public:
     std::string Read(std::string_view name) const;
     bool Exists(std::string_view name) const;
 
-private:
+  private:
     std::string m_path;
 };
 

@@ -7,9 +7,9 @@
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "ui/wx_text.h"
 #include "services/notices.h"
 #include "services/shell.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

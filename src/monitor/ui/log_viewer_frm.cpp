@@ -15,9 +15,9 @@
 #include "core/text_cut.h"
 #include "core/texts.h"
 #include "monitor/monitor_log.h"
-#include "services/ui_work_queue.h"
 #include "services/services.h"
 #include "services/shell.h"
+#include "services/ui_work_queue.h"
 #include "ui/design.h"
 #include "ui/wx_text.h"
 

@@ -3,13 +3,13 @@
 #include <wx/button.h>
 #include <wx/textctrl.h>
 
-#include "ui/controls.h"
-#include "ui/error_display.h"
-#include "ui/group_box.h"
 #include "core/exe_dir.h"
 #include "core/ini_file.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
+#include "ui/controls.h"
+#include "ui/error_display.h"
+#include "ui/group_box.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -40,15 +40,17 @@ TEmailFrm::TEmailFrm(NotifyDispatcher& dispatcher)
     MakeLabel(group, text::kPasswordLabel, 240, 58);
     PasswordEdit = MakeEdit(group, "PasswordEdit", {300, 55, 150, 21}, wxTE_PASSWORD);
     OkButton = MakeButton(this, text::kOk, "OkButton",
-                           {310, 100, kStandardButtonWidth, kStandardButtonHeight});
+                          {310, 100, kStandardButtonWidth, kStandardButtonHeight});
     CancelButton = MakeButton(this, text::kCancel, "CancelButton",
-                           {394, 100, kStandardButtonWidth, kStandardButtonHeight});
+                              {394, 100, kStandardButtonWidth, kStandardButtonHeight});
     OkButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { OkClick(); }); });
     CancelButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { CancelClick(); });
 }
 
 void TEmailFrm::FormShow() {
-    auto read = [](const char* key) { return FromGbk(ReadExeIniValue(kEmailSection, key, kEmailFile)); };
+    auto read = [](const char* key) {
+        return FromGbk(ReadExeIniValue(kEmailSection, key, kEmailFile));
+    };
     SmtpEdit->ChangeValue(read("Smtp"));
     PortEdit->ChangeValue(read("SmtpPort"));
     UserEdit->ChangeValue(read("UserName"));
@@ -61,8 +63,8 @@ void TEmailFrm::OkClick() {
     const std::string user = ToGbk(UserEdit->GetValue());
     const std::string password = ToGbk(PasswordEdit->GetValue());
     if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
-    m_dispatcher.SaveEmail(ToGbk(SmtpEdit->GetValue()), user, password,
-                           ToGbk(PortEdit->GetValue()), "1");
+    m_dispatcher.SaveEmail(ToGbk(SmtpEdit->GetValue()), user, password, ToGbk(PortEdit->GetValue()),
+                           "1");
     Finish(wxID_OK);
 }
 

@@ -14,11 +14,11 @@ class NotifyDispatcher;
 // The sender mail account shared by all windows: shown from email.inf, handed to the record
 // store on OK (which writes email.inf).
 class TEmailFrm : public ModalForm {
-public:
+  public:
     explicit TEmailFrm(NotifyDispatcher& dispatcher);
 
     void FormShow() override;
-    void OkClick();  // OK
+    void OkClick();      // OK
     void CancelClick();  // Cancel
 
     wxTextCtrl* SmtpEdit = nullptr;
@@ -28,7 +28,7 @@ public:
     wxButton* OkButton = nullptr;
     wxButton* CancelButton = nullptr;
 
-private:
+  private:
     NotifyDispatcher& m_dispatcher;
 };
 

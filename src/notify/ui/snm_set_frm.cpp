@@ -22,9 +22,7 @@ namespace {
 
 constexpr const char* kDomesticCode = "+86";
 
-wxRect StandardButton(int x, int y) {
-    return {x, y, kStandardButtonWidth, kStandardButtonHeight};
-}
+wxRect StandardButton(int x, int y) { return {x, y, kStandardButtonWidth, kStandardButtonHeight}; }
 
 template <typename Tag, typename Handler>
 void OnClick(wxWindow* control, const Tag& type, Handler handler) {
@@ -60,7 +58,7 @@ void TSNMSetFrm::BuildMessageGroup() {
     MakeLabel(group, text::kMobileLabel, 12, 24);
     MakeLabel(group, text::kMobileAdvice, 116, 24);
     DomesticRadio = new wxRadioButton(group, wxID_ANY, U8(text::kDomestic), wxPoint(12, 47),
-                                     wxDefaultSize, wxRB_GROUP);
+                                      wxDefaultSize, wxRB_GROUP);
     OverseasRadio = new wxRadioButton(group, wxID_ANY, U8(text::kOverseas), wxPoint(62, 47));
     for (wxRadioButton* radio : {DomesticRadio, OverseasRadio}) radio->SetFont(GetFont());
     DomesticRadio->SetValue(true);
@@ -87,7 +85,8 @@ void TSNMSetFrm::BuildOtherGroup() {
     auto* group = new GroupBox(this, U8(text::kOtherGroup), {8, 292}, {444, 172});
     MakeLabel(group, text::kLocalProgramLabel, 12, 28);
     ProgramEdit = MakeEdit(group, "ProgramEdit", {80, 25, 262, 21});
-    BrowseProgramButton = MakeButton(group, text::kBrowse, "BrowseProgramButton", {350, 24, 84, 23});
+    BrowseProgramButton =
+        MakeButton(group, text::kBrowse, "BrowseProgramButton", {350, 24, 84, 23});
     MakeLabel(group, text::kParametersLabel, 12, 62);
     ParametersEdit = MakeEdit(group, "ParametersEdit", {80, 59, 262, 21});
     ProgramTestButton = MakeButton(group, text::kTest, "ProgramTestButton", {350, 58, 84, 23});
@@ -127,7 +126,8 @@ void TSNMSetFrm::SmsTestClick() {
 
 void TSNMSetFrm::EmailTestClick() {
     SendEmailTest(EmailTestRecord(ToGbk(MailToEdit->GetValue()), ToGbkLines(SmsBody->GetValue()),
-                                  ToGbk(MobileEdit->GetValue()), ToGbk(CountryCodeEdit->GetValue())));
+                                  ToGbk(MobileEdit->GetValue()),
+                                  ToGbk(CountryCodeEdit->GetValue())));
 }
 
 void TSNMSetFrm::SendSMSToTest(std::string_view record) {

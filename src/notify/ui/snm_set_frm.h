@@ -20,7 +20,7 @@ class TConfig;
 // slot at once. The test buttons send with the fields as they stand, unsaved, their
 // placeholders filled with the window's own values and an empty found text.
 class TSNMSetFrm : public ModalForm {
-public:
+  public:
     // `slot` may be null: the dialog then saves nothing.
     TSNMSetFrm(TConfig* slot, NotifyDispatcher& dispatcher);
 
@@ -30,21 +30,21 @@ public:
     void SmsTestClick();
     void EmailTestClick();
     void SaveNoticeClick();     // upper OK
-    void CancelClick();     // either Cancel
-    void BrowseProgramClick();      // browse for the program
-    void SaveProgramClick();     // lower OK
+    void CancelClick();         // either Cancel
+    void BrowseProgramClick();  // browse for the program
+    void SaveProgramClick();    // lower OK
     void ProgramTestClick();    // start the program once
     void SendSMSToTest(std::string_view record);
     void SendEmailTest(std::string_view record);
 
     wxRadioButton* DomesticRadio = nullptr;
     wxRadioButton* OverseasRadio = nullptr;
-    wxTextCtrl* CountryCodeEdit = nullptr;        // country calling code
-    wxTextCtrl* MobileEdit = nullptr;        // mobile numbers
-    wxTextCtrl* MailToEdit = nullptr;        // notify address
-    wxTextCtrl* SmsBody = nullptr;      // notification text
-    wxTextCtrl* ProgramEdit = nullptr;  // local program
-    wxTextCtrl* ParametersEdit = nullptr;     // parameter string
+    wxTextCtrl* CountryCodeEdit = nullptr;  // country calling code
+    wxTextCtrl* MobileEdit = nullptr;       // mobile numbers
+    wxTextCtrl* MailToEdit = nullptr;       // notify address
+    wxTextCtrl* SmsBody = nullptr;          // notification text
+    wxTextCtrl* ProgramEdit = nullptr;      // local program
+    wxTextCtrl* ParametersEdit = nullptr;   // parameter string
     wxButton* SmsTestButton = nullptr;
     wxButton* EmailTestButton = nullptr;
     wxButton* SaveNoticeButton = nullptr;
@@ -54,7 +54,7 @@ public:
     wxButton* SaveProgramButton = nullptr;
     wxButton* cancel = nullptr;
 
-private:
+  private:
     void BuildMessageGroup();
     NoticeFacts TestFacts() const;
     void BuildOtherGroup();

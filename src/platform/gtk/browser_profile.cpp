@@ -66,9 +66,9 @@ Profile& Ready() {
     // disk space): a reload revalidates pictures, scripts and styles instead of downloading them
     // again, while the page document itself is always fetched anew.
     webkit_web_context_set_cache_model(p.context, WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
-    webkit_cookie_manager_set_persistent_storage(
-        webkit_web_context_get_cookie_manager(p.context), (folder + "/cookies.sqlite").c_str(),
-        WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(p.context),
+                                                 (folder + "/cookies.sqlite").c_str(),
+                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
 
     p.settings = webkit_settings_new();
     // Pages that name no encoding are read as a Chinese system reads them.

@@ -1,9 +1,10 @@
 #include "platform/gtk/glib_clock.h"
-#include "services/ui_clock.h"
 
 #include <glib.h>
 
 #include <algorithm>
+
+#include "services/ui_clock.h"
 
 namespace nuvaro {
 
@@ -25,8 +26,8 @@ EngineClock::TimerId GlibClock::StartOnce(std::chrono::milliseconds delay,
     const TimerId id = m_next++;
     auto pending = std::make_unique<Pending>(Pending{this, id, 0, std::move(fn)});
     const auto ms = static_cast<guint>(std::clamp<long long>(delay.count(), 0, G_MAXINT));
-    pending->source = g_timeout_add_full(G_PRIORITY_DEFAULT, ms, &GlibClock::Fire, pending.get(),
-                                         nullptr);
+    pending->source =
+        g_timeout_add_full(G_PRIORITY_DEFAULT, ms, &GlibClock::Fire, pending.get(), nullptr);
     m_pending.emplace(id, std::move(pending));
     return id;
 }

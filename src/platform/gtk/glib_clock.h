@@ -10,7 +10,7 @@ namespace nuvaro {
 // The engine's timers on the GLib main loop: each one-shot timer is a timeout source of its
 // own, so a timer never waits behind another one's work.
 class GlibClock : public EngineClock {
-public:
+  public:
     GlibClock();
     ~GlibClock() override;
     GlibClock(const GlibClock&) = delete;
@@ -20,7 +20,7 @@ public:
     TimerId StartOnce(std::chrono::milliseconds delay, std::function<void()> fn) override;
     void Cancel(TimerId id) override;
 
-private:
+  private:
     struct Pending;
     static int Fire(void* data);
 

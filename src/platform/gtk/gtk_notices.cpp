@@ -19,20 +19,28 @@ namespace {
 long StyleOf(Notices::Icon icon, Notices::Buttons buttons) {
     long style = buttons == Notices::Buttons::YesNo ? wxYES_NO : wxOK;
     switch (icon) {
-        case Notices::Icon::Information: return style | wxICON_INFORMATION;
-        case Notices::Icon::Question: return style | wxICON_QUESTION;
-        case Notices::Icon::Error: return style | wxICON_ERROR;
-        case Notices::Icon::None: break;
+        case Notices::Icon::Information:
+            return style | wxICON_INFORMATION;
+        case Notices::Icon::Question:
+            return style | wxICON_QUESTION;
+        case Notices::Icon::Error:
+            return style | wxICON_ERROR;
+        case Notices::Icon::None:
+            break;
     }
     return style | wxICON_NONE;
 }
 
 GtkMessageType MessageType(Notices::Icon icon) {
     switch (icon) {
-        case Notices::Icon::Information: return GTK_MESSAGE_INFO;
-        case Notices::Icon::Question: return GTK_MESSAGE_QUESTION;
-        case Notices::Icon::Error: return GTK_MESSAGE_ERROR;
-        case Notices::Icon::None: break;
+        case Notices::Icon::Information:
+            return GTK_MESSAGE_INFO;
+        case Notices::Icon::Question:
+            return GTK_MESSAGE_QUESTION;
+        case Notices::Icon::Error:
+            return GTK_MESSAGE_ERROR;
+        case Notices::Icon::None:
+            break;
     }
     return GTK_MESSAGE_OTHER;
 }

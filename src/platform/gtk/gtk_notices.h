@@ -8,7 +8,7 @@ namespace nuvaro {
 // message dialogs without a loop of their own: they stay modal for the user's input, but
 // nothing waits for them, and they may be closed in any order.
 class GtkNotices : public Notices {
-public:
+  public:
     Answer Box(Owner owner, const std::string& text, const std::string& caption, Icon icon,
                Buttons buttons) override;
     void PostBox(Owner owner, const std::string& text, const std::string& caption, Icon icon,

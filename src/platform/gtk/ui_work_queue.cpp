@@ -48,9 +48,8 @@ void PostUiWork(std::function<void()> job) {
 }
 
 void RunSoon(std::function<void()> job) {
-    g_idle_add_full(
-        G_PRIORITY_DEFAULT, RunAlone, new std::function<void()>(std::move(job)),
-        [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+    g_idle_add_full(G_PRIORITY_DEFAULT, RunAlone, new std::function<void()>(std::move(job)),
+                    [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
 
 }  // namespace nuvaro

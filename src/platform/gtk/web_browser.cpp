@@ -6,8 +6,8 @@
 
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "platform/gtk/browser_profile.h"
 #include "monitor/page_script.h"
+#include "platform/gtk/browser_profile.h"
 #include "services/ui_work_queue.h"
 #include "ui/wx_text.h"
 

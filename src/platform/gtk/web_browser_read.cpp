@@ -4,10 +4,10 @@
 
 #include "core/gbk.h"
 #include "core/texts.h"
-#include "platform/gtk/browser_profile.h"
 #include "monitor/page_script.h"
-#include "services/ui_work_queue.h"
+#include "platform/gtk/browser_profile.h"
 #include "platform/gtk/web_browser.h"
+#include "services/ui_work_queue.h"
 
 namespace nuvaro {
 namespace {

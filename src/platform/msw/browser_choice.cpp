@@ -4,11 +4,11 @@
 
 #include "core/texts.h"
 #include "platform/browser_panel.h"
-#include "services/notices.h"
 #include "platform/page_engine.h"
-#include "services/services.h"
 #include "platform/wx/no_engine_browser.h"
 #include "platform/wx/web_view_browser.h"
+#include "services/notices.h"
+#include "services/services.h"
 
 namespace nuvaro {
 

@@ -43,8 +43,7 @@ std::string DesktopExecQuoted(const std::string& path) {
 
 }  // namespace
 
-XdgAutostartStore::XdgAutostartStore(std::string configHome)
-    : m_configHome(std::move(configHome)) {
+XdgAutostartStore::XdgAutostartStore(std::string configHome) : m_configHome(std::move(configHome)) {
     if (!m_configHome.empty()) return;
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg == '/') {
@@ -77,7 +76,9 @@ void XdgAutostartStore::WriteRunValue(const std::string& exePath) {
         "Type=Application\n"
         "Name=Nuvaro\n"
         "Comment=Nuvaro\n"
-        "Exec=" + DesktopExecQuoted(exePath) + "\n"
+        "Exec=" +
+        DesktopExecQuoted(exePath) +
+        "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
     ReplaceFileAtomically(RunEntryFile(), entry, 0644);  // a desktop entry like any other

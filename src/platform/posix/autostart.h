@@ -10,7 +10,7 @@ namespace nuvaro {
 // store and the "Zelvra" value of the Run key as an XDG autostart entry. Both live under
 // $XDG_CONFIG_HOME (default ~/.config).
 class XdgAutostartStore : public AutostartStore {
-public:
+  public:
     // Empty: $XDG_CONFIG_HOME, else $HOME/.config.
     explicit XdgAutostartStore(std::string configHome = {});
 
@@ -24,7 +24,7 @@ public:
     std::string RegFile() const;
     std::string RunEntryFile() const;
 
-private:
+  private:
     std::string m_configHome;
 };
 

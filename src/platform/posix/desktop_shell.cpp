@@ -16,8 +16,8 @@
 #include <future>
 #include <memory>
 
-#include "core/gbk.h"
 #include "core/command_line.h"
+#include "core/gbk.h"
 #include "core/private_files.h"
 
 extern char** environ;

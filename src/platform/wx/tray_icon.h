@@ -16,7 +16,7 @@ namespace nuvaro {
 // double click (OnDblClick, once); a press that none follows is a single click (OnClick, which
 // the main window leaves unset). Windows reports double clicks itself; they count once too.
 class TTrayNotifyIcon : public wxTaskBarIcon {
-public:
+  public:
     TTrayNotifyIcon();
     ~TTrayNotifyIcon() override;
 
@@ -43,10 +43,10 @@ public:
     // The menu a right click shows (the caller owns it).
     wxMenu* BuildMenu() { return CreatePopupMenu(); }
 
-protected:
+  protected:
     wxMenu* CreatePopupMenu() override;
 
-private:
+  private:
     wxIcon m_icon;
     wxString m_toolTip;
     bool m_visible = false;

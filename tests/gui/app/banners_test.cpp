@@ -12,9 +12,10 @@ std::string Text(TScrollText* banner) { return banner->ScrollText().utf8_string(
 
 TEST_F(MainFrameTest, BannersShowBuiltInTextsThenTheFetchedOnesAndTheCacheAfterARestart) {
     LocalHttpServer endpoint;
-    endpoint.SetPage("/api/ad.php",
-                     " 公告一 ||公告二||公告三 ||http://reg||1.0||http://a1||http://a2||http://a3||http://out",
-                     "text/plain; charset=utf-8");
+    endpoint.SetPage(
+        "/api/ad.php",
+        " 公告一 ||公告二||公告三 ||http://reg||1.0||http://a1||http://a2||http://a3||http://out",
+        "text/plain; charset=utf-8");
     dir.Write("config.ini", "[Server]\r\nAdUrl=" + endpoint.Url("/api/ad.php") + "\r\n");
     TMainFrm& f = StartFrame();
     EXPECT_EQ(Text(f.TopBanner), "广告一");
@@ -35,7 +36,9 @@ TEST_F(MainFrameTest, BannersShowBuiltInTextsThenTheFetchedOnesAndTheCacheAfterA
 // Hidden in the tray or minimised, nobody sees the banners: they stop and go on when shown.
 TEST_F(MainFrameTest, BannersStopWhileTheWindowIsHiddenOrMinimised) {
     TMainFrm& f = StartFrame();
-    auto moving = [&] { return f.TopBanner->Active() && f.SettingsBanner->Active() && f.BottomBanner->Active(); };
+    auto moving = [&] {
+        return f.TopBanner->Active() && f.SettingsBanner->Active() && f.BottomBanner->Active();
+    };
     EXPECT_TRUE(moving());
     f.Hide();
     ASSERT_TRUE(PumpUntil([&] { return !f.TopBanner->Active(); }, 5000));

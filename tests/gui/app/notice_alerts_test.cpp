@@ -1,12 +1,13 @@
 // Failed notices on the desktop: the real main window, its dispatcher and the real plug-ins
 // against servers on 127.0.0.1; balloons are recorded instead of shown.
+#include "app/notice_alerts.h"
+
 #include <gmock/gmock.h>
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
 #include <thread>
 
-#include "app/notice_alerts.h"
 #include "core/gbk.h"
 #include "harness/main_frame_fixture.h"
 #include "notify/notify_dispatcher.h"
@@ -20,7 +21,7 @@ namespace {
 using ::testing::HasSubstr;
 
 class NoticeAlertsTest : public MainFrameTest {
-protected:
+  protected:
     FailedNotice Failure(const std::string& name) {
         return {"2", G(name), "EMAIL", "a@example.com", G("550 没有这个用户"), false};
     }
@@ -32,11 +33,13 @@ TEST_F(NoticeAlertsTest, EachFinalFailureRaisesOneBalloonAndTheTrayCountsThem) {
     dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
                                std::to_string(refusing.Port()) + "\r\nTimeout=10\r\n");
     dir.Write("sms.inf", "[sms]\r\nGateway=http://127.0.0.1:1/\r\n");
-    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\nToMail=a@example.com\n"
-                "SmsOpen=1\nEmailOpen=1\n");
+    WriteConfig(
+        "[1]\nWindowName=首页\n[2]\nWindowName=显卡\nToMail=a@example.com\n"
+        "SmsOpen=1\nEmailOpen=1\n");
     TMainFrm& f = StartFrame();
     f.Configs()[2].SaveAll();  // the window record the senders read
-    const std::string none = "Nuvaro\n正在监控：0 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条";
+    const std::string none =
+        "Nuvaro\n正在监控：0 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条";
     EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(), none);
     f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));
     ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(std::chrono::seconds(60)));
@@ -66,8 +69,9 @@ TEST_F(NoticeAlertsTest, TheTrayCountsNoticesWaitingForTheirServer) {
     InstallPlugins(dir);
     dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
                                std::to_string(FreeLoopbackPort()) + "\r\n");
-    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\nToMail=a@example.com\n"
-                "EmailOpen=1\n");
+    WriteConfig(
+        "[1]\nWindowName=首页\n[2]\nWindowName=显卡\nToMail=a@example.com\n"
+        "EmailOpen=1\n");
     TMainFrm& f = StartFrame();
     f.Configs()[2].SaveAll();
     f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));

@@ -15,8 +15,8 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/run_state.h"
 #include "monitor/window_status_text.h"
-#include "platform/wx/tray_icon.h"
 #include "platform/browser_panel.h"
+#include "platform/wx/tray_icon.h"
 #include "support/notify_helpers.h"
 
 namespace nuvaro::testing {

@@ -52,9 +52,9 @@ TEST_F(MainFrameTest, AddedWindowSaveWritesUrlAlwaysAndEmptyNamesOnlyToMemory) {
     f.SaveWindowNClick(1);
     EXPECT_EQ(ConfigValue("2", "WindowName"), G("甲"));  // empty: the file keeps its value
     EXPECT_EQ(ConfigValue("2", "RefreshTime"), "4");
-    EXPECT_EQ(ConfigValue("2", "url"), "");              // written even when empty
+    EXPECT_EQ(ConfigValue("2", "url"), "");  // written even when empty
     EXPECT_EQ(ConfigValue("2", "EmailOpen"), "1");
-    EXPECT_EQ(f.Configs()[2].WindowName, "");             // memory takes every value
+    EXPECT_EQ(f.Configs()[2].WindowName, "");  // memory takes every value
     EXPECT_EQ(f.Configs()[2].RefreshTime, "");
     EXPECT_EQ(LastText(), "当前窗口: 设置已保存成功！");
 }
@@ -81,7 +81,8 @@ TEST_F(MainFrameTest, OpenPageLoadsTheAddressAndTheBrowserFillsTheEdit) {
     w->NameEdit()->SetValue(W("库存"));
     w->UrlEdit()->SetValue(server.Url("/stock"));
     f.OpenPageNClick(1);
-    ASSERT_TRUE(PumpUntil([&] { return server.RequestCount("/stock") == 1 && !w->Browser()->IsLoading(); }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return server.RequestCount("/stock") == 1 && !w->Browser()->IsLoading(); }));
     EXPECT_EQ(w->Browser()->LocationURL(), server.Url("/stock"));
     EXPECT_EQ(ConfigValue("2", "WindowName"), G("库存"));
     EXPECT_EQ(ConfigValue("2", "url"), server.Url("/stock"));

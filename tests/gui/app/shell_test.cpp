@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "monitor/ui/log_viewer_frm.h"
 #include "app/monitor_window.h"
 #include "core/exe_dir.h"
 #include "harness/main_frame_fixture.h"
-#include "platform/wx/tray_icon.h"
+#include "monitor/ui/log_viewer_frm.h"
 #include "platform/posix/autostart.h"
+#include "platform/wx/tray_icon.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -22,8 +22,9 @@ TEST_F(MainFrameTest, FirstRunSwitchesStartAtLogonOn) {
     EXPECT_EQ(store.ReadReg(), "1");
     EXPECT_TRUE(store.HasRunValue());
     EXPECT_TRUE(f.DefaultPage().AutostartCheck()->GetValue());
-    EXPECT_NE(dir.Read("config-home/autostart/Zelvra.desktop").find("Exec=\"" + ExeFilePath() + "\""),
-              std::string::npos);
+    EXPECT_NE(
+        dir.Read("config-home/autostart/Zelvra.desktop").find("Exec=\"" + ExeFilePath() + "\""),
+        std::string::npos);
 }
 
 TEST_F(MainFrameTest, ARefusedChoiceLeavesTheRunEntryAlone) {
@@ -122,8 +123,7 @@ TEST_F(MainFrameTest, LogViewerAndHelpOpenTheirFilesByTheirFullPathInAnyFolder) 
     }
     EXPECT_EQ(shell->calls[2].target, folder + "/help.html");
     EXPECT_TRUE(notices->shown.empty());
-    EXPECT_EQ(f.HelpPageAddress(),
-              "file://" + dir.path() + "/%E6%A1%8C%E9%9D%A2%20%231/help.html");
+    EXPECT_EQ(f.HelpPageAddress(), "file://" + dir.path() + "/%E6%A1%8C%E9%9D%A2%20%231/help.html");
 }
 
 // Help that cannot be shown says where the page lies, so the user can open it by hand.

@@ -16,7 +16,9 @@ std::vector<int> OpenNumbers(TMainFrm& f) {
     std::vector<int> numbers;
     for (size_t i = 0; i < f.PageControl()->GetPageCount(); ++i) {
         for (int n = 0; n < 30; ++n) {
-            if (f.Window(n) && static_cast<wxWindow*>(f.Window(n)->Page()) == f.PageControl()->GetPage(i)) numbers.push_back(n);
+            if (f.Window(n) &&
+                static_cast<wxWindow*>(f.Window(n)->Page()) == f.PageControl()->GetPage(i))
+                numbers.push_back(n);
         }
     }
     return numbers;
@@ -49,7 +51,6 @@ struct RestoreCase {
 };
 void PrintTo(const RestoreCase& c, std::ostream* os) { *os << c.name; }
 
-
 class RestoreTest : public MainFrameTest, public ::testing::WithParamInterface<RestoreCase> {};
 
 TEST_P(RestoreTest, RebuildsNamedSlotsWithinTheSectionCount) {
@@ -64,15 +65,19 @@ TEST_P(RestoreTest, RebuildsNamedSlotsWithinTheSectionCount) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sections, RestoreTest,
-    ::testing::Values(
-        RestoreCase{"consecutive", "[1]\nWindowName=默认\n[2]\nWindowName=甲\n[3]\nWindowName=乙\n",
-                    {0, 1, 2}, {"默认页面", "甲", "乙"}},
-        RestoreCase{"beyond the count",
-                    "[1]\n[2]\nWindowName=甲\n[3]\nWindowName=乙\n[5]\nWindowName=戊\n",
-                    {0, 1, 2}, {"默认页面", "甲", "乙"}},
-        RestoreCase{"skipped slot keeps the numbers",
-                    "[1]\n[2]\nWindowName=甲\n[3]\nurl=x\n[4]\nWindowName=丁\n",
-                    {0, 1, 3}, {"默认页面", "甲", "丁"}}),
+    ::testing::Values(RestoreCase{"consecutive",
+                                  "[1]\nWindowName=默认\n[2]\nWindowName=甲\n[3]\nWindowName=乙\n",
+                                  {0, 1, 2},
+                                  {"默认页面", "甲", "乙"}},
+                      RestoreCase{
+                          "beyond the count",
+                          "[1]\n[2]\nWindowName=甲\n[3]\nWindowName=乙\n[5]\nWindowName=戊\n",
+                          {0, 1, 2},
+                          {"默认页面", "甲", "乙"}},
+                      RestoreCase{"skipped slot keeps the numbers",
+                                  "[1]\n[2]\nWindowName=甲\n[3]\nurl=x\n[4]\nWindowName=丁\n",
+                                  {0, 1, 3},
+                                  {"默认页面", "甲", "丁"}}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
@@ -136,7 +141,8 @@ TEST_F(MainFrameTest, ThirtyPagesAreTheLimitAndTheUserIsTold) {
 }
 
 TEST_F(MainFrameTest, ClosingAWindowStopsItsMonitoringAndKeepsItsSlot) {
-    WriteConfig("[1]\n[2]\nWindowName=甲\nurl=http://a\n[3]\nWindowName=乙\nRegx=x\nRefreshTime=1\n");
+    WriteConfig(
+        "[1]\n[2]\nWindowName=甲\nurl=http://a\n[3]\nWindowName=乙\nRegx=x\nRefreshTime=1\n");
     TMainFrm& f = StartFrame();
     f.StartStopNClick(2);
     ASSERT_TRUE(f.IsMonitoring(2));
@@ -205,8 +211,9 @@ TEST_F(MainFrameTest, TheSettingsPanelOfAnAddedWindowOpensTheTabMenuWhichCanClos
 
 // Starting ten windows takes one command and one box that says what did not start and why.
 TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
-    WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=x\n[3]\nWindowName=乙\nRegx=x\n"
-                "[4]\nWindowName=丙\nRegx=x\n");
+    WriteConfig(
+        "[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=x\n[3]\nWindowName=乙\nRegx=x\n"
+        "[4]\nWindowName=丙\nRegx=x\n");
     TMainFrm& f = StartFrame();
     f.DefaultPage().RefreshEdit()->SetValue("1");  // but no condition
     f.Window(1)->RefreshEdit()->SetValue("2");
@@ -226,9 +233,10 @@ TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
     }
     ASSERT_TRUE(f.TabsMouseUp(onTab));
     ASSERT_EQ(notices->shown.size(), 1u);
-    EXPECT_EQ(LastText(), "已开始监控：\n    甲（2 分钟）\n原已在监控：\n    丙\n未能开始监控：\n"
-                          "    默认页面：您没有设定监控条件！\n"
-                          "    乙：'abc' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）\n");
+    EXPECT_EQ(LastText(),
+              "已开始监控：\n    甲（2 分钟）\n原已在监控：\n    丙\n未能开始监控：\n"
+              "    默认页面：您没有设定监控条件！\n"
+              "    乙：'abc' 不是有效的刷新时间，请输入1到35791之间的整数（分钟）\n");
     EXPECT_FALSE(f.IsMonitoring(0));
     EXPECT_TRUE(f.IsMonitoring(1));
     EXPECT_FALSE(f.IsMonitoring(2));

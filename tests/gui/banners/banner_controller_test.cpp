@@ -13,12 +13,12 @@
 #include "banners/test_endpoints.h"
 #include "core/texts.h"
 #include "harness/gui_pump.h"
-#include "ui/design.h"
-#include "support/recording_notices.h"
-#include "ui/wx_text.h"
 #include "support/http_server.h"
+#include "support/recording_notices.h"
 #include "support/recording_shell.h"
 #include "support/temp_dir.h"
+#include "ui/design.h"
+#include "ui/wx_text.h"
 
 namespace nuvaro {
 namespace {

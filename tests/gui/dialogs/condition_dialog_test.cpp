@@ -16,7 +16,7 @@ namespace {
 wxString W(const char* utf8) { return wxString::FromUTF8(utf8); }
 
 class ConditionDialogTest : public MainFrameTest {
-protected:
+  protected:
     // Opens window n's condition dialog with its button and runs `drive` on it.
     void WithDialog(int n, const std::function<void(TRegFrm&)>& drive) {
         ModalDriver driver([&](wxDialog& d) { drive(dynamic_cast<TRegFrm&>(d)); });

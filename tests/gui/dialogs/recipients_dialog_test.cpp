@@ -27,7 +27,7 @@ wxString W(const std::string& utf8) { return wxString::FromUTF8(utf8); }
 std::string U(const wxTextCtrl* edit) { return edit->GetValue().utf8_string(); }
 
 class RecipientsDialogTest : public MainFrameTest {
-protected:
+  protected:
     void WithDialog(int n, const std::function<void(TSNMSetFrm&)>& drive) {
         ModalDriver driver([&](wxDialog& d) { drive(dynamic_cast<TSNMSetFrm&>(d)); });
         Click(frame->Window(n)->RecipientsButton());
@@ -231,7 +231,7 @@ TEST_F(RecipientsDialogTest, TestSendsReachTheGatewayAndTheMailServer) {
 
 // The exact records handed to the senders.
 class RecordingLibraries : public NotifyLibraries {
-public:
+  public:
     std::string ReadWindowsInfo(std::string_view) override { return {}; }
     std::string ReadUserId() override { return "id"; }
     std::string ReadEmail() override { return "account"; }
@@ -249,7 +249,7 @@ public:
         return m_notices;
     }
 
-private:
+  private:
     Sender Record(std::string name) {
         return {[](const std::string&) { return std::vector<std::string>{"r"}; },
                 [this, name](const SendTry& one) {
@@ -284,11 +284,10 @@ TEST_F(RecipientsDialogTest, TestRecordsCarryTheFieldsInTheirFixedLayout) {
     d->SmsTestClick();
     d->Destroy();
     ASSERT_TRUE(dispatcher.WaitUntilIdle(10s));
-    EXPECT_THAT(calls->Calls(),
-                ::testing::UnorderedElementsAre(
-                    "SendSms id 1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||",
-                    "SendMail account 1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||",
-                    "SendSms id 1|2|3|4|5||7|8|utf-8||||||||||"));
+    EXPECT_THAT(calls->Calls(), ::testing::UnorderedElementsAre(
+                                    "SendSms id 1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||",
+                                    "SendMail account 1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||",
+                                    "SendSms id 1|2|3|4|5||7|8|utf-8||||||||||"));
     // The placeholders of a test: the window's own name and slot, nothing found.
     for (const auto& notice : calls->Notices()) {
         auto facts = DecodeNoticeFacts(notice);

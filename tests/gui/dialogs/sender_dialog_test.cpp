@@ -14,7 +14,7 @@ namespace nuvaro::testing {
 namespace {
 
 class SenderDialogTest : public MainFrameTest {
-protected:
+  protected:
     void SetUp() override {
         MainFrameTest::SetUp();
         InstallPlugins(dir);

@@ -20,7 +20,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class SourceViewerTest : public MonitorTest {
-protected:
+  protected:
     // Presses window n's source button; runs `look` on the viewer and closes it.
     void WithViewer(int n, const std::function<void(TWebSourceFrm&)>& look) {
         ModalDriver driver([&](wxDialog& d) {
@@ -97,8 +97,10 @@ TEST_F(SourceViewerTest, APageStillLoadingShowsWhatItsBodyHoldsSoFar) {
     // The first part of the page arrives at once, the rest when the gate opens. The first part
     // is long enough for the engine to start showing the page before it has the whole of it.
     auto rest = std::make_shared<Gate>();  // outlives the test: the server may still wait on it
-    static const std::string head = "<html><head><title>慢</title></head><body><div>已到部分</div>"
-                                    "<!--" + std::string(4096, ' ') + "-->";
+    static const std::string head =
+        "<html><head><title>慢</title></head><body><div>已到部分</div>"
+        "<!--" +
+        std::string(4096, ' ') + "-->";
     static const std::string tail = "<div>后来部分</div></body></html>";
     server.Get("/slow", [rest](const httplib::Request&, httplib::Response& res) {
         res.set_content_provider(head.size() + tail.size(), "text/html; charset=utf-8",
@@ -160,8 +162,9 @@ TEST_F(SourceViewerTest, ABrowserWithoutADocumentOrWithoutABodyIsReportedInTheEr
 // A page whose script never stops does not answer: the request ends in the read time-out's
 // message, and meanwhile the viewers of windows in other web processes open as usual.
 TEST_F(SourceViewerTest, APageThatNeverAnswersEndsInTheTimeOutAndHoldsUpNoOtherWindow) {
-    server.SetPage("/busy", "<html><body>忙<script>addEventListener('load', function() {"
-                            " setTimeout(function() { for (;;) {} }, 300); });</script></body></html>");
+    server.SetPage("/busy",
+                   "<html><body>忙<script>addEventListener('load', function() {"
+                   " setTimeout(function() { for (;;) {} }, 300); });</script></body></html>");
     server.SetPage("/calm", "<html><head><title>静</title></head><body>安静</body></html>");
     TMainFrm& f = StartFrame();
     f.Engine().SetTimeouts({.load = 1s, .read = 3s});
@@ -175,8 +178,9 @@ TEST_F(SourceViewerTest, APageThatNeverAnswersEndsInTheTimeOutAndHoldsUpNoOtherW
     WithViewer(6, [&](TWebSourceFrm& d) { EXPECT_EQ(Text(d), "安静"); });
     ASSERT_TRUE(PumpUntil([&] { return !f.SourceRequestPending(1); }, 10000));
     ASSERT_EQ(notices->shown.size(), 1u);
-    EXPECT_EQ(notices->shown[0].text,
-              "无法获取源代码N, 错误可能是因为：读取网页内容超时：网页没有响应（可能有脚本一直在运行）");
+    EXPECT_EQ(
+        notices->shown[0].text,
+        "无法获取源代码N, 错误可能是因为：读取网页内容超时：网页没有响应（可能有脚本一直在运行）");
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace {
 
 class GuiTestApp : public wxApp {
-public:
+  public:
     bool OnInit() override { return true; }
 };
 

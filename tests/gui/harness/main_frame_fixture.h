@@ -16,7 +16,7 @@ namespace nuvaro::testing {
 // The real main window over a temporary executable folder, with recording notices, balloons
 // and shell, and a temporary configuration home for the autostart entries.
 class MainFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -27,7 +27,9 @@ protected:
     // Writes Config.inf from UTF-8 text with LF line ends (stored as GBK with CR LF).
     void WriteConfig(const std::string& utf8) const;
     std::string ConfigValue(const std::string& section, const std::string& key) const;
-    std::string LastText() const { return notices->shown.empty() ? "" : notices->shown.back().text; }
+    std::string LastText() const {
+        return notices->shown.empty() ? "" : notices->shown.back().text;
+    }
 
     TempExeDir dir;
     std::string configHome;

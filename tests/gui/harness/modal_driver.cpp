@@ -19,7 +19,9 @@ wxDialog* OpenModalDialog() {
 }  // namespace
 
 ModalDriver::ModalDriver(std::function<void(wxDialog&)> drive, int timeoutMs)
-    : m_drive(std::move(drive)), m_timeoutMs(timeoutMs), m_started(wxGetLocalTimeMillis().GetValue()) {
+    : m_drive(std::move(drive)),
+      m_timeoutMs(timeoutMs),
+      m_started(wxGetLocalTimeMillis().GetValue()) {
     m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Poll(); });
     m_timer.Start(20);
 }

@@ -12,7 +12,7 @@ namespace nuvaro::testing {
 // dialog once it is on screen (fill fields, press buttons). A dialog still open after the
 // time-out is cancelled and the test fails, so a test never hangs on a dialog.
 class ModalDriver {
-public:
+  public:
     explicit ModalDriver(std::function<void(wxDialog&)> drive, int timeoutMs = 20000);
     ~ModalDriver();
 
@@ -21,7 +21,7 @@ public:
     // Whether a modal dialog is open now.
     static bool ModalOpen();
 
-private:
+  private:
     void Poll();
 
     std::function<void(wxDialog&)> m_drive;

@@ -39,9 +39,8 @@ void MonitorTest::PrepareWindow(int n, const std::string& name, const std::strin
         f.OpenPageNClick(n);
     }
     BrowserPanel* browser = window->Browser();
-    ASSERT_TRUE(PumpUntil([&] {
-        return browser->LocationURL() == server.Url(path) && !browser->IsLoading();
-    }));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return browser->LocationURL() == server.Url(path) && !browser->IsLoading(); }));
     TConfig& slot = f.Configs()[n + 1];
     slot.Regx = G(regx);
     slot.RegGrp = group;

@@ -10,7 +10,7 @@ namespace nuvaro::testing {
 
 // The main window with pages served on 127.0.0.1 and ticks fired through the windows' timers.
 class MonitorTest : public MainFrameTest {
-protected:
+  protected:
     // Opens `path` of the local server in window n (adding it when needed) and gives its slot
     // the condition; the slot is saved as the dialogs save it.
     void PrepareWindow(int n, const std::string& name, const std::string& path,

@@ -10,7 +10,7 @@ namespace nuvaro::testing {
 
 // Remembers every desktop notification instead of showing it (texts as UTF-8).
 class RecordingBalloons : public Balloons {
-public:
+  public:
     struct Shown {
         std::string title, text;
         std::function<void()> onClick;

@@ -9,8 +9,8 @@
 #include "core/gbk.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
-#include "platform/wx/tray_icon.h"
 #include "platform/gtk/web_browser.h"
+#include "platform/wx/tray_icon.h"
 
 namespace nuvaro::testing {
 namespace {

@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
 class BrowserTest : public MonitorTest {
-protected:
+  protected:
     void Monitor(int n) {
         frame->Window(n)->RefreshEdit()->SetValue("1");
         Click(frame->Window(n)->StartStopButton());
@@ -31,9 +31,10 @@ protected:
 
 // A shop page that asks its server for the price once loaded; the answer takes three seconds.
 TEST_F(BrowserTest, APriceFetchedAfterTheLoadIsFoundByTheTestAndByATick) {
-    server.SetPage("/shop", "<html><body><span id=p>价格加载中</span><script>"
-                            "fetch('/price').then(r => r.text()).then(t => p.textContent = t);"
-                            "</script></body></html>");
+    server.SetPage("/shop",
+                   "<html><body><span id=p>价格加载中</span><script>"
+                   "fetch('/price').then(r => r.text()).then(t => p.textContent = t);"
+                   "</script></body></html>");
     server.Get("/price", [](const httplib::Request&, httplib::Response& res) {
         std::this_thread::sleep_for(3s);
         res.set_content("售价：4999元", "text/plain; charset=utf-8");
@@ -49,9 +50,10 @@ TEST_F(BrowserTest, APriceFetchedAfterTheLoadIsFoundByTheTestAndByATick) {
 }
 
 TEST_F(BrowserTest, APageThatNeverStopsChangingIsReadAtTheBound) {
-    server.SetPage("/ticker", "<html><body>到货<span id=t></span><script>"
-                              "setInterval(() => t.textContent = Date.now(), 100);"
-                              "</script></body></html>");
+    server.SetPage("/ticker",
+                   "<html><body>到货<span id=t></span><script>"
+                   "setInterval(() => t.textContent = Date.now(), 100);"
+                   "</script></body></html>");
     TMainFrm& f = StartFrame();
     PageReader::Timeouts timeouts;
     timeouts.settle = 3s;

@@ -1,23 +1,22 @@
 // The monitoring cycle over the real main window and WebKit browser, with pages on 127.0.0.1.
 // Its rules are tested headless (tests/monitor); these check what only the real browser and
 // the real event loop can show.
+#include <httplib.h>
 #include <wx/button.h>
 #include <wx/notebook.h>
 #include <wx/textctrl.h>
-
-#include <httplib.h>
 
 #include <atomic>
 #include <memory>
 
 #include "app/monitor_window.h"
-#include "core/gbk.h"
 #include "banners/test_endpoints.h"
+#include "core/gbk.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/window_status_text.h"
+#include "platform/gtk/web_browser.h"
 #include "platform/tab_tooltip.h"
 #include "platform/wx/tray_icon.h"
-#include "platform/gtk/web_browser.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -44,10 +43,10 @@ TEST_F(MonitorTest, TicksNotifyAChangeSkipARepeatAndLogNothingFound) {
     Tick(2);
     server.SetPage("/price", Page("<b>价格99</b>"));
     Tick(2);
-    EXPECT_EQ(InformLines(),
-              (Lines{"[3][128]监控点信息发生变化，发出提醒[价格]", "[3][128]发现重复提醒信息，跳过[价格]",
-                     "[0][]在刚才的网页刷新中没有发现要监控的变化[价格]",
-                     "[3][99]监控点信息发生变化，发出提醒[价格]"}));
+    EXPECT_EQ(InformLines(), (Lines{"[3][128]监控点信息发生变化，发出提醒[价格]",
+                                    "[3][128]发现重复提醒信息，跳过[价格]",
+                                    "[0][]在刚才的网页刷新中没有发现要监控的变化[价格]",
+                                    "[3][99]监控点信息发生变化，发出提醒[价格]"}));
     EXPECT_EQ(MatchLines().front(), "=3=价格=128==价格(\\d+)");
     EXPECT_TRUE(notices->shown.empty());           // ticks show nothing
     EXPECT_GE(server.RequestCount("/price"), 5u);  // every tick reloaded the page
@@ -62,9 +61,10 @@ TEST_F(MonitorTest, ManualTestsReadTheLivePageOnBothKindsOfWindow) {
     WaitForTick(0);
     f.RefreshPageNClick(1);
     WaitForTick(1);
-    EXPECT_EQ(notices->Texts(),
-              (Lines{"您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.",
-                     "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。"}));
+    EXPECT_EQ(
+        notices->Texts(),
+        (Lines{"您设定的监控条件在当前页面匹配成功，系统将依据您选择的通知方式，发出提醒消息.",
+               "您设定的监控条件在当前页面匹配成功,系统将依据您选择的通知方式，发出提醒消息。"}));
     EXPECT_EQ(InformLines(), (Lines{"[0][到货]监控点信息发生变化，发出提醒[默认]",
                                     "[2][到货]监控点信息发生变化，发出提醒[甲]"}));
 }
@@ -78,7 +78,8 @@ TEST_F(MonitorTest, DefaultPageGoesBackToItsAddressAddedWindowsStayWhereTheyAre)
     for (int n : {0, 1}) {
         BrowserPanel* b = f.Window(n)->Browser();
         b->Navigate(server.Url("/away"));
-        ASSERT_TRUE(PumpUntil([&] { return b->LocationURL() == server.Url("/away") && !b->IsLoading(); }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return b->LocationURL() == server.Url("/away") && !b->IsLoading(); }));
     }
     f.DefaultPage().RefreshEdit()->SetValue("1");
     f.StartStopClick();

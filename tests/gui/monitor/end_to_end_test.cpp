@@ -22,7 +22,7 @@ using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
 class EndToEnd : public MonitorTest {
-protected:
+  protected:
     void SetUp() override {
         MonitorTest::SetUp();
         SetShell(nullptr);  // the desktop shell starts the program for real
@@ -34,15 +34,15 @@ protected:
         dir.Write("sms.inf", "[sms]\r\nGateway=" + gateway.Url("/sms") +
                                  "?to={number}&text={text}&user={account}\r\nAccount=shop01\r\n"
                                  "Timeout=10\r\n");
-        dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
-                                   std::to_string(mail.Port()) +
-                                   "\r\nUserName=\r\nTimeout=10\r\nConnectTimeout=10\r\n");
+        dir.Write("email.inf",
+                  "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" + std::to_string(mail.Port()) +
+                      "\r\nUserName=\r\nTimeout=10\r\nConnectTimeout=10\r\n");
         WriteConfig(
             "[1]\nWindowName=首页\nRefreshTime=1\n"
             "[2]\nWindowName=价格\nRefreshTime=1\nToMail=buyer@example.com\n"
             "Subject=Nuvaro提醒邮件\nBody=降价了\nSmsBody=降价了\nMobile=13800138000\n"
-            "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" + recorder +
-            "\nOtherStr=--shop 京东 \"two words\"\n");
+            "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" +
+            recorder + "\nOtherStr=--shop 京东 \"two words\"\n");
     }
 
     std::string recorder;
@@ -100,8 +100,8 @@ TEST_F(EndToEnd, TheFoundTextOfATickFillsThePlaceholdersOfEveryChannel) {
         "[1]\nWindowName=首页\n"
         "[2]\nWindowName=价格\nRefreshTime=1\nToMail=buyer@example.com\n"
         "Subject={name}有变化\nBody=降到{found}元\nSmsBody=价格{found}\nMobile=13800138000\n"
-        "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" + recorder +
-        "\nOtherStr=--found {found} --slot {slot}\n");
+        "Contry=+86\nSmsOpen=1\nEmailOpen=1\nOtherOpen=1\nOtherProgram=" +
+        recorder + "\nOtherStr=--found {found} --slot {slot}\n");
     server.SetPage("/price", "<html><body><b>价格 1 28</b></body></html>");
     TMainFrm& f = StartFrame();
     PrepareWindow(1, "价格", "/price", "价格([\\d ]+)", "1");
@@ -109,7 +109,8 @@ TEST_F(EndToEnd, TheFoundTextOfATickFillsThePlaceholdersOfEveryChannel) {
     Tick(1);
     ASSERT_TRUE(mail.WaitForMessages(1));
     EXPECT_EQ(mail.Messages()[0].subject, "价格有变化");
-    EXPECT_NE(mail.Messages()[0].body.find("降到 1 28元"), std::string::npos) << mail.Messages()[0].body;
+    EXPECT_NE(mail.Messages()[0].body.find("降到 1 28元"), std::string::npos)
+        << mail.Messages()[0].body;
     ASSERT_TRUE(WaitFor([&] { return gateway.Requests().size() == 1; }));
     EXPECT_EQ(gateway.Requests()[0].Param("text"), "价格 1 28");
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
@@ -157,8 +158,9 @@ TEST_F(EndToEnd, ThePreviousFoundTextFillsThePlaceholdersOverTwoChanges) {
 
 TEST_F(EndToEnd, AMailServerThatNeverAnswersIsBoundedLoggedAndTheTickGoesOn) {
     SmtpTestServer silent(SmtpTestServer::Mode::Silent);
-    dir.Write("email.inf", "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" +
-                               std::to_string(silent.Port()) + "\r\nTimeout=2\r\nConnectTimeout=2\r\n");
+    dir.Write("email.inf",
+              "[email]\r\nSmtp=127.0.0.1\r\nSmtpPort=" + std::to_string(silent.Port()) +
+                  "\r\nTimeout=2\r\nConnectTimeout=2\r\n");
     server.SetPage("/price", "<html><body><b>价格128</b></body></html>");
     TMainFrm& f = StartFrame();
     PrepareWindow(1, "价格", "/price", "价格(\\d+)", "1");

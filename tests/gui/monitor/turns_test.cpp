@@ -19,11 +19,12 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST_F(MonitorTest, AHiddenTabsPageIsReadAtItsTickAndShowsLiveWhenSelected) {
-    server.SetPage("/p", "<html><body><p id=s></p><p id=v></p><script>"
-                         "setTimeout(() => s.textContent = '脚本' + '写的价格42', 500);"
-                         "document.addEventListener('visibilitychange',"
-                         " () => v.textContent = document.visibilityState);"
-                         "</script></body></html>");
+    server.SetPage("/p",
+                   "<html><body><p id=s></p><p id=v></p><script>"
+                   "setTimeout(() => s.textContent = '脚本' + '写的价格42', 500);"
+                   "document.addEventListener('visibilitychange',"
+                   " () => v.textContent = document.visibilityState);"
+                   "</script></body></html>");
     TMainFrm& f = StartFrame();
     PrepareWindow(1, "甲", "/p", "脚本写的价格(\\d+)", "1");
     f.Window(1)->RefreshEdit()->SetValue("1");
@@ -37,16 +38,18 @@ TEST_F(MonitorTest, AHiddenTabsPageIsReadAtItsTickAndShowsLiveWhenSelected) {
         bool visible = false, asked = false;
     };
     auto probe = std::make_shared<Probe>();  // a read may answer after the test
-    ASSERT_TRUE(PumpUntil([&] {
-        if (!probe->asked) {
-            probe->asked = true;
-            f.Window(1)->Browser()->ReadPage([probe](const PageContent& page) {
-                probe->visible = page.body.find("<p id=\"v\">visible</p>") != std::string::npos;
-                probe->asked = false;
-            });
-        }
-        return probe->visible;
-    }, 5000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            if (!probe->asked) {
+                probe->asked = true;
+                f.Window(1)->Browser()->ReadPage([probe](const PageContent& page) {
+                    probe->visible = page.body.find("<p id=\"v\">visible</p>") != std::string::npos;
+                    probe->asked = false;
+                });
+            }
+            return probe->visible;
+        },
+        5000));
 }
 
 TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
@@ -70,13 +73,15 @@ TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
     int reloadsAtOnce = 0;
     auto started = std::chrono::steady_clock::now();
     for (int n = 1; n <= 10; ++n) f.WindowTimer(n);
-    ASSERT_TRUE(PumpUntil([&] {
-        reloadsAtOnce = std::max(reloadsAtOnce, f.Engine().ReloadsUnderWay());
-        for (int n = 1; n <= 10; ++n) {
-            if (f.TickInProgress(n)) return false;
-        }
-        return true;
-    }, 60000));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            reloadsAtOnce = std::max(reloadsAtOnce, f.Engine().ReloadsUnderWay());
+            for (int n = 1; n <= 10; ++n) {
+                if (f.TickInProgress(n)) return false;
+            }
+            return true;
+        },
+        60000));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
     EXPECT_EQ(InformLines().size(), 10u);
     EXPECT_EQ(reloadsAtOnce, 3);

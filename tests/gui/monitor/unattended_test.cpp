@@ -7,8 +7,8 @@
 #include "app/monitor_window.h"
 #include "harness/monitor_fixture.h"
 #include "platform/gtk/gtk_notices.h"
-#include "services/ui_work_queue.h"
 #include "services/services.h"
+#include "services/ui_work_queue.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -26,7 +26,7 @@ void CloseOpenBoxes() {
 // Runs `inside` every 50 ms while a modal box is open, until it returns true; then closes the
 // boxes. After 30 s they are closed all the same, so a test never hangs.
 class WhileBoxIsOpen {
-public:
+  public:
     explicit WhileBoxIsOpen(std::function<bool()> inside) : m_inside(std::move(inside)) {
         m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
             if (m_done) return;
@@ -41,7 +41,7 @@ public:
     }
     bool Done() const { return m_done; }
 
-private:
+  private:
     std::function<bool()> m_inside;
     wxTimer m_timer;
     bool m_done = false;
@@ -68,7 +68,7 @@ TEST(UiWorkQueue, AJobThatOpensAModalBoxHoldsUpNoLaterJob) {
 }
 
 class UnattendedTest : public MonitorTest {
-protected:
+  protected:
     void SetUp() override {
         MonitorTest::SetUp();
         SetNotices(std::make_unique<GtkNotices>());  // real boxes

@@ -1,5 +1,7 @@
 // Desktop notifications over the session bus, against a notification server of the test's own
 // (a bus name of its own, so tests running side by side never meet).
+#include "platform/gtk/desktop_balloons.h"
+
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "harness/gui_pump.h"
-#include "platform/gtk/desktop_balloons.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -35,7 +36,7 @@ std::string BusName(const char* what) {
 // A notification server on a connection of its own: records what it is asked to show and can
 // report a click on it.
 class FakeNotificationServer {
-public:
+  public:
     struct Notification {
         std::string app, title, body;
         std::vector<std::string> actions;
@@ -43,21 +44,21 @@ public:
 
     explicit FakeNotificationServer(const std::string& name) {
         gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        auto flags = static_cast<GDBusConnectionFlags>(
-            G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-            G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        auto flags =
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
         m_bus = g_dbus_connection_new_for_address_sync(address, flags, nullptr, nullptr, nullptr);
         g_free(address);
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
-        static const GDBusInterfaceVTable vtable{&FakeNotificationServer::OnCall, nullptr, nullptr,
-                                                 {}};
+        static const GDBusInterfaceVTable vtable{
+            &FakeNotificationServer::OnCall, nullptr, nullptr, {}};
         m_object = g_dbus_connection_register_object(m_bus, kPath, node->interfaces[0], &vtable,
                                                      this, nullptr, nullptr);
         g_dbus_node_info_unref(node);
         GVariant* reply = g_dbus_connection_call_sync(
             m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-            "RequestName", g_variant_new("(su)", name.c_str(), 4u), nullptr,
-            G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
+            "RequestName", g_variant_new("(su)", name.c_str(), 4u), nullptr, G_DBUS_CALL_FLAGS_NONE,
+            -1, nullptr, nullptr);
         if (reply) g_variant_unref(reply);
     }
     ~FakeNotificationServer() {
@@ -74,15 +75,14 @@ public:
 
     std::vector<Notification> shown;
 
-private:
+  private:
     static void OnCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                       const gchar* method, GVariant* parameters,
-                       GDBusMethodInvocation* invocation, gpointer data) {
+                       const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
+                       gpointer data) {
         auto* self = static_cast<FakeNotificationServer*>(data);
         if (g_strcmp0(method, "GetCapabilities") == 0) {
             const gchar* caps[] = {"body", "body-markup", "actions", nullptr};
-            g_dbus_method_invocation_return_value(invocation,
-                                                  g_variant_new("(^as)", caps));
+            g_dbus_method_invocation_return_value(invocation, g_variant_new("(^as)", caps));
             return;
         }
         const gchar *app, *icon, *title, *body;
@@ -107,7 +107,7 @@ private:
 };
 
 class DesktopBalloonsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
     }

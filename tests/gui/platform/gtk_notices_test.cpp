@@ -1,5 +1,7 @@
 // The desktop's message boxes: button texts, answers, posted boxes that hold up nothing, the
 // self-closing timed message.
+#include "platform/gtk/gtk_notices.h"
+
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <wx/timer.h>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "harness/gui_pump.h"
-#include "platform/gtk/gtk_notices.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -41,7 +42,7 @@ std::string MessageText(GtkWindow* dialog) {
 
 // Runs `probe` every 50 ms while a box is open.
 class BoxProbe {
-public:
+  public:
     explicit BoxProbe(std::function<void(GtkWindow*)> probe) : m_probe(std::move(probe)) {
         m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
             if (GtkWindow* dialog = OpenMessageDialog()) m_probe(dialog);
@@ -49,7 +50,7 @@ public:
         m_timer.Start(50);
     }
 
-private:
+  private:
     std::function<void(GtkWindow*)> m_probe;
     wxTimer m_timer;
 };

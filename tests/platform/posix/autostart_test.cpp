@@ -48,7 +48,8 @@ TEST(Autostart, EntryQuotesThePathForTheDesktop) {
     XdgAutostartStore store(dir.File("cfg"));
     store.WriteRunValue("/home/u/我的 程序/100%\"a\"/nuvaro");
     std::string entry = dir.Read("cfg/autostart/Zelvra.desktop");
-    EXPECT_NE(entry.find("Exec=\"/home/u/我的 程序/100%%\\\\\"a\\\\\"/nuvaro\"\n"), std::string::npos)
+    EXPECT_NE(entry.find("Exec=\"/home/u/我的 程序/100%%\\\\\"a\\\\\"/nuvaro\"\n"),
+              std::string::npos)
         << entry;
     EXPECT_NE(entry.find("Type=Application\n"), std::string::npos);
 }

@@ -73,9 +73,9 @@ TEST(MakeKeptFilesPrivate, MendsWhatEarlierVersionsLeftOpenAndNothingElse) {
     dir.Write("Browser/run.sh", "x");
     { std::ofstream(shared) << "x"; }
     fs::create_symlink(shared, dir.File("Browser/link"));
-    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf",
-                             "help.html", "Log/informlog.txt", "Browser/cookies.sqlite",
-                             "Browser/data/storage/local.db"}) {
+    for (const char* name :
+         {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf", "help.html",
+          "Log/informlog.txt", "Browser/cookies.sqlite", "Browser/data/storage/local.db"}) {
         chmod(dir.File(name).c_str(), 0644);
     }
     chmod(dir.File("Browser/run.sh").c_str(), 0755);
@@ -86,9 +86,9 @@ TEST(MakeKeptFilesPrivate, MendsWhatEarlierVersionsLeftOpenAndNothingElse) {
 
     MakeKeptFilesPrivate();
 
-    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf",
-                             "Log/informlog.txt", "Browser/cookies.sqlite",
-                             "Browser/data/storage/local.db"}) {
+    for (const char* name :
+         {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf", "Log/informlog.txt",
+          "Browser/cookies.sqlite", "Browser/data/storage/local.db"}) {
         EXPECT_EQ(ModeOf(dir.File(name)), 0600u) << name;
     }
     EXPECT_EQ(ModeOf(dir.File("Browser/run.sh")), 0700u);  // its owner may still run it
