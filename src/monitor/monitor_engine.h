@@ -125,12 +125,15 @@ class MonitorEngine {
 
   private:
     struct Window;
+    struct ReloadPlan;
 
     Window* Open(int n);
     const Window* Open(int n) const;
     void StartTimer(Window& w, int n);
     void OnTimer(int n);
     void Begin(int n, TickKind kind);
+    bool PlanDefaultPage(TickKind kind, ReloadPlan& plan);
+    bool PlanAddedWindow(int n, TickKind kind);
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
     void Conclude(int n, TickKind kind, const std::string& page);
     void Notify(int n, TickKind kind, const std::string& found, const std::string& previous);

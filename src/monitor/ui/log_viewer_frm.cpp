@@ -85,10 +85,8 @@ TLogViewerFrm::~TLogViewerFrm() {
     m_follow->Stop();
 }
 
-void TLogViewerFrm::BuildLayout() {
-    auto* panel = new wxPanel(this);
-    panel->SetBackgroundColour(design::FormColour());
-    panel->SetFont(design::FormFont());
+// The row above the table: which window, what to look for, the raw file.
+wxBoxSizer* TLogViewerFrm::BuildSearchBar(wxPanel* panel) {
     auto* bar = new wxBoxSizer(wxHORIZONTAL);
     bar->Add(new wxStaticText(panel, wxID_ANY, U8(text::kLogViewerWindow)), 0,
              wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
@@ -100,7 +98,10 @@ void TLogViewerFrm::BuildLayout() {
     bar->Add(m_search, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
     m_openRaw = new wxButton(panel, wxID_ANY, U8(text::kLogViewerOpenRaw));
     bar->Add(m_openRaw, 0, wxALIGN_CENTER_VERTICAL);
+    return bar;
+}
 
+void TLogViewerFrm::BuildTable(wxPanel* panel) {
     m_table = new wxDataViewCtrl(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                                  wxDV_SINGLE | wxDV_ROW_LINES);
     m_model = new LogModel(*this);
@@ -115,6 +116,14 @@ void TLogViewerFrm::BuildLayout() {
         m_table->AppendTextColumn(U8(columns[c].first), c, wxDATAVIEW_CELL_INERT, columns[c].second,
                                   wxALIGN_LEFT, wxDATAVIEW_COL_RESIZABLE);
     }
+}
+
+void TLogViewerFrm::BuildLayout() {
+    auto* panel = new wxPanel(this);
+    panel->SetBackgroundColour(design::FormColour());
+    panel->SetFont(design::FormFont());
+    wxBoxSizer* bar = BuildSearchBar(panel);
+    BuildTable(panel);
     auto* bottom = new wxBoxSizer(wxHORIZONTAL);
     m_status = new wxStaticText(panel, wxID_ANY, {});
     bottom->Add(m_status, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);

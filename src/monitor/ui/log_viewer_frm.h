@@ -8,9 +8,11 @@
 
 #include "monitor/log_timeline.h"
 
+class wxBoxSizer;
 class wxButton;
 class wxChoice;
 class wxDataViewCtrl;
+class wxPanel;
 class wxStaticText;
 class wxTextCtrl;
 class wxTimer;
@@ -57,6 +59,8 @@ class TLogViewerFrm : public wxFrame {
     class LogModel;
     struct Place;
     void BuildLayout();
+    wxBoxSizer* BuildSearchBar(wxPanel* panel);
+    void BuildTable(wxPanel* panel);
     WindowOfSlot Names() const;
     void Run(LogTimeline::Step step);
     void Loaded(LogTimeline::Batch batch);

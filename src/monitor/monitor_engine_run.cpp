@@ -1,0 +1,297 @@
+// A run of the monitoring cycle: reload, read, match, verdict, notice; turns to read.
+#include <memory>
+
+#include "config/config_table.h"
+#include "core/date_time.h"
+#include "core/gbk.h"
+#include "core/texts.h"
+#include "monitor/cycle_rules.h"
+#include "monitor/engine_window.h"
+#include "monitor/load_reason.h"
+#include "monitor/monitor_engine.h"
+#include "monitor/monitor_log.h"
+#include "monitor/run_state.h"
+#include "services/page_source.h"
+
+namespace nuvaro {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr milliseconds kDefaultTestPause{3000};
+constexpr int kTimedMessageSeconds = 5;
+
+}  // namespace
+
+void MonitorEngine::Run(int n, TickKind kind) {
+    Window* w = Open(n);
+    if (!w) return;
+    if (w->working) {
+        if (kind == TickKind::Test) w->testWaiting = true;
+        return;
+    }
+    Begin(n, kind);
+}
+
+// Claims the run, decides how the page is reloaded, then waits for a turn to read.
+void MonitorEngine::Begin(int n, TickKind kind) {
+    Window* w = Open(n);
+    w->working = true;
+    Changed(n);
+    ReloadPlan plan;
+    if (!(n == 0 ? PlanDefaultPage(kind, plan) : PlanAddedWindow(n, kind))) return;
+    AcquireRead(
+        n, Guard(n, [this, n, kind, plan] {
+            Window* w = Open(n);
+            w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
+            // The turn is given up once the reload is over: waiting for the page to
+            // settle and reading it costs the engine little.
+            w->reader->Start(
+                plan.how, plan.url, plan.pause,
+                [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
+                [this, n] { ReleaseRead(n); });
+        }));
+}
+
+// The default page: a test needs a loaded page; a tick goes back to the address box when the
+// browser has left it. False when the run ended here.
+bool MonitorEngine::PlanDefaultPage(TickKind kind, ReloadPlan& plan) {
+    Window* w = Open(0);
+    w->source = w->controls->Source();
+    if (kind == TickKind::Test) {
+        if (w->source->LocationURL().empty()) {
+            End(0);
+            TickBox(0, kind, text::kOpenPageFirstDefault, Notices::Icon::None);
+            return false;
+        }
+        plan.pause = kDefaultTestPause;
+        return true;
+    }
+    ControlTexts c = w->controls->Read();
+    if (w->source->LocationUtf8() != c.urlUtf8) {
+        plan.how = c.url.empty() ? PageReader::Reload::None : PageReader::Reload::Navigate;
+        plan.url = c.url;
+        if (c.url.empty()) TickBox(0, kind, text::kAddressEmptyOrBusy, Notices::Icon::None);
+    }
+    return true;
+}
+
+// An added window reads its controls into its slot and needs a loaded page. False when the run
+// ended here.
+bool MonitorEngine::PlanAddedWindow(int n, TickKind kind) {
+    GetTextNow(n);
+    Window* w = Open(n);
+    w->source = m_configs[SlotOf(n)].Browser;
+    if (w->source && !w->source->LocationURL().empty()) return true;
+    if (kind == TickKind::Test) {
+        End(n);
+        TickBox(n, kind, text::kOpenPageFirstAdded, Notices::Icon::None);
+    } else {
+        Fail(n, kind, text::kOpenPageFirstAdded, false);
+    }
+    return false;
+}
+
+void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& result) {
+    ReleaseRead(n);
+    Window* w = Open(n);
+    using Status = PageReader::Result::Status;
+    // A window stopped meanwhile ends its tick quietly; a manual test goes on.
+    if (result.status == Status::Abandoned || (kind == TickKind::Timer && !w->monitoring)) {
+        return End(n);
+    }
+    TellCrash(n, kind);
+    switch (result.status) {
+        case Status::LoadFailed:
+            return Fail(n, kind, text::kLoadFailed + LoadFailureReason(GbkToUtf8(result.error)));
+        case Status::NoAnswer: {
+            const auto seconds = std::chrono::ceil<std::chrono::seconds>(m_timeouts.load).count();
+            return Fail(n, kind, text::kLoadFailed + NoAnswerReason(static_cast<int>(seconds)));
+        }
+        case Status::ReadTimedOut:
+            return Fail(n, kind, text::kReadTimedOut);
+        case Status::NoDocument:
+            return Fail(n, kind, text::kNoDocument);
+        case Status::Unresponsive:
+            return Fail(n, kind, text::kScriptUnresponsive);
+        default:
+            break;
+    }
+    if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));
+    if (!result.page.hasBody) return Fail(n, kind, text::kNoBody);
+    Conclude(n, kind, result.page.body);
+}
+
+void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
+    const CycleTraits traits = CycleTraits::For(n);
+    const std::string slotText = SlotText(n);
+    TConfig& slot = m_configs[SlotOf(n)];
+    std::string found;
+    try {
+        found = FindInPage(m_configs, traits, slotText, page);
+    } catch (const std::exception& e) {
+        return Fail(n, kind, e.what());
+    }
+    // {previous} is what was notified last, also in a test, which forgets it to notify again.
+    const std::string previous = slot.LastMatch;
+    if (kind == TickKind::Test) {
+        ForgetLastMatch(n);
+        if (found.empty()) {
+            Record(n, WindowStatus::Last::NothingFound, {});
+            End(n);
+            return TickBox(n, kind, traits.testNoMatch, Notices::Icon::None);
+        }
+    }
+    const Verdict verdict =
+        m_runState ? JudgeWithSaved(found, slot.LastMatch, m_runState->LastMatch(SlotOf(n)))
+                   : Judge(found, slot.LastMatch);
+    if (verdict != Verdict::Change) {
+        LogVerdict(verdict, traits, slotText, found, slot.WindowName);
+        Record(n,
+               verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
+                                          : WindowStatus::Last::NothingFound,
+               found);
+        return End(n);
+    }
+    if (kind == TickKind::Test) {
+        // The dispatch waits until the message has closed; the run stays in progress.
+        return m_notices.PostTimedMessage(
+            traits.testMatch, kTimedMessageSeconds,
+            Guard(n, [this, n, found, previous] { Notify(n, TickKind::Test, found, previous); }));
+    }
+    Notify(n, kind, found, previous);
+}
+
+void MonitorEngine::Notify(int n, TickKind kind, const std::string& found,
+                           const std::string& previous) {
+    TConfig& slot = m_configs[SlotOf(n)];
+    try {
+        m_dispatch(slot, found, previous);
+    } catch (const std::exception& e) {
+        // The same text is again a change at the next tick.
+        return Fail(n, kind, e.what());
+    }
+    slot.LastMatch = found;
+    if (m_runState) m_runState->SetLastMatch(SlotOf(n), found);
+    LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
+    Record(n, WindowStatus::Last::Change, found, {}, previous);
+    End(n);
+}
+
+// The page's web process ended since the window's last run: told once, by the run that comes
+// next (whoever read the page meanwhile), which goes on to its verdict on the page opened again.
+void MonitorEngine::TellCrash(int n, TickKind kind) {
+    Window* w = Open(n);
+    std::string crash = w && w->source ? w->source->TakeCrash() : std::string();
+    if (crash.empty()) return;
+    const TConfig& slot = m_configs[SlotOf(n)];
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(crash)),
+             kErrorLog);
+    TickBox(n, kind, crash, Notices::Icon::Error);
+}
+
+// A run that ended in an error: one line in the error log, then the box.
+void MonitorEngine::Fail(int n, TickKind kind, const std::string& message, bool errorBox) {
+    const TConfig& slot = m_configs[SlotOf(n)];
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(message)),
+             kErrorLog);
+    Record(n, WindowStatus::Last::Error, {}, message);
+    End(n);
+    TickBox(n, kind, message, errorBox ? Notices::Icon::Error : Notices::Icon::None);
+}
+
+// "Nuvaro - " and the window's name, so that a box says whose it is.
+std::string MonitorEngine::BoxCaption(int n) const {
+    const std::string name = GbkToUtf8(m_configs[SlotOf(n)].WindowName);
+    return name.empty() ? std::string(text::kAppTitle) : text::kBoxCaptionPrefix + name;
+}
+
+// A manual test's boxes always show: the user is there. A tick shows one box at a time: while
+// the box of an earlier tick is open, later ones only go to the log.
+void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon) {
+    const auto owner =
+        icon == Notices::Icon::Error ? Notices::Owner::MainWindow : Notices::Owner::None;
+    const std::string caption = BoxCaption(n);
+    if (kind == TickKind::Test) return m_notices.PostBox(owner, text, caption, icon, {});
+    Window* w = Open(n);
+    if (!w || w->boxOpen) return;
+    w->boxOpen = true;
+    m_notices.PostBox(owner, text, caption, icon,
+                      Guard(n, [this, n] { Open(n)->boxOpen = false; }));
+}
+
+void MonitorEngine::End(int n) {
+    Window* w = Open(n);
+    if (!w) return;
+    ReleaseRead(n);
+    w->working = false;
+    w->reader.reset();  // may be the caller's caller: nothing of it is used after this
+    Changed(n);
+    if (w->recorded) {
+        w->recorded = false;
+        if (OnRunEnded) OnRunEnded(n, Status(n));
+        w = Open(n);
+        if (!w) return;
+    }
+    if (w->testWaiting) {
+        w->testWaiting = false;
+        m_clock.StartOnce(milliseconds(0), Guard(n, [this, n] { Run(n, TickKind::Test); }));
+    }
+}
+
+void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& found,
+                           const std::string& error, const std::string& previous) {
+    Window* w = Open(n);
+    if (!w) return;
+    WindowStatus& s = w->status;
+    w->recorded = true;
+    s.last = last;
+    s.lastCheck = std::chrono::system_clock::now();
+    if (last == WindowStatus::Last::Error) {
+        ++s.failuresInRow;
+        s.lastError = error;
+        s.lastErrorTime = s.lastCheck;
+    } else {
+        s.failuresInRow = 0;
+        s.lastFound = found;
+        s.previousFound = previous;
+    }
+}
+
+void MonitorEngine::AcquireRead(int n, std::function<void()> start) {
+    if (m_maxReads > 0 && m_reading >= m_maxReads) {
+        m_readQueue.emplace_back(n, std::move(start));
+        return;
+    }
+    TakeTurn(n);
+    start();
+}
+
+// A turn lasts until the reload is over, but no longer than the turn time-out: a load that a
+// slow server or a hung page holds up keeps no other window waiting.
+void MonitorEngine::TakeTurn(int n) {
+    Window* w = Open(n);
+    ++m_reading;
+    w->holdsRead = true;
+    if (m_timeouts.turn.count() > 0)
+        w->turnTimer.Start(m_timeouts.turn, [this, n] { ReleaseRead(n); });
+}
+
+void MonitorEngine::ReleaseRead(int n) {
+    Window* w = Open(n);
+    if (!w || !w->holdsRead) return;
+    w->holdsRead = false;
+    w->turnTimer.Stop();
+    --m_reading;
+    while (!m_readQueue.empty() && (m_maxReads == 0 || m_reading < m_maxReads)) {
+        auto [next, start] = std::move(m_readQueue.front());
+        m_readQueue.pop_front();
+        Window* waiting = Open(next);
+        if (!waiting || !waiting->working) continue;
+        TakeTurn(next);
+        // From the loop, not from inside the run that just gave up its turn.
+        m_clock.StartOnce(milliseconds(0), std::move(start));
+    }
+}
+
+}  // namespace nuvaro
