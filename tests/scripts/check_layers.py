@@ -50,7 +50,8 @@ def code_only(text):
 
 
 def long_functions(text):
-    """(first line, lines) of each function body longer than the limit."""
+    """(first line, lines) of each function longer than the limit, counted from the line of its
+    opening brace to the line of its closing one."""
     code = code_only(text)
     found, stack, start = [], [], 0
     for i, ch in enumerate(code):
@@ -71,7 +72,7 @@ def long_functions(text):
                 kind, at = stack.pop()
                 if kind == "function":
                     first = code.count("\n", 0, at) + 1
-                    lines = code.count("\n", at, i) - 1
+                    lines = code.count("\n", at, i) + 1  # from the brace's line to the closing one
                     if lines > MAX_FUNCTION_LINES:
                         found.append((first, lines))
             start = i + 1

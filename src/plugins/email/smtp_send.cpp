@@ -31,11 +31,11 @@ std::string SenderAddress(const MailAccount& account) {
     return "nuvaro@" + HostName();
 }
 
-SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
-                        const SmtpOptions& options, const std::string& from, const std::string& to,
-                        const std::string& message) {
-    CurlSession session(options.connectTimeout, options.totalTimeout, options.caFile);
-    CURL* curl = session.handle();
+namespace {
+
+// Where and how to connect and log in; returns the loopback pin list the handle uses, which the
+// caller frees after the transfer.
+curl_slist* SetUpConnection(CURL* curl, const SmtpServer& server, const MailAccount& account) {
     // The path names the domain we greet the server with.
     std::string url = SmtpUrl(server, HostName());
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -58,6 +58,17 @@ SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
         curl_easy_setopt(curl, CURLOPT_USERNAME, account.user.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.c_str());
     }
+    return pin;
+}
+
+}  // namespace
+
+SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
+                        const SmtpOptions& options, const std::string& from, const std::string& to,
+                        const std::string& message) {
+    CurlSession session(options.connectTimeout, options.totalTimeout, options.caFile);
+    CURL* curl = session.handle();
+    curl_slist* pin = SetUpConnection(curl, server, account);
 
     std::string mailFrom = "<" + from + ">";
     curl_easy_setopt(curl, CURLOPT_MAIL_FROM, mailFrom.c_str());
