@@ -14,6 +14,7 @@
 
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
+#include "app/program.h"
 #include "platform/browser_panel.h"
 #include "services/notices.h"
 #include "services/services.h"
@@ -78,6 +79,7 @@ double RunLoopMeasuringStall(const std::function<bool()>& done) {
 struct Fixture {
     testing::TempExeDir dir;
     testing::LocalHttpServer server;
+    std::unique_ptr<Program> program;
     TMainFrm* frame = nullptr;
 
     Fixture() {
@@ -86,7 +88,9 @@ struct Fixture {
             server.SetPage("/page" + std::to_string(n), MegabytePage(n),
                            "text/html; charset=utf-8");
         }
-        frame = new TMainFrm;
+        program = std::make_unique<Program>();
+        frame = new TMainFrm(*program);
+        program->ResumeOutbox();
         frame->RestoreWindows();
         frame->Show();
         for (int n = 1; n <= kWindows; ++n) {
@@ -110,6 +114,8 @@ struct Fixture {
     }
     ~Fixture() {
         frame->ExitProgram();
+        wxTheApp->ProcessIdle();  // deletes the window before its program
+        program.reset();
         SetNotices(nullptr);
     }
     bool AllTicksDone() const {

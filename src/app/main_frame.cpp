@@ -26,22 +26,17 @@
 #include "services/notices.h"
 #include "services/services.h"
 #include "services/shell.h"
-#include "services/ui_clock.h"
 #include "services/ui_work_queue.h"
 #include "ui/design.h"
 #include "ui/error_display.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
-namespace {
 
-constexpr int kReloadsAtOnce = 3;
-
-}  // namespace
-
-TMainFrm::TMainFrm()
+TMainFrm::TMainFrm(Program& program)
     : wxFrame(nullptr, wxID_ANY, U8(text::kMainCaption), wxPoint(design::kLeft, design::kTop),
-              wxSize(design::kWidth, design::kHeight)) {
+              wxSize(design::kWidth, design::kHeight)),
+      m_program(program) {
     BuildDesign();
     FormCreate();
     Bind(wxEVT_CLOSE_WINDOW, &TMainFrm::OnClose, this);
@@ -65,7 +60,18 @@ void TMainFrm::BuildDesign() {
     SetBackgroundColour(design::FormColour());
     SetFont(design::FormFont());
     BuildMenus();
+    BuildPageArea();
+    m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
+    BindWindow(*m_windows.front());
+    BuildBanners();
+    m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
+        if (!TabsMouseUp(e.GetPosition())) e.Skip();
+    });
+    PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) { m_pageControl->PopupMenu(&menu, at); };
+}
 
+// The top strip, the page control and the bottom strip, one above the other.
+void TMainFrm::BuildPageArea() {
     auto* root = new wxPanel(this, wxID_ANY);
     root->SetBackgroundColour(design::FormColour());
     m_topStrip = new wxPanel(root, wxID_ANY, wxDefaultPosition, wxSize(-1, design::kTopStripHeight),
@@ -87,10 +93,11 @@ void TMainFrm::BuildDesign() {
     sizer->Add(m_bottomStrip, 0, wxEXPAND);
     root->SetSizer(sizer);
     SetClientSize(design::kClientWidth, design::kClientHeight);
+}
 
-    m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
-    BindWindow(*m_windows.front());
-
+// The banners: filling the top strip, in the default page's settings box, filling the bottom
+// strip.
+void TMainFrm::BuildBanners() {
     TopBanner = new TScrollText(m_topStrip);
     TopBanner->SetName("TopBanner");
     auto* topSizer = new wxBoxSizer(wxVERTICAL);
@@ -105,10 +112,6 @@ void TMainFrm::BuildDesign() {
     auto* bottomSizer = new wxBoxSizer(wxVERTICAL);
     bottomSizer->Add(BottomBanner, 1, wxEXPAND);
     m_bottomStrip->SetSizer(bottomSizer);
-    m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
-        if (!TabsMouseUp(e.GetPosition())) e.Skip();
-    });
-    PopupTabMenu = [this](wxMenu& menu, const wxPoint& at) { m_pageControl->PopupMenu(&menu, at); };
 }
 
 void TMainFrm::BuildMenus() {
@@ -143,38 +146,18 @@ void TMainFrm::BuildMenus() {
         wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { AboutClick(); }); }, about->GetId());
 }
 
+// The window's part of the start: its banners, its menu item and tray icon showing the program's
+// state, the engine's status on the tabs, the default page attached.
 void TMainFrm::FormCreate() {
     m_banners = std::make_unique<BannerController>(TopBanner, SettingsBanner, BottomBanner,
                                                    GetShell(), GetNotices());
-    m_configs = std::make_unique<TConfigTable>();
-    m_runState = std::make_unique<RunState>(ExeDirFile(RunState::kFileName));
-    m_resumeItem->Check(m_runState->ResumeOnStart());
-    m_dispatcher =
-        std::make_unique<NotifyDispatcher>(GetShell(), MakePluginLibraries(), DeliveryPolicy{},
-                                           std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
-    m_clock = NewUiClock();
-    m_engine = std::make_unique<MonitorEngine>(
-        *m_configs, *m_clock, GetNotices(),
-        [this](const TConfig& slot, const std::string& found, const std::string& previous) {
-            m_dispatcher->Dispatch(slot, found, previous);
-        });
-    m_engine->SetRunState(m_runState.get());
-    // Windows started together take turns to reload: a page costs its web process a good part
-    // of a second, and the machine's other work goes on meanwhile.
-    m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
-    m_autostart = NewAutostartStore();
-    m_tray = std::make_unique<TTrayNotifyIcon>();
-    m_tray->SetIcon(AppIcon());
-    m_tray->SetIconVisible(true);
-    m_tray->SetPopupMenu([this] { return BuildTrayMenu(); });
-    m_tray->OnDblClick = [this] { ToggleShown(); };
-    m_alerts = std::make_unique<NoticeAlerts>(*m_tray, GetBalloons());
-    m_dispatcher->SetFailureObserver(m_alerts->Observer());
-    m_dispatcher->KeptIn()->SetCountObserver(m_alerts->WaitingObserver());
+    m_resumeItem->Check(SavedState().ResumeOnStart());
+    TTrayNotifyIcon& tray = *TrayIcon();
+    tray.SetPopupMenu([this] { return BuildTrayMenu(); });
+    tray.OnDblClick = [this] { ToggleShown(); };
     BindStatus();
-    m_engine->Attach(0, DefaultPage());
+    Engine().Attach(0, DefaultPage());
     m_banners->Start();
-    m_dispatcher->ResumeOutbox();
 }
 
 void TMainFrm::FormShow() {
@@ -182,17 +165,15 @@ void TMainFrm::FormShow() {
     m_banners->FillFromCache();
 }
 
+// The program outlives the window: nothing of it may call back into the window afterwards.
 void TMainFrm::FormDestroy() {
     m_sourceReads.clear();
-    if (m_engine) {
-        for (const auto& window : m_windows) m_engine->Detach(window->Number());
-    }
+    MonitorEngine& engine = Engine();
+    for (const auto& window : m_windows) engine.Detach(window->Number());
+    engine.OnStatusChanged = nullptr;
+    engine.OnRunEnded = nullptr;
     if (m_banners) m_banners->Shutdown();
-    m_alerts.reset();
-    if (m_tray) {
-        m_tray->SetIconVisible(false);
-        m_tray.reset();
-    }
+    m_program.RemoveTray();
 }
 
 wxMenu* TMainFrm::BuildTrayMenu() {
@@ -244,7 +225,7 @@ void TMainFrm::ExitProgram() {
     FormDestroy();
     // Notices already queued may still go out for a few seconds; what is left then is
     // cancelled and logged, so the program never lingers unseen.
-    if (m_dispatcher) m_dispatcher->Shutdown();
+    Dispatcher().Shutdown();
     Destroy();
     if (wxTheApp) wxTheApp->ExitMainLoop();
 }
@@ -264,7 +245,7 @@ void TMainFrm::SynchronizeAutostartBox() {
     m_autostartGuard = true;
     bool checked = false;
     try {
-        checked = SynchronizeAutostart(*m_autostart, ExeFilePath());
+        checked = SynchronizeAutostart(m_program.Autostart(), ExeFilePath());
     } catch (...) {
         m_autostartGuard = false;
         throw;
@@ -278,7 +259,8 @@ void TMainFrm::AutostartClick() {
         m_autostartGuard = false;
         return;
     }
-    ApplyAutostartChoice(*m_autostart, DefaultPage().AutostartCheck()->GetValue(), ExeFilePath());
+    ApplyAutostartChoice(m_program.Autostart(), DefaultPage().AutostartCheck()->GetValue(),
+                         ExeFilePath());
 }
 
 std::string TMainFrm::HelpPageAddress() const { return LocalFileAddress(ExeDirFile("help.html")); }
@@ -324,7 +306,7 @@ void TMainFrm::SeeLogClick(int n) {
         m_logViewer->Raise();
     }
     m_logViewer->ShowWindow(window);
-    m_alerts->ResetFailedCount();  // the send log is in front of the user now
+    Alerts().ResetFailedCount();  // the send log is in front of the user now
 }
 
 }  // namespace nuvaro

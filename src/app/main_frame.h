@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/program.h"
 #include "config/config_table.h"
 #include "monitor/monitor_engine.h"
 #include "monitor/tray_summary.h"
@@ -21,9 +22,7 @@ class wxPanel;
 
 namespace nuvaro {
 
-class AutostartStore;
 class BannerController;
-class EngineClock;
 class MonitorWindow;
 class NoticeAlerts;
 class NotifyDispatcher;
@@ -33,14 +32,16 @@ class TScrollText;
 class TTrayNotifyIcon;
 
 // The program's only working window: banner strips at top and bottom, the page control with
-// the default page and up to 29 added monitoring windows, the menus, the tray icon.
+// the default page and up to 29 added monitoring windows, the menus. It shows the program it is
+// given (engine, dispatcher, tray) and forwards the user's commands to it; the program outlives
+// it.
 class TMainFrm : public wxFrame {
   public:
-    TMainFrm();
+    explicit TMainFrm(Program& program);
     ~TMainFrm() override;
 
     // Slots 1..30; window n uses slot n + 1.
-    TConfigTable& Configs() { return *m_configs; }
+    TConfigTable& Configs() { return m_program.Configs(); }
 
     void RestoreWindows();
     // At start, after the windows are restored: the windows that monitored when the program
@@ -49,7 +50,7 @@ class TMainFrm : public wxFrame {
     void ResumeMonitoring();
     void ResumeMenuClick();  // "启动时恢复监控"
     wxMenuItem* ResumeItem() const { return m_resumeItem; }
-    RunState& SavedState() { return *m_runState; }
+    RunState& SavedState() { return m_program.SavedState(); }
     void LoadDefaultPage(TConfig& slot);
     void AddWindow(int n);
 
@@ -86,14 +87,14 @@ class TMainFrm : public wxFrame {
     void GetTextNow(int n);         // snapshot of window n's controls into its slot
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
-    MonitorEngine& Engine() { return *m_engine; }
+    MonitorEngine& Engine() { return m_program.Engine(); }
     // The tab of window n shows its state; a change stays marked until its tab is looked at.
     void UpdateTab(int n);
     bool ChangeUnseen(int n) const { return m_unseen.count(n) > 0; }
     // Brings the main window up on window n's tab (a balloon was clicked).
     void ShowWindowTab(int n);
-    NotifyDispatcher& Dispatcher() { return *m_dispatcher; }
-    NoticeAlerts& Alerts() { return *m_alerts; }  // failed notices on the desktop
+    NotifyDispatcher& Dispatcher() { return m_program.Dispatcher(); }
+    NoticeAlerts& Alerts() { return *m_program.Alerts(); }  // failed notices on the desktop
 
     // Dialogs
     void ConditionClick(int n);    // "设定网页监控条件" of window n
@@ -128,12 +129,14 @@ class TMainFrm : public wxFrame {
 
     // Tests see the menus without popping them up.
     std::function<void(wxMenu&, const wxPoint&)> PopupTabMenu;
-    TTrayNotifyIcon* TrayIcon() const { return m_tray.get(); }
+    TTrayNotifyIcon* TrayIcon() const { return m_program.TrayIcon(); }
 
     std::string HelpPageAddress() const;
 
   private:
     void BuildDesign();
+    void BuildPageArea();
+    void BuildBanners();
     void BuildMenus();
     void AddResumeItem(wxMenu& system);
     void OpenPageToResume(MonitorWindow& window);
@@ -160,16 +163,9 @@ class TMainFrm : public wxFrame {
     wxPanel* m_topStrip = nullptr;
     wxPanel* m_bottomStrip = nullptr;
     wxNotebook* m_pageControl = nullptr;
-    std::unique_ptr<TConfigTable> m_configs;
-    std::unique_ptr<RunState> m_runState;
-    std::unique_ptr<EngineClock> m_clock;
-    std::unique_ptr<MonitorEngine> m_engine;
+    Program& m_program;
     std::vector<std::unique_ptr<MonitorWindow>> m_windows;  // front: the default page
     std::unique_ptr<BannerController> m_banners;            // the banner thread's owner
-    std::unique_ptr<NotifyDispatcher> m_dispatcher;
-    std::unique_ptr<TTrayNotifyIcon> m_tray;
-    std::unique_ptr<NoticeAlerts> m_alerts;
-    std::unique_ptr<AutostartStore> m_autostart;
     bool m_autostartGuard = false;
     bool m_exiting = false;
     CloseAction m_lastClose = CloseAction::None;

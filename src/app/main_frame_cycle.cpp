@@ -8,25 +8,25 @@
 
 namespace nuvaro {
 
-bool TMainFrm::IsMonitoring(int n) const { return m_engine->IsMonitoring(n); }
+bool TMainFrm::IsMonitoring(int n) const { return m_program.Engine().IsMonitoring(n); }
 
-bool TMainFrm::TickInProgress(int n) const { return m_engine->TickInProgress(n); }
+bool TMainFrm::TickInProgress(int n) const { return m_program.Engine().TickInProgress(n); }
 
-void TMainFrm::StartStopClick() { m_engine->StartStop(0); }
+void TMainFrm::StartStopClick() { Engine().StartStop(0); }
 
-void TMainFrm::StartStopNClick(int n) { m_engine->StartStop(n); }
+void TMainFrm::StartStopNClick(int n) { Engine().StartStop(n); }
 
-void TMainFrm::DefaultPageTimer() { m_engine->Run(0, TickKind::Timer); }
+void TMainFrm::DefaultPageTimer() { Engine().Run(0, TickKind::Timer); }
 
 void TMainFrm::WindowTimer(int n) { TickWindow(n, TickKind::Timer); }
 
-void TMainFrm::TickWindow(int n, TickKind kind) { m_engine->Run(n, kind); }
+void TMainFrm::TickWindow(int n, TickKind kind) { Engine().Run(n, kind); }
 
-void TMainFrm::RefreshPageClick() { m_engine->Run(0, TickKind::Test); }
+void TMainFrm::RefreshPageClick() { Engine().Run(0, TickKind::Test); }
 
 void TMainFrm::RefreshPageNClick(int n) { TickWindow(n, TickKind::Test); }
 
-void TMainFrm::GetTextNow(int n) { m_engine->GetTextNow(n); }
+void TMainFrm::GetTextNow(int n) { Engine().GetTextNow(n); }
 
 namespace {
 
@@ -41,7 +41,7 @@ std::string Listed(const char* heading, const std::vector<std::string>& items) {
 
 // One box tells what started and what could not, and why.
 void TMainFrm::StartAllClick() {
-    RunState::Hold hold(*m_runState);  // one write for all
+    RunState::Hold hold(SavedState());  // one write for all
     std::vector<std::string> started, running, refused;
     for (const auto& [window, caption] : WindowsInTabOrder()) {
         const int n = window->Number();
@@ -49,7 +49,7 @@ void TMainFrm::StartAllClick() {
             running.push_back(caption);
             continue;
         }
-        MonitorEngine::StartOutcome outcome = m_engine->Start(n);
+        MonitorEngine::StartOutcome outcome = Engine().Start(n);
         if (outcome.started) {
             started.push_back(caption + "（" + outcome.minutes + text::kStartedMinutes + "）");
         } else {
@@ -63,11 +63,11 @@ void TMainFrm::StartAllClick() {
 }
 
 void TMainFrm::StopAllClick() {
-    RunState::Hold hold(*m_runState);
+    RunState::Hold hold(SavedState());
     std::vector<std::string> stopped;
     for (const auto& [window, caption] : WindowsInTabOrder()) {
         if (!IsMonitoring(window->Number())) continue;
-        m_engine->Stop(window->Number());
+        Engine().Stop(window->Number());
         stopped.push_back(caption);
     }
     GetNotices().PostMessage(Listed(text::kAllStopped, stopped));

@@ -44,18 +44,18 @@ std::string ReadFailure(const PageReader::Result& result) {
 }  // namespace
 
 void TMainFrm::ConditionClick(int n) {
-    ShowOnce<TRegFrm>(&Configs()[SlotOf(n)], [this, n] { m_engine->ForgetLastMatch(n); });
+    ShowOnce<TRegFrm>(&Configs()[SlotOf(n)], [this, n] { Engine().ForgetLastMatch(n); });
 }
 
-void TMainFrm::RecipientsClick() { ShowOnce<TSNMSetFrm>(&Configs()[1], *m_dispatcher); }
+void TMainFrm::RecipientsClick() { ShowOnce<TSNMSetFrm>(&Configs()[1], Dispatcher()); }
 
 void TMainFrm::RecipientsNClick(int n) {
-    ShowOnce<TSNMSetFrm>(&Configs()[SlotOf(n)], *m_dispatcher);
+    ShowOnce<TSNMSetFrm>(&Configs()[SlotOf(n)], Dispatcher());
 }
 
-void TMainFrm::MailAccountClick() { ShowOnce<TEmailFrm>(*m_dispatcher); }
+void TMainFrm::MailAccountClick() { ShowOnce<TEmailFrm>(Dispatcher()); }
 
-void TMainFrm::SmsGatewayClick() { ShowOnce<TSmsGatewayFrm>(*m_dispatcher); }
+void TMainFrm::SmsGatewayClick() { ShowOnce<TSmsGatewayFrm>(Dispatcher()); }
 
 void TMainFrm::ViewSourceClick() {
     ShowPageSource(0, DefaultPage().Browser(), text::kSourceErrorDefault);
@@ -78,7 +78,7 @@ void TMainFrm::ShowPageSource(int n, nuvaro::PageSource* browser, const char* er
     };
     if (SourceRequestPending(n)) return;
     if (!browser || browser->LocationURL().empty()) return fail(text::kNoDocument);
-    auto reader = std::make_unique<PageReader>(*browser, *m_clock, m_engine->Timeouts());
+    auto reader = std::make_unique<PageReader>(*browser, m_program.Clock(), Engine().Timeouts());
     PageReader& read = *reader;
     m_sourceReads[n] = std::move(reader);
     read.Start(PageReader::Reload::None, {}, std::chrono::milliseconds(0),

@@ -27,7 +27,7 @@ void TMainFrm::AddResumeItem(wxMenu& system) {
 void TMainFrm::ResumeMenuClick() {
     const bool on = m_resumeItem->IsChecked();
     try {
-        m_runState->SetResumeOnStart(on);
+        SavedState().SetResumeOnStart(on);
     } catch (...) {
         m_resumeItem->Check(!on);
         throw;
@@ -43,7 +43,7 @@ void TMainFrm::OpenPageToResume(MonitorWindow& window) {
 }
 
 void TMainFrm::ResumeMonitoring() {
-    RunState& state = *m_runState;
+    RunState& state = SavedState();
     RunState::Hold hold(state);
     if (!state.ResumeOnStart()) return state.ForgetMonitoring();
     std::vector<bool> open(TConfigTable::kSlots + 1, false);
@@ -54,7 +54,7 @@ void TMainFrm::ResumeMonitoring() {
         OpenPageToResume(*window);
         std::string why;
         try {
-            MonitorEngine::StartOutcome outcome = m_engine->Start(n);
+            MonitorEngine::StartOutcome outcome = Engine().Start(n);
             if (!outcome.started) why = outcome.why;
         } catch (const std::exception& e) {
             why = e.what();

@@ -32,8 +32,8 @@ std::string BalloonFound(const std::string& gbk) {
 
 void TMainFrm::BindStatus() {
     m_pageControl->AssignImageList(MakeStateIcons());
-    m_engine->OnStatusChanged = [this](int n) { UpdateTab(n); };
-    m_engine->OnRunEnded = [this](int n, const WindowStatus& status) { RunEnded(n, status); };
+    Engine().OnStatusChanged = [this](int n) { UpdateTab(n); };
+    Engine().OnRunEnded = [this](int n, const WindowStatus& status) { RunEnded(n, status); };
     m_pageControl->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& e) {
         e.Skip();
         TabLookedAt();
@@ -42,7 +42,7 @@ void TMainFrm::BindStatus() {
         e.Skip();
         if (e.GetActive()) TabLookedAt();
     });
-    m_alerts->OnBalloonClick = [this](const FailedNotice& failed) {
+    Alerts().OnBalloonClick = [this](const FailedNotice& failed) {
         auto slot = ParseInteger(failed.slot);
         ShowWindowTab(slot ? static_cast<int>(*slot) - 1 : -1);
     };
@@ -65,17 +65,17 @@ int TMainFrm::PageIndexOf(int n) const {
 void TMainFrm::UpdateTab(int n) {
     const int page = PageIndexOf(n);
     if (page == wxNOT_FOUND) return;
-    const WindowStatus status = m_engine->Status(n);
+    const WindowStatus status = Engine().Status(n);
     m_pageControl->SetPageImage(page, TabIconIndex(LookOf(status, ChangeUnseen(n))));
     SetTabToolTip(m_pageControl, page, wxString::FromUTF8(StatusTip(status)));
-    if (m_alerts) m_alerts->SetWindows(WindowsAtAGlance());
+    if (m_program.Alerts()) Alerts().SetWindows(WindowsAtAGlance());
 }
 
 // Windows in the order of their tabs, by their captions.
 TraySummary TMainFrm::WindowsAtAGlance() const {
     TraySummary summary;
     for (const auto& [window, caption] : WindowsInTabOrder()) {
-        const WindowStatus s = m_engine->Status(window->Number());
+        const WindowStatus s = m_program.Engine().Status(window->Number());
         summary.monitoring += s.monitoring ? 1 : 0;
         if (s.last == WindowStatus::Last::Error) summary.failing.push_back(caption);
         if (ChangeUnseen(window->Number())) summary.unseen.push_back(caption);

@@ -120,7 +120,7 @@ void TMainFrm::AddWindow(int n) {
     MonitorWindow& window = *m_windows.back();
     window.Fill(slot);
     BindWindow(window);
-    m_engine->Attach(n, window);
+    Engine().Attach(n, window);
     m_pageControl->SetSelection(m_pageControl->GetPageCount() - 1);
 }
 
@@ -145,14 +145,14 @@ void TMainFrm::CloseWindowClick() {
     MonitorWindow* window = ActiveWindow();
     if (!window || window->IsDefault()) return;
     const int n = window->Number();
-    m_engine->Stop(n);    // not monitoring at the next start either
-    m_engine->Detach(n);  // its tick ends quietly, its timer stops
+    Engine().Stop(n);    // not monitoring at the next start either
+    Engine().Detach(n);  // its tick ends quietly, its timer stops
     m_sourceReads.erase(n);
     m_unseen.erase(n);
     m_pageControl->DeletePage(m_pageControl->GetSelection());
     std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
     m_pageControl->SetSelection(0);
-    m_alerts->SetWindows(WindowsAtAGlance());  // a closed window fails no more
+    Alerts().SetWindows(WindowsAtAGlance());  // a closed window fails no more
 }
 
 bool TMainFrm::TabsMouseUp(const wxPoint& point) {

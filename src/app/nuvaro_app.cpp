@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/main_frame.h"
+#include "app/program.h"
 #include "config/settings_files.h"
 #include "core/private_files.h"
 #include "core/texts.h"
@@ -35,7 +36,9 @@ bool NuvaroApp::OnInit() {
     MakeKeptFilesPrivate();
     SetAppName(U8(text::kAppTitle));
     SetAppDisplayName(U8(text::kAppTitle));
-    auto* frame = new TMainFrm;
+    m_program = std::make_unique<Program>();
+    auto* frame = new TMainFrm(*m_program);
+    m_program->ResumeOutbox();  // the window shows the engine and the tray by now
     SetTopWindow(frame);
     frame->RestoreWindows();
     frame->Show();
@@ -44,7 +47,9 @@ bool NuvaroApp::OnInit() {
 
 int NuvaroApp::OnExit() {
     m_instance.reset();
-    return wxApp::OnExit();
+    const int code = wxApp::OnExit();  // deletes the main window, destroyed on its way out
+    m_program.reset();
+    return code;
 }
 
 // The default error display: whatever a handler did not catch is shown, and the program goes on.

@@ -6,8 +6,11 @@
 
 namespace nuvaro {
 
+class Program;
 class SingleInstance;
 
+// The composition root: builds the program (its services and subsystems, wired), then the main
+// window that shows it.
 class NuvaroApp : public wxApp {
   public:
     NuvaroApp();
@@ -20,6 +23,7 @@ class NuvaroApp : public wxApp {
 
   private:
     std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<Program> m_program;  // outlives the main window
 };
 
 }  // namespace nuvaro

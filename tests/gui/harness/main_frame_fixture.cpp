@@ -33,7 +33,9 @@ void MainFrameTest::TearDown() {
 }
 
 TMainFrm& MainFrameTest::StartFrame() {
-    frame = new TMainFrm;
+    program = std::make_unique<Program>();
+    frame = new TMainFrm(*program);
+    program->ResumeOutbox();
     frame->RestoreWindows();
     frame->Show();
     Pump(30);
@@ -46,10 +48,11 @@ TMainFrm& MainFrameTest::RestartFrame() {
 }
 
 void MainFrameTest::CloseFrame() {
-    if (!frame) return;
-    frame->ExitProgram();
+    if (!program) return;
+    if (frame) frame->ExitProgram();
     frame = nullptr;
-    Pump(50);
+    Pump(50);  // the loop deletes the window
+    program.reset();
 }
 
 void MainFrameTest::WriteConfig(const std::string& utf8) const {

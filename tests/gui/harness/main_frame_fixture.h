@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "app/main_frame.h"
+#include "app/program.h"
 #include "harness/gui_pump.h"
 #include "harness/recording_balloons.h"
 #include "support/recording_notices.h"
@@ -13,8 +15,9 @@
 
 namespace nuvaro::testing {
 
-// The real main window over a temporary executable folder, with recording notices, balloons
-// and shell, and a temporary configuration home for the autostart entries.
+// The real main window, built as the application builds it (the program first, then the window
+// showing it), over a temporary executable folder, with recording notices, balloons and shell,
+// and a temporary configuration home for the autostart entries.
 class MainFrameTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -22,6 +25,7 @@ class MainFrameTest : public ::testing::Test {
 
     TMainFrm& StartFrame();
     TMainFrm& RestartFrame();
+    // Exits the program through its window (unless a test did); the window goes first.
     void CloseFrame();
 
     // Writes Config.inf from UTF-8 text with LF line ends (stored as GBK with CR LF).
@@ -36,6 +40,7 @@ class MainFrameTest : public ::testing::Test {
     RecordingNotices* notices = nullptr;
     RecordingShell* shell = nullptr;
     RecordingBalloons* balloons = nullptr;
+    std::unique_ptr<Program> program;
     TMainFrm* frame = nullptr;
 };
 
