@@ -16,7 +16,7 @@ class TTrayNotifyIcon;
 // Failed notices on the desktop, without a box that would stop anything: a balloon for each
 // delivery that finally failed, and the tray icon's tooltip counting them since the user last
 // opened the send log; the icon's mark and tooltip sum up the windows. Lives on the UI thread;
-// the main window owns it.
+// the program owns it.
 class NoticeAlerts {
   public:
     NoticeAlerts(TTrayNotifyIcon& tray, Balloons& balloons);

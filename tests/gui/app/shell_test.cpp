@@ -77,6 +77,19 @@ TEST_F(MainFrameTest, ExitAsksAndYesEndsTheProgram) {
     EXPECT_TRUE(PumpUntil([&] { return destroyed; }, 5000));
 }
 
+// The program outlives its window: once the window is gone, nothing of the program can call
+// back into it, and the tray icon is off the desktop.
+TEST_F(MainFrameTest, AfterExitTheProgramKeepsNothingOfItsWindow) {
+    StartFrame().ExitProgram();
+    frame = nullptr;
+    Pump(50);  // the window is deleted
+    MonitorEngine& engine = program->Engine();
+    EXPECT_FALSE(engine.OnStatusChanged);
+    EXPECT_FALSE(engine.OnRunEnded);
+    EXPECT_EQ(program->TrayIcon(), nullptr);
+    EXPECT_EQ(program->Alerts(), nullptr);
+}
+
 TEST_F(MainFrameTest, ADoubleClickOnTheTrayIconTogglesTheWindowOnceAndASingleClickDoesNothing) {
     TMainFrm& f = StartFrame();
     TTrayNotifyIcon& icon = *f.TrayIcon();
