@@ -144,6 +144,7 @@ class TMainFrm : public wxFrame {
     void FormShow();
     void FormDestroy();
     void BindWindow(MonitorWindow& window);
+    void BindUrlEdit(MonitorWindow& window);
     int NewWindowNumber() const;
     // Open windows in the order of their tabs, with their captions (UTF-8).
     std::vector<std::pair<MonitorWindow*, std::string>> WindowsInTabOrder() const;

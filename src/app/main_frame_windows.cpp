@@ -57,6 +57,20 @@ std::vector<std::pair<MonitorWindow*, std::string>> TMainFrm::WindowsInTabOrder(
 
 int TMainFrm::PageCount() const { return static_cast<int>(m_pageControl->GetPageCount()); }
 
+// A double click on the address copies it; Enter opens the page, as the button does.
+void TMainFrm::BindUrlEdit(MonitorWindow& window) {
+    const int n = window.Number();
+    window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
+        e.Skip();  // the edit selects the word first
+        CallAfter([this, n] { UrlDoubleClick(n); });
+    });
+    window.UrlEdit()->Bind(wxEVT_TEXT_ENTER, [button = window.OpenPageButton()](wxCommandEvent&) {
+        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+        click.SetEventObject(button);
+        button->ProcessWindowEvent(click);
+    });
+}
+
 // The window's controls call the handlers of its kind: the default page's own, or the shared
 // ones of added windows, which take the window number.
 void TMainFrm::BindWindow(MonitorWindow& window) {
@@ -66,16 +80,7 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     };
     on(window.LogButton(), [this, n] { SeeLogClick(n); });
     on(window.ConditionButton(), [this, n] { ConditionClick(n); });
-    window.UrlEdit()->Bind(wxEVT_LEFT_DCLICK, [this, n](wxMouseEvent& e) {
-        e.Skip();  // the edit selects the word first
-        CallAfter([this, n] { UrlDoubleClick(n); });
-    });
-    // Enter in the address opens the page, as the button does.
-    window.UrlEdit()->Bind(wxEVT_TEXT_ENTER, [button = window.OpenPageButton()](wxCommandEvent&) {
-        wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-        click.SetEventObject(button);
-        button->ProcessWindowEvent(click);
-    });
+    BindUrlEdit(window);
     if (window.IsDefault()) {
         on(window.StartStopButton(), [this] { StartStopClick(); });
         on(window.RefreshButton(), [this] { RefreshPageClick(); });
