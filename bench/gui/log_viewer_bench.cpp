@@ -41,9 +41,9 @@ void WriteLogLines(const std::string& file, long lines) {
                                  std::to_string(1 + minute / 1440 % 30) + " " +
                                  std::to_string(minute / 60 % 24) + ":" +
                                  std::to_string(minute % 60) + ":" + std::to_string(i % 30);
-        out << (i % 10 ? loglines::NothingFound(time, window)
-                       : loglines::ChangeNotified(time, "2", testing::G("价格") + std::to_string(i),
-                                                  window))
+        out << (i % 10 ? loglines::NothingFound(time, window).bytes()
+                       : loglines::ChangeNotified(time, "2", GbkText::FromBytes(testing::G("价格") + std::to_string(i)),
+                                                  window).bytes())
             << "\r\n";
     }
 }

@@ -293,11 +293,11 @@ void TMainFrm::AboutClick() {
 // The program's own viewer reads the logs as they are written (GBK); its button still hands the
 // raw file to the desktop.
 void TMainFrm::SeeLogClick(int n) {
-    const std::string window = n < 0 ? "" : GbkToUtf8(Configs()[SlotOf(n)].WindowName);
+    const std::string window = n < 0 ? "" : Configs()[SlotOf(n)].WindowName;
     if (!m_logViewer) {
         std::map<std::string, std::string> names;
         for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
-            names[std::to_string(slot)] = GbkToUtf8(Configs()[slot].WindowName);
+            names[std::to_string(slot)] = Configs()[slot].WindowName;
         }
         m_logViewer = new TLogViewerFrm(this, std::move(names));
         m_logViewer->Show();

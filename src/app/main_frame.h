@@ -105,9 +105,9 @@ class TMainFrm : public wxFrame {
     void ViewSourceClick();        // default page "查网页看源码"
     void ViewSourceNClick(int n);  // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
-    // The last page source request's title and body markup (GBK).
-    std::string PageTitle;
-    std::string PageSource;
+    // The last page source request's title and body markup.
+    GbkText PageTitle;
+    GbkText PageSource;
 
     // Banners: top strip, default page's settings box, bottom strip.
     TScrollText* TopBanner = nullptr;

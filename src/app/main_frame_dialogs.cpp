@@ -36,7 +36,7 @@ std::string ReadFailure(const PageReader::Result& result) {
         default:
             return text::kNoDocument;
     }
-    if (!result.page.ok) return GbkToUtf8(result.page.error);
+    if (!result.page.ok) return result.page.error;
     if (!result.page.hasBody) return text::kNoBody;
     return {};
 }

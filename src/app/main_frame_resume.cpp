@@ -63,7 +63,7 @@ void TMainFrm::ResumeMonitoring() {
         // Nobody may be there to see a box: the reason goes to the error log.
         const TConfig& slot = Configs()[SlotOf(n)];
         WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName,
-                                     Utf8ToGbk(std::string(text::kResumeFailed) + why)),
+                                     std::string(text::kResumeFailed) + why),
                  kErrorLog);
         state.SetMonitoring(SlotOf(n), false);
     }

@@ -24,8 +24,8 @@ namespace {
 constexpr size_t kBalloonChars = 200;
 
 // The found text as a balloon shows it: UTF-8, cut at a character boundary.
-std::string BalloonFound(const std::string& gbk) {
-    return GbkToUtf8(ShowControls(CutText(gbk, kBalloonChars)));
+std::string BalloonFound(const GbkText& gbk) {
+    return ToUtf8(GbkText::FromBytes(ShowControls(CutText(gbk, kBalloonChars).view())));
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ TraySummary TMainFrm::WindowsAtAGlance() const {
 // other stays marked. A window that has failed three ticks in a row says so once, until it
 // works again.
 void TMainFrm::RunEnded(int n, const WindowStatus& status) {
-    const std::string name = GbkToUtf8(Configs()[SlotOf(n)].WindowName);
+    const std::string& name = Configs()[SlotOf(n)].WindowName;
     auto bringUp = [this, alive = std::weak_ptr<bool>(m_alive), n] {
         if (!alive.expired()) ShowWindowTab(n);
     };

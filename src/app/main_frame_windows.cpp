@@ -121,7 +121,7 @@ void TMainFrm::LoadDefaultPage(TConfig& slot) { DefaultPage().Fill(slot); }
 void TMainFrm::AddWindow(int n) {
     TConfig& slot = Configs()[SlotOf(n)];
     m_windows.push_back(
-        std::make_unique<MonitorWindow>(m_pageControl, n, FromGbk(slot.WindowName)));
+        std::make_unique<MonitorWindow>(m_pageControl, n, ToWidget(slot.WindowName)));
     MonitorWindow& window = *m_windows.back();
     window.Fill(slot);
     BindWindow(window);
@@ -260,13 +260,13 @@ void TMainFrm::OpenPageClick() {
         return;
     }
     bool helpPage = false;
-    if (window.UrlText().empty()) window.UrlEdit()->ChangeValue(FromGbk(slot.url));
+    if (window.UrlText().empty()) window.UrlEdit()->ChangeValue(ToWidget(slot.url));
     if (window.UrlText().empty()) {
         window.UrlEdit()->ChangeValue(wxString::FromUTF8(HelpPageAddress()));
         helpPage = true;
     }
     m_pageControl->SetPageText(0, window.NameEdit()->GetValue());
-    const std::string name = ToGbk(m_pageControl->GetPageText(0));
+    const std::string name = FromWidget(m_pageControl->GetPageText(0));
     const std::string address = window.UrlText();
     WriteConfigKey("1", "WindowName", name);
     slot.WindowName = name;
@@ -282,7 +282,7 @@ void TMainFrm::UrlFromBrowser(int n) {
     MonitorWindow* window = Window(n);
     if (!window || window->IsDefault()) return;
     std::string location = window->Browser()->LocationURL();
-    if (!location.empty()) window->UrlEdit()->ChangeValue(FromGbk(location));
+    if (!location.empty()) window->UrlEdit()->ChangeValue(ToWidget(location));
 }
 
 void TMainFrm::UrlDoubleClick(int n) {

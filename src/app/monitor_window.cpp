@@ -134,9 +134,9 @@ void MonitorWindow::OnPageSize() {
 }
 
 void MonitorWindow::Fill(const TConfig& slot) {
-    m_name->ChangeValue(FromGbk(slot.WindowName));
-    m_url->ChangeValue(FromGbk(slot.url));
-    m_refresh->ChangeValue(FromGbk(slot.RefreshTime));
+    m_name->ChangeValue(ToWidget(slot.WindowName));
+    m_url->ChangeValue(ToWidget(slot.url));
+    m_refresh->ChangeValue(ToWidget(slot.RefreshTime));
     m_sms->SetValue(IsOn(slot.SmsOpen));
     m_email->SetValue(IsOn(slot.EmailOpen));
     m_other->SetValue(IsOn(slot.OtherOpen));
@@ -145,9 +145,9 @@ void MonitorWindow::Fill(const TConfig& slot) {
 wxWindow* MonitorWindow::BannerHost() const { return m_settingsBox; }
 wxWindow* MonitorWindow::SettingsPanel() const { return m_panel; }
 
-std::string MonitorWindow::NameText() const { return ToGbk(m_name->GetValue()); }
-std::string MonitorWindow::UrlText() const { return ToGbk(m_url->GetValue()); }
-std::string MonitorWindow::RefreshText() const { return ToGbk(m_refresh->GetValue()); }
+std::string MonitorWindow::NameText() const { return FromWidget(m_name->GetValue()); }
+std::string MonitorWindow::UrlText() const { return FromWidget(m_url->GetValue()); }
+std::string MonitorWindow::RefreshText() const { return FromWidget(m_refresh->GetValue()); }
 
 ControlTexts MonitorWindow::Read() const {
     ControlTexts c;

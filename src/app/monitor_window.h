@@ -64,7 +64,7 @@ class MonitorWindow : public WindowControls {
     // The settings panel, whose right click opens the tab menu on added windows.
     wxWindow* SettingsPanel() const;
 
-    // Texts as the program keeps them (GBK).
+    // Texts as the program keeps them.
     std::string NameText() const;
     std::string UrlText() const;
     std::string RefreshText() const;

@@ -73,11 +73,11 @@ void NoticeAlerts::ResetFailedCount() {
 
 wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
     wxString window =
-        f.windowName.empty() ? U8("[") + FromGbk(f.slot) + "]" : FromGbk(f.windowName);
+        f.windowName.empty() ? U8("[") + FromGbk(GbkText::FromBytes(f.slot)) + "]" : FromGbk(GbkText::FromBytes(f.windowName));
     wxString channel = U8(ChannelName(f.channel));
-    if (!f.recipient.empty()) channel += " " + FromGbk(f.recipient);
+    if (!f.recipient.empty()) channel += " " + FromGbk(GbkText::FromBytes(f.recipient));
     return U8(text::kNoticeFailedWindow) + window + "\n" + U8(text::kNoticeFailedChannel) +
-           channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(f.reason);
+           channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(GbkText::FromBytes(f.reason));
 }
 
 void NoticeAlerts::SetWindows(const TraySummary& windows) {

@@ -17,17 +17,17 @@ std::string Trimmed(std::string_view s) { return std::string(TrimControls(s)); }
 }  // namespace
 
 BannerTexts FetchedBannerTexts(const Announcement& fetched) {
-    return {Utf8ToGbk(fetched.AD1), Utf8ToGbk(fetched.AD2), Trimmed(Utf8ToGbk(fetched.AD3))};
+    return {ToGbk(fetched.AD1).bytes(), ToGbk(fetched.AD2).bytes(), Trimmed(ToGbk(fetched.AD3).bytes())};
 }
 
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched) {
     Announcement stored = fetched;
-    stored.AD1 = Trimmed(Utf8ToGbk(fetched.AD1));
-    stored.AD2 = Utf8ToGbk(fetched.AD2);
-    stored.AD3 = Utf8ToGbk(fetched.AD3);
+    stored.AD1 = Trimmed(ToGbk(fetched.AD1).bytes());
+    stored.AD2 = ToGbk(fetched.AD2).bytes();
+    stored.AD3 = ToGbk(fetched.AD3).bytes();
     IniFile(path).Update([&](IniDocument& doc) {
         for (size_t i = 0; i < Announcement::kCount; ++i) {
-            doc.Write(kSection, Announcement::kKeys[i], stored[i]);
+            doc.WriteGbk(kSection, Announcement::kKeys[i], GbkText::FromBytes(stored[i]));
         }
     });
 }
@@ -43,7 +43,7 @@ std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {
     if (!cached) return std::nullopt;
     Announcement values;
     for (size_t i = 0; i < Announcement::kCount; ++i) {
-        values[i] = doc.Read(kSection, Announcement::kKeys[i]).value_or(std::string());
+        values[i] = doc.ReadGbk(kSection, Announcement::kKeys[i]).value_or(GbkText()).bytes();
     }
     return values;
 }

@@ -33,15 +33,15 @@ TRegFrm::TRegFrm(TConfig* slot, std::function<void()> saved)
 }
 
 void TRegFrm::FormShow() {
-    if (m_slot) m_memo->ChangeValue(FromGbkLines(m_slot->Regx));
+    if (m_slot) m_memo->ChangeValue(ToWidgetLines(m_slot->Regx));
 }
 
 // An expression that the matcher cannot use is refused with where it goes wrong; the dialog
 // stays open on it, so that the next tick does not fail instead.
 void TRegFrm::OkClick() {
     if (!m_slot) return Finish(wxID_OK);
-    const std::string expression = ToGbkLines(m_memo->GetValue());
-    const ExpressionProblem problem = CheckExpression(expression);
+    const std::string expression = FromWidgetLines(m_memo->GetValue());
+    const ExpressionProblem problem = CheckExpression(ToGbk(expression));
     if (!problem.message.empty()) {
         const auto at = static_cast<long>(problem.charIndex);
         m_memo->SetFocus();

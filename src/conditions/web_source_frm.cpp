@@ -27,7 +27,7 @@ wxFont CodeFont(int pixels) {
 
 }  // namespace
 
-TWebSourceFrm::TWebSourceFrm(std::string_view title, std::string_view source)
+TWebSourceFrm::TWebSourceFrm(const GbkText& title, const GbkText& source)
     : ModalForm(FromGbk(title) + U8(text::kSourceCaptionSuffix), wxSize(714, 602),
                 wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX,
                 /*outerSize=*/true) {

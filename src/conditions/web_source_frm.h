@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/gbk_text.h"
 #include "ui/modal_form.h"
 
 class wxStyledTextCtrl;
@@ -13,8 +14,8 @@ namespace nuvaro {
 // edited there but goes nowhere.
 class TWebSourceFrm : public ModalForm {
   public:
-    // `title` and `source` are GBK, as read from the page.
-    TWebSourceFrm(std::string_view title, std::string_view source);
+    // `title` and `source` as read from the page.
+    TWebSourceFrm(const GbkText& title, const GbkText& source);
 
     wxStyledTextCtrl* Editor() const { return m_editor; }
 

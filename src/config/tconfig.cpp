@@ -42,7 +42,7 @@ void TConfig::SaveAll() {
     const std::string section = Section();
     Ini->Update([&](IniDocument& doc) {
         for (const auto& key : kKeys) doc.Write(section, key.name, this->*key.field);
-        doc.Write(section, "all", WindowRecord());
+        doc.Write(section, "all", RecordText());
     });
 }
 
@@ -57,9 +57,11 @@ void TConfig::WriteKey(std::string_view key, std::string_view value) {
     Ini->WriteString(Section(), key, value);
 }
 
+GbkText TConfig::WindowRecord() const { return ToGbk(RecordText()); }
+
 int TConfig::SectionCount() const { return Ini->SectionCount(); }
 
-std::string TConfig::WindowRecord() const {
+std::string TConfig::RecordText() const {
     const std::string* fields[] = {&User,      &url,          &RefreshTime, &Regx,      &FromMail,
                                    &ToMail,    &FromName,     &Subject,     &Charset,   &Body,
                                    &SmsBody,   &Mobile,       &Contry,      &SmsOpen,   &EmailOpen,

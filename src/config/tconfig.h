@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
 #include "core/ini_file.h"
 
 namespace nuvaro {
@@ -12,7 +13,8 @@ namespace nuvaro {
 class PageSource;  // the window's embedded browser; never owned here
 
 // The settings of one monitoring window (slot 1..30, section "1".."30" of Config.inf) and the
-// run-time copies of its controls. Every text is GBK.
+// run-time copies of its controls. Every text is UTF-8 (Config.inf holds GBK), but for the last
+// notified found text, which is kept byte for byte.
 class TConfig {
   public:
     // Loads the slot's section at once; the file need not exist.
@@ -50,7 +52,7 @@ class TConfig {
     std::string CurWindowName;
     PageSource* Browser = nullptr;
     std::unique_ptr<IniFile> Ini;
-    std::string LastMatch;
+    GbkText LastMatch;
 
     // Reads the 20 keys of the slot's section into the persisted fields.
     void LoadAll();
@@ -63,8 +65,9 @@ class TConfig {
     // Sections of the file, whatever their names (0 when it is missing or empty).
     int SectionCount() const;
 
-    // The 19 texts of the window record, each followed by "|" (RegGrp is not part of it).
-    std::string WindowRecord() const;
+    // The 19 texts of the window record, each followed by "|" (RegGrp is not part of it), as
+    // the plug-ins take it.
+    GbkText WindowRecord() const;
     std::string Section() const { return std::to_string(Index); }
 
     struct Key {
@@ -73,6 +76,9 @@ class TConfig {
     };
     // Key order of LoadAll and SaveAll.
     static const std::array<Key, 20> kKeys;
+
+  private:
+    std::string RecordText() const;
 };
 
 // Writes one key straight into Config.inf in the executable's folder; touches no slot.

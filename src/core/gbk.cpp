@@ -110,10 +110,10 @@ size_t Utf8CharLength(std::string_view s, size_t at) {
     return n;
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
-    if (IsAscii(utf8)) return std::string(utf8);
-    if (auto fast = EncodeByTable(utf8)) return std::move(*fast);
-    return codec::Utf8ToGbk(utf8);
+GbkText ToGbk(std::string_view utf8) {
+    if (IsAscii(utf8)) return GbkText::FromBytes(std::string(utf8));
+    if (auto fast = EncodeByTable(utf8)) return GbkText::FromBytes(std::move(*fast));
+    return GbkText::FromBytes(codec::Utf8ToGbk(utf8));
 }
 
 bool IsWellFormedUtf8(std::string_view text) {
@@ -127,9 +127,9 @@ bool IsWellFormedUtf8(std::string_view text) {
     return true;
 }
 
-std::string GbkToUtf8(std::string_view gbk) {
-    if (IsAscii(gbk)) return std::string(gbk);
-    return codec::GbkToUtf8(gbk);
+std::string ToUtf8(const GbkText& gbk) {
+    if (IsAscii(gbk.view())) return gbk.bytes();
+    return codec::GbkToUtf8(gbk.view());
 }
 
 std::string_view GbkPrefix(std::string_view text, size_t maxBytes) {

@@ -3,15 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
-// Text inside the program is narrow GBK (code page 936). These convert at the edges.
-
-// UTF-8 -> GBK. A character GBK cannot hold, and a byte that is not valid UTF-8, becomes '?'.
-std::string Utf8ToGbk(std::string_view utf8);
-
-// GBK -> UTF-8, leniently: a byte that does not decode becomes '?', the rest of the text survives.
-std::string GbkToUtf8(std::string_view gbk);
+// Helpers over the bytes of GBK text and UTF-8 text; the conversions are in core/gbk_text.h.
 
 // Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsWellFormedUtf8(std::string_view text);
@@ -31,8 +27,5 @@ inline size_t GbkCharLength(std::string_view s, size_t at) {
 
 // Length of the UTF-8 sequence at `at` when it is well formed, else 1.
 size_t Utf8CharLength(std::string_view s, size_t at);
-
-// Shorthand for the program's own UTF-8 literals.
-inline std::string Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 
 }  // namespace nuvaro

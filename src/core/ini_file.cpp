@@ -117,8 +117,9 @@ IniDocument IniDocument::Parse(std::string_view content) {
     return doc;
 }
 
-std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view section) const {
-    section = TrimBlanks(section);
+std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view utf8) const {
+    const GbkText gbk = ToGbk(utf8);
+    const std::string_view section = TrimBlanks(gbk.view());
     for (size_t i = 0; i < m_lines.size(); ++i) {
         auto name = SectionName(m_lines[i]);
         if (!name || !EqualsIgnoreAsciiCase(*name, section)) continue;
@@ -129,8 +130,9 @@ std::optional<IniDocument::Range> IniDocument::FindSection(std::string_view sect
     return std::nullopt;
 }
 
-std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view key) const {
-    key = TrimBlanks(key);
+std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view utf8) const {
+    const GbkText gbk = ToGbk(utf8);
+    const std::string_view key = TrimBlanks(gbk.view());
     for (size_t i = range.header + 1; i < range.end; ++i) {
         auto parsed = ParseKeyLine(m_lines[i]);
         if (parsed && EqualsIgnoreAsciiCase(parsed->key, key)) return i;
@@ -138,32 +140,58 @@ std::optional<size_t> IniDocument::FindKey(const Range& range, std::string_view 
     return std::nullopt;
 }
 
-std::optional<std::string> IniDocument::Read(std::string_view section, std::string_view key) const {
+std::optional<GbkText> IniDocument::ReadGbk(std::string_view section, std::string_view key) const {
     auto range = FindSection(section);
     if (!range) return std::nullopt;
     auto index = FindKey(*range, key);
     if (!index) return std::nullopt;
-    return DecodeIniValue(ParseKeyLine(m_lines[*index])->value);
+    return GbkText::FromBytes(DecodeIniValue(ParseKeyLine(m_lines[*index])->value));
+}
+
+std::optional<std::string> IniDocument::Read(std::string_view section, std::string_view key) const {
+    auto value = ReadGbk(section, key);
+    if (!value) return std::nullopt;
+    return ToUtf8(*value);
+}
+
+GbkText IniDocument::Kept(std::string_view section, std::string_view key,
+                          std::string_view value) const {
+    GbkText bytes = ToGbk(value);
+    auto old = ReadGbk(section, key);
+    if (old && *old != bytes && ToUtf8(*old) == value) return *old;
+    return bytes;
 }
 
 void IniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {
-    Put(section, key, EncodeIniValue(value));
+    WriteGbk(section, key, Kept(section, key, value));
+}
+
+void IniDocument::WriteGbk(std::string_view section, std::string_view key, const GbkText& value) {
+    Put(section, key, EncodeIniValue(value.view()));
 }
 
 void IniDocument::WriteExact(std::string_view section, std::string_view key,
                              std::string_view value) {
-    Put(section, key, EncodeIniValue(value, true));
+    WriteExactGbk(section, key, Kept(section, key, value));
 }
 
-void IniDocument::Put(std::string_view section, std::string_view key, const std::string& stored) {
-    std::string line = std::string(TrimBlanks(key)) + "=" + stored;
-    auto range = FindSection(section);
+void IniDocument::WriteExactGbk(std::string_view section, std::string_view key,
+                                const GbkText& value) {
+    Put(section, key, EncodeIniValue(value.view(), true));
+}
+
+void IniDocument::Put(std::string_view sectionUtf8, std::string_view keyUtf8,
+                      const std::string& stored) {
+    const GbkText section = ToGbk(sectionUtf8);
+    const GbkText key = ToGbk(keyUtf8);
+    std::string line = std::string(TrimBlanks(key.view())) + "=" + stored;
+    auto range = FindSection(sectionUtf8);
     if (!range) {
-        m_lines.push_back("[" + std::string(TrimBlanks(section)) + "]");
+        m_lines.push_back("[" + std::string(TrimBlanks(section.view())) + "]");
         m_lines.push_back(std::move(line));
         return;
     }
-    if (auto index = FindKey(*range, key)) {
+    if (auto index = FindKey(*range, keyUtf8)) {
         // The key keeps the spelling it has in the file.
         std::string existing(ParseKeyLine(m_lines[*index])->key);
         m_lines[*index] = existing + "=" + stored;
@@ -178,7 +206,7 @@ void IniDocument::Put(std::string_view section, std::string_view key, const std:
 std::vector<std::string> IniDocument::SectionNames() const {
     std::vector<std::string> names;
     for (const auto& line : m_lines) {
-        if (auto name = SectionName(line)) names.emplace_back(*name);
+        if (auto name = SectionName(line)) names.push_back(ToUtf8(GbkText::FromBytes(std::string(*name))));
     }
     return names;
 }
@@ -197,18 +225,24 @@ std::string IniDocument::Serialize() const {
 
 void IniWriter::Section(std::string_view name) {
     m_text += "[";
-    m_text += TrimBlanks(name);
+    m_text += TrimBlanks(ToGbk(name).view());
     m_text += "]\r\n";
 }
 
-void IniWriter::Write(std::string_view key, std::string_view value) {
-    m_text += TrimBlanks(key);
-    m_text += "=" + EncodeIniValue(value) + "\r\n";
+void IniWriter::Write(std::string_view key, std::string_view value) { WriteGbk(key, ToGbk(value)); }
+
+void IniWriter::WriteGbk(std::string_view key, const GbkText& value) {
+    m_text += TrimBlanks(ToGbk(key).view());
+    m_text += "=" + EncodeIniValue(value.view()) + "\r\n";
 }
 
 void IniWriter::WriteExact(std::string_view key, std::string_view value) {
-    m_text += TrimBlanks(key);
-    m_text += "=" + EncodeIniValue(value, true) + "\r\n";
+    WriteExactGbk(key, ToGbk(value));
+}
+
+void IniWriter::WriteExactGbk(std::string_view key, const GbkText& value) {
+    m_text += TrimBlanks(ToGbk(key).view());
+    m_text += "=" + EncodeIniValue(value.view(), true) + "\r\n";
 }
 
 IniFile::IniFile(std::string path, mode_t newFileMode)

@@ -36,9 +36,9 @@ class LostLines {
         std::lock_guard lock(m_mutex);
         for (auto it = m_counts.lower_bound({logDir, ""});
              it != m_counts.end() && it->first.first == logDir;) {
-            std::string note = loglines::LinesLost(NowText(), it->second, it->first.second);
-            bool written =
-                AppendWhole(ResolveName(logDir, std::string(kErrorLog) + ".txt"), note + "\r\n");
+            GbkText note = loglines::LinesLost(NowText(), it->second, it->first.second);
+            bool written = AppendWhole(ResolveName(logDir, std::string(kErrorLog) + ".txt"),
+                                       note.bytes() + "\r\n");
             it = written ? m_counts.erase(it) : std::next(it);
         }
     }
@@ -63,10 +63,10 @@ std::string_view LogNameOf(std::string_view fileName) {
 
 }  // namespace
 
-void AppendLogLine(const std::string& folder, std::string_view fileName, std::string_view line) {
+void AppendLogLine(const std::string& folder, std::string_view fileName, const GbkText& line) {
     const std::string logDir = ResolveName(folder, "Log");
     MakeFolder(logDir);  // outcome not needed: the write below tells
-    std::string data(line);
+    std::string data = line.bytes();
     data += "\r\n";
     if (!AppendWhole(ResolveName(logDir, fileName), data)) {
         Lost().Add(logDir, LogNameOf(fileName));
@@ -75,15 +75,15 @@ void AppendLogLine(const std::string& folder, std::string_view fileName, std::st
     Lost().Report(logDir);
 }
 
-void WriteLog(std::string_view line, std::string_view logName) {
+void WriteLog(const GbkText& line, std::string_view logName) {
     AppendLogLine(ExeDir(), std::string(logName) + ".txt", line);
 }
 
 namespace loglines {
 namespace {
 
-// A text of the page, a server or the user, as one piece of one line.
-std::string Field(std::string_view text) { return EscapeLogText(text); }
+// A text of the user or the program (UTF-8), as one piece of one line.
+std::string Field(std::string_view utf8) { return EscapeLogText(ToGbk(utf8).view()); }
 
 }  // namespace
 
@@ -96,15 +96,21 @@ std::string Join(std::initializer_list<std::string_view> pieces) {
     return out;
 }
 
-std::string TickError(std::string_view d, std::string_view s, std::string_view w,
-                      std::string_view message) {
-    return Join({d, "[", s, "][", Field(w), "]", Field(message)});
+GbkText TickError(std::string_view d, std::string_view s, std::string_view w,
+                  std::string_view message) {
+    return GbkText::FromBytes(Join({d, "[", s, "][", Field(w), "]", Field(message)}));
 }
 
-std::string LinesLost(std::string_view d, int count, std::string_view logName) {
+GbkText TickError(std::string_view d, std::string_view s, const GbkText& w,
+                  const GbkText& message) {
+    return GbkText::FromBytes(
+        Join({d, "[", s, "][", EscapeLogText(w.view()), "]", EscapeLogText(message.view())}));
+}
+
+GbkText LinesLost(std::string_view d, int count, std::string_view logName) {
     char text[256];
     std::snprintf(text, sizeof text, text::kLogLinesLost, count, std::string(logName).c_str());
-    return Join({d, "[0][]", Gbk(text)});
+    return GbkText::FromBytes(Join({d, "[0][]", ToGbk(text).view()}));
 }
 
 }  // namespace loglines

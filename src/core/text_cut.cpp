@@ -38,9 +38,9 @@ std::optional<std::pair<std::string_view, std::string>> Cut(std::string_view tex
 
 size_t GbkCharCount(std::string_view gbk) { return CountChars(gbk, GbkCharLength); }
 
-std::string CutText(std::string_view gbk, size_t maxChars) {
-    auto cut = Cut(gbk, maxChars, GbkCharLength);
-    return cut ? std::string(cut->first) + Gbk(cut->second) : std::string(gbk);
+GbkText CutText(const GbkText& gbk, size_t maxChars) {
+    auto cut = Cut(gbk.view(), maxChars, GbkCharLength);
+    return cut ? GbkText::FromBytes(std::string(cut->first)) + ToGbk(cut->second) : gbk;
 }
 
 std::string CutUtf8Text(std::string_view utf8, size_t maxChars) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 // The most characters of a found text that a log line, a notice or a box carries. The verdict
@@ -14,8 +16,8 @@ inline constexpr size_t kFoundTextLimit = 4000;
 size_t GbkCharCount(std::string_view gbk);
 
 // `gbk` itself when it has at most `maxChars` characters; else its first `maxChars` characters
-// (never half of one) followed by the mark "…（共 N 字）" that tells how long it was (GBK).
-std::string CutText(std::string_view gbk, size_t maxChars = kFoundTextLimit);
+// (never half of one) followed by the mark "…（共 N 字）" that tells how long it was.
+GbkText CutText(const GbkText& gbk, size_t maxChars = kFoundTextLimit);
 
 // The same for UTF-8 text (the mark in UTF-8).
 std::string CutUtf8Text(std::string_view utf8, size_t maxChars);

@@ -1,7 +1,7 @@
 #pragma once
 
 // Every user-visible text of the program, as UTF-8, exactly as the program shows or writes it.
-// Convert with Gbk() where GBK is needed (stored texts, log lines, records).
+// Convert with ToGbk() where GBK is needed (stored texts, log lines, records).
 namespace nuvaro::text {
 
 // Application

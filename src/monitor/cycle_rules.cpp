@@ -27,34 +27,34 @@ std::optional<int> RefreshMinutes(std::string_view text) {
 }
 
 std::string StartedMessage(const TConfig& slot, std::string_view minutes) {
-    return slot.WindowName + ":" + slot.url + Gbk(text::kStartedMiddle) + "\r" +
-           Gbk(text::kStartedKeyword) + slot.Regx + Gbk(text::kStartedRefresh) +
-           std::string(minutes) + Gbk(text::kStartedMinutes);
+    return slot.WindowName + ":" + slot.url + text::kStartedMiddle + "\r" +
+           text::kStartedKeyword + slot.Regx + text::kStartedRefresh + std::string(minutes) +
+           text::kStartedMinutes;
 }
 
 std::string StoppedMessage(const TConfig& slot) {
-    return slot.WindowName + ":" + slot.url + Gbk(text::kStopped);
+    return slot.WindowName + ":" + slot.url + text::kStopped;
 }
 
-std::string FindInPage(TConfigTable& configs, const CycleTraits& traits, std::string_view slot,
-                       std::string_view page) {
+GbkText FindInPage(TConfigTable& configs, const CycleTraits& traits, std::string_view slot,
+                   const GbkText& page) {
     Condition condition = GetCondition(configs, slot);
     // Added windows do not search without an expression; the default page's search returns
     // the empty text at once all the same.
     if (!traits.isDefault && condition.expression.empty()) return {};
-    std::string found = MatchKeyword(page, condition.expression, condition.group, slot,
-                                     configs.BySlotText(slot).WindowName);
-    if (traits.isDefault && found == "0") found.clear();
+    GbkText found = MatchKeyword(page, condition.expression, condition.group, slot,
+                                 configs.BySlotText(slot).WindowName);
+    if (traits.isDefault && found.view() == "0") found.clear();
     return found;
 }
 
-Verdict Judge(const std::string& found, const std::string& lastMatch) {
+Verdict Judge(const GbkText& found, const GbkText& lastMatch) {
     if (found.empty()) return Verdict::NothingFound;
     return found == lastMatch ? Verdict::Repeat : Verdict::Change;
 }
 
 void LogVerdict(Verdict verdict, const CycleTraits& traits, std::string_view slot,
-                std::string_view found, std::string_view windowName) {
+                const GbkText& found, std::string_view windowName) {
     const std::string now = NowText();
     switch (verdict) {
         case Verdict::NothingFound:

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 class TConfig;
@@ -32,20 +34,20 @@ inline constexpr long long kMaxRefreshMinutes = 2147483647LL / 60000;
 std::optional<int> RefreshMinutes(std::string_view text);
 inline uint32_t IntervalMs(int minutes) { return static_cast<uint32_t>(minutes) * 60000u; }
 
-// The messages of start and stop (GBK). `minutes` is shown as given.
+// The messages of start and stop. `minutes` is shown as given.
 std::string StartedMessage(const TConfig& slot, std::string_view minutes);
 std::string StoppedMessage(const TConfig& slot);
 
 // What the window's condition finds in the page text (steps of condition, match and the
 // default page's "0"). Throws RegexError for an expression the engine refuses.
-std::string FindInPage(TConfigTable& configs, const CycleTraits& traits, std::string_view slot,
-                       std::string_view page);
+GbkText FindInPage(TConfigTable& configs, const CycleTraits& traits, std::string_view slot,
+                   const GbkText& page);
 
 enum class Verdict { NothingFound, Repeat, Change };
-Verdict Judge(const std::string& found, const std::string& lastMatch);
+Verdict Judge(const GbkText& found, const GbkText& lastMatch);
 
-// The monitoring-log line of a verdict.
+// The monitoring-log line of a verdict (`windowName` UTF-8).
 void LogVerdict(Verdict verdict, const CycleTraits& traits, std::string_view slot,
-                std::string_view found, std::string_view windowName);
+                const GbkText& found, std::string_view windowName);
 
 }  // namespace nuvaro

@@ -80,7 +80,8 @@ std::string Numbered(const char* format, std::initializer_list<size_t> numbers) 
 
 }  // namespace
 
-ExpressionProblem CheckExpression(std::string_view expression) {
+ExpressionProblem CheckExpression(const GbkText& gbk) {
+    const std::string_view expression = gbk.view();
     if (expression.empty() || IsPlainKeyword(expression)) return {};
     auto error = CompileError(expression);
     if (!error) return {};

@@ -26,10 +26,10 @@ class LoadLedger {
     // What the engine reports about its newest load.
     void Start();
     void Commit();
-    void Fail(const std::string& error);  // GBK
+    void Fail(const std::string& error);
     // Cut short by a newer load: no failure, the newer one tells.
     void Supersede();
-    // Over; `error` (GBK) tells a failure the engine counts as finished (an HTTP status).
+    // Over; `error` tells a failure the engine counts as finished (an HTTP status).
     void Finish(const std::string& error = {});
     // The page's process ended under the newest load: it ends as `how` says.
     void Cut(LoadOutcome how);

@@ -36,7 +36,7 @@ std::string ShortenedLine(std::string_view head, std::string_view tail, uint64_t
     char mark[96];
     std::snprintf(mark, sizeof mark, text::kLogLongLineMark,
                   static_cast<unsigned long long>(length - end - tail.size()));
-    return std::string(head.substr(0, end)) + Gbk(mark) + std::string(tail);
+    return std::string(head.substr(0, end)) + ToGbk(mark).bytes() + std::string(tail);
 }
 
 LogLine MakeLine(uint64_t offset, std::string_view text) {

@@ -156,7 +156,7 @@ std::vector<RawEntry> JoinLines(LogSource source, const std::vector<LogLine>& li
     return entries;
 }
 
-std::string Shown(std::string_view gbk) { return GbkToUtf8(ShowControls(gbk)); }
+std::string Shown(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(ShowControls(gbk))); }
 
 LogEntry Entry(LogSource source, const RawEntry& raw, LogEvent event, std::string_view window,
                std::string_view slot, std::string_view text) {
@@ -193,7 +193,7 @@ LogEntry SendEntry(const RawEntry& raw, const WindowOfSlot& windowOf) {
     std::string text = std::string(fields->channel) + " " + std::string(fields->recipient);
     size_t colon = fields->rest.find(": ");
     if (colon != std::string_view::npos) {
-        text += Gbk("：") + std::string(fields->rest.substr(colon + 2));
+        text += ToGbk("：").bytes() + std::string(fields->rest.substr(colon + 2));
     }
     LogEntry entry =
         Entry(LogSource::Send, raw, ok ? LogEvent::DeliveryOk : LogEvent::DeliveryFailed, {},
@@ -239,9 +239,9 @@ const char* EventName(LogEvent event) {
 
 std::optional<MonitorFields> ParseMonitorFields(std::string_view body) {
     static const std::array<std::pair<std::string, LogEvent>, 3> markers = {
-        std::pair{"]" + Gbk(text::kLogChange) + "[", LogEvent::Change},
-        std::pair{"]" + Gbk(text::kLogRepeat) + "[", LogEvent::Repeat},
-        std::pair{"]" + Gbk(text::kLogNothingFound) + "[", LogEvent::NothingFound}};
+        std::pair{"]" + ToGbk(text::kLogChange).bytes() + "[", LogEvent::Change},
+        std::pair{"]" + ToGbk(text::kLogRepeat).bytes() + "[", LogEvent::Repeat},
+        std::pair{"]" + ToGbk(text::kLogNothingFound).bytes() + "[", LogEvent::NothingFound}};
     size_t pos = 0;
     auto marker = Group(body, pos);
     if (!marker || pos >= body.size() || body[pos] != '[' || body.back() != ']') {

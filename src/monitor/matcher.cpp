@@ -6,6 +6,7 @@
 
 #include "config/config_table.h"
 #include "core/date_time.h"
+#include "core/gbk.h"
 #include "core/text_util.h"
 #include "monitor/monitor_log.h"
 #include "monitor/regex.h"
@@ -19,10 +20,10 @@ bool Contains(std::string_view page, std::string_view needle) {
     return std::search(page.begin(), page.end(), searcher) != page.end();
 }
 
-std::string FoundAsKeyword(std::string_view expression, std::string_view slot,
-                           std::string_view windowName) {
+GbkText FoundAsKeyword(const GbkText& expression, std::string_view slot,
+                       std::string_view windowName) {
     WriteLog(loglines::KeywordMatch(NowText(), slot, windowName, expression), kMatchLog);
-    return std::string(expression);
+    return expression;
 }
 
 }  // namespace
@@ -35,29 +36,32 @@ Condition GetCondition(TConfigTable& configs, std::string_view slot) {
     const TConfig& config = configs.BySlotText(slot);
     auto group = ParseInteger(config.RegGrp);
     bool fits = group && *group >= INT32_MIN && *group <= INT32_MAX;
-    return Condition{config.Regx, fits ? static_cast<int>(*group) : 0};
+    return Condition{ToGbk(config.Regx), fits ? static_cast<int>(*group) : 0};
 }
 
-std::string MatchKeyword(std::string_view page, std::string_view expression, int group,
-                         std::string_view slot, std::string_view windowName) {
+GbkText MatchKeyword(const GbkText& page, const GbkText& expression, int group,
+                     std::string_view slot, std::string_view windowName) {
     if (expression.empty()) return {};
 
-    if (IsPlainKeyword(expression)) {
+    if (IsPlainKeyword(expression.view())) {
         // Same verdict as the engine would give, in one scan.
-        if (!Contains(page, expression)) return {};
+        if (!Contains(page.view(), expression.view())) return {};
         if (group != 0) return FoundAsKeyword(expression, slot, windowName);
         WriteLog(loglines::RegexMatch(NowText(), slot, windowName, expression, expression),
                  kMatchLog);
-        return std::string(expression);
+        return expression;
     }
 
-    Regex regex(expression);
-    auto found = regex.FirstMatchGroup(page, group);
-    if (found && !found->empty()) {
-        WriteLog(loglines::RegexMatch(NowText(), slot, windowName, *found, expression), kMatchLog);
-        return *found;
+    Regex regex(expression.view());
+    auto match = regex.FirstMatchGroup(page.view(), group);
+    if (match && !match->empty()) {
+        GbkText found = GbkText::FromBytes(std::move(*match));
+        WriteLog(loglines::RegexMatch(NowText(), slot, windowName, found, expression), kMatchLog);
+        return found;
     }
-    if (Contains(page, expression)) return FoundAsKeyword(expression, slot, windowName);
+    if (Contains(page.view(), expression.view())) {
+        return FoundAsKeyword(expression, slot, windowName);
+    }
     return {};
 }
 

@@ -3,12 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 class TConfigTable;
 
 struct Condition {
-    std::string expression;  // the slot's Regx, unchanged
+    GbkText expression;  // the slot's Regx, as the matcher works on it
     int group = 0;           // the slot's RegGrp; 0 when it is not an integer
 };
 
@@ -19,11 +21,11 @@ bool IsPlainKeyword(std::string_view expression);
 // The condition of the slot whose number `slot` gives ("1".."30").
 Condition GetCondition(TConfigTable& configs, std::string_view slot);
 
-// What the condition selects in the page text (all GBK): the text of group `group` of the
-// first match, else the expression itself when it occurs literally, else "". Each find writes
-// its line to the match log. Throws RegexError for an expression the engine refuses or a
-// search the engine gives up; nothing is logged then.
-std::string MatchKeyword(std::string_view page, std::string_view expression, int group,
-                         std::string_view slot, std::string_view windowName);
+// What the condition selects in the page text (bytes of GBK: a "." is one byte): the text of
+// group `group` of the first match, else the expression itself when it occurs literally, else
+// "". Each find writes its line to the match log (`windowName` is UTF-8). Throws RegexError for
+// an expression the engine refuses or a search the engine gives up; nothing is logged then.
+GbkText MatchKeyword(const GbkText& page, const GbkText& expression, int group,
+                     std::string_view slot, std::string_view windowName);
 
 }  // namespace nuvaro

@@ -18,10 +18,10 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// The conversion error of a refresh time that is no whole number of minutes (UTF-8).
-std::runtime_error BadMinutes(const std::string& gbk) {
+// The conversion error of a refresh time that is no whole number of minutes.
+std::runtime_error BadMinutes(const std::string& minutes) {
     std::string message = text::kBadRefreshMinutes;
-    message.replace(message.find("%s"), 2, GbkToUtf8(gbk));
+    message.replace(message.find("%s"), 2, minutes);
     return std::runtime_error(message);
 }
 
@@ -139,11 +139,11 @@ void MonitorEngine::StartStop(int n) {
     }
     if (w->monitoring) {
         Stop(n);
-        return m_notices.PostMessage(GbkToUtf8(StoppedMessage(slot)));
+        return m_notices.PostMessage(StoppedMessage(slot));
     }
     StartOutcome outcome = Start(n);
     if (outcome.started)
-        return m_notices.PostMessage(GbkToUtf8(StartedMessage(slot, outcome.minutes)));
+        return m_notices.PostMessage(StartedMessage(slot, outcome.minutes));
     if (outcome.why == text::kBadRefreshTime) {
         return m_notices.PostErrorBox(Notices::Owner::MainWindow, outcome.why);
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "core/gbk_text.h"
 #include "monitor/page_reader.h"
 #include "services/engine_clock.h"
 #include "services/notices.h"
@@ -24,7 +25,7 @@ enum class TickKind { Timer, Test };
 
 // A window's controls as the cycle reads them at the moment they are needed.
 struct ControlTexts {
-    std::string name, url, refresh;  // GBK, as typed
+    std::string name, url, refresh;  // as typed (what GBK can hold of it)
     std::string urlUtf8;             // the address box exactly (the default page compares it)
     bool sms = false, email = false, other = false;
 };
@@ -48,8 +49,8 @@ struct WindowStatus {
     Last last = Last::None;
     std::optional<WallTime> lastCheck;  // when the last run ended
     std::optional<WallTime> nextCheck;  // while monitoring
-    std::string lastFound;              // GBK
-    std::string previousFound;          // GBK; at a change: the found text notified before
+    GbkText lastFound;
+    GbkText previousFound;  // at a change: the found text notified before
     std::string lastError;              // UTF-8
     std::optional<WallTime> lastErrorTime;
     int failuresInRow = 0;
@@ -64,9 +65,9 @@ class MonitorEngine {
   public:
     static constexpr int kWindows = 30;
     // Hands one window's change to the notification channels, with the found text notified
-    // before it (GBK); may throw (a missing plug-in).
-    using Dispatch = std::function<void(const TConfig& slot, const std::string& found,
-                                        const std::string& previous)>;
+    // before it; may throw (a missing plug-in).
+    using Dispatch = std::function<void(const TConfig& slot, const GbkText& found,
+                                        const GbkText& previous)>;
 
     MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices, Dispatch dispatch);
     ~MonitorEngine();
@@ -135,15 +136,15 @@ class MonitorEngine {
     bool PlanDefaultPage(TickKind kind, ReloadPlan& plan);
     bool PlanAddedWindow(int n, TickKind kind);
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
-    void Conclude(int n, TickKind kind, const std::string& page);
-    void Notify(int n, TickKind kind, const std::string& found, const std::string& previous);
+    void Conclude(int n, TickKind kind, const GbkText& page);
+    void Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous);
     void TellCrash(int n, TickKind kind);
     void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
     void TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon);
     std::string BoxCaption(int n) const;
     void End(int n);
-    void Record(int n, WindowStatus::Last last, const std::string& found,
-                const std::string& error = {}, const std::string& previous = {});
+    void Record(int n, WindowStatus::Last last, const GbkText& found,
+                const std::string& error = {}, const GbkText& previous = {});
     void Changed(int n);
     void AcquireRead(int n, std::function<void()> start);
     void TakeTurn(int n);

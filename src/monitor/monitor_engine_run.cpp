@@ -103,7 +103,7 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
     TellCrash(n, kind);
     switch (result.status) {
         case Status::LoadFailed:
-            return Fail(n, kind, text::kLoadFailed + LoadFailureReason(GbkToUtf8(result.error)));
+            return Fail(n, kind, text::kLoadFailed + LoadFailureReason(result.error));
         case Status::NoAnswer: {
             const auto seconds = std::chrono::ceil<std::chrono::seconds>(m_timeouts.load).count();
             return Fail(n, kind, text::kLoadFailed + NoAnswerReason(static_cast<int>(seconds)));
@@ -117,23 +117,23 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
         default:
             break;
     }
-    if (!result.page.ok) return Fail(n, kind, GbkToUtf8(result.page.error));
+    if (!result.page.ok) return Fail(n, kind, result.page.error);
     if (!result.page.hasBody) return Fail(n, kind, text::kNoBody);
     Conclude(n, kind, result.page.body);
 }
 
-void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
+void MonitorEngine::Conclude(int n, TickKind kind, const GbkText& page) {
     const CycleTraits traits = CycleTraits::For(n);
     const std::string slotText = SlotText(n);
     TConfig& slot = m_configs[SlotOf(n)];
-    std::string found;
+    GbkText found;
     try {
         found = FindInPage(m_configs, traits, slotText, page);
     } catch (const std::exception& e) {
         return Fail(n, kind, e.what());
     }
     // {previous} is what was notified last, also in a test, which forgets it to notify again.
-    const std::string previous = slot.LastMatch;
+    const GbkText previous = slot.LastMatch;
     if (kind == TickKind::Test) {
         ForgetLastMatch(n);
         if (found.empty()) {
@@ -162,8 +162,8 @@ void MonitorEngine::Conclude(int n, TickKind kind, const std::string& page) {
     Notify(n, kind, found, previous);
 }
 
-void MonitorEngine::Notify(int n, TickKind kind, const std::string& found,
-                           const std::string& previous) {
+void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found,
+                           const GbkText& previous) {
     TConfig& slot = m_configs[SlotOf(n)];
     try {
         m_dispatch(slot, found, previous);
@@ -185,16 +185,14 @@ void MonitorEngine::TellCrash(int n, TickKind kind) {
     std::string crash = w && w->source ? w->source->TakeCrash() : std::string();
     if (crash.empty()) return;
     const TConfig& slot = m_configs[SlotOf(n)];
-    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(crash)),
-             kErrorLog);
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, crash), kErrorLog);
     TickBox(n, kind, crash, Notices::Icon::Error);
 }
 
 // A run that ended in an error: one line in the error log, then the box.
 void MonitorEngine::Fail(int n, TickKind kind, const std::string& message, bool errorBox) {
     const TConfig& slot = m_configs[SlotOf(n)];
-    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, Utf8ToGbk(message)),
-             kErrorLog);
+    WriteLog(loglines::TickError(NowText(), SlotText(n), slot.WindowName, message), kErrorLog);
     Record(n, WindowStatus::Last::Error, {}, message);
     End(n);
     TickBox(n, kind, message, errorBox ? Notices::Icon::Error : Notices::Icon::None);
@@ -202,7 +200,7 @@ void MonitorEngine::Fail(int n, TickKind kind, const std::string& message, bool 
 
 // "Nuvaro - " and the window's name, so that a box says whose it is.
 std::string MonitorEngine::BoxCaption(int n) const {
-    const std::string name = GbkToUtf8(m_configs[SlotOf(n)].WindowName);
+    const std::string& name = m_configs[SlotOf(n)].WindowName;
     return name.empty() ? std::string(text::kAppTitle) : text::kBoxCaptionPrefix + name;
 }
 
@@ -239,8 +237,8 @@ void MonitorEngine::End(int n) {
     }
 }
 
-void MonitorEngine::Record(int n, WindowStatus::Last last, const std::string& found,
-                           const std::string& error, const std::string& previous) {
+void MonitorEngine::Record(int n, WindowStatus::Last last, const GbkText& found,
+                           const std::string& error, const GbkText& previous) {
     Window* w = Open(n);
     if (!w) return;
     WindowStatus& s = w->status;

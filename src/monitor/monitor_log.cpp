@@ -12,47 +12,51 @@ namespace loglines {
 namespace {
 
 // The fixed texts, converted once.
-const std::string& NothingText() {
-    static const std::string s = Gbk(text::kLogNothingFound);
-    return s;
+std::string_view NothingText() {
+    static const GbkText s = ToGbk(text::kLogNothingFound);
+    return s.view();
 }
-const std::string& RepeatText() {
-    static const std::string s = Gbk(text::kLogRepeat);
-    return s;
+std::string_view RepeatText() {
+    static const GbkText s = ToGbk(text::kLogRepeat);
+    return s.view();
 }
-const std::string& ChangeText() {
-    static const std::string s = Gbk(text::kLogChange);
-    return s;
+std::string_view ChangeText() {
+    static const GbkText s = ToGbk(text::kLogChange);
+    return s.view();
 }
 
 // A text of the page, a server or the user, as one piece of one line.
-std::string Field(std::string_view text) { return EscapeLogText(text); }
-std::string Found(std::string_view found) { return EscapeLogText(CutText(found)); }
+std::string Field(std::string_view utf8) { return EscapeLogText(ToGbk(utf8).view()); }
+std::string Field(const GbkText& gbk) { return EscapeLogText(gbk.view()); }
+std::string Found(const GbkText& found) { return EscapeLogText(CutText(found).view()); }
+
+GbkText Line(std::initializer_list<std::string_view> pieces) {
+    return GbkText::FromBytes(Join(pieces));
+}
 
 }  // namespace
 
-std::string RegexMatch(std::string_view d, std::string_view s, std::string_view w,
-                       std::string_view f, std::string_view e) {
-    return Join({d, "=", s, "=", Field(w), "=", Found(f), "==", Field(e)});
+GbkText RegexMatch(std::string_view d, std::string_view s, std::string_view w, const GbkText& f,
+                   const GbkText& e) {
+    return Line({d, "=", s, "=", Field(w), "=", Found(f), "==", Field(e)});
 }
 
-std::string KeywordMatch(std::string_view d, std::string_view s, std::string_view w,
-                         std::string_view e) {
-    return Join({d, "=", s, "=", Field(w), "=", text::kKeywordOk, "==", Field(e)});
+GbkText KeywordMatch(std::string_view d, std::string_view s, std::string_view w, const GbkText& e) {
+    return Line({d, "=", s, "=", Field(w), "=", text::kKeywordOk, "==", Field(e)});
 }
 
-std::string NothingFound(std::string_view d, std::string_view w) {
-    return Join({d, "[0][]", NothingText(), "[", Field(w), "]"});
+GbkText NothingFound(std::string_view d, std::string_view w) {
+    return Line({d, "[0][]", NothingText(), "[", Field(w), "]"});
 }
 
-std::string RepeatSkipped(std::string_view d, std::string_view x, std::string_view f,
-                          std::string_view w) {
-    return Join({d, "[", x, "][", Found(f), "]", RepeatText(), "[", Field(w), "]"});
+GbkText RepeatSkipped(std::string_view d, std::string_view x, const GbkText& f,
+                      std::string_view w) {
+    return Line({d, "[", x, "][", Found(f), "]", RepeatText(), "[", Field(w), "]"});
 }
 
-std::string ChangeNotified(std::string_view d, std::string_view x, std::string_view f,
-                           std::string_view w) {
-    return Join({d, "[", x, "][", Found(f), "]", ChangeText(), "[", Field(w), "]"});
+GbkText ChangeNotified(std::string_view d, std::string_view x, const GbkText& f,
+                       std::string_view w) {
+    return Line({d, "[", x, "][", Found(f), "]", ChangeText(), "[", Field(w), "]"});
 }
 
 }  // namespace loglines

@@ -35,7 +35,7 @@ class PageReader {
         };
         Status status = Status::Abandoned;
         PageContent page;   // Read
-        std::string error;  // LoadFailed: the engine's message (GBK)
+        std::string error;  // LoadFailed: the engine's message
     };
     struct Timeouts {
         // Then a page still loading is read as it stands; one without any answer fails.

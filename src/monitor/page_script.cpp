@@ -10,7 +10,8 @@ const char* const kReadPageScript =
 
 PageContent ParsePageRead(std::string_view utf8) {
     PageContent page;
-    std::string text = Utf8ToGbk(utf8);
+    const GbkText gbk = ToGbk(utf8);
+    const std::string& text = gbk.bytes();
     if (text.empty() || (text[0] != 'B' && text[0] != 'N')) {
         page.error = "unexpected page read result";
         return page;
@@ -18,8 +19,9 @@ PageContent ParsePageRead(std::string_view utf8) {
     page.ok = true;
     page.hasBody = text[0] == 'B';
     size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
-    page.title = text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1);
-    if (sep != std::string::npos) page.body = text.substr(sep + 1);
+    page.title =
+        GbkText::FromBytes(text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1));
+    if (sep != std::string::npos) page.body = GbkText::FromBytes(text.substr(sep + 1));
     return page;
 }
 

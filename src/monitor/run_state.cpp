@@ -24,20 +24,21 @@ constexpr mode_t kFileMode = 0600;
 
 }  // namespace
 
-SavedMatch SavedMatch::Of(std::string_view found) {
-    SavedMatch saved{std::string(GbkPrefix(found, kKeptBytes)), found.size(), {}};
-    if (saved.text.size() < found.size()) saved.digest = Sha256Hex(found);
+SavedMatch SavedMatch::Of(const GbkText& found) {
+    SavedMatch saved{GbkText::FromBytes(std::string(GbkPrefix(found.view(), kKeptBytes))),
+                     found.size(),
+                     {}};
+    if (saved.text.size() < found.size()) saved.digest = Sha256Hex(found.view());
     return saved;
 }
 
-bool SavedMatch::SameAs(std::string_view found) const {
+bool SavedMatch::SameAs(const GbkText& found) const {
     if (Whole()) return found == text;
-    return found.size() == size && found.substr(0, text.size()) == text &&
-           Sha256Hex(found) == digest;
+    return found.size() == size && found.view().substr(0, text.size()) == text.view() &&
+           Sha256Hex(found.view()) == digest;
 }
 
-Verdict JudgeWithSaved(const std::string& found, const std::string& lastMatch,
-                       const SavedMatch& saved) {
+Verdict JudgeWithSaved(const GbkText& found, const GbkText& lastMatch, const SavedMatch& saved) {
     if (found.empty() || saved.Whole() || lastMatch != saved.text) return Judge(found, lastMatch);
     return saved.SameAs(found) ? Verdict::Repeat : Verdict::Change;
 }
@@ -62,7 +63,7 @@ void RunState::Load() {
         Slot& s = *At(slot);
         s.monitoring = doc.Read(section, kMonitoring).value_or("") == "1";
         SavedMatch& m = s.lastMatch;
-        m.text = doc.Read(section, kLastMatch).value_or("");
+        m.text = doc.ReadGbk(section, kLastMatch).value_or(GbkText());
         m.size = m.text.size();
         auto bytes = ParseInteger(doc.Read(section, kBytes).value_or(""));
         std::string digest = doc.Read(section, kDigest).value_or("");
@@ -84,7 +85,7 @@ std::string RunState::Serialize() const {
         out.Section(std::to_string(slot));
         out.Write(kMonitoring, s.monitoring ? "1" : "0");
         if (s.lastMatch.size == 0) continue;
-        out.WriteExact(kLastMatch, s.lastMatch.text);
+        out.WriteExactGbk(kLastMatch, s.lastMatch.text);
         if (s.lastMatch.Whole()) continue;
         out.Write(kBytes, std::to_string(s.lastMatch.size));
         out.Write(kDigest, s.lastMatch.digest);
@@ -104,7 +105,7 @@ void RunState::Save(bool raise) {
     } catch (const FileWriteError& e) {
         if (raise) throw;
         if (!m_failing) {
-            WriteLog(loglines::TickError(NowText(), "0", "", Utf8ToGbk(e.what())), kErrorLog);
+            WriteLog(loglines::TickError(NowText(), "0", "", e.what()), kErrorLog);
         }
         m_failing = true;
     }
@@ -143,7 +144,7 @@ const SavedMatch& RunState::LastMatch(int slot) const {
     return s ? s->lastMatch : kNoMatch;
 }
 
-void RunState::SetLastMatch(int slot, std::string_view found) {
+void RunState::SetLastMatch(int slot, const GbkText& found) {
     Slot* s = At(slot);
     if (!s) return;
     s->lastMatch = SavedMatch::Of(found);

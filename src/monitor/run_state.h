@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
 #include "monitor/cycle_rules.h"
 
 namespace nuvaro {
@@ -15,19 +16,18 @@ namespace nuvaro {
 struct SavedMatch {
     static constexpr size_t kKeptBytes = 4096;
 
-    std::string text;    // GBK: the whole text, or its beginning
+    GbkText text;        // the whole text, or its beginning
     size_t size = 0;     // bytes of the whole text
     std::string digest;  // SHA-256 of the whole text; empty when `text` is whole
 
-    static SavedMatch Of(std::string_view found);
+    static SavedMatch Of(const GbkText& found);
     bool Whole() const { return digest.empty(); }
-    bool SameAs(std::string_view found) const;
+    bool SameAs(const GbkText& found) const;
 };
 
 // The verdict on `found` against the last notified text in memory; where that is only the
 // saved beginning of a longer text (after a restart), against the saved length and digest.
-Verdict JudgeWithSaved(const std::string& found, const std::string& lastMatch,
-                       const SavedMatch& saved);
+Verdict JudgeWithSaved(const GbkText& found, const GbkText& lastMatch, const SavedMatch& saved);
 
 // What outlives the process about monitoring, in "runstate.inf" beside the executable (an INI
 // file, GBK, CR LF, replaced atomically at each change): whether a start resumes monitoring,
@@ -54,7 +54,7 @@ class RunState {
     void ForgetMonitoring();
 
     const SavedMatch& LastMatch(int slot) const;
-    void SetLastMatch(int slot, std::string_view found);
+    void SetLastMatch(int slot, const GbkText& found);
     void ClearLastMatch(int slot);
 
     // While a hold lives, changes are written once, when the last hold ends.

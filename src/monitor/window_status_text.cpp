@@ -14,12 +14,12 @@ namespace {
 constexpr size_t kShownChars = 60;
 
 // A found text on one line, cut at a character boundary.
-std::string Short(const std::string& gbk) {
-    std::string line = CutText(gbk, kShownChars);
+std::string Short(const GbkText& gbk) {
+    std::string line = CutText(gbk, kShownChars).bytes();
     for (char& c : line) {
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';  // never a GBK trail byte
     }
-    return GbkToUtf8(ShowControls(line));
+    return ToUtf8(GbkText::FromBytes(ShowControls(line)));
 }
 
 std::string Verdict(const WindowStatus& s) {

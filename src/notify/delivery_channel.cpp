@@ -111,7 +111,7 @@ void DeliveryChannel::Work() {
         try {
             result = job.run(job.attempt);
         } catch (...) {
-            result = {TryOutcome::Permanent, Gbk(text::kSendInternalError)};
+            result = {TryOutcome::Permanent, ToGbk(text::kSendInternalError).bytes()};
         }
         Settle(std::move(job), result);
         lock.lock();

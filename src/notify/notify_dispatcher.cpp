@@ -36,12 +36,14 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
-void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
-                                std::string_view previous) {
+void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found,
+                                const GbkText& previous) {
     const std::string number = std::to_string(slot.Index);
     // A page's found texts may be megabytes: notices carry them cut, with their length.
-    const NoticeFacts facts{CutText(found), slot.WindowName,   slot.url,     NowText(),
-                            number,         CutText(previous), NewNoticeId()};
+    const NoticeFacts facts{CutText(found).bytes(),    ToGbk(slot.WindowName).bytes(),
+                            ToGbk(slot.url).bytes(),   NowText(),
+                            number,                    CutText(previous).bytes(),
+                            NewNoticeId()};
     Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
@@ -52,7 +54,10 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, std::string_view found,
         }
     };
     if (IsOn(slot.OtherOpen)) {
-        attempt([&] { PrepareProgram(batch, slot.OtherProgram, slot.OtherStr, facts, false); });
+        attempt([&] {
+            PrepareProgram(batch, ToGbk(slot.OtherProgram).bytes(), ToGbk(slot.OtherStr).bytes(),
+                           facts, false);
+        });
     }
     if (IsOn(slot.SmsOpen)) {
         attempt([&] {
@@ -157,7 +162,7 @@ std::function<TryResult(int)> NotifyDispatcher::ProgramRun(std::string file, std
     return [this, file = std::move(file), parameters = std::move(parameters),
             label = std::move(label)](int attempt) {
         bool started = m_shell.Execute(file, parameters);
-        std::string reason = started ? std::string() : Gbk(text::kSendNoProgram);
+        std::string reason = started ? std::string() : ToGbk(text::kSendNoProgram).bytes();
         Delivery line{std::string(kProgramChannel), label, file, started, reason, attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
         return TryResult{started ? TryOutcome::Sent : TryOutcome::Permanent, reason};
@@ -231,7 +236,7 @@ void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, std::stri
         return result;
     };
     if (m_gatewayTests->Add(job)) return;
-    const std::string reason = Gbk(m_closing ? text::kSendShutDown : text::kSendQueueFull);
+    const std::string reason = ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull).bytes();
     LogRefused(kSmsChannel, job, reason);
     if (done) done({TryOutcome::Permanent, reason});
 }
@@ -260,10 +265,11 @@ DeliveryChannel::FinalFailure NotifyDispatcher::ReportFor(std::string_view chann
 }
 
 void NotifyDispatcher::Report(const FailedNotice& failed) {
-    std::string what = Gbk(std::string(text::kNoticeFailedTitle) + "：") + failed.channel;
+    std::string what = ToGbk(std::string(text::kNoticeFailedTitle) + "：").bytes() + failed.channel;
     if (!failed.recipient.empty()) what += " " + failed.recipient;
     WriteLog(loglines::TickError(NowText(), SendLogSlot(failed.slot, failed.test),
-                                 failed.windowName, what + Gbk("：") + failed.reason),
+                                 GbkText::FromBytes(failed.windowName),
+                                 GbkText::FromBytes(what + ToGbk("：").bytes() + failed.reason)),
              kErrorLog);
     std::function<void(const FailedNotice&)> observer;
     {
@@ -285,11 +291,11 @@ void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
     if (ChannelOf(channel).Add(job)) return;
     if (m_closing) {
         // A kept notice waits in the outbox for the next start.
-        if (job.key.empty()) LogRefused(channel, job, Gbk(text::kSendShutDown));
+        if (job.key.empty()) LogRefused(channel, job, ToGbk(text::kSendShutDown).bytes());
         return;
     }
     if (m_outbox && !job.key.empty()) m_outbox->Remove(job.key);
-    std::string reason = Gbk(text::kSendQueueFull);
+    std::string reason = ToGbk(text::kSendQueueFull).bytes();
     LogRefused(channel, job, reason);
     Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
 }
@@ -314,7 +320,7 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
     bool idle = WaitUntilIdle(grace);
     for (auto [name, channel] : channels) {
         for (const DeliveryJob& job : channel->TakeWaiting()) {
-            if (job.key.empty()) LogRefused(name, job, Gbk(text::kSendShutDown));
+            if (job.key.empty()) LogRefused(name, job, ToGbk(text::kSendShutDown).bytes());
         }
     }
     if (!idle) m_libraries->CancelSends();

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
 #include "notify/delivery_channel.h"
 #include "notify/notice_facts.h"
 #include "notify/outbox.h"
@@ -57,7 +58,7 @@ class NotifyDispatcher {
     // to kFoundTextLimit characters with their length, so a notice fits its outbox).
     // A plug-in that cannot be loaded is raised after the other channels were queued. The
     // outbox holds every delivery of the notice when this returns.
-    void Dispatch(const TConfig& slot, std::string_view found = {}, std::string_view previous = {});
+    void Dispatch(const TConfig& slot, const GbkText& found = {}, const GbkText& previous = {});
 
     // Queues the deliveries that an earlier run left in the outbox; each gets its next try
     // within kResumeWithin. One whose try was under way when that run ended is tried again

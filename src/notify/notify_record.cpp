@@ -31,7 +31,7 @@ std::string RecordFromKeys(const IniDocument& config, const std::string& section
     std::string record;
     for (const auto& key : TConfig::kKeys) {
         if (std::string_view(key.name) == "RegGrp") continue;
-        record += config.Read(section, key.name).value_or("");
+        record += config.ReadGbk(section, key.name).value_or(GbkText()).bytes();
         record += '|';
     }
     return record;
@@ -41,7 +41,7 @@ NotifyRecord FromSlot(const IniDocument& config, const std::string& section) {
     NotifyRecord r;
     r.kind = NotifyRecord::Kind::Window;
     r.slot = section;
-    auto key = [&](const char* name) { return config.Read(section, name).value_or(""); };
+    auto key = [&](const char* name) { return config.ReadGbk(section, name).value_or(GbkText()).bytes(); };
     r.toMail = key("ToMail");
     r.subject = key("Subject");
     r.body = key("Body");
@@ -55,7 +55,8 @@ std::optional<NotifyRecord> FromConfig(std::string_view record, const IniDocumen
     std::optional<std::string> stored;
     for (const auto& section : config.SectionNames()) {
         if (RecordFromKeys(config, section) == record) return FromSlot(config, section);
-        if (!stored && config.Read(section, "all") == record) stored = section;
+        auto all = config.ReadGbk(section, "all");
+        if (!stored && all && all->view() == record) stored = section;
     }
     // The window's own save writes its name, address, interval and switches key by key and
     // leaves `all` as it was, so the keys no longer join to the record; the stored record still

@@ -26,7 +26,7 @@ int64_t Number(const IniDocument& doc, const std::string& section, const char* k
 }
 
 OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
-    auto text = [&](const char* key) { return doc.Read(section, key).value_or(""); };
+    auto text = [&](const char* key) { return doc.ReadGbk(section, key).value_or(GbkText()).bytes(); };
     OutboxEntry e;
     e.key = section;
     e.channel = text("Channel");
@@ -47,7 +47,7 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
 
 void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     auto text = [&](const char* key, const std::string& value) {
-        if (!value.empty()) out.WriteExact(key, value);
+        if (!value.empty()) out.WriteExactGbk(key, GbkText::FromBytes(value));
     };
     out.Section(e.key);
     out.Write("Channel", e.channel);
@@ -106,7 +106,7 @@ void Outbox::SaveLocked() {
     } catch (const FileWriteError& e) {
         // Noted once until writing works again; the deliveries go on from memory.
         if (!m_failing) {
-            WriteLog(loglines::TickError(NowText(), "0", "", Utf8ToGbk(e.what())), kErrorLog);
+            WriteLog(loglines::TickError(NowText(), "0", "", e.what()), kErrorLog);
         }
         m_failing = true;
     }

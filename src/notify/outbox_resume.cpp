@@ -32,7 +32,7 @@ std::function<TryResult(int)> NotifyDispatcher::ResumedRun(const OutboxEntry& e)
 void NotifyDispatcher::Resume(OutboxEntry e) {
     const std::string label = SendLogSlot(e.slot, false);
     if (e.trying) {
-        Delivery unknown{e.channel, label, e.recipient, false, Gbk(text::kSendInterrupted),
+        Delivery unknown{e.channel, label, e.recipient, false, ToGbk(text::kSendInterrupted).bytes(),
                          e.attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), unknown));
         ++e.attempt;
@@ -52,12 +52,12 @@ void NotifyDispatcher::Resume(OutboxEntry e) {
     try {
         job.run = ResumedRun(e);
     } catch (const std::exception& error) {
-        refused = Utf8ToGbk(error.what());  // a plug-in gone since
+        refused = ToGbk(error.what()).bytes();  // a plug-in gone since
     }
     if (refused.empty()) {
         m_outbox->Waiting(job);
         if (ChannelOf(e.channel).Add(job)) return;
-        refused = Gbk(text::kSendQueueFull);
+        refused = ToGbk(text::kSendQueueFull).bytes();
     }
     m_outbox->Remove(e.key);
     LogRefused(e.channel, job, refused);

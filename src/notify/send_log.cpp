@@ -13,7 +13,7 @@ constexpr size_t kMaxDetail = 500;
 
 // One piece of one line: cut, control characters written visibly.
 std::string OneLine(std::string_view text) {
-    return EscapeLogText(CutText(TrimControls(text), kMaxDetail));
+    return EscapeLogText(CutText(GbkText::FromBytes(std::string(TrimControls(text))), kMaxDetail).view());
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
 }
 
 void AppendSendLog(const std::string& folder, std::string_view line) {
-    AppendLogLine(folder, "sendlog.txt", line);
+    AppendLogLine(folder, "sendlog.txt", GbkText::FromBytes(std::string(line)));
 }
 
 }  // namespace nuvaro

@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kSection = "sms";
 
 std::string Key(const IniDocument& doc, std::string_view key) {
-    return std::string(TrimControls(doc.Read(kSection, key).value_or("")));
+    return std::string(TrimControls(doc.ReadGbk(kSection, key).value_or(GbkText()).bytes()));
 }
 
 std::string Digits(std::string_view s) {
@@ -145,7 +145,7 @@ std::string NoLineBreaks(std::string_view s) { return HeaderValue(s, TextCharset
 SmsGateway ReadSmsGateway(const IniDocument& doc) {
     SmsGateway g;
     g.url = Key(doc, "Gateway");
-    g.body = doc.Read(kSection, "Body").value_or("");
+    g.body = doc.ReadGbk(kSection, "Body").value_or(GbkText()).bytes();
     g.method = Key(doc, "Method");
     if (g.method.empty()) g.method = g.body.empty() ? "GET" : "POST";
     for (auto& c : g.method) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -153,9 +153,9 @@ SmsGateway ReadSmsGateway(const IniDocument& doc) {
     if (g.contentType.empty()) g.contentType = "application/x-www-form-urlencoded";
     g.header = Key(doc, "Header");
     g.charset = Key(doc, "Charset");
-    g.success = doc.Read(kSection, "Success").value_or("");
-    g.identity = {doc.Read(kSection, "Account").value_or(""),
-                  doc.Read(kSection, "Token").value_or("")};
+    g.success = doc.ReadGbk(kSection, "Success").value_or(GbkText()).bytes();
+    g.identity = {doc.ReadGbk(kSection, "Account").value_or(GbkText()).bytes(),
+                  doc.ReadGbk(kSection, "Token").value_or(GbkText()).bytes()};
     return g;
 }
 
@@ -168,12 +168,12 @@ SmsRequest BuildSmsRequest(const SmsGateway& g, const SmsIdentity& id, std::stri
     const std::vector<Value> values = {
         {"{number}", number},
         {"{intl}", number.rfind('+', 0) == 0 ? number.substr(1) : number},
-        {"{mobile}", GbkToUtf8(TrimControls(mobile))},
-        {"{code}", GbkToUtf8(TrimControls(countryCode))},
-        {"{text}", gbk ? std::string(textGbk) : GbkToUtf8(textGbk),
+        {"{mobile}", ToUtf8(GbkText::FromBytes(std::string(TrimControls(mobile))))},
+        {"{code}", ToUtf8(GbkText::FromBytes(std::string(TrimControls(countryCode))))},
+        {"{text}", gbk ? std::string(textGbk) : ToUtf8(GbkText::FromBytes(std::string(textGbk))),
          gbk ? TextCharset::Gbk : TextCharset::Utf8},
-        {"{account}", GbkToUtf8(id.account)},
-        {"{token}", GbkToUtf8(id.token)}};
+        {"{account}", ToUtf8(GbkText::FromBytes(std::string(id.account)))},
+        {"{token}", ToUtf8(GbkText::FromBytes(std::string(id.token)))}};
 
     SmsRequest r;
     r.method = g.method;

@@ -77,13 +77,13 @@ bool GoodHeader(std::string_view header) {
 
 SmsSettings ReadSmsSettings(const IniDocument& doc) {
     SmsSettings s;
-    for (const auto& [key, field] : kKeys) s.*field = doc.Read(kSection, key).value_or("");
+    for (const auto& [key, field] : kKeys) s.*field = doc.ReadGbk(kSection, key).value_or(GbkText()).bytes();
     return s;
 }
 
 void WriteSmsSettings(IniDocument& doc, const SmsSettings& s) {
     for (const auto& [key, field] : kKeys) {
-        if (!(s.*field).empty() || doc.Read(kSection, key)) doc.Write(kSection, key, s.*field);
+        if (!(s.*field).empty() || doc.Read(kSection, key)) doc.WriteGbk(kSection, key, GbkText::FromBytes(s.*field));
     }
 }
 
@@ -120,7 +120,7 @@ std::vector<std::string> CheckSmsSettings(const SmsSettings& s) {
     if (!gateway.empty() && !HasAny(s, {"{text}"})) problems.push_back(text::kSmsNoTextPlaceholder);
     const std::string_view caFile = TrimControls(s.caFile);
     if (!caFile.empty() && !ReadWholeFile(std::string(caFile))) {
-        problems.push_back(text::kSmsNoCaFile + GbkToUtf8(caFile));
+        problems.push_back(text::kSmsNoCaFile + ToUtf8(GbkText::FromBytes(std::string(caFile))));
     }
     return problems;
 }

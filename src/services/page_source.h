@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 // How a load of the page ended.
@@ -16,16 +18,17 @@ struct LoadOutcome {
     bool superseded = false;  // cut short by a newer load, which tells
     bool reopened = false;    // the page's web process was ended; the page opens again (next load)
     bool ranAway = false;     // the page's scripts hung its web process, which was ended
-    std::string error;        // GBK; the engine's message, or "HTTP <status>"
+    std::string error;        // the engine's message, or "HTTP <status>"
 };
 
 // What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").
+// Other texts here are UTF-8, limited to what GBK can hold.
 struct PageContent {
     bool ok = false;
     bool hasBody = false;
-    std::string body;
-    std::string title;
-    std::string error;      // GBK, when !ok
+    GbkText body;
+    GbkText title;
+    std::string error;      // when !ok
     bool reopened = false;  // the read was cut short: the page opens again, read it once loaded
     bool ranAway = false;   // the page's scripts hung its web process, which was ended
 };
@@ -36,12 +39,12 @@ class PageSource {
   public:
     virtual ~PageSource() = default;
 
-    // Address of the loaded document, GBK; empty when nothing was ever loaded. It stays while
-    // the page's web process is down.
+    // Address of the loaded document (what GBK can hold of it); empty when nothing was ever
+    // loaded. It stays while the page's web process is down.
     virtual std::string LocationURL() const = 0;
     // The same address as UTF-8, exactly as the engine reports it.
     virtual std::string LocationUtf8() const = 0;
-    // Starts loading `url` (GBK); an address without a scheme is taken as http.
+    // Starts loading `url`; an address without a scheme is taken as http.
     virtual void Navigate(const std::string& url) = 0;
     // Starts reloading the current document; a load that has not received its document yet is
     // taken over instead and counted as a new load.

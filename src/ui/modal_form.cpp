@@ -65,7 +65,7 @@ void ModalForm::CommitSlot(TConfig& slot, const char* savedText,
         return Finish(wxID_OK);
     }
     if (saved) saved();
-    GetNotices().ShowMessage(text::kCurrentWindow + GbkToUtf8(slot.WindowName) + savedText);
+    GetNotices().ShowMessage(text::kCurrentWindow + slot.WindowName + savedText);
     Finish(wxID_OK);
 }
 

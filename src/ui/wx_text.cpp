@@ -1,30 +1,27 @@
 #include "ui/wx_text.h"
 
-#include "core/gbk.h"
-
 namespace nuvaro {
 
-wxString FromGbk(std::string_view gbk) {
-    std::string utf8 = GbkToUtf8(gbk);
-    return wxString::FromUTF8(utf8.data(), utf8.size());
-}
+wxString ToWidget(std::string_view utf8) { return wxString::FromUTF8(utf8.data(), utf8.size()); }
 
-std::string ToGbk(const wxString& text) {
+std::string FromWidget(const wxString& text) {
     wxScopedCharBuffer utf8 = text.utf8_str();
-    return Utf8ToGbk(std::string_view(utf8.data(), utf8.length()));
+    return GbkSafe(std::string_view(utf8.data(), utf8.length()));
 }
 
-wxString FromGbkLines(std::string_view gbk) {
-    wxString text = FromGbk(gbk);
+wxString FromGbk(const GbkText& gbk) { return ToWidget(ToUtf8(gbk)); }
+
+wxString ToWidgetLines(std::string_view utf8) {
+    wxString text = ToWidget(utf8);
     text.Replace("\r\n", "\n");
     return text;
 }
 
-std::string ToGbkLines(const wxString& text) {
+std::string FromWidgetLines(const wxString& text) {
     wxString crlf = text;
     crlf.Replace("\r\n", "\n");
     crlf.Replace("\n", "\r\n");
-    return ToGbk(crlf);
+    return FromWidget(crlf);
 }
 
 }  // namespace nuvaro

@@ -53,12 +53,13 @@ TEST(TConfig, WindowRecordHoldsNineteenFieldsWithoutRegGrp) {
     TConfig slot(2, dir.File("Config.inf"));
     slot.User = "u";
     slot.url = "http://x";
-    slot.Regx = G("缺货|到货");  // "|" inside a field is not escaped
+    slot.Regx = "缺货|到货";  // "|" inside a field is not escaped
     slot.RegGrp = "2";
-    slot.WindowName = G("库存");
+    slot.WindowName = "库存";
     slot.SaveAll();
     EXPECT_EQ(slot.ReadKey("RegGrp"), "2");
-    EXPECT_EQ(slot.ReadKey("all"),
+    EXPECT_EQ(slot.ReadKey("all"), "u|http://x||缺货|到货|||||||||||||||库存|");
+    EXPECT_EQ(slot.WindowRecord().bytes(),
               "u|http://x||" + G("缺货|到货") + "|||||||||||||||" + G("库存") + "|");
 }
 
@@ -66,17 +67,17 @@ TEST(TConfig, LoadsAFileWrittenOnWindows) {
     TempExeDir dir;
     CopyFixture(dir);
     TConfigTable configs;
-    EXPECT_EQ(configs[1].WindowName, G("京东价格"));
-    EXPECT_EQ(configs[1].Regx, G("价格(\\d+)"));
+    EXPECT_EQ(configs[1].WindowName, "京东价格");
+    EXPECT_EQ(configs[1].Regx, "价格(\\d+)");
     EXPECT_EQ(configs[1].RegGrp, "1");
     EXPECT_EQ(configs[1].OtherProgram, "C:\\Program Files\\Notify\\notify.exe");
-    EXPECT_EQ(configs[1].OtherStr, G("/q \"价格\""));
-    EXPECT_EQ(configs[2].WindowName, G("库存|监控"));
-    EXPECT_EQ(configs[3].User, G("管理员"));  // keys in mixed case
+    EXPECT_EQ(configs[1].OtherStr, "/q \"价格\"");
+    EXPECT_EQ(configs[2].WindowName, "库存|监控");
+    EXPECT_EQ(configs[3].User, "管理员");  // keys in mixed case
     EXPECT_EQ(configs[3].url, "http://127.0.0.1:8080/news.html");
     EXPECT_EQ(configs[3].SmsOpen, "1");
     EXPECT_EQ(configs[4].WindowName, "");  // no section 4
-    EXPECT_EQ(configs[5].WindowName, G("第五个"));
+    EXPECT_EQ(configs[5].WindowName, "第五个");
     EXPECT_EQ(configs[5].RefreshTime, "5");           // "RefreshTime = 5"
     EXPECT_EQ(configs[5].OtherStr, "\"two words\"");  // quotes are kept
     EXPECT_EQ(configs[1].SectionCount(), 5);          // "abc" counts as well
@@ -111,13 +112,47 @@ TEST(TConfig, SavingAWindowsFileChangesOnlyTheKeysWritten) {
 TEST(TConfig, MultiLineValuesComeBackWholeAfterSaveAndReload) {
     TempExeDir dir;
     TConfigTable configs;
-    configs[1].Regx = G("第一行\r\n第二行");
+    configs[1].Regx = "第一行\r\n第二行";
     configs[1].SmsBody = "a\r\nb\\c";
     configs[1].SaveAndReload();
-    EXPECT_EQ(configs[1].Regx, G("第一行\r\n第二行"));
+    EXPECT_EQ(configs[1].Regx, "第一行\r\n第二行");
     EXPECT_EQ(configs[1].SmsBody, "a\r\nb\\c");
     TConfig other(1, dir.File("Config.inf"));
-    EXPECT_EQ(other.Regx, G("第一行\r\n第二行"));
+    EXPECT_EQ(other.Regx, "第一行\r\n第二行");
+}
+
+TEST(TConfig, ChineseTextAndTheEuroSignRoundTripThroughConfigInfAsGbk) {
+    TempExeDir dir;
+    TConfigTable configs;
+    configs[2].WindowName = "显卡€价格";
+    configs[2].Regx = "价格(\\d+)€";
+    configs[2].SmsBody = "到货了\r\n第二行";
+    configs[2].SaveAndReload();
+    EXPECT_EQ(configs[2].WindowName, "显卡€价格");
+    EXPECT_EQ(configs[2].Regx, "价格(\\d+)€");
+    EXPECT_EQ(configs[2].SmsBody, "到货了\r\n第二行");
+    const std::string file = dir.Read("Config.inf");
+    EXPECT_NE(file.find("WindowName=" + G("显卡") + "\x80" + G("价格") + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(file.find("Regx=" + G("价格(\\d+)") + "\x80\r\n"), std::string::npos);
+    TConfig other(2, dir.File("Config.inf"));
+    EXPECT_EQ(other.WindowName, "显卡€价格");
+    // Saved again unchanged, the file stays byte for byte the same.
+    other.SaveAll();
+    EXPECT_EQ(dir.Read("Config.inf"), file);
+}
+
+TEST(TConfig, BytesGbkCannotDecodeSurviveASaveThatDoesNotChangeThem) {
+    TempExeDir dir;
+    dir.Write("Config.inf", "[1]\r\nWindowName=a\xFF\x80" + G("价") + "\r\nurl=http://x\r\n");
+    TConfigTable configs;
+    EXPECT_EQ(configs[1].WindowName, "a?€价");
+    configs[1].SaveAll();
+    EXPECT_NE(dir.Read("Config.inf").find("WindowName=a\xFF\x80" + G("价") + "\r\n"),
+              std::string::npos);
+    configs[1].WindowName = "b";
+    configs[1].SaveAll();
+    EXPECT_NE(dir.Read("Config.inf").find("WindowName=b\r\n"), std::string::npos);
 }
 
 TEST(TConfig, WriteConfigKeyAppendsANewSectionAfterTheOthers) {

@@ -27,48 +27,48 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PrefixCase{"ShortStays", "abc", 5, "abc"},
                       PrefixCase{"ExactStays", "abc", 3, "abc"},
                       PrefixCase{"AsciiCut", "abcdef", 4, "abcd"},
-                      PrefixCase{"WholeCharacter", Utf8ToGbk("价格"), 2, Utf8ToGbk("价")},
-                      PrefixCase{"HalfCharacterLeftOut", "a" + Utf8ToGbk("价格"), 2, "a"},
-                      PrefixCase{"TrailByteLikeAscii", Utf8ToGbk("東|"), 1, ""},
+                      PrefixCase{"WholeCharacter", ToGbk("价格").bytes(), 2, ToGbk("价").bytes()},
+                      PrefixCase{"HalfCharacterLeftOut", "a" + ToGbk("价格").bytes(), 2, "a"},
+                      PrefixCase{"TrailByteLikeAscii", ToGbk("東|").bytes(), 1, ""},
                       PrefixCase{"LoneLeadByteAtTheEnd", "ab\x81", 2, "ab"},
                       PrefixCase{"ZeroBound", "abc", 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Gbk, ChineseRoundTripsThroughGbkBytes) {
-    std::string gbk = Utf8ToGbk("价格128元");
+    std::string gbk = ToGbk("价格128元").bytes();
     EXPECT_EQ(gbk,
               "\xBC\xDB\xB8\xF1"
               "128"
               "\xD4\xAA");
-    EXPECT_EQ(GbkToUtf8(gbk), "价格128元");
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(gbk)), "价格128元");
 }
 
 TEST(Gbk, CodePage936EuroSignIsByte80) {
-    EXPECT_EQ(Utf8ToGbk("€"), "\x80");
-    EXPECT_EQ(GbkToUtf8("\x80"), "€");
+    EXPECT_EQ(ToGbk("€").bytes(), "\x80");
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes("\x80")), "€");
 }
 
 TEST(Gbk, CharactersGbkCannotHoldBecomeOneQuestionMarkEach) {
-    EXPECT_EQ(Utf8ToGbk("a😀b😀"), "a?b?");
+    EXPECT_EQ(ToGbk("a😀b😀").bytes(), "a?b?");
 }
 
 TEST(Gbk, InvalidUtf8BytesBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToGbk("a\xFF"
-                        "b\xE4\xBB"),
+    EXPECT_EQ(ToGbk("a\xFF"
+                        "b\xE4\xBB").bytes(),
               "a?b?");
 }
 
 TEST(Gbk, OneBadByteDoesNotEmptyTheText) {
-    std::string gbk = Utf8ToGbk("前") + "\xFF" + Utf8ToGbk("后");
-    EXPECT_EQ(GbkToUtf8(gbk), "前?后");
+    std::string gbk = ToGbk("前").bytes() + "\xFF" + ToGbk("后").bytes();
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(gbk)), "前?后");
     // A lead byte cut off at the end.
-    EXPECT_EQ(GbkToUtf8(Utf8ToGbk("尾") + "\xB8"), "尾?");
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(ToGbk("尾").bytes() + "\xB8")), "尾?");
 }
 
 TEST(Gbk, LargeTextsConvertWhole) {
     std::string utf8;
     for (int i = 0; i < 20000; ++i) utf8 += "<p>价格</p>";
-    EXPECT_EQ(GbkToUtf8(Utf8ToGbk(utf8)), utf8);
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(ToGbk(utf8).bytes())), utf8);
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ TEST(Gbk, EveryBmpCharacterEncodesAsIconvDoes) {
         }
         all += static_cast<char>(0x80 | (cp & 0x3F));
     }
-    EXPECT_EQ(Utf8ToGbk(all), IconvGbk(all));
+    EXPECT_EQ(ToGbk(all).bytes(), IconvGbk(all));
 }
 
 TEST(Gbk, MalformedInputIsReplacedAsIconvDoes) {
@@ -129,7 +129,7 @@ TEST(Gbk, MalformedInputIsReplacedAsIconvDoes) {
         std::string s;
         int length = static_cast<int>(random() % 12) + 1;
         for (int i = 0; i < length; ++i) s += static_cast<char>(pieces[random() % sizeof pieces]);
-        ASSERT_EQ(Utf8ToGbk(s), IconvGbk(s)) << ::testing::PrintToString(s);
+        ASSERT_EQ(ToGbk(s).bytes(), IconvGbk(s)) << ::testing::PrintToString(s);
     }
 }
 

@@ -15,6 +15,7 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GT;
 using testing::TempExeDir;
 
 TEST(IniDocument, ReadsLikeTheProfileFunctions) {
@@ -105,12 +106,12 @@ class IniExactValue : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(IniExactValue, ReadsBackByteForByteAndStaysOneLine) {
     IniDocument doc;
-    doc.WriteExact("s", "k", GetParam());
+    doc.WriteExactGbk("s", "k", GbkText::FromBytes(GetParam()));
     doc.Write("s", "next", "x");
     const std::string file = doc.Serialize();
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 3);
     IniDocument read = IniDocument::Parse(file);
-    EXPECT_EQ(read.Read("s", "k"), GetParam());
+    EXPECT_EQ(read.ReadGbk("s", "k"), GbkText::FromBytes(GetParam()));
     EXPECT_EQ(read.Read("s", "next"), "x");
 }
 
@@ -124,12 +125,16 @@ TEST(IniWriter, WritesTheLinesThatIniDocumentWouldWrite) {
     for (const char* section : {"a", " b "}) {
         writer.Section(section);
         writer.Write("k", " v ");
-        writer.WriteExact("x", G(" 价格\r\n "));
+        writer.WriteExact("x", " 价格\r\n ");
+        writer.WriteExactGbk("y", GT(" 价格€\r\n "));
         doc.Write(section, "k", " v ");
-        doc.WriteExact(section, "x", G(" 价格\r\n "));
+        doc.WriteExact(section, "x", " 价格\r\n ");
+        doc.WriteExactGbk(section, "y", GT(" 价格€\r\n "));
     }
     EXPECT_EQ(writer.Text(), doc.Serialize());
-    EXPECT_EQ(IniDocument::Parse(writer.Text()).Read("b", "x"), G(" 价格\r\n "));
+    EXPECT_NE(writer.Text().find(G("价格") + "\\r\\n"), std::string::npos);
+    EXPECT_EQ(IniDocument::Parse(writer.Text()).Read("b", "x"), " 价格\r\n ");
+    EXPECT_EQ(IniDocument::Parse(writer.Text()).ReadGbk("b", "y"), GT(" 价格€\r\n "));
 }
 
 TEST(IniFile, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {

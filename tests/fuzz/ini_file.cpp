@@ -30,13 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A written value reads back as the file format promises: whole when it spans lines or
     // begins (after blanks) with the multi-line mark, else without its outer blanks.
-    doc.Write("s", "k", value);
-    auto back = doc.Read("s", "k");
+    doc.WriteGbk("s", "k", GbkText::FromBytes(value));
+    auto back = doc.ReadGbk("s", "k");
     FUZZ_CHECK(back.has_value());
     bool whole = fuzz::HasLineBreak(value) || BeginsWithMark(value);
-    FUZZ_CHECK(*back == (whole ? value : std::string(TrimBlanks(value))));
+    FUZZ_CHECK(back->bytes() == (whole ? value : std::string(TrimBlanks(value))));
     // ... and so it does from the file written.
-    FUZZ_CHECK(IniDocument::Parse(doc.Serialize()).Read("s", "k") == back);
+    FUZZ_CHECK(IniDocument::Parse(doc.Serialize()).ReadGbk("s", "k") == back);
+    // A text written as UTF-8 reads back as what GBK keeps of it.
+    doc.Write("s", "u", value);
+    FUZZ_CHECK(doc.Read("s", "u") == GbkSafe(whole ? value : std::string(TrimBlanks(value))));
     FUZZ_CHECK(!fuzz::HasLineBreak(EncodeIniValue(value)));
     return 0;
 }

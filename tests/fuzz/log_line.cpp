@@ -26,23 +26,24 @@ bool HasControl(std::string_view s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto parts = fuzz::Parts(data, size, 2);
     const std::string& found = parts[0];
-    const std::string& window = parts[1];
+    const std::string& window = parts[1];  // UTF-8, as the settings give it
+    const std::string windowGbk = ToGbk(window).bytes();
 
     const std::string escaped = EscapeLogText(found);
     FUZZ_CHECK(!HasControl(escaped));
     FUZZ_CHECK(UnescapeLogText(escaped) == found);
 
     // Any found text -> one log line -> one viewer entry with the same text.
-    const std::string change = loglines::ChangeNotified(kTime, "2", found, window);
-    const std::string nothing = loglines::NothingFound(kTime, window);
+    const std::string change = loglines::ChangeNotified(kTime, "2", GbkText::FromBytes(found), window).bytes();
+    const std::string nothing = loglines::NothingFound(kTime, window).bytes();
     FUZZ_CHECK(!HasControl(change));
     auto fields = ParseMonitorFields(std::string_view(change).substr(kTime.size()));
     FUZZ_CHECK(fields.has_value());
-    if (window.find(']') == std::string::npos) {
+    if (windowGbk.find(']') == std::string::npos) {
         FUZZ_CHECK(fields->event == LogEvent::Change);
         FUZZ_CHECK(fields->marker == "2");
-        FUZZ_CHECK(UnescapeLogText(fields->found) == CutText(found));
-        FUZZ_CHECK(UnescapeLogText(fields->window) == window);
+        FUZZ_CHECK(UnescapeLogText(fields->found) == CutText(GbkText::FromBytes(found)).bytes());
+        FUZZ_CHECK(UnescapeLogText(fields->window) == windowGbk);
         // Nothing a page writes makes an entry of its own or changes another one.
         auto entries = ParseMonitorLog(change + "\r\n" + nothing + "\r\n");
         FUZZ_CHECK(entries.size() == 2);

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!to.empty());
         if (to.size() > 254) continue;  // no SMTP server takes a longer address
         MailMessage mail{
-            "me@example.com", GbkToUtf8(to), GbkToUtf8(record.subject), GbkToUtf8(record.body), 0,
+            "me@example.com", ToUtf8(GbkText::FromBytes(to)), ToUtf8(GbkText::FromBytes(record.subject)), ToUtf8(GbkText::FromBytes(record.body)), 0,
             "id@localhost"};
         CheckMail(ComposeMail(mail));
     }

@@ -39,7 +39,7 @@ void SaveSlotsOnce(const std::string& file, const std::string& tag) {
         nuvaro::testing::FillSlot(config, tag);
         config.SaveAndReload();
     }
-    nuvaro::IniFile(file).WriteString("2", "WindowName", "\xBC\xDB\xB8\xF1 2");
+    nuvaro::IniFile(file).WriteString("2", "WindowName", "价格 2");
 }
 
 void WriteKeys(const std::string& file, const std::string& prefix, int count) {

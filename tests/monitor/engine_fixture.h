@@ -36,10 +36,10 @@ class EngineTest : public ::testing::Test {
         configs = std::make_unique<TConfigTable>();
         engine = std::make_unique<MonitorEngine>(
             *configs, clock, notices,
-            [this](const TConfig& slot, const std::string& found, const std::string& previous) {
+            [this](const TConfig& slot, const GbkText& found, const GbkText& previous) {
                 if (!dispatchError.empty()) throw std::runtime_error(dispatchError);
-                dispatched.push_back(std::to_string(slot.Index) + ":" + GbkToUtf8(found));
-                previousTexts.push_back(GbkToUtf8(previous));
+                dispatched.push_back(std::to_string(slot.Index) + ":" + ToUtf8(found));
+                previousTexts.push_back(ToUtf8(previous));
             });
     }
 
@@ -48,9 +48,9 @@ class EngineTest : public ::testing::Test {
                      const std::string& minutes = "1") {
         auto& w = windows[n] = std::make_unique<FakeWindow>(clock);
         TConfig& slot = (*configs)[n + 1];
-        slot.WindowName = G("窗口") + std::to_string(n);
+        slot.WindowName = "窗口" + std::to_string(n);
         slot.url = w->page.location;
-        slot.Regx = G(regx);
+        slot.Regx = regx;
         w->texts.name = slot.WindowName;
         w->texts.url = w->texts.urlUtf8 = w->page.location;
         w->texts.refresh = minutes;
@@ -74,7 +74,7 @@ class EngineTest : public ::testing::Test {
     }
     Lines Log(const char* file) const {
         Lines lines;
-        std::string text = GbkToUtf8(dir.Read(std::string("Log/") + file));
+        std::string text = ToUtf8(GbkText::FromBytes(dir.Read(std::string("Log/") + file)));
         for (size_t pos = 0; pos < text.size();) {
             size_t end = text.find("\r\n", pos);
             std::string line = text.substr(pos, end - pos);

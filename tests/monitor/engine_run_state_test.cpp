@@ -91,7 +91,7 @@ TEST_F(EngineRunState, ANewConditionForgetsTheSavedText) {
     Monitor(1, kPrice, Page("价格128"));
     Tick(1);
     engine->ForgetLastMatch(1);
-    EXPECT_EQ((*configs)[2].LastMatch, "");
+    EXPECT_EQ((*configs)[2].LastMatch.bytes(), "");
     Restart();
     Monitor(1, kPrice, Page("价格128"));
     Tick(1);

@@ -9,7 +9,7 @@
 namespace nuvaro {
 namespace {
 
-std::string G(const std::string& utf8) { return Utf8ToGbk(utf8); }
+GbkText G(const std::string& utf8) { return ToGbk(utf8); }
 
 struct RefusedCase {
     const char* name;

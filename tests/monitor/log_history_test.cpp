@@ -23,9 +23,9 @@ std::string Lines(std::initializer_list<std::string> lines) {
 TEST(LogHistory, MonitorLogLinesGiveEventWindowAndFoundTextWhateverTheyContain) {
     const std::string d = "2026-12-7 9:05:03";
     auto entries = ParseMonitorLog(Lines({
-        loglines::NothingFound(d, G("价格[京东]")),
-        loglines::RepeatSkipped("2026-12-7", "3", G("128"), G("甲")),
-        loglines::ChangeNotified(d, "0", G("[降价]\r\n第二行]"), G("首=页")),
+        loglines::NothingFound(d, "价格[京东]").bytes(),
+        loglines::RepeatSkipped("2026-12-7", "3", GT("128"), "甲").bytes(),
+        loglines::ChangeNotified(d, "0", GT("[降价]\r\n第二行]"), "首=页").bytes(),
     }));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].event, LogEvent::NothingFound);
@@ -48,9 +48,9 @@ TEST(LogHistory, MonitorLogLinesGiveEventWindowAndFoundTextWhateverTheyContain) 
 TEST(LogHistory, AFoundTextCannotForgeAnEntry) {
     const std::string forged = "2099-12-31 0:00:00[0][转账成功]监控点信息发生变化，发出提醒[银行]";
     const std::string log =
-        Lines({loglines::ChangeNotified("2026-12-7 9:05:03", "2", G("价格\r\n" + forged + "\r\n"),
-                                        G("商店")),
-               loglines::NothingFound("2026-12-7 9:06:03", G("商店"))});
+        Lines({loglines::ChangeNotified("2026-12-7 9:05:03", "2", GT("价格\r\n" + forged + "\r\n"),
+                                        "商店").bytes(),
+               loglines::NothingFound("2026-12-7 9:06:03", "商店").bytes()});
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
     auto entries = ParseMonitorLog(log);
     ASSERT_EQ(entries.size(), 2u);
@@ -71,11 +71,11 @@ TEST(LogHistory, OldEntriesOfSeveralLinesStayWholeAroundAForgedLine) {
         Lines({"2026-12-7 9:05:03[2][" + G("价格"), forged, "\x1b[31m" + change + G("商店") + "]",
                "2026-12-7 9:06:03[2][" + G("甲") + change + G("乙") + "]\n" + G("丙") + repeat +
                    G("商店") + "]",
-               loglines::NothingFound("2026-12-7 9:07:03", G("商店"))}));
+               loglines::NothingFound("2026-12-7 9:07:03", "商店").bytes()}));
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].event, LogEvent::Change);
     EXPECT_EQ(entries[0].window, "商店");
-    EXPECT_EQ(entries[0].text, "价格\\r\\n" + GbkToUtf8(forged) + "\\r\\n\\x1B[31m");
+    EXPECT_EQ(entries[0].text, "价格\\r\\n" + ToUtf8(GbkText::FromBytes(forged)) + "\\r\\n\\x1B[31m");
     // The last fixed text tells the event: the found text's own one is part of it.
     EXPECT_EQ(entries[1].event, LogEvent::Repeat);
     EXPECT_EQ(entries[1].window, "商店");
@@ -86,7 +86,7 @@ TEST(LogHistory, OldEntriesOfSeveralLinesStayWholeAroundAForgedLine) {
 TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
     auto errors = ParseErrorLog(Lines(
         {"garbage without a date",
-         loglines::TickError("2026-12-8 3:00:01", "2", G("甲"), G("网页加载失败：HTTP 500\r\n")),
+         loglines::TickError("2026-12-8 3:00:01", "2", "甲", "网页加载失败：HTTP 500\r\n").bytes(),
          "2026-12-8 3:00:02 no layout", "[x]"}));
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_EQ(errors[0].text, "garbage without a date");
@@ -112,11 +112,11 @@ TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
 
 TEST(LogHistory, MergedNewestFirstAndFilteredByWindowAndText) {
     auto inform = ParseMonitorLog(
-        Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", G("x1"), G("甲")),
-               loglines::ChangeNotified("2026-12-8 9:00:00", "3", G("y"), G("乙")),
-               loglines::RepeatSkipped("2026-12-8 9:00:00", "2", G("x1"), G("甲"))}));
+        Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", GT("x1"), "甲").bytes(),
+               loglines::ChangeNotified("2026-12-8 9:00:00", "3", GT("y"), "乙").bytes(),
+               loglines::RepeatSkipped("2026-12-8 9:00:00", "2", GT("x1"), "甲").bytes()}));
     auto errors =
-        ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", G("甲"), "boom")}));
+        ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", "甲", "boom").bytes()}));
     auto all = MergeNewestFirst({inform, errors});
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0].text, "boom");

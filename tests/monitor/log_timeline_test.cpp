@@ -46,11 +46,11 @@ class Timeline : public ::testing::Test {
 };
 
 TEST_F(Timeline, MergesTheThreeLogsNewestFirstWithTheValueBeforeEachChange) {
-    Append("informlog", loglines::ChangeNotified(Time(1), "2", G("199"), G("甲")));
-    Append("informlog", loglines::ChangeNotified(Time(2), "0", G("首页新闻"), G("首页")));
-    Append("informlog", loglines::RepeatSkipped(Time(3), "2", G("199"), G("甲")));
-    Append("errorlog", loglines::TickError(Time(4), "2", G("甲"), G("网页加载失败")));
-    Append("informlog", loglines::ChangeNotified(Time(5), "2", G("159"), G("甲")));
+    Append("informlog", loglines::ChangeNotified(Time(1), "2", GT("199"), "甲").bytes());
+    Append("informlog", loglines::ChangeNotified(Time(2), "0", GT("首页新闻"), "首页").bytes());
+    Append("informlog", loglines::RepeatSkipped(Time(3), "2", GT("199"), "甲").bytes());
+    Append("errorlog", loglines::TickError(Time(4), "2", "甲", "网页加载失败").bytes());
+    Append("informlog", loglines::ChangeNotified(Time(5), "2", GT("159"), "甲").bytes());
     Append("sendlog", SendLogLine(Time(6), {"SMS", "2", "+86138", true, "ok"}));
     LogTimeline t = Make();
     LogTimeline::Applied applied = t.Apply(t.ReadAppended(Names())());
@@ -69,14 +69,14 @@ TEST_F(Timeline, MergesTheThreeLogsNewestFirstWithTheValueBeforeEachChange) {
 }
 
 TEST_F(Timeline, FollowsWhatIsAppendedAndPutsItFirstThroughTheFilter) {
-    Append("informlog", loglines::ChangeNotified(Time(1), "2", G("199"), G("甲")));
+    Append("informlog", loglines::ChangeNotified(Time(1), "2", GT("199"), "甲").bytes());
     LogTimeline t = Make();
     t.Apply(t.ReadAppended(Names())());
     t.SetFilter("甲", "");
     EXPECT_FALSE(t.FilesChanged());
-    Append("informlog", loglines::NothingFound(Time(2), G("乙")));
-    Append("informlog", loglines::ChangeNotified(Time(3), "2", G("159"), G("甲")));
-    Append("errorlog", loglines::TickError(Time(4), "2", G("甲"), "boom"));
+    Append("informlog", loglines::NothingFound(Time(2), "乙").bytes());
+    Append("informlog", loglines::ChangeNotified(Time(3), "2", GT("159"), "甲").bytes());
+    Append("errorlog", loglines::TickError(Time(4), "2", "甲", "boom").bytes());
     ASSERT_TRUE(t.FilesChanged());
     LogTimeline::Applied applied = t.Apply(t.ReadAppended(Names())());
     EXPECT_FALSE(applied.reset);
@@ -92,19 +92,19 @@ TEST_F(Timeline, ALineBeingWrittenWaitsUntilItIsWhole) {
     LogTimeline t = Make();
     t.Apply(t.ReadAppended(Names())());
     std::ofstream(dir.File("Log/informlog.txt"), std::ios::binary)
-        << loglines::NothingFound(Time(1), G("甲"));  // no CR LF yet
+        << loglines::NothingFound(Time(1), "甲").bytes();  // no CR LF yet
     EXPECT_EQ(t.Apply(t.ReadAppended(Names())()).newRows, 0u);
     Append("informlog", "");
     EXPECT_EQ(t.Apply(t.ReadAppended(Names())()).newRows, 1u);
 }
 
 TEST_F(Timeline, AReplacedOrCutLogIsReadAnew) {
-    Append("informlog", loglines::NothingFound(Time(1), G("甲")));
-    Append("informlog", loglines::NothingFound(Time(2), G("甲")));
+    Append("informlog", loglines::NothingFound(Time(1), "甲").bytes());
+    Append("informlog", loglines::NothingFound(Time(2), "甲").bytes());
     LogTimeline t = Make();
     t.Apply(t.ReadAppended(Names())());
     std::ofstream(dir.File("Log/informlog.txt"), std::ios::binary | std::ios::trunc)
-        << loglines::ChangeNotified(Time(3), "2", G("x"), G("甲")) << "\r\n";
+        << loglines::ChangeNotified(Time(3), "2", GT("x"), "甲").bytes() << "\r\n";
     ASSERT_TRUE(t.FilesChanged());
     EXPECT_TRUE(t.Apply(t.ReadAppended(Names())()).reset);
     EXPECT_EQ(Texts(t), (std::vector<std::string>{"x"}));
@@ -114,10 +114,10 @@ TEST_F(Timeline, AReplacedOrCutLogIsReadAnew) {
 TEST_F(Timeline, ALargeLogShowsItsNewestPartFirstAndTheRestOnDemandWithoutGapsOrRepeats) {
     for (int i = 0; i < 300; ++i) {
         Append("informlog", loglines::ChangeNotified(Time(100 + i), "2",
-                                                     G("价格" + std::to_string(i)), G("甲")));
+                                                     GT("价格" + std::to_string(i)), "甲").bytes());
     }
     for (int i = 0; i < 5; ++i)
-        Append("errorlog", loglines::TickError(Time(i), "2", G("甲"), "early"));
+        Append("errorlog", loglines::TickError(Time(i), "2", "甲", "early").bytes());
     LogTimeline t = Make(4096);
     t.Apply(t.ReadAppended(Names())());
     ASSERT_TRUE(t.HasOlder());
@@ -146,7 +146,7 @@ TEST_F(Timeline, FollowingForLongKeepsABoundedNumberOfEntries) {
     t.Apply(t.ReadAppended(Names())());
     for (int i = 0; i < 50; ++i) {
         Append("informlog",
-               loglines::ChangeNotified(Time(i), "2", G("价格" + std::to_string(i)), G("甲")));
+               loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), "甲").bytes());
         t.Apply(t.ReadAppended(Names())());
     }
     EXPECT_LE(t.EntryCount(), 40u);
@@ -160,7 +160,7 @@ TEST_F(Timeline, FollowingForLongKeepsABoundedNumberOfEntries) {
 // Older versions wrote found texts as they were: lines of megabytes, and entries of several
 // lines that a part may cut in two.
 TEST_F(Timeline, OldOverlongLinesAndEntriesAcrossPartsStayWholeEntries) {
-    Append("informlog", loglines::NothingFound(Time(1), G("甲")));
+    Append("informlog", loglines::NothingFound(Time(1), "甲").bytes());
     std::string huge(3u << 20, 'x');
     Append("informlog",
            Time(2) + "[2][" + huge + "]" + G("监控点信息发生变化，发出提醒") + "[" + G("甲") + "]");

@@ -11,6 +11,7 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GT;
 using testing::TempExeDir;
 
 class MatchKeywordTest : public ::testing::Test {
@@ -28,7 +29,7 @@ class MatchKeywordTest : public ::testing::Test {
         return out;
     }
     std::string Match(std::string_view page, std::string_view expr, int group = 0) {
-        return MatchKeyword(G(page), G(expr), group, "1", G("新窗口"));
+        return MatchKeyword(GT(page), GT(expr), group, "1", "新窗口").bytes();
     }
 
     TempExeDir dir;
@@ -77,7 +78,7 @@ TEST_F(MatchKeywordTest, RunawayBacktrackingEndsWithTheEngineError) {
     std::string page(5000, 'a');
     page += "b";
     try {
-        MatchKeyword(page, "(a+)+$", 0, "1", "w");
+        MatchKeyword(GbkText::FromBytes(page), GbkText::FromBytes("(a+)+$"), 0, "1", "w");
         FAIL() << "search did not stop";
     } catch (const RegexError& e) {
         EXPECT_NE(std::string(e.what()).find("limit"), std::string::npos) << e.what();
@@ -92,7 +93,7 @@ TEST_P(RunawayTest, BacktrackingAtEveryStartPositionEndsWithTheEngineError) {
     std::string page;
     for (int i = 0; i < 5000; ++i) page += "aaaaaaaaaaaaaaaaaaaac";
     try {
-        MatchKeyword(page, GetParam(), 0, "1", "w");
+        MatchKeyword(GbkText::FromBytes(page), GbkText::FromBytes(GetParam()), 0, "1", "w");
         FAIL() << "search did not stop";
     } catch (const RegexError& e) {
         EXPECT_NE(std::string(e.what()).find("limit"), std::string::npos) << e.what();
@@ -122,7 +123,10 @@ TEST_P(GroupIndexTest, OnlyGroupsZeroToFourteenThatTookPartYieldText) {
     std::string expr;
     for (char c = 'a'; c <= 'p'; ++c) expr += std::string("(") + c + ")";
     std::string page = "abcdefghijklmnop (x)?";
-    EXPECT_EQ(MatchKeyword(page, expr, GetParam().group, "1", "w"), GetParam().expected);
+    EXPECT_EQ(MatchKeyword(GbkText::FromBytes(page), GbkText::FromBytes(expr), GetParam().group,
+                           "1", "w")
+                  .bytes(),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, GroupIndexTest,
@@ -266,7 +270,7 @@ TEST(GetCondition, ReadsRegxAndRegGrpOfTheSlot) {
              {"", 0}, {"abc", 0}, {"2", 2}, {"-1", -1}, {"99999999999", 0}, {"1x", 0}}) {
         configs[12].RegGrp = text;
         Condition c = GetCondition(configs, "12");
-        EXPECT_EQ(c.expression, "x(y)");
+        EXPECT_EQ(c.expression.bytes(), "x(y)");
         EXPECT_EQ(c.group, group) << text;
     }
 }

@@ -26,7 +26,7 @@ TEST_F(EngineTest, StartRefusesAMissingConditionAndTheDefaultPageABadTime) {
 
 TEST_F(EngineTest, StartAndStopShowTheSavedSlotAndTheCaptionFollows) {
     FakeWindow& w = Open(0, "价格", "", "05");
-    (*configs)[1].WindowName = G("首页");
+    (*configs)[1].WindowName = "首页";
     (*configs)[1].url = "http://saved";
     engine->StartStop(0);
     EXPECT_EQ(w.caption, "停止监控");
@@ -91,8 +91,8 @@ TEST_F(EngineTest, ChangeRepeatNothingAndAReturnThatIsStillARepeat) {
                                     "[3][99]监控点信息发生变化，发出提醒[窗口2]"}));
     EXPECT_EQ(dispatched, (Lines{"3:128", "3:99"}));
     EXPECT_EQ(previousTexts, (Lines{"", "128"}));  // old -> new
-    EXPECT_EQ(engine->Status(2).previousFound, "128");
-    EXPECT_EQ((*configs)[3].LastMatch, "99");
+    EXPECT_EQ(engine->Status(2).previousFound.bytes(), "128");
+    EXPECT_EQ((*configs)[3].LastMatch.bytes(), "99");
     EXPECT_TRUE(notices.shown.empty());  // ticks show nothing
     EXPECT_EQ(engine->Status(2).last, WindowStatus::Last::Change);
 }
@@ -127,7 +127,7 @@ TEST_F(EngineTest, AManualTestAlwaysNotifiesAndLeavesTheMatchForTheNextTick) {
     Test(1);
     EXPECT_EQ(LastText(), "您设定的关键字或正则表达式在网页中中匹配不成功");
     EXPECT_EQ(InformLines().size(), 3u);  // a test that finds nothing logs nothing
-    EXPECT_EQ((*configs)[2].LastMatch, "");
+    EXPECT_EQ((*configs)[2].LastMatch.bytes(), "");
 }
 
 TEST_F(EngineTest, TheDefaultPageTestWaitsThreeSecondsAndHasItsOwnTexts) {
@@ -362,7 +362,7 @@ TEST_P(EngineErrors, EndTheTickInTheErrorBoxAndTheLogWhileTheTimerGoesOn) {
     EXPECT_EQ(notices.shown[0].text, GetParam().message);
     EXPECT_EQ(ErrorLines(), Lines{std::string("[2][窗口1]") + GetParam().message});
     EXPECT_EQ(InformLines(), Lines{});
-    EXPECT_EQ((*configs)[2].LastMatch, "");
+    EXPECT_EQ((*configs)[2].LastMatch.bytes(), "");
     EXPECT_EQ(engine->Status(1).failuresInRow, 1);
     EXPECT_FALSE(engine->TickInProgress(1));
     clock.Advance(60s);

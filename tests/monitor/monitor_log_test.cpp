@@ -19,13 +19,14 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GT;
 using testing::TempExeDir;
 
 TEST(WriteLog, FirstLineCreatesFolderAndFileLaterLinesAppendWithCrLf) {
     TempExeDir dir;
-    WriteLog("first", kMonitorLog);
-    WriteLog(G("第二=[x]"), kMonitorLog);
-    WriteLog("match", kMatchLog);
+    WriteLog(GbkText::FromBytes("first"), kMonitorLog);
+    WriteLog(GT("第二=[x]"), kMonitorLog);
+    WriteLog(GbkText::FromBytes("match"), kMatchLog);
     EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\n" + G("第二=[x]") + "\r\n");
     EXPECT_EQ(dir.Read("Log/log.txt"), "match\r\n");
 }
@@ -34,7 +35,7 @@ TEST(WriteLog, KeepsEarlierLinesAndAFolderNamedInAnotherCase) {
     TempExeDir dir;
     std::filesystem::create_directory(dir.File("log"));
     dir.Write("log/informlog.txt", "old\r\n");
-    WriteLog("new", kMonitorLog);
+    WriteLog(GbkText::FromBytes("new"), kMonitorLog);
     EXPECT_EQ(dir.Read("log/informlog.txt"), "old\r\nnew\r\n");
     EXPECT_FALSE(dir.Exists("Log"));
 }
@@ -42,10 +43,10 @@ TEST(WriteLog, KeepsEarlierLinesAndAFolderNamedInAnotherCase) {
 TEST(WriteLog, AbsorbsEveryFailure) {
     TempExeDir dir;
     SetExeDirForTesting(dir.File("missing/deeper"));
-    EXPECT_NO_THROW(WriteLog("lost", kMonitorLog));
+    EXPECT_NO_THROW(WriteLog(GbkText::FromBytes("lost"), kMonitorLog));
     SetExeDirForTesting(dir.path());
     dir.Write("Log", "a file where the folder should be");
-    EXPECT_NO_THROW(WriteLog("lost", kMonitorLog));
+    EXPECT_NO_THROW(WriteLog(GbkText::FromBytes("lost"), kMonitorLog));
 }
 
 // Makes every write past `bytes` of a file fail part way, as a full disk does.
@@ -82,18 +83,18 @@ std::string LostNote(int count, const char* logName) {
 
 TEST(WriteLog, ALineThatDoesNotFitIsCutBackWholeAndNotedWhenWritingWorksAgain) {
     TempExeDir dir;
-    WriteLog("first", kMonitorLog);
+    WriteLog(GbkText::FromBytes("first"), kMonitorLog);
     {
         FileSizeLimit full(1024);
-        WriteLog(std::string(3000, 'a'), kMonitorLog);  // written in part, then refused
-        WriteLog(std::string(3000, 'b'), kMonitorLog);
-        WriteLog(std::string(3000, 'c'), kMatchLog);  // its file did not exist yet
+        WriteLog(GbkText::FromBytes(std::string(3000, 'a')), kMonitorLog);  // written in part, then refused
+        WriteLog(GbkText::FromBytes(std::string(3000, 'b')), kMonitorLog);
+        WriteLog(GbkText::FromBytes(std::string(3000, 'c')), kMatchLog);  // its file did not exist yet
         EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\n");
         EXPECT_FALSE(dir.Exists("Log/log.txt"));
         EXPECT_FALSE(dir.Exists("Log/errorlog.txt"));
     }
-    WriteLog("next", kMonitorLog);
-    WriteLog("after", kMonitorLog);
+    WriteLog(GbkText::FromBytes("next"), kMonitorLog);
+    WriteLog(GbkText::FromBytes("after"), kMonitorLog);
     EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\nnext\r\nafter\r\n");
     EXPECT_THAT(Notes(dir),
                 ::testing::UnorderedElementsAre(LostNote(2, "informlog"), LostNote(1, "log")));
@@ -133,27 +134,27 @@ TEST(WriteLog, OnAFullFilesystemNoPartLineIsLeft) {
     TinyFilesystem disk(outer.File("disk"));
     if (!disk.Mounted()) GTEST_SKIP() << "no right to mount a tmpfs here";
     SetExeDirForTesting(outer.File("disk"));
-    WriteLog("first", kMonitorLog);
+    WriteLog(GbkText::FromBytes("first"), kMonitorLog);
     outer.Write("disk/filler", std::string(8192, 'f'));
-    for (int i = 0; i < 3; ++i) WriteLog(std::string(10000, 'a'), kMonitorLog);
+    for (int i = 0; i < 3; ++i) WriteLog(GbkText::FromBytes(std::string(10000, 'a')), kMonitorLog);
     EXPECT_EQ(outer.Read("disk/Log/informlog.txt"), "first\r\n");
     std::filesystem::remove(outer.File("disk/filler"));  // room again
-    WriteLog("next", kMonitorLog);
+    WriteLog(GbkText::FromBytes("next"), kMonitorLog);
     EXPECT_EQ(outer.Read("disk/Log/informlog.txt"), "first\r\nnext\r\n");
     EXPECT_EQ(Notes(outer, "disk/Log"), std::vector<std::string>{LostNote(3, "informlog")});
     SetExeDirForTesting(outer.path());
 }
 
 TEST(LogLines, TheFiveLayoutsByteForByte) {
-    const std::string d = "2026-12-7 9:05:03", w = G("新窗口");
-    EXPECT_EQ(loglines::RegexMatch(d, "1", w, "128", G("价格(\\d+)")),
+    const std::string d = "2026-12-7 9:05:03", name = "新窗口", w = G(name);
+    EXPECT_EQ(loglines::RegexMatch(d, "1", name, GbkText::FromBytes("128"), GT("价格(\\d+)")).bytes(),
               d + "=1=" + w + "=128==" + G("价格(\\d+)"));
-    EXPECT_EQ(loglines::KeywordMatch(d, "12", w, "a+b"), d + "=12=" + w + "=KeywordOk==a+b");
-    EXPECT_EQ(loglines::NothingFound(d, w),
+    EXPECT_EQ(loglines::KeywordMatch(d, "12", name, GbkText::FromBytes("a+b")).bytes(), d + "=12=" + w + "=KeywordOk==a+b");
+    EXPECT_EQ(loglines::NothingFound(d, name).bytes(),
               d + "[0][]" + G("在刚才的网页刷新中没有发现要监控的变化") + "[" + w + "]");
-    EXPECT_EQ(loglines::RepeatSkipped(d, "5", "128", w),
+    EXPECT_EQ(loglines::RepeatSkipped(d, "5", GbkText::FromBytes("128"), name).bytes(),
               d + "[5][128]" + G("发现重复提醒信息，跳过") + "[" + w + "]");
-    EXPECT_EQ(loglines::ChangeNotified(d, "0", "a\r\nb", w),
+    EXPECT_EQ(loglines::ChangeNotified(d, "0", GbkText::FromBytes("a\r\nb"), name).bytes(),
               d + "[0][a\\r\\nb]" + G("监控点信息发生变化，发出提醒") + "[" + w + "]");
 }
 
@@ -161,12 +162,12 @@ TEST(LogLines, TheFiveLayoutsByteForByte) {
 TEST(LogLines, EveryTextIsWrittenOnOneLineAndAFoundTextCut) {
     const std::string d = "2026-12-7 9:05:03";
     const std::string lines[] = {
-        loglines::RegexMatch(d, "1", "w\n", "f\r\n\x1b", "e\n"),
-        loglines::KeywordMatch(d, "1", "w", "a\r\nb"),
-        loglines::NothingFound(d, "w\r"),
-        loglines::RepeatSkipped(d, "2", std::string(3, '\0'), "w"),
-        loglines::ChangeNotified(d, "2", std::string(100000, 'x') + "\n", "w"),
-        loglines::TickError(d, "2", "w", G("网页加载失败：\r\n2099-1-1[0][]假的"))};
+        loglines::RegexMatch(d, "1", "w\n", GbkText::FromBytes("f\r\n\x1b"), GbkText::FromBytes("e\n")).bytes(),
+        loglines::KeywordMatch(d, "1", "w", GbkText::FromBytes("a\r\nb")).bytes(),
+        loglines::NothingFound(d, "w\r").bytes(),
+        loglines::RepeatSkipped(d, "2", GbkText::FromBytes(std::string(3, '\0')), "w").bytes(),
+        loglines::ChangeNotified(d, "2", GbkText::FromBytes(std::string(100000, 'x') + "\n"), "w").bytes(),
+        loglines::TickError(d, "2", "w", "网页加载失败：\r\n2099-1-1[0][]假的").bytes()};
     for (const std::string& line : lines) {
         for (char c : line)
             EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20) << line.substr(0, 80);

@@ -8,10 +8,13 @@
 #include "core/atomic_file.h"
 #include "core/gbk.h"
 #include "core/sha256.h"
+#include "monitor/matcher.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro::testing {
 namespace {
+
+GbkText B(std::string bytes) { return GbkText::FromBytes(std::move(bytes)); }
 
 // A page text far past the kept bytes, Chinese so that the cut falls inside a character.
 std::string Huge(char last = 'x') {
@@ -30,7 +33,7 @@ class SavedMatchSameAs : public ::testing::TestWithParam<SameCase> {};
 
 TEST_P(SavedMatchSameAs, ComparesWholeTextsByBytesAndCutOnesByLengthAndDigest) {
     const SameCase& c = GetParam();
-    EXPECT_EQ(SavedMatch::Of(c.saved).SameAs(c.found), c.same);
+    EXPECT_EQ(SavedMatch::Of(B(c.saved)).SameAs(B(c.found)), c.same);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,13 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SavedMatch, ALongTextKeepsItsBeginningCutAtACharacterWithItsLengthAndDigest) {
     const std::string huge = Huge();
-    SavedMatch saved = SavedMatch::Of(huge);
+    SavedMatch saved = SavedMatch::Of(B(huge));
     EXPECT_FALSE(saved.Whole());
     EXPECT_EQ(saved.size, huge.size());
     EXPECT_EQ(saved.digest, Sha256Hex(huge));
     EXPECT_EQ(saved.text.size(), SavedMatch::kKeptBytes - 1);  // "a" then whole characters
-    EXPECT_EQ(huge.compare(0, saved.text.size(), saved.text), 0);
-    EXPECT_TRUE(SavedMatch::Of(std::string(SavedMatch::kKeptBytes, 'a')).Whole());
+    EXPECT_EQ(huge.compare(0, saved.text.size(), saved.text.bytes()), 0);
+    EXPECT_TRUE(SavedMatch::Of(B(std::string(SavedMatch::kKeptBytes, 'a'))).Whole());
 }
 
 class RunStateTest : public ::testing::Test {
@@ -77,14 +80,14 @@ TEST_F(RunStateTest, EveryChangeIsOnDiskAtOnceAsGbkWithCrLfBesideConfig) {
     RunState state(Path());
     state.SetMonitoring(1, true);
     state.SetMonitoring(30, true);
-    state.SetLastMatch(3, G(" 价格：128\r\n元 "));
+    state.SetLastMatch(3, GT(" 价格：128\r\n元 "));
     state.SetResumeOnStart(false);
     auto again = Reopened();
     EXPECT_FALSE(again->ResumeOnStart());
     EXPECT_TRUE(again->WasMonitoring(1));
     EXPECT_TRUE(again->WasMonitoring(30));
     EXPECT_FALSE(again->WasMonitoring(3));
-    EXPECT_EQ(again->LastMatch(3).text, G(" 价格：128\r\n元 "));
+    EXPECT_EQ(again->LastMatch(3).text, GT(" 价格：128\r\n元 "));
     EXPECT_TRUE(again->LastMatch(3).Whole());
     const std::string file = dir.Read(RunState::kFileName);
     EXPECT_NE(file.find("[Start]\r\nResume=0\r\n"), std::string::npos) << file;
@@ -97,20 +100,39 @@ TEST_F(RunStateTest, EveryChangeIsOnDiskAtOnceAsGbkWithCrLfBesideConfig) {
 #endif
 }
 
+TEST_F(RunStateTest, AFoundTextEndingInsideATwoByteCharacterIsKeptAndComparedByteForByte) {
+    // "." matches one byte: the found text ends with the lead byte of 价 alone.
+    const GbkText found = MatchKeyword(GT("a价格"), GT("a."), 0, "3", "w");
+    ASSERT_EQ(found.bytes(), "a\xBC");
+    RunState state(Path());
+    state.SetLastMatch(3, found);
+    auto again = Reopened();
+    EXPECT_EQ(again->LastMatch(3).text, found);
+    EXPECT_EQ(again->LastMatch(3).size, 2u);
+    EXPECT_EQ(JudgeWithSaved(found, again->LastMatch(3).text, again->LastMatch(3)),
+              Verdict::Repeat);
+    const GbkText other = MatchKeyword(GT("a乙"), GT("a."), 0, "3", "w");
+    EXPECT_NE(other, found);
+    EXPECT_EQ(JudgeWithSaved(other, again->LastMatch(3).text, again->LastMatch(3)),
+              Verdict::Change);
+    const std::string log = dir.Read("Log/log.txt");
+    EXPECT_NE(log.find("=3=w=a\\xBC==a."), std::string::npos) << log;
+}
+
 TEST_F(RunStateTest, StopsClearsAndForgettingAreKeptToo) {
     {
         RunState state(Path());
         state.SetMonitoring(2, true);
         state.SetMonitoring(4, true);
-        state.SetLastMatch(2, "a");
-        state.SetLastMatch(4, "b");
+        state.SetLastMatch(2, B("a"));
+        state.SetLastMatch(4, B("b"));
         state.SetMonitoring(2, false);
         state.ClearLastMatch(4);
     }
     auto again = Reopened();
     EXPECT_FALSE(again->WasMonitoring(2));
     EXPECT_TRUE(again->WasMonitoring(4));
-    EXPECT_EQ(again->LastMatch(2).text, "a");
+    EXPECT_EQ(again->LastMatch(2).text, B("a"));
     EXPECT_EQ(again->LastMatch(4).size, 0u);
     again->ForgetMonitoring();
     EXPECT_FALSE(Reopened()->WasMonitoring(4));
@@ -121,14 +143,14 @@ TEST_F(RunStateTest, HugeTextsAreKeptAsTheirBeginningAndDigestAndStillCompare) {
     const std::string huge = Huge();
     {
         RunState state(Path());
-        for (int slot = 1; slot <= 30; ++slot) state.SetLastMatch(slot, huge);
+        for (int slot = 1; slot <= 30; ++slot) state.SetLastMatch(slot, B(huge));
     }
     EXPECT_LT(dir.Read(RunState::kFileName).size(), 30u * (SavedMatch::kKeptBytes + 200));
     auto again = Reopened();
     const SavedMatch& saved = again->LastMatch(7);
     EXPECT_FALSE(saved.Whole());
-    EXPECT_TRUE(saved.SameAs(huge));
-    EXPECT_FALSE(saved.SameAs(Huge('y')));
+    EXPECT_TRUE(saved.SameAs(B(huge)));
+    EXPECT_FALSE(saved.SameAs(B(Huge('y'))));
 }
 
 TEST_F(RunStateTest, AHoldWritesItsChangesOnceAtItsEnd) {
@@ -146,9 +168,9 @@ TEST_F(RunStateTest, ARefusedWriteIsLoggedOnceAndTheChoiceOfResumeIsRaised) {
     chmod(Path().c_str(), 0400);
     RunState state(Path());
     state.SetMonitoring(1, true);
-    state.SetLastMatch(1, "x");
+    state.SetLastMatch(1, B("x"));
     EXPECT_TRUE(state.WasMonitoring(1));  // kept in memory all the same
-    const std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
+    const std::string errors = ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt")));
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("[0][]Unable to write to " + Path()), std::string::npos) << errors;
     EXPECT_THROW(state.SetResumeOnStart(false), FileWriteError);
@@ -167,11 +189,11 @@ class VerdictWithSaved : public ::testing::TestWithParam<VerdictCase> {};
 
 TEST_P(VerdictWithSaved, UsesTheDigestOnlyWhereMemoryHoldsTheSavedBeginning) {
     const VerdictCase& c = GetParam();
-    EXPECT_EQ(JudgeWithSaved(c.found, c.lastMatch, SavedMatch::Of(c.saved)), c.verdict);
+    EXPECT_EQ(JudgeWithSaved(B(c.found), B(c.lastMatch), SavedMatch::Of(B(c.saved))), c.verdict);
 }
 
 const std::string kHuge = Huge();
-const std::string kHugeStart = SavedMatch::Of(kHuge).text;
+const std::string kHugeStart = SavedMatch::Of(B(kHuge)).text.bytes();
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, VerdictWithSaved,

@@ -25,13 +25,13 @@ TEST_F(DispatchEndToEnd, AChangeReachesProgramGatewayAndMailboxWithThePlaceholde
     SmtpTestServer mail;
     MailServer(mail.Port());
     TConfig& slot = Window(2);
-    slot.Subject = G("{name}：发现变化");
-    slot.Body = G("{name} 第{slot}号 {url}\r\n发现：{found}\r\n时间：{time}");
-    slot.SmsBody = G("{name}发现{found}");
-    slot.OtherStr = G("--found {found} \"--at={name} {slot}\" {url}");
+    slot.Subject = "{name}：发现变化";
+    slot.Body = "{name} 第{slot}号 {url}\r\n发现：{found}\r\n时间：{time}";
+    slot.SmsBody = "{name}发现{found}";
+    slot.OtherStr = "--found {found} \"--at={name} {slot}\" {url}";
     slot.SaveAll();
     NotifyDispatcher& dispatcher = Dispatcher();
-    dispatcher.Dispatch(slot, G("价格 128元"));
+    dispatcher.Dispatch(slot, GT("价格 128元"));
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
 
     ASSERT_TRUE(testing::WaitFor([&] { return testing::RecordedStarts(m_dir).size() == 1; }));
@@ -61,7 +61,7 @@ TEST_F(DispatchEndToEnd, TextsWithoutPlaceholdersGoExactlyAsTheyStand) {
     SmtpTestServer mail;
     MailServer(mail.Port());
     NotifyDispatcher& dispatcher = Dispatcher();
-    dispatcher.Dispatch(Window(3), G("whatever {name}"));
+    dispatcher.Dispatch(Window(3), GT("whatever {name}"));
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     ASSERT_TRUE(mail.WaitForMessages(1));
     EXPECT_EQ(mail.Messages()[0].subject, "Nuvaro提醒邮件");
@@ -92,7 +92,7 @@ TEST_F(DispatchEndToEnd, AMailServerDownAtTheChangeGetsTheMailThroughARetry) {
     TConfig& slot = Window(7);
     slot.OtherOpen = slot.SmsOpen = "0";
     NotifyDispatcher& dispatcher = Dispatcher();
-    dispatcher.Dispatch(slot, G("到货"));
+    dispatcher.Dispatch(slot, GT("到货"));
     ASSERT_TRUE(testing::WaitFor([&] { return LogWith("[try 1] FAILED").size() == 1; }));
     SmtpTestServer mail(SmtpTestServer::Mode::Accept, port);
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
@@ -131,7 +131,7 @@ TEST_P(MailRefusal, IsTriedAsOftenAsItDeservesEachTryLoggedAndTheFailureReported
     auto failed = Failed();
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].channel, "EMAIL");
-    EXPECT_EQ(GbkToUtf8(failed[0].windowName), "显卡");
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(failed[0].windowName)), "显卡");
     EXPECT_THAT(failed[0].reason, HasSubstr(GetParam().reason));
     EXPECT_TRUE(server.Messages().empty());
 }
@@ -150,10 +150,10 @@ TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipient
     SmtpTestServer mail;
     MailServer(mail.Port());
     TConfig& slot = Window(12);
-    slot.Regx = G("(缺货|到货)|(\\d+)元");
+    slot.Regx = "(缺货|到货)|(\\d+)元";
     slot.ToMail = "a@example.com, b@example.com";
     slot.Mobile = "13800138000,13900139000";
-    slot.Body = slot.SmsBody = G("发现：{found}");
+    slot.Body = slot.SmsBody = "发现：{found}";
     slot.OtherOpen = "0";
     slot.SaveAll();
     m_gateway.Post("/sms", [](const httplib::Request&, httplib::Response& res) {
@@ -164,24 +164,24 @@ TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipient
     const std::string found =
         G("到货|现货|a@evil.example\r\n第二行|13700137000|") + std::string(10000, 'x');
     NotifyDispatcher& dispatcher = Dispatcher();
-    dispatcher.Dispatch(slot, found);
+    dispatcher.Dispatch(slot, GbkText::FromBytes(found));
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
 
     ASSERT_TRUE(mail.WaitForMessages(2));
     Lines rcpts;
     for (const auto& m : mail.Messages()) {
         rcpts.push_back(m.rcpt);
-        EXPECT_TRUE(m.body == "发现：" + GbkToUtf8(CutText(found))) << m.body.substr(0, 100);
+        EXPECT_TRUE(m.body == "发现：" + ToUtf8(GbkText::FromBytes(CutText(GbkText::FromBytes(found)).bytes()))) << m.body.substr(0, 100);
     }
     EXPECT_THAT(rcpts, ::testing::UnorderedElementsAre("a@example.com", "b@example.com"));
     Lines bodies;
     for (const auto& r : m_gateway.Requests()) bodies.push_back(r.body);
-    const std::string text = "&text=" + UrlEncode("发现：" + GbkToUtf8(CutText(found)));
+    const std::string text = "&text=" + UrlEncode("发现：" + ToUtf8(GbkText::FromBytes(CutText(GbkText::FromBytes(found)).bytes())));
     EXPECT_TRUE(
         bodies.size() == 2 &&
         ((bodies[0] == "to=%2B8613800138000" + text && bodies[1] == "to=%2B8613900139000" + text) ||
          (bodies[1] == "to=%2B8613800138000" + text && bodies[0] == "to=%2B8613900139000" + text)));
-    EXPECT_EQ(IniFile(m_dir.File("Config.inf")).ReadString("12", "all"), slot.WindowRecord());
+    EXPECT_EQ(ToGbk(IniFile(m_dir.File("Config.inf")).ReadString("12", "all")), slot.WindowRecord());
 }
 
 TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves) {

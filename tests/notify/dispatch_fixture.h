@@ -54,17 +54,17 @@ class DispatchEndToEnd : public ::testing::Test {
     TConfig& Window(int index) {
         m_slots.push_back(std::make_unique<TConfig>(index, m_dir.File("Config.inf")));
         TConfig& slot = *m_slots.back();
-        slot.WindowName = G("显卡");
+        slot.WindowName = "显卡";
         slot.url = "http://shop.example/item?id=7";
-        slot.Regx = G("缺货|到货");
+        slot.Regx = "缺货|到货";
         slot.ToMail = "watcher@example.com";
-        slot.Subject = G("Nuvaro提醒邮件");
-        slot.Body = slot.SmsBody = G("有货了");
+        slot.Subject = "Nuvaro提醒邮件";
+        slot.Body = slot.SmsBody = "有货了";
         slot.Mobile = "13800138000";
         slot.Contry = "+86";
         slot.OtherOpen = slot.SmsOpen = slot.EmailOpen = "1";
-        slot.OtherProgram = G(m_recorder);
-        slot.OtherStr = G("--window 商店 \"two words\"");
+        slot.OtherProgram = m_recorder;
+        slot.OtherStr = "--window 商店 \"two words\"";
         slot.SaveAll();
         return slot;
     }

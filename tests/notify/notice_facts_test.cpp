@@ -91,7 +91,7 @@ class FillProgramParametersTest : public ::testing::TestWithParam<ProgramCase> {
 TEST_P(FillProgramParametersTest, APlaceholderIsFilledInsideItsOwnArgument) {
     NoticeFacts facts{G(GetParam().found), G("商店"), "http://x/?a=1&b=2", "T", "7", ""};
     std::string filled = FillProgramParameters(G(GetParam().parameters), facts);
-    EXPECT_EQ(SplitCommandLine(GbkToUtf8(filled)), GetParam().args);
+    EXPECT_EQ(SplitCommandLine(ToUtf8(GbkText::FromBytes(filled))), GetParam().args);
 }
 
 INSTANTIATE_TEST_SUITE_P(

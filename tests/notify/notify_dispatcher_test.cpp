@@ -178,7 +178,7 @@ class Dispatcher : public ::testing::Test {
 };
 
 TEST_F(Dispatcher, RecordsAreReadInTheOrderProgramSmsMailAndEverySendLeaves) {
-    m_dispatcher.Dispatch(Slot(12, "1", "1", "1"), "found");
+    m_dispatcher.Dispatch(Slot(12, "1", "1", "1"), GbkText::FromBytes("found"));
     // Read on the caller's thread, while the sends are still held.
     EXPECT_THAT(m_events.All(), ::testing::IsSupersetOf({"ReadUserId", "ReadWindowsInfo 12",
                                                          "SMSRecipients record-12|", "ReadEmail",
@@ -235,7 +235,7 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
     TConfig& slot = Slot(12, "0", "1", "1");
     slot.url = "http://shop/item";
     const std::string found = "a|b\r\nc" + std::string(10000, 'x');
-    m_dispatcher.Dispatch(slot, found);
+    m_dispatcher.Dispatch(slot, GbkText::FromBytes(found));
     Open();
     ASSERT_TRUE(m_dispatcher.WaitUntilIdle(30s));
     auto tries = m_libraries->Tries();
@@ -244,7 +244,7 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
         EXPECT_EQ(one.record, "record-12|");
         auto facts = DecodeNoticeFacts(one.notice);
         ASSERT_TRUE(facts);
-        EXPECT_EQ(facts->found, CutText(found));  // a notice carries a found text cut
+        EXPECT_EQ(facts->found, CutText(GbkText::FromBytes(found)).bytes());  // a notice carries a found text cut
         EXPECT_TRUE(facts->found.ends_with(testing::G("（共 10006 字）")));
         EXPECT_EQ(facts->name, "shop");
         EXPECT_EQ(facts->url, "http://shop/item");
@@ -257,7 +257,7 @@ TEST_F(Dispatcher, TheProgramGetsItsPlaceholdersFilledInsideEachArgument) {
     TConfig& slot = Slot(4, "1", "0", "0");
     slot.OtherStr = "--found {found} \"--at={name} {slot}\" {url}";
     slot.url = "http://x/?a=1&b=2";
-    m_dispatcher.Dispatch(slot, "two words \"quoted\"");
+    m_dispatcher.Dispatch(slot, GbkText::FromBytes("two words \"quoted\""));
     Open();
     ASSERT_TRUE(m_dispatcher.WaitUntilIdle(30s));
     auto events = m_events.All();

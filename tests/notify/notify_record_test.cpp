@@ -71,11 +71,11 @@ TConfig SavedWindow(const TempExeDir& dir, int index, const std::string& regx) {
     slot.url = "http://shop/x";
     slot.Regx = regx;
     slot.ToMail = "me@example.com";
-    slot.Subject = G("Nuvaro提醒邮件");
-    slot.Body = slot.SmsBody = G("到货了|快买");
+    slot.Subject = "Nuvaro提醒邮件";
+    slot.Body = slot.SmsBody = "到货了|快买";
     slot.Mobile = "13800138000";
     slot.Contry = "+86";
-    slot.WindowName = G("窗口");
+    slot.WindowName = "窗口";
     slot.SaveAll();
     return slot;
 }

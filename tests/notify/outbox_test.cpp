@@ -144,7 +144,7 @@ TEST_F(OutboxAcrossRestarts, ANoticeWaitsForItsServerAcrossARestartAndArrivesOnc
     DeliveryPolicy soon;
     soon.retryPauses = {1s};
     NotifyDispatcher& first = Dispatcher(soon, Box());
-    first.Dispatch(MailOnly(2), G("价格 128"));
+    first.Dispatch(MailOnly(2), GT("价格 128"));
     ASSERT_TRUE(testing::WaitFor([&] { return LogWith("[try 1] FAILED").size() == 1; }));
     ASSERT_TRUE(testing::WaitFor([&] { return Box()->Entries().at(0).attempt == 2; }));
     EXPECT_TRUE(first.Shutdown());
@@ -226,11 +226,11 @@ TEST_F(OutboxAcrossRestarts, AFinalFailureIsWrittenToTheErrorLogAndLeavesTheOutb
     SmtpTestServer mail(SmtpTestServer::Mode::RejectRecipient);
     MailServer(mail.Port());
     NotifyDispatcher& dispatcher = Dispatcher(QuickRetries(), Box());
-    dispatcher.Dispatch(MailOnly(3), G("到货"));
+    dispatcher.Dispatch(MailOnly(3), GT("到货"));
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     ASSERT_EQ(Failed().size(), 1u);
     EXPECT_EQ(Box()->Count(), 0u);
-    const std::string errors = GbkToUtf8(m_dir.Read("Log/errorlog.txt"));
+    const std::string errors = ToUtf8(GbkText::FromBytes(m_dir.Read("Log/errorlog.txt")));
     EXPECT_THAT(errors, HasSubstr("[3][显卡]通知发送失败：EMAIL watcher@example.com：")) << errors;
     EXPECT_THAT(errors, HasSubstr("550"));
 }

@@ -242,8 +242,8 @@ TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
     Account("127.0.0.1", server.Port());
     TConfig& slot = Window(6, G("缺货|到货"));
     slot.ToMail = "a@example.com;b@example.com";
-    slot.Subject = G("{name}有变化");
-    slot.Body = G("{found}\r\n{url} {slot}");
+    slot.Subject = "{name}有变化";
+    slot.Body = "{found}\r\n{url} {slot}";
     slot.url = "http://shop/?q=1";
     slot.SaveAll();
     std::string record =
@@ -265,7 +265,7 @@ TEST_F(MailTry, ControlCharactersNeverReachTheSubjectRaw) {
     SmtpTestServer server;
     Account("127.0.0.1", server.Port());
     TConfig& slot = Window(3, "x");
-    slot.Subject = G("价格 {found}");
+    slot.Subject = "价格 {found}";
     slot.SaveAll();
     std::string record =
         PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("3");

@@ -78,7 +78,7 @@ TEST_F(RecordStore, ARefusedSaveReportsFailureAndLeavesTheFileAsItWas) {
 
 TEST_F(RecordStore, ReadWindowsInfoGivesTheSlotsStoredRecord) {
     TConfig slot(12, m_dir.File("Config.inf"));
-    slot.Regx = G("缺货|到货");
+    slot.Regx = "缺货|到货";
     slot.ToMail = "a@b.c";
     slot.SaveAll();
     auto read = PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo");

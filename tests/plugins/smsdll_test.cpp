@@ -46,7 +46,7 @@ class SmsPlugin : public ::testing::Test {
 
     void Window(int index, const std::string& smsBody, const std::string& mobiles) {
         TConfig slot(index, m_dir.File("Config.inf"));
-        slot.Regx = G("缺货|到货");
+        slot.Regx = "缺货|到货";
         slot.SmsBody = slot.Body = smsBody;
         slot.Mobile = mobiles;
         slot.Contry = "+86";
@@ -139,9 +139,9 @@ TEST_F(SmsPlugin, AGbkJsonBodyKeepsEveryCharacterInsideItsString) {
     const std::string text = G("价格乗\"}乗") + "\\" + G("表") + "\x1b";  // 乗 81 5C, 表 B1 ED
     Send(SmsTestRecord("", text, "13800138000", "+86"));
     ASSERT_EQ(gateway.Requests().size(), 1u);
-    auto json = testing::ParseFlatJson(GbkToUtf8(gateway.Requests()[0].body));
+    auto json = testing::ParseFlatJson(ToUtf8(GbkText::FromBytes(gateway.Requests()[0].body)));
     ASSERT_TRUE(json) << gateway.Requests()[0].body;
-    EXPECT_EQ((*json)["text"], GbkToUtf8(text));
+    EXPECT_EQ((*json)["text"], ToUtf8(GbkText::FromBytes(text)));
     EXPECT_EQ((*json)["to"], "+8613800138000");
     EXPECT_EQ((*json)["key"], "s3cret&x");
     EXPECT_THAT(testing::SendLogLines(m_dir)[0], HasSubstr("[SMS][test][+8613800138000] OK"));

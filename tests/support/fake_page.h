@@ -55,8 +55,8 @@ class FakePage : public PageSource {
         page.ok = readError.empty();
         page.error = readError;
         page.hasBody = hasBody;
-        page.body = body;
-        page.title = title;
+        page.body = GbkText::FromBytes(body);
+        page.title = GbkText::FromBytes(title);
         m_clock.StartOnce(readTime, [alive = std::weak_ptr<bool>(m_alive), page, done] {
             if (!alive.expired()) done(page);
         });
@@ -89,8 +89,8 @@ class FakePage : public PageSource {
     std::string location = "http://shop.test/item";
     std::string body, title;
     bool hasBody = true;
-    std::string readError;      // GBK; a read that fails
-    std::string loadError;      // GBK; the next loads fail with it
+    std::string readError;      // a read that fails
+    std::string loadError;      // the next loads fail with it
     bool neverAnswer = false;   // a page whose scripts never stop
     bool neverFinish = false;   // a load that hangs
     bool serverSilent = false;  // loads get no answer at all: no new document begins

@@ -71,7 +71,7 @@ namespace nuvaro::testing {
 std::vector<std::string> SendLogLines(const TempExeDir& dir) {
     std::vector<std::string> lines;
     for (const auto& line : CrLfLines(dir.Read("Log/sendlog.txt"))) {
-        lines.push_back(GbkToUtf8(line));
+        lines.push_back(ToUtf8(GbkText::FromBytes(line)));
     }
     return lines;
 }

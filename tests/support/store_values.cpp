@@ -9,8 +9,8 @@ namespace {
 std::string Value(const std::string& tag, const char* key) {
     std::string value = tag + "/" + key;
     if (std::string_view(key) == "Body") value += std::string(1500, 'b');
-    if (std::string_view(key) == "Regx") value += "\r\n" + Utf8ToGbk("第二行");
-    if (std::string_view(key) == "WindowName") value += Utf8ToGbk("窗口");
+    if (std::string_view(key) == "Regx") value += "\r\n第二行";
+    if (std::string_view(key) == "WindowName") value += "窗口";
     return value;
 }
 
@@ -28,7 +28,7 @@ std::optional<std::string> WholeSlotTag(const std::string& file, int slot) {
     for (const auto& key : TConfig::kKeys) {
         if (stored.*key.field != Value(tag, key.name)) return std::nullopt;
     }
-    if (stored.ReadKey("all") != stored.WindowRecord()) return std::nullopt;
+    if (ToGbk(stored.ReadKey("all")) != stored.WindowRecord()) return std::nullopt;
     return tag;
 }
 

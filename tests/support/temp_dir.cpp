@@ -51,6 +51,8 @@ std::string TempExeDir::Read(std::string_view name) const {
 
 bool TempExeDir::Exists(std::string_view name) const { return std::filesystem::exists(File(name)); }
 
-std::string G(std::string_view utf8) { return Utf8ToGbk(utf8); }
+std::string G(std::string_view utf8) { return ToGbk(utf8).bytes(); }
+
+GbkText GT(std::string_view utf8) { return ToGbk(utf8); }
 
 }  // namespace nuvaro::testing

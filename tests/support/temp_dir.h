@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro::testing {
 
 // A fresh folder that the program takes as its executable's folder while the object lives.
@@ -23,7 +25,8 @@ class TempExeDir {
     std::string m_path;
 };
 
-// UTF-8 -> GBK for test texts.
+// UTF-8 -> GBK for test texts: the bytes, and the same as GbkText.
 std::string G(std::string_view utf8);
+GbkText GT(std::string_view utf8);
 
 }  // namespace nuvaro::testing

@@ -27,10 +27,10 @@ class WindowsPlugins : public ::testing::Test {
         testing::CopyWindowsFiles(
             m_dir.path(), {"RegInfo.dll", "smsdll.dll", "emaildll.dll", "plugin_driver.exe"});
         TConfig slot(4, m_dir.File("Config.inf"));
-        slot.WindowName = G("商店");
+        slot.WindowName = "商店";
         slot.ToMail = "watcher@example.com";
-        slot.Subject = G("价格提醒");
-        slot.Body = slot.SmsBody = G("到货了，快买！");
+        slot.Subject = "价格提醒";
+        slot.Body = slot.SmsBody = "到货了，快买！";
         slot.Mobile = "13800138000";
         slot.Contry = "+86";
         slot.SaveAndReload();

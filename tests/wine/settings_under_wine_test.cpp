@@ -54,7 +54,7 @@ TEST(SettingsAcrossBuildsReadBack, WholeSlotsOfTheWindowsBuildReadBackHere) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(testing::WholeSlotTag(dir.File("Config.inf"), 1), "w");
     EXPECT_EQ(testing::WholeSlotTag(dir.File("Config.inf"), 3), "w");
-    EXPECT_EQ(TConfig(2, dir.File("Config.inf")).WindowName, testing::G("价格 2"));
+    EXPECT_EQ(TConfig(2, dir.File("Config.inf")).WindowName, "价格 2");
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ void BannerController::Fetched(const TGetThread::Result& result) {
     if (m_shutDown) return;
     if (!result.ok) {
         // The cache and the banners stay as they are.
-        m_notices.PostMessage(text::kCannotOpen + GbkToUtf8(m_endpoint));
+        m_notices.PostMessage(text::kCannotOpen + ToUtf8(GbkText::FromBytes(m_endpoint)));
         return;
     }
     m_values = result.values;
@@ -108,7 +108,7 @@ void BannerController::Fetched(const TGetThread::Result& result) {
 }
 
 void BannerController::SetBanner(size_t index, const std::string& gbk) {
-    if (m_banners[index]) m_banners[index]->SetScrollText(FromGbk(gbk));
+    if (m_banners[index]) m_banners[index]->SetScrollText(FromGbk(GbkText::FromBytes(gbk)));
 }
 
 void BannerController::OpenLink(const std::string& link) {

@@ -49,7 +49,7 @@ TEmailFrm::TEmailFrm(NotifyDispatcher& dispatcher)
 
 void TEmailFrm::FormShow() {
     auto read = [](const char* key) {
-        return FromGbk(ReadExeIniValue(kEmailSection, key, kEmailFile));
+        return ToWidget(ReadExeIniValue(kEmailSection, key, kEmailFile));
     };
     SmtpEdit->ChangeValue(read("Smtp"));
     PortEdit->ChangeValue(read("SmtpPort"));
@@ -60,10 +60,10 @@ void TEmailFrm::FormShow() {
 // A refused change of the built-in account closes silently. A store that cannot write
 // email.inf raises, and the dialog stays open with what the user typed.
 void TEmailFrm::OkClick() {
-    const std::string user = ToGbk(UserEdit->GetValue());
-    const std::string password = ToGbk(PasswordEdit->GetValue());
+    const std::string user = ToGbk(FromWidget(UserEdit->GetValue())).bytes();
+    const std::string password = ToGbk(FromWidget(PasswordEdit->GetValue())).bytes();
     if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
-    m_dispatcher.SaveEmail(ToGbk(SmtpEdit->GetValue()), user, password, ToGbk(PortEdit->GetValue()),
+    m_dispatcher.SaveEmail(ToGbk(FromWidget(SmtpEdit->GetValue())).bytes(), user, password, ToGbk(FromWidget(PortEdit->GetValue())).bytes(),
                            "1");
     Finish(wxID_OK);
 }

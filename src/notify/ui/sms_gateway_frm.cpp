@@ -122,34 +122,34 @@ void TSmsGatewayFrm::BuildTestGroup() {
 
 void TSmsGatewayFrm::FormShow() {
     const SmsSettings s = ReadSmsSettings(IniFile(ExeDirFile(kSmsFile)).Load());
-    GatewayEdit->ChangeValue(FromGbk(s.gateway));
-    MethodBox->SetValue(FromGbk(s.method));
-    ContentTypeBox->SetValue(FromGbk(s.contentType));
-    CharsetBox->SetValue(FromGbk(s.charset));
-    BodyEdit->ChangeValue(FromGbkLines(s.body));
-    HeaderEdit->ChangeValue(FromGbk(s.header));
-    AccountEdit->ChangeValue(FromGbk(s.account));
-    TokenEdit->ChangeValue(FromGbk(s.token));
-    SuccessEdit->ChangeValue(FromGbk(s.success));
-    TimeoutEdit->ChangeValue(FromGbk(s.timeout));
-    ConnectTimeoutEdit->ChangeValue(FromGbk(s.connectTimeout));
-    CaFileEdit->ChangeValue(FromGbk(s.caFile));
+    GatewayEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.gateway)));
+    MethodBox->SetValue(FromGbk(GbkText::FromBytes(s.method)));
+    ContentTypeBox->SetValue(FromGbk(GbkText::FromBytes(s.contentType)));
+    CharsetBox->SetValue(FromGbk(GbkText::FromBytes(s.charset)));
+    BodyEdit->ChangeValue(ToWidgetLines(ToUtf8(GbkText::FromBytes(s.body))));
+    HeaderEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.header)));
+    AccountEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.account)));
+    TokenEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.token)));
+    SuccessEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.success)));
+    TimeoutEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.timeout)));
+    ConnectTimeoutEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.connectTimeout)));
+    CaFileEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.caFile)));
 }
 
 SmsSettings TSmsGatewayFrm::Settings() const {
     SmsSettings s;
-    s.gateway = ToGbk(GatewayEdit->GetValue());
-    s.method = ToGbk(MethodBox->GetValue());
-    s.contentType = ToGbk(ContentTypeBox->GetValue());
-    s.charset = ToGbk(CharsetBox->GetValue());
-    s.body = ToGbkLines(BodyEdit->GetValue());
-    s.header = ToGbk(HeaderEdit->GetValue());
-    s.account = ToGbk(AccountEdit->GetValue());
-    s.token = ToGbk(TokenEdit->GetValue());
-    s.success = ToGbk(SuccessEdit->GetValue());
-    s.timeout = ToGbk(TimeoutEdit->GetValue());
-    s.connectTimeout = ToGbk(ConnectTimeoutEdit->GetValue());
-    s.caFile = ToGbk(CaFileEdit->GetValue());
+    s.gateway = ToGbk(FromWidget(GatewayEdit->GetValue())).bytes();
+    s.method = ToGbk(FromWidget(MethodBox->GetValue())).bytes();
+    s.contentType = ToGbk(FromWidget(ContentTypeBox->GetValue())).bytes();
+    s.charset = ToGbk(FromWidget(CharsetBox->GetValue())).bytes();
+    s.body = ToGbk(FromWidgetLines(BodyEdit->GetValue())).bytes();
+    s.header = ToGbk(FromWidget(HeaderEdit->GetValue())).bytes();
+    s.account = ToGbk(FromWidget(AccountEdit->GetValue())).bytes();
+    s.token = ToGbk(FromWidget(TokenEdit->GetValue())).bytes();
+    s.success = ToGbk(FromWidget(SuccessEdit->GetValue())).bytes();
+    s.timeout = ToGbk(FromWidget(TimeoutEdit->GetValue())).bytes();
+    s.connectTimeout = ToGbk(FromWidget(ConnectTimeoutEdit->GetValue())).bytes();
+    s.caFile = ToGbk(FromWidget(CaFileEdit->GetValue())).bytes();
     return s;
 }
 
@@ -185,14 +185,14 @@ void TSmsGatewayFrm::BrowseClick() {
 void TSmsGatewayFrm::TestClick() {
     const SmsSettings settings = Settings();
     if (!SettingsUsable(settings)) return;
-    const std::string number = ToGbk(TestNumberEdit->GetValue());
+    const std::string number = ToGbk(FromWidget(TestNumberEdit->GetValue())).bytes();
     if (number.find_first_not_of(" \t") == std::string::npos) {
         GetNotices().Box(Notices::Owner::None, text::kSmsTestNoNumber, text::kSmsGatewayCaption,
                          Notices::Icon::Error, Notices::Buttons::Ok);
         return;
     }
     m_dispatcher.SendSmsGatewayTest(
-        settings, number, ToGbk(TestCodeEdit->GetValue()), Gbk(text::kSmsTestText),
+        settings, number, ToGbk(FromWidget(TestCodeEdit->GetValue())).bytes(), ToGbk(text::kSmsTestText).bytes(),
         [self = std::weak_ptr<TSmsGatewayFrm*>(m_self)](const TryResult& result) {
             RunSoon([self, sent = result.outcome == TryOutcome::Sent, reason = result.reason] {
                 auto dialog = self.lock();
@@ -205,7 +205,7 @@ void TSmsGatewayFrm::TestClick() {
 
 void TSmsGatewayFrm::ShowTestOutcome(bool sent, const std::string& reasonGbk) {
     TestButton->Enable();
-    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(reasonGbk);
+    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(GbkText::FromBytes(reasonGbk));
     outcome.Replace("\r", " ");
     outcome.Replace("\n", " ");
     TestOutcome->SetLabelText(outcome);  // one line, cut with "..." where it is too long

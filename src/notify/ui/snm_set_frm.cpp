@@ -97,12 +97,12 @@ void TSNMSetFrm::BuildOtherGroup() {
 
 void TSNMSetFrm::FormShow() {
     if (!m_slot) return;
-    MailToEdit->ChangeValue(FromGbk(m_slot->ToMail));
-    MobileEdit->ChangeValue(FromGbk(m_slot->Mobile));
-    SmsBody->ChangeValue(FromGbkLines(m_slot->SmsBody));
-    CountryCodeEdit->ChangeValue(FromGbk(m_slot->Contry));
-    ProgramEdit->ChangeValue(FromGbk(m_slot->OtherProgram));
-    ParametersEdit->ChangeValue(FromGbk(m_slot->OtherStr));
+    MailToEdit->ChangeValue(ToWidget(m_slot->ToMail));
+    MobileEdit->ChangeValue(ToWidget(m_slot->Mobile));
+    SmsBody->ChangeValue(ToWidgetLines(m_slot->SmsBody));
+    CountryCodeEdit->ChangeValue(ToWidget(m_slot->Contry));
+    ProgramEdit->ChangeValue(ToWidget(m_slot->OtherProgram));
+    ParametersEdit->ChangeValue(ToWidget(m_slot->OtherStr));
     if (CountryCodeEdit->GetValue() == kDomesticCode) {
         DomesticRadio->SetValue(true);
     } else {
@@ -116,18 +116,18 @@ void TSNMSetFrm::DomesticClick() {
 }
 
 void TSNMSetFrm::OverseasClick() {
-    if (OverseasRadio->GetValue() && m_slot) CountryCodeEdit->ChangeValue(FromGbk(m_slot->Contry));
+    if (OverseasRadio->GetValue() && m_slot) CountryCodeEdit->ChangeValue(ToWidget(m_slot->Contry));
 }
 
 void TSNMSetFrm::SmsTestClick() {
-    SendSMSToTest(SmsTestRecord(ToGbk(MailToEdit->GetValue()), ToGbkLines(SmsBody->GetValue()),
-                                ToGbk(MobileEdit->GetValue()), ToGbk(CountryCodeEdit->GetValue())));
+    SendSMSToTest(SmsTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(), ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
+                                ToGbk(FromWidget(MobileEdit->GetValue())).bytes(), ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
 }
 
 void TSNMSetFrm::EmailTestClick() {
-    SendEmailTest(EmailTestRecord(ToGbk(MailToEdit->GetValue()), ToGbkLines(SmsBody->GetValue()),
-                                  ToGbk(MobileEdit->GetValue()),
-                                  ToGbk(CountryCodeEdit->GetValue())));
+    SendEmailTest(EmailTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(), ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
+                                  ToGbk(FromWidget(MobileEdit->GetValue())).bytes(),
+                                  ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
 }
 
 void TSNMSetFrm::SendSMSToTest(std::string_view record) {
@@ -141,24 +141,25 @@ void TSNMSetFrm::SendEmailTest(std::string_view record) {
 // The placeholders of a test: the window's own values, the time now, nothing found.
 NoticeFacts TSNMSetFrm::TestFacts() const {
     if (!m_slot) return {"", "", "", NowText(), "", ""};
-    return {"", m_slot->WindowName, m_slot->url, NowText(), m_slot->Section(), ""};
+    return {"", ToGbk(m_slot->WindowName).bytes(), ToGbk(m_slot->url).bytes(), NowText(),
+            m_slot->Section(), ""};
 }
 
 void TSNMSetFrm::SaveNoticeClick() {
     if (!m_slot) return Finish(wxID_OK);
-    m_slot->ToMail = ToGbk(MailToEdit->GetValue());
-    m_slot->Contry = ToGbk(CountryCodeEdit->GetValue());
-    m_slot->Mobile = ToGbk(MobileEdit->GetValue());
-    m_slot->SmsBody = ToGbkLines(SmsBody->GetValue());
+    m_slot->ToMail = FromWidget(MailToEdit->GetValue());
+    m_slot->Contry = FromWidget(CountryCodeEdit->GetValue());
+    m_slot->Mobile = FromWidget(MobileEdit->GetValue());
+    m_slot->SmsBody = FromWidgetLines(SmsBody->GetValue());
     m_slot->Body = m_slot->SmsBody;
-    m_slot->Subject = Gbk(text::kMailSubject);
+    m_slot->Subject = text::kMailSubject;
     CommitSlot(*m_slot, text::kRecipientsSaved);
 }
 
 void TSNMSetFrm::SaveProgramClick() {
     if (!m_slot) return Finish(wxID_OK);
-    m_slot->OtherProgram = ToGbk(ProgramEdit->GetValue());
-    m_slot->OtherStr = ToGbk(ParametersEdit->GetValue());
+    m_slot->OtherProgram = FromWidget(ProgramEdit->GetValue());
+    m_slot->OtherStr = FromWidget(ParametersEdit->GetValue());
     CommitSlot(*m_slot, text::kOtherSaved);
 }
 
@@ -170,7 +171,7 @@ void TSNMSetFrm::BrowseProgramClick() {
 }
 
 void TSNMSetFrm::ProgramTestClick() {
-    m_dispatcher.StartProgram(ToGbk(ProgramEdit->GetValue()), ToGbk(ParametersEdit->GetValue()),
+    m_dispatcher.StartProgram(ToGbk(FromWidget(ProgramEdit->GetValue())).bytes(), ToGbk(FromWidget(ParametersEdit->GetValue())).bytes(),
                               TestFacts(), true);
 }
 

@@ -73,14 +73,14 @@ wxString WebBrowser::LocationText() const {
     return wxString::FromUTF8(address.data(), address.size());
 }
 
-std::string WebBrowser::LocationURL() const { return ToGbk(LocationText()); }
+std::string WebBrowser::LocationURL() const { return GbkSafe(LocationText().utf8_string()); }
 
 std::string WebBrowser::LocationUtf8() const { return LocationText().utf8_string(); }
 
 bool WebBrowser::Alone() const { return m_groups && m_groups->Alone(*this); }
 
 void WebBrowser::Navigate(const std::string& url) {
-    m_lastUri = GbkToUtf8(HasScheme(url) ? url : "http://" + url);
+    m_lastUri = HasScheme(url) ? url : "http://" + url;
     if (m_opening) return;  // the open on its way takes the new address
     if (!m_native) return OpenFirst();
     if (m_down) m_groups->Returned(*this);  // a new start, in the group's process
@@ -213,7 +213,7 @@ int WebBrowser::OnLoadFailed(WebKitWebView*, int, char*, void* error, void* data
     if (CutShort(gerror)) {
         self->m_loads.Supersede();
     } else {
-        self->m_loads.Fail(Utf8ToGbk(gerror && gerror->message ? gerror->message : "load failed"));
+        self->m_loads.Fail(GbkSafe(gerror && gerror->message ? gerror->message : "load failed"));
     }
     return FALSE;
 }
@@ -239,7 +239,7 @@ void WebBrowser::ProcessEnded(bool crashed, EndPlan plan) {
     LoadOutcome cut;
     cut.reopened = !plan.ranAway;
     cut.ranAway = cut.failed = plan.ranAway;
-    if (plan.ranAway) cut.error = Utf8ToGbk(text::kScriptUnresponsive);
+    if (plan.ranAway) cut.error = text::kScriptUnresponsive;
     m_loads.Cut(cut);
     FailReads(plan.ranAway);
     // Nobody was waiting: the next tick learns that the page ran away.

@@ -127,7 +127,7 @@ void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::s
     if (utf8) {
         page = ParsePageRead(utf8);
     } else {
-        page.error = Utf8ToGbk(failure);
+        page.error = GbkSafe(failure);
         page.ranAway = m_ranAway && failure == text::kScriptUnresponsive;
     }
     auto alive = m_alive;
@@ -145,7 +145,7 @@ void WebBrowser::FailReads(bool ranAway) {
     PageContent page;
     page.ranAway = ranAway;
     page.reopened = !ranAway;
-    page.error = Utf8ToGbk(ranAway ? text::kScriptUnresponsive : text::kWebProcessEnded);
+    page.error = ranAway ? text::kScriptUnresponsive : text::kWebProcessEnded;
     // Told from the loop: the process ends inside calls that must not see their callers change.
     for (auto& done : reads) {
         PostUiWork([done = std::move(done), page, alive = std::weak_ptr<bool>(m_alive)] {

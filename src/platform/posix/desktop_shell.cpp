@@ -179,7 +179,7 @@ void DesktopShell::OpenDocument(std::string_view target) { Open(target); }
 
 bool DesktopShell::Open(std::string_view target) {
     if (target.empty()) return false;  // nothing to open; the opener would only print its usage
-    return SpawnDetached(m_opener, {GbkToUtf8(target)}, true);
+    return SpawnDetached(m_opener, {ToUtf8(GbkText::FromBytes(std::string(target)))}, true);
 }
 
 void DesktopShell::OpenPath(std::string_view nativePath) {
@@ -203,8 +203,8 @@ void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<v
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {
-    if (auto program = FindExecutable(GbkToUtf8(file))) {
-        return SpawnDetached(*program, SplitCommandLine(GbkToUtf8(parameters)), false);
+    if (auto program = FindExecutable(ToUtf8(GbkText::FromBytes(std::string(file))))) {
+        return SpawnDetached(*program, SplitCommandLine(ToUtf8(GbkText::FromBytes(std::string(parameters)))), false);
     }
     return Open(file);
 }

@@ -26,7 +26,7 @@ LoadOutcome NoEngineBrowser::Outcome(uint64_t load) const {
     LoadOutcome outcome;
     outcome.finished = load <= m_loads;
     outcome.failed = outcome.finished;
-    if (outcome.failed) outcome.error = Gbk(text::kNoPageEngineReason);
+    if (outcome.failed) outcome.error = text::kNoPageEngineReason;
     return outcome;
 }
 
@@ -34,7 +34,7 @@ void NoEngineBrowser::ReadPage(std::function<void(const PageContent&)> done) {
     RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
         if (alive.expired()) return;
         PageContent page;
-        page.error = Gbk(text::kNoPageEngineReason);
+        page.error = text::kNoPageEngineReason;
         done(page);
     });
 }

@@ -65,7 +65,7 @@ wxString WebViewBrowser::LocationText() const {
     return url == "about:blank" ? wxString() : url;
 }
 
-std::string WebViewBrowser::LocationURL() const { return ToGbk(LocationText()); }
+std::string WebViewBrowser::LocationURL() const { return FromWidget(LocationText()); }
 
 std::string WebViewBrowser::LocationUtf8() const { return LocationText().utf8_string(); }
 
@@ -78,7 +78,7 @@ void WebViewBrowser::StartLoad() {
 }
 
 void WebViewBrowser::Navigate(const std::string& url) {
-    const wxString target = wxString::FromUTF8(GbkToUtf8(HasScheme(url) ? url : "http://" + url));
+    const wxString target = ToWidget(HasScheme(url) ? url : "http://" + url);
     StartLoad();
     if (m_view) {
         m_view->LoadURL(target);
@@ -149,7 +149,7 @@ void WebViewBrowser::OnError(wxWebViewEvent& event) {
     m_ownNavigation = false;
     LoadOutcome failed;
     failed.failed = true;
-    failed.error = ToGbk(event.GetString().empty() ? event.GetURL() : event.GetString());
+    failed.error = FromWidget(event.GetString().empty() ? event.GetURL() : event.GetString());
     Finish(std::move(failed));
     Progress();
 }
@@ -171,7 +171,7 @@ void WebViewBrowser::ReadPage(std::function<void(const PageContent&)> done) {
         if (ok) {
             page = ParsePageRead(result.utf8_string());
         } else {
-            page.error = ToGbk(result);
+            page.error = FromWidget(result);
         }
         done(page);
     });

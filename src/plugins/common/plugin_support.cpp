@@ -61,7 +61,7 @@ const char* Keep(std::string& holder, std::string text) {
 }
 
 std::string ReplyToGbk(std::string_view reply) {
-    return IsValidUtf8(reply) ? Utf8ToGbk(reply) : std::string(reply);
+    return IsValidUtf8(reply) ? ToGbk(reply).bytes() : std::string(reply);
 }
 
 int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
@@ -69,10 +69,10 @@ int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
         return send() ? 1 : 0;
     } catch (const std::exception& e) {
         LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what())});
+                     ToGbk(text::kSendInternalError).bytes() + ": " + ReplyToGbk(e.what())});
     } catch (...) {
         LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
-                     Gbk(text::kSendInternalError)});
+                     ToGbk(text::kSendInternalError).bytes()});
     }
     return 0;
 }
@@ -103,10 +103,10 @@ int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSi
         delivery.ok = outcome == kTrySent;
     } catch (const std::exception& e) {
         delivery.ok = false;
-        delivery.detail = Gbk(text::kSendInternalError) + ": " + ReplyToGbk(e.what());
+        delivery.detail = ToGbk(text::kSendInternalError).bytes() + ": " + ReplyToGbk(e.what());
     } catch (...) {
         delivery.ok = false;
-        delivery.detail = Gbk(text::kSendInternalError);
+        delivery.detail = ToGbk(text::kSendInternalError).bytes();
     }
     try {
         LogDelivery(delivery);

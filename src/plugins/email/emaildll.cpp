@@ -20,13 +20,13 @@ namespace {
 constexpr std::string_view kSection = "email";
 
 MailAccount Utf8Account(const MailAccount& a) {
-    return {GbkToUtf8(a.smtp), GbkToUtf8(a.port), GbkToUtf8(a.user), GbkToUtf8(a.password)};
+    return {ToUtf8(GbkText::FromBytes(std::string(a.smtp))), ToUtf8(GbkText::FromBytes(std::string(a.port))), ToUtf8(GbkText::FromBytes(std::string(a.user))), ToUtf8(GbkText::FromBytes(std::string(a.password)))};
 }
 
 // The account handed over; email.inf itself when the text is empty or not an account text.
 MailAccount AccountFrom(std::string_view text, const IniDocument& emailInf) {
     if (auto account = DecodeMailAccount(text)) return *account;
-    auto key = [&](const char* name) { return emailInf.Read(kSection, name).value_or(""); };
+    auto key = [&](const char* name) { return emailInf.ReadGbk(kSection, name).value_or(GbkText()).bytes(); };
     return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")};
 }
 
@@ -45,7 +45,7 @@ MailNotice Prepare(std::string_view accountText, std::string_view recordText,
     IniDocument emailInf = LoadPluginIni("email.inf");
     MailNotice n;
     n.record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
-    if (n.record.subject.empty()) n.record.subject = Gbk(text::kMailSubject);
+    if (n.record.subject.empty()) n.record.subject = ToGbk(text::kMailSubject).bytes();
     if (auto facts = DecodeNoticeFacts(notice)) {
         FillNoticeTexts(n.record, *facts);
         n.noticeId = facts->id;
@@ -53,8 +53,8 @@ MailNotice Prepare(std::string_view accountText, std::string_view recordText,
     n.account = Utf8Account(AccountFrom(accountText, emailInf));
     n.options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
     n.options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
-    n.options.caFile = emailInf.Read(kSection, "CaFile").value_or("");
-    n.subject = GbkToUtf8(n.record.subject);
+    n.options.caFile = emailInf.ReadGbk(kSection, "CaFile").value_or(GbkText()).bytes();
+    n.subject = ToUtf8(GbkText::FromBytes(std::string(n.record.subject)));
     n.from = SenderAddress(n.account);
     return n;
 }
@@ -64,22 +64,22 @@ int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
     delivery.slot = SlotLabel(n.record);
     delivery.recipient = to;
     if (to.empty()) {
-        delivery.detail = Gbk(text::kSendNoRecipient);
+        delivery.detail = ToGbk(text::kSendNoRecipient).bytes();
         return kTryPermanent;
     }
     if (TrimControls(n.account.smtp).empty()) {
-        delivery.detail = Gbk(text::kSendNoSmtp);
+        delivery.detail = ToGbk(text::kSendNoSmtp).bytes();
         return kTryPermanent;
     }
     auto server = ParseSmtpServer(n.account.smtp, n.account.port);
     if (!server) {
-        delivery.detail = Gbk(text::kSendBadSmtp) + Utf8ToGbk(n.account.smtp);
+        delivery.detail = ToGbk(text::kSendBadSmtp).bytes() + ToGbk(n.account.smtp).bytes();
         return kTryPermanent;
     }
     MailMessage mail{n.from,
-                     GbkToUtf8(to),
+                     ToUtf8(GbkText::FromBytes(std::string(to))),
                      n.subject,
-                     GbkToUtf8(n.record.body),
+                     ToUtf8(GbkText::FromBytes(std::string(n.record.body))),
                      std::time(nullptr),
                      NoticeMessageId(n.noticeId, n.from.substr(n.from.rfind('@') + 1))};
     SmtpResult result =
@@ -94,7 +94,7 @@ bool SendAll(std::string_view accountText, std::string_view recordText) {
     MailNotice n = Prepare(accountText, recordText, {});
     auto serve = [&](const std::string& to, Delivery& delivery) { SendTo(n, to, delivery); };
     Delivery delivery{std::string(kEmailChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.toMail), Gbk(text::kSendNoRecipient),
+    return ServeEach(delivery, SplitRecipientList(n.record.toMail), ToGbk(text::kSendNoRecipient).bytes(),
                      serve);
 }
 

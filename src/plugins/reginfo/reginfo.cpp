@@ -19,10 +19,10 @@ thread_local std::string t_windowInfo, t_userId, t_email;
 void WriteEmailFile(const MailAccount& account) {
     const std::string path = PluginFile("email.inf");
     IniFile(path, kPrivateFileMode).Update([&](IniDocument& doc) {
-        doc.Write(kEmailSection, "Smtp", account.smtp);
-        doc.Write(kEmailSection, "UserName", account.user);
-        doc.Write(kEmailSection, "Password", account.password);
-        doc.Write(kEmailSection, "SmtpPort", account.port);
+        doc.WriteGbk(kEmailSection, "Smtp", GbkText::FromBytes(account.smtp));
+        doc.WriteGbk(kEmailSection, "UserName", GbkText::FromBytes(account.user));
+        doc.WriteGbk(kEmailSection, "Password", GbkText::FromBytes(account.password));
+        doc.WriteGbk(kEmailSection, "SmtpPort", GbkText::FromBytes(account.port));
         // A file that others could read is closed to them before the password goes in; its
         // owner's bits stay, so a read-only file is still refused.
         MakePrivate(path);
@@ -37,7 +37,7 @@ using namespace nuvaro::plugin;
 
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadWindowsInfo(const char* slot) {
     try {
-        return Keep(t_windowInfo, LoadPluginIni("Config.inf").Read(Arg(slot), "all").value_or(""));
+        return Keep(t_windowInfo, LoadPluginIni("Config.inf").ReadGbk(Arg(slot), "all").value_or(GbkText()).bytes());
     } catch (...) {
         return Keep(t_windowInfo, "");
     }
@@ -46,8 +46,8 @@ NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadWindowsInfo(const char* slot) {
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadUserId() {
     try {
         IniDocument doc = LoadPluginIni("sms.inf");
-        SmsIdentity id{doc.Read("sms", "Account").value_or(""),
-                       doc.Read("sms", "Token").value_or("")};
+        SmsIdentity id{doc.ReadGbk("sms", "Account").value_or(GbkText()).bytes(),
+                       doc.ReadGbk("sms", "Token").value_or(GbkText()).bytes()};
         return Keep(t_userId, EncodeSmsIdentity(id));
     } catch (...) {
         return Keep(t_userId, "");
@@ -57,7 +57,7 @@ NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadUserId() {
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadEmail() {
     try {
         IniDocument doc = LoadPluginIni("email.inf");
-        auto key = [&](const char* name) { return doc.Read(kEmailSection, name).value_or(""); };
+        auto key = [&](const char* name) { return doc.ReadGbk(kEmailSection, name).value_or(GbkText()).bytes(); };
         return Keep(t_email, EncodeMailAccount(
                                  {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")}));
     } catch (...) {

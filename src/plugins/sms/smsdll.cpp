@@ -44,7 +44,7 @@ SmsNotice Prepare(std::string_view userId, std::string_view recordText, std::str
                 {},
                 SecondsSetting(smsInf, kSection, "ConnectTimeout", 15),
                 SecondsSetting(smsInf, kSection, "Timeout", 60),
-                smsInf.Read(kSection, "CaFile").value_or(""),
+                smsInf.ReadGbk(kSection, "CaFile").value_or(GbkText()).bytes(),
                 ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"))};
     n.identity = DecodeSmsIdentity(userId).value_or(n.gateway.identity);
     if (auto facts = DecodeNoticeFacts(notice)) FillNoticeTexts(n.record, *facts);
@@ -91,7 +91,7 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
     const std::string& success = n.gateway.success;
     if (outcome == kTrySent && !success.empty() && reply.find(success) == std::string::npos &&
         replyText.find(success) == std::string::npos) {
-        delivery.detail = Gbk(text::kSendReplyMismatch) + "; " + delivery.detail;
+        delivery.detail = ToGbk(text::kSendReplyMismatch).bytes() + "; " + delivery.detail;
         outcome = kTryPermanent;
     }
     delivery.ok = outcome == kTrySent;
@@ -102,12 +102,12 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
 int SendTo(const SmsNotice& n, const std::string& mobile, Delivery& delivery) {
     delivery.slot = SlotLabel(n.record);
     if (mobile.empty()) {
-        delivery.detail = Gbk(text::kSendNoMobile);
+        delivery.detail = ToGbk(text::kSendNoMobile).bytes();
         return kTryPermanent;
     }
     delivery.recipient = InternationalNumber(mobile, n.record.contry);
     if (n.gateway.url.empty()) {
-        delivery.detail = Gbk(text::kSendNoGateway);
+        delivery.detail = ToGbk(text::kSendNoGateway).bytes();
         return kTryPermanent;
     }
     return Post(n,
@@ -121,7 +121,7 @@ bool SendAll(std::string_view userId, std::string_view recordText) {
         SendTo(n, mobile, delivery);
     };
     Delivery delivery{std::string(kSmsChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.mobile), Gbk(text::kSendNoMobile),
+    return ServeEach(delivery, SplitRecipientList(n.record.mobile), ToGbk(text::kSendNoMobile).bytes(),
                      serve);
 }
 

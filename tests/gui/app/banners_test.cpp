@@ -24,7 +24,7 @@ TEST_F(MainFrameTest, BannersShowBuiltInTextsThenTheFetchedOnesAndTheCacheAfterA
     ASSERT_TRUE(PumpUntil([&] { return Text(f.SettingsBanner) == "公告二"; }, 15000));
     EXPECT_EQ(Text(f.TopBanner), " 公告一 ");
     EXPECT_EQ(Text(f.BottomBanner), "公告三");  // only banner 3 is trimmed on screen
-    std::string ini = GbkToUtf8(dir.Read("config.ini"));
+    std::string ini = ToUtf8(GbkText::FromBytes(dir.Read("config.ini")));
     EXPECT_NE(ini.find("AD1=公告一\r\n"), std::string::npos) << ini;  // only AD1 in the file
     EXPECT_NE(ini.find("AD3=公告三 \r\n"), std::string::npos) << ini;
 

@@ -41,7 +41,7 @@ TEST_F(NoticeAlertsTest, EachFinalFailureRaisesOneBalloonAndTheTrayCountsThem) {
     const std::string none =
         "Nuvaro\n正在监控：0 个窗口\n上次检查失败：0 个窗口\n通知发送失败：0 条";
     EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(), none);
-    f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));
+    f.Dispatcher().Dispatch(f.Configs()[2], GT("到货"));
     ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(std::chrono::seconds(60)));
     ASSERT_TRUE(PumpUntil([&] { return balloons->shown.size() == 2; }));
     Pump(100);
@@ -74,7 +74,7 @@ TEST_F(NoticeAlertsTest, TheTrayCountsNoticesWaitingForTheirServer) {
         "EmailOpen=1\n");
     TMainFrm& f = StartFrame();
     f.Configs()[2].SaveAll();
-    f.Dispatcher().Dispatch(f.Configs()[2], G("到货"));
+    f.Dispatcher().Dispatch(f.Configs()[2], GT("到货"));
     ASSERT_TRUE(PumpUntil([&] { return !SendLogLines(dir).empty(); }));
     ASSERT_TRUE(PumpUntil([&] {
         return f.TrayIcon()->ToolTip().utf8_string().find("\n等待发送的通知：1 条") !=

@@ -124,7 +124,7 @@ TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {
     EXPECT_FALSE(again.IsMonitoring(1));
     EXPECT_TRUE(again.IsMonitoring(2));
     EXPECT_TRUE(notices->shown.empty());
-    EXPECT_THAT(GbkToUtf8(dir.Read("Log/errorlog.txt")),
+    EXPECT_THAT(ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt"))),
                 ::testing::HasSubstr("[2][价格]启动时未能恢复监控：您没有设定监控条件！"));
     EXPECT_FALSE(RunState(dir.File(RunState::kFileName)).WasMonitoring(2));
 }
@@ -147,7 +147,7 @@ TEST_F(ResumeTest, AWindowResumedWhileItsServerIsDownReadsItsPageOnceTheServerIs
     ASSERT_TRUE(PumpUntil([&] { return !browser->IsLoading(); }));
 
     Tick(1);  // refused: told as such, not as a page never opened
-    const std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
+    const std::string errors = ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt")));
     EXPECT_THAT(errors, ::testing::HasSubstr(text::kLoadFailed));
     EXPECT_THAT(errors, ::testing::Not(::testing::HasSubstr(text::kOpenPageFirstAdded)));
     EXPECT_TRUE(f.IsMonitoring(1));

@@ -25,19 +25,19 @@ TEST_F(MainFrameTest, DefaultPageSaveWritesMemoryAndFileKeyByKey) {
     page.RefreshEdit()->SetValue("");
     page.SmsCheck()->SetValue(true);
     f.SaveWindowClick();
-    EXPECT_EQ(ConfigValue("1", "WindowName"), G("京东"));
+    EXPECT_EQ(ConfigValue("1", "WindowName"), "京东");
     EXPECT_EQ(ConfigValue("1", "url"), "http://saved");
     EXPECT_EQ(ConfigValue("1", "RefreshTime"), "");
     EXPECT_EQ(ConfigValue("1", "SmsOpen"), "1");
     EXPECT_EQ(ConfigValue("1", "EmailOpen"), "0");
     EXPECT_EQ(ConfigValue("1", "OtherOpen"), "0");
-    EXPECT_EQ(f.Configs()[1].WindowName, G("京东"));
+    EXPECT_EQ(f.Configs()[1].WindowName, "京东");
     EXPECT_EQ(f.Configs()[1].SmsOpen, "1");
     EXPECT_EQ(LastText(), "当前窗口:京东 设置已保存成功！");
     EXPECT_EQ(notices->shown.back().caption, "Nuvaro");
 
     f.Configs()[1].SaveAndReload();  // a dialog's whole-slot save keeps what was saved
-    EXPECT_EQ(ConfigValue("1", "WindowName"), G("京东"));
+    EXPECT_EQ(ConfigValue("1", "WindowName"), "京东");
     EXPECT_EQ(ConfigValue("1", "SmsOpen"), "1");
 }
 
@@ -50,7 +50,7 @@ TEST_F(MainFrameTest, AddedWindowSaveWritesUrlAlwaysAndEmptyNamesOnlyToMemory) {
     w->RefreshEdit()->SetValue("");
     w->EmailCheck()->SetValue(true);
     f.SaveWindowNClick(1);
-    EXPECT_EQ(ConfigValue("2", "WindowName"), G("甲"));  // empty: the file keeps its value
+    EXPECT_EQ(ConfigValue("2", "WindowName"), "甲");  // empty: the file keeps its value
     EXPECT_EQ(ConfigValue("2", "RefreshTime"), "4");
     EXPECT_EQ(ConfigValue("2", "url"), "");  // written even when empty
     EXPECT_EQ(ConfigValue("2", "EmailOpen"), "1");
@@ -84,7 +84,7 @@ TEST_F(MainFrameTest, OpenPageLoadsTheAddressAndTheBrowserFillsTheEdit) {
     ASSERT_TRUE(PumpUntil(
         [&] { return server.RequestCount("/stock") == 1 && !w->Browser()->IsLoading(); }));
     EXPECT_EQ(w->Browser()->LocationURL(), server.Url("/stock"));
-    EXPECT_EQ(ConfigValue("2", "WindowName"), G("库存"));
+    EXPECT_EQ(ConfigValue("2", "WindowName"), "库存");
     EXPECT_EQ(ConfigValue("2", "url"), server.Url("/stock"));
     EXPECT_EQ(f.Configs()[2].url, server.Url("/stock"));  // memory follows the file
     EXPECT_TRUE(notices->shown.empty());
@@ -103,14 +103,14 @@ TEST_F(MainFrameTest, OpenPageRefusesAnEmptyNameOrAddress) {
     f.OpenPageNClick(1);
     EXPECT_EQ(LastText(), "网站名为空");
     EXPECT_EQ(f.PageControl()->GetPageText(1), "");  // the caption follows even then
-    EXPECT_EQ(ConfigValue("2", "WindowName"), G("甲"));
+    EXPECT_EQ(ConfigValue("2", "WindowName"), "甲");
     EXPECT_EQ(ConfigValue("2", "url"), "");
 
     w->NameEdit()->SetValue(W("乙"));
     w->UrlEdit()->SetValue("");
     f.OpenPageNClick(1);
     EXPECT_EQ(LastText(), "网址不能为空");
-    EXPECT_EQ(ConfigValue("2", "WindowName"), G("乙"));  // the name was written first
+    EXPECT_EQ(ConfigValue("2", "WindowName"), "乙");  // the name was written first
     EXPECT_EQ(w->Browser()->LocationURL(), "");
 }
 
@@ -134,7 +134,7 @@ TEST_F(MainFrameTest, DefaultPageOpenPageUsesTheSavedAddressThenTheHelpPage) {
     f.OpenPageClick();
     EXPECT_EQ(page.UrlEdit()->GetValue(), server.Url("/a"));
     EXPECT_EQ(f.PageControl()->GetPageText(0).utf8_string(), "首页");
-    EXPECT_EQ(ConfigValue("1", "WindowName"), G("首页"));
+    EXPECT_EQ(ConfigValue("1", "WindowName"), "首页");
     ASSERT_TRUE(PumpUntil([&] { return server.RequestCount("/a") == 1; }));
     EXPECT_EQ(notices->shown.size(), 1u);
 

@@ -151,7 +151,7 @@ TEST_F(MainFrameTest, ClosingAWindowStopsItsMonitoringAndKeepsItsSlot) {
     EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 1}));
     EXPECT_EQ(f.PageControl()->GetSelection(), 0);
     EXPECT_FALSE(f.IsMonitoring(2));
-    EXPECT_EQ(f.Configs()[3].WindowName, G("乙"));
+    EXPECT_EQ(f.Configs()[3].WindowName, "乙");
     f.NewWindowClick();  // the number is free again: the new window starts stopped
     ASSERT_NE(f.Window(2), nullptr);
     EXPECT_FALSE(f.IsMonitoring(2));

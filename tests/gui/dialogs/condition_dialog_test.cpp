@@ -29,8 +29,8 @@ class ConditionDialogTest : public MainFrameTest {
 TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=旧条件\nRegGrp=2\n");
     TMainFrm& f = StartFrame();
-    f.Configs()[2].LastMatch = G("128");
-    f.SavedState().SetLastMatch(2, G("128"));
+    f.Configs()[2].LastMatch = GT("128");
+    f.SavedState().SetLastMatch(2, GT("128"));
     WithDialog(1, [&](TRegFrm& d) {
         EXPECT_EQ(d.GetTitle().utf8_string(), "设定搜索条件");
         EXPECT_EQ(d.GetClientSize(), wxSize(475, 188));
@@ -38,8 +38,8 @@ TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) 
         d.Memo()->SetValue(W("价格(\\d+)\n第二行"));
         Click(d.OkButton());
     });
-    EXPECT_EQ(f.Configs()[2].Regx, G("价格(\\d+)\r\n第二行"));
-    EXPECT_EQ(ConfigValue("2", "Regx"), G("价格(\\d+)\r\n第二行"));
+    EXPECT_EQ(f.Configs()[2].Regx, "价格(\\d+)\r\n第二行");
+    EXPECT_EQ(ConfigValue("2", "Regx"), "价格(\\d+)\r\n第二行");
     EXPECT_EQ(ConfigValue("2", "RegGrp"), "2");  // untouched
     EXPECT_EQ(f.Configs()[2].LastMatch, "");
     EXPECT_EQ(RunState(dir.File(RunState::kFileName)).LastMatch(2).size, 0u);  // on disk too
@@ -69,7 +69,7 @@ TEST_F(ConditionDialogTest, TheDefaultPagesButtonEditsSlotOneAndAnEmptyMemoIsSav
 TEST_F(ConditionDialogTest, CancelAndTheTitleBarWriteNothingAndKeepTheLastMatch) {
     WriteConfig("[1]\nWindowName=首页\nRegx=缺货\n");
     TMainFrm& f = StartFrame();
-    f.Configs()[1].LastMatch = G("缺货");
+    f.Configs()[1].LastMatch = GT("缺货");
     const std::string before = dir.Read("Config.inf");
     WithDialog(0, [&](TRegFrm& d) {
         d.Memo()->SetValue(W("到货"));
@@ -80,15 +80,15 @@ TEST_F(ConditionDialogTest, CancelAndTheTitleBarWriteNothingAndKeepTheLastMatch)
         d.Close();
     });
     EXPECT_EQ(dir.Read("Config.inf"), before);
-    EXPECT_EQ(f.Configs()[1].Regx, G("缺货"));
-    EXPECT_EQ(f.Configs()[1].LastMatch, G("缺货"));
+    EXPECT_EQ(f.Configs()[1].Regx, "缺货");
+    EXPECT_EQ(f.Configs()[1].LastMatch, GT("缺货"));
     EXPECT_TRUE(notices->shown.empty());
 }
 
 TEST_F(ConditionDialogTest, ARefusedWriteIsShownAndNeitherClearsTheLastMatchNorClaimsSuccess) {
     WriteConfig("[1]\nWindowName=首页\nRegx=缺货\n");
     TMainFrm& f = StartFrame();
-    f.Configs()[1].LastMatch = G("缺货");
+    f.Configs()[1].LastMatch = GT("缺货");
     chmod(dir.File("Config.inf").c_str(), 0444);
     const std::string before = dir.Read("Config.inf");
     int result = 0;
@@ -102,14 +102,14 @@ TEST_F(ConditionDialogTest, ARefusedWriteIsShownAndNeitherClearsTheLastMatchNorC
     EXPECT_EQ(notices->shown[0].text, "Unable to write to " + dir.File("Config.inf"));
     EXPECT_EQ(notices->shown[0].icon, Notices::Icon::Error);
     EXPECT_EQ(dir.Read("Config.inf"), before);
-    EXPECT_EQ(f.Configs()[1].LastMatch, G("缺货"));
+    EXPECT_EQ(f.Configs()[1].LastMatch, GT("缺货"));
 }
 
 // An expression the matcher cannot use is refused where it is typed, not at the next tick.
 TEST_F(ConditionDialogTest, AnExpressionThatDoesNotCompileIsRefusedWithTheDialogOpen) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=甲\nRegx=旧条件\n");
     TMainFrm& f = StartFrame();
-    f.Configs()[2].LastMatch = G("128");
+    f.Configs()[2].LastMatch = GT("128");
     const std::string before = dir.Read("Config.inf");
     WithDialog(1, [&](TRegFrm& d) {
         d.Memo()->SetValue(W("价格(\\d+"));
@@ -118,7 +118,7 @@ TEST_F(ConditionDialogTest, AnExpressionThatDoesNotCompileIsRefusedWithTheDialog
         long from = 0, to = 0;
         d.Memo()->GetSelection(&from, &to);
         EXPECT_EQ(from, 5);  // the place of the fault is marked
-        EXPECT_EQ(f.Configs()[2].Regx, G("旧条件"));
+        EXPECT_EQ(f.Configs()[2].Regx, "旧条件");
         d.Memo()->SetValue(W("价格(\\d+)"));
         Click(d.OkButton());
     });
@@ -133,7 +133,7 @@ TEST_F(ConditionDialogTest, AnExpressionThatDoesNotCompileIsRefusedWithTheDialog
         << refused.text;
     EXPECT_EQ(LastText(), "当前窗口：甲 搜索条件设置已保存！");
     EXPECT_NE(dir.Read("Config.inf"), before);
-    EXPECT_EQ(ConfigValue("2", "Regx"), G("价格(\\d+)"));
+    EXPECT_EQ(ConfigValue("2", "Regx"), "价格(\\d+)");
 }
 
 TEST_F(ConditionDialogTest, WithoutASlotOkClosesAndSavesNothing) {

@@ -94,17 +94,17 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
         d.ProgramEdit->SetValue("/bin/lost");
         Click(d.SaveNoticeButton);
     });
-    const std::string stored = G(text + "\r\n第二行");
+    const std::string stored = text + "\r\n第二行";
     TConfig& slot = f.Configs()[2];
     EXPECT_EQ(slot.ToMail, "buyer@example.com");
     EXPECT_EQ(slot.Mobile, "13800138000,13900139000");
     EXPECT_EQ(slot.Contry, "");  // the field showed the stored empty code
     EXPECT_EQ(slot.SmsBody, stored);
     EXPECT_EQ(slot.Body, stored);
-    EXPECT_EQ(slot.Subject, G("Nuvaro提醒邮件"));
+    EXPECT_EQ(slot.Subject, "Nuvaro提醒邮件");
     EXPECT_EQ(slot.OtherProgram, "/bin/old");
     EXPECT_EQ(ConfigValue("2", "Body"), stored);
-    EXPECT_EQ(ConfigValue("2", "Subject"), G("Nuvaro提醒邮件"));
+    EXPECT_EQ(ConfigValue("2", "Subject"), "Nuvaro提醒邮件");
     EXPECT_EQ(ConfigValue("2", "OtherProgram"), "/bin/old");
     EXPECT_EQ(LastText(), "当前窗口：甲 接受短信和邮箱帐号设置已保存！");
 
@@ -127,9 +127,9 @@ TEST_F(RecipientsDialogTest, LowerOkSavesTheProgramOnly) {
         Click(d.SaveProgramButton);
     });
     TConfig& slot = frame->Configs()[2];
-    EXPECT_EQ(slot.OtherProgram, G("/opt/提醒/notify"));
-    EXPECT_EQ(slot.OtherStr, G("--to \"甲 乙\""));
-    EXPECT_EQ(ConfigValue("2", "OtherStr"), G("--to \"甲 乙\""));
+    EXPECT_EQ(slot.OtherProgram, "/opt/提醒/notify");
+    EXPECT_EQ(slot.OtherStr, "--to \"甲 乙\"");
+    EXPECT_EQ(ConfigValue("2", "OtherStr"), "--to \"甲 乙\"");
     for (const char* key : {"ToMail", "Mobile", "Contry", "SmsBody", "Body", "Subject"}) {
         EXPECT_EQ(ConfigValue("2", key), frame->Configs()[2].ReadKey(key)) << key;
     }

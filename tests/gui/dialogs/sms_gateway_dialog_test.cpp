@@ -90,13 +90,13 @@ TEST_F(SmsGatewayDialogTest, WritesSmsInfThatThePlugInThenSendsWith) {
 
     // A window's notice now goes through the gateway the dialog wrote.
     TConfig& slot = f.Configs()[2];
-    slot.WindowName = G("显卡");
-    slot.SmsBody = slot.Body = G("到货了");
+    slot.WindowName = "显卡";
+    slot.SmsBody = slot.Body = "到货了";
     slot.Mobile = "13900139000";
     slot.Contry = "+86";
     slot.SmsOpen = "1";
     slot.SaveAndReload();
-    f.Dispatcher().Dispatch(slot, G("到货"));
+    f.Dispatcher().Dispatch(slot, GT("到货"));
     ASSERT_TRUE(f.Dispatcher().WaitUntilIdle(30s));
     requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 2u);

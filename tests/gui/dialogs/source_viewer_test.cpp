@@ -65,8 +65,8 @@ TEST_F(SourceViewerTest, ShowsTheLiveBodyOfTheTopDocumentInTheStyledEditor) {
         EXPECT_EQ(design::FontPixelHeight(e->StyleGetFont(wxSTC_STYLE_LINENUMBER)), 11);
         EXPECT_FALSE(e->GetReadOnly());
     });
-    EXPECT_EQ(f.PageTitle, G("商品页"));
-    EXPECT_EQ(f.PageSource.rfind(G("<p id=\"p\">已售完</p>"), 0), 0u);
+    EXPECT_EQ(f.PageTitle, GT("商品页"));
+    EXPECT_EQ(f.PageSource.bytes().rfind(G("<p id=\"p\">已售完</p>"), 0), 0u);
 }
 
 TEST_F(SourceViewerTest, AnAddedWindowShowsTheBrowserOfItsOwnPage) {
@@ -123,7 +123,7 @@ TEST_F(SourceViewerTest, APageStillLoadingShowsWhatItsBodyHoldsSoFar) {
         if (!reading) {
             reading = true;
             w->Browser()->ReadPage([&](const PageContent& page) {
-                arrived = page.body.find(G("已到部分")) != std::string::npos;
+                arrived = page.body.bytes().find(G("已到部分")) != std::string::npos;
                 reading = false;
             });
         }

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<std::string> Lines(const std::string& gbk, char dateEnd) {
     std::vector<std::string> lines;
-    std::string text = GbkToUtf8(gbk);
+    std::string text = ToUtf8(GbkText::FromBytes(gbk));
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find("\r\n", pos);
@@ -42,7 +42,7 @@ void MonitorTest::PrepareWindow(int n, const std::string& name, const std::strin
     ASSERT_TRUE(PumpUntil(
         [&] { return browser->LocationURL() == server.Url(path) && !browser->IsLoading(); }));
     TConfig& slot = f.Configs()[n + 1];
-    slot.Regx = G(regx);
+    slot.Regx = (regx);
     slot.RegGrp = group;
     slot.SaveAndReload();
 }

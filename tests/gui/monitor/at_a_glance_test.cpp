@@ -46,7 +46,7 @@ TEST_F(AtAGlanceTest, TheTrayIconIsMarkedAndItsTooltipNamesTheWindows) {
               "Nuvaro\n正在监控：2 个窗口\n上次检查失败：显卡\n有未查看的变化：内存\n"
               "通知发送失败：0 条");
 
-    frame->Configs()[2].Regx = G("内存");
+    frame->Configs()[2].Regx = "内存";
     Tick(1);  // works again: what is left is the change not seen
     EXPECT_EQ(frame->Alerts().Mark(), TrayMark::ChangeUnseen);
     EXPECT_EQ(Tip(),

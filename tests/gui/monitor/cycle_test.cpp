@@ -132,7 +132,7 @@ TEST_F(MonitorTest, LoadFailuresEndTheTickInTheErrorBoxAndTheErrorLog) {
     EXPECT_NE(LastText().find("网页加载失败："), std::string::npos) << LastText();
     EXPECT_EQ(notices->shown.at(1).caption, "Nuvaro - 甲");
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));
-    std::string errors = GbkToUtf8(dir.Read("Log/errorlog.txt"));
+    std::string errors = ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt")));
     EXPECT_NE(
         errors.find("[2][甲]网页加载失败：服务器内部错误（HTTP 500 Internal Server Error）\r\n"),
         std::string::npos)
@@ -231,7 +231,7 @@ TEST_F(MonitorTest, TabsShowStoppedMonitoringFailedAndAnUnseenChange) {
     EXPECT_EQ(image(), Icon(true, false, true));
     EXPECT_NE(tip().find("上次错误："), std::string::npos) << tip();
 
-    f.Configs()[2].Regx = G("到货");
+    f.Configs()[2].Regx = "到货";
     book->SetSelection(0);
     Tick(1);
     EXPECT_EQ(image(), Icon(true, true, false));
@@ -263,7 +263,7 @@ TEST_F(MonitorTest, BalloonsTellAChangeAndThreeFailuresInARowAndTheTraySumsUp) {
     EXPECT_EQ(f.TrayIcon()->ToolTip().utf8_string(),
               "Nuvaro\n正在监控：2 个窗口\n上次检查失败：显卡\n通知发送失败：0 条");
 
-    f.Configs()[2].Regx = G("到货");
+    f.Configs()[2].Regx = "到货";
     Tick(1);  // works again, and finds a change
     ASSERT_EQ(balloons->shown.size(), 2u);
     EXPECT_EQ(balloons->shown[1].title, "Nuvaro：显卡");

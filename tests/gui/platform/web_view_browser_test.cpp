@@ -64,9 +64,9 @@ TEST_F(WebViewBrowserTest, LoadsAreCountedAndReadsGiveTheLiveBodyAndTitleInGbk) 
     PageContent page = Read();
     ASSERT_TRUE(page.ok) << page.error;
     EXPECT_TRUE(page.hasBody);
-    EXPECT_EQ(page.title, G("价格页"));
-    EXPECT_NE(page.body.find(G("<b>售价：12元</b>")), std::string::npos) << GbkToUtf8(page.body);
-    EXPECT_NE(page.body.find(G("<i>动态</i>")), std::string::npos);  // what scripts made of it
+    EXPECT_EQ(page.title, GT("价格页"));
+    EXPECT_NE(page.body.bytes().find(G("<b>售价：12元</b>")), std::string::npos) << ToUtf8(page.body);
+    EXPECT_NE(page.body.bytes().find(G("<i>动态</i>")), std::string::npos);  // what scripts made of it
 }
 
 TEST_F(WebViewBrowserTest, ARefreshIsALoadOfItsOwnAndReadsTheNewDocument) {

@@ -114,7 +114,7 @@ TEST_P(WindowsFolders, UpdatesOfTwoThreadsKeepEachOthersKeys) {
     for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
             for (int i = 0; i < 20; ++i) {
-                ini.WriteString("1", "k" + std::to_string(w) + "_" + std::to_string(i), G("值"));
+                ini.WriteString("1", "k" + std::to_string(w) + "_" + std::to_string(i), "值");
             }
         });
     }
@@ -122,7 +122,7 @@ TEST_P(WindowsFolders, UpdatesOfTwoThreadsKeepEachOthersKeys) {
     IniDocument doc = ini.Load();
     for (int w = 0; w < 2; ++w) {
         for (int i = 0; i < 20; ++i) {
-            EXPECT_EQ(doc.Read("1", "k" + std::to_string(w) + "_" + std::to_string(i)), G("值"));
+            EXPECT_EQ(doc.Read("1", "k" + std::to_string(w) + "_" + std::to_string(i)), "值");
         }
     }
 }
@@ -156,17 +156,17 @@ TEST_P(WindowsFolders, StaleTemporariesGoAndYoungOnesAndOtherFilesStay) {
 TEST_P(WindowsFolders, SlotsSaveGbkWithCrLfAndReadBack) {
     SetExeDirForTesting(m_folder);
     TConfig slot(3, ExeDirFile("Config.inf"));
-    slot.WindowName = G("价格监控");
+    slot.WindowName = "价格监控";
     slot.url = "http://127.0.0.1/shop";
-    slot.SmsBody = G("到货了\r\n第二行");
+    slot.SmsBody = "到货了\r\n第二行";
     slot.SaveAndReload();
     const std::string content = ReadNative(File("Config.inf"));
     EXPECT_EQ(content.rfind("[3]\r\nUser=\r\nurl=http://127.0.0.1/shop\r\n", 0), 0u) << content;
     EXPECT_NE(content.find("WindowName=" + G("价格监控") + "\r\n"), std::string::npos);
     EXPECT_EQ(content.find('\n', 0), content.find("\r\n", 0) + 1);
     TConfig again(3, ExeDirFile("config.INF"));  // names without regard to case
-    EXPECT_EQ(again.WindowName, G("价格监控"));
-    EXPECT_EQ(again.SmsBody, G("到货了\r\n第二行"));
+    EXPECT_EQ(again.WindowName, "价格监控");
+    EXPECT_EQ(again.SmsBody, "到货了\r\n第二行");
     SetExeDirForTesting(m_dir.path());
 }
 

@@ -15,8 +15,8 @@ struct GbkCase {
 class WindowsGbk : public ::testing::TestWithParam<GbkCase> {};
 
 TEST_P(WindowsGbk, EncodesAndDecodesAsCodePage936) {
-    EXPECT_EQ(Utf8ToGbk(GetParam().utf8), GetParam().gbk);
-    EXPECT_EQ(GbkToUtf8(GetParam().gbk), GetParam().utf8);
+    EXPECT_EQ(ToGbk(GetParam().utf8).bytes(), GetParam().gbk);
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes(GetParam().gbk)), GetParam().utf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, WindowsGbk,
@@ -29,16 +29,16 @@ INSTANTIATE_TEST_SUITE_P(Texts, WindowsGbk,
                                                    "12\xD4\xAA"}));
 
 TEST(WindowsGbkLenient, BadBytesBecomeQuestionMarksAndTheRestSurvives) {
-    EXPECT_EQ(GbkToUtf8("a\xFF"
-                        "b"),
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes("a\xFF"
+                        "b")),
               "a?b");
-    EXPECT_EQ(GbkToUtf8("\xB5\xBD\xB5"), "到?");  // cut short at the end
-    EXPECT_EQ(GbkToUtf8("\x81\x20x"), "? x");
-    EXPECT_EQ(Utf8ToGbk("a\xC3"
-                        "b"),
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes("\xB5\xBD\xB5")), "到?");  // cut short at the end
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes("\x81\x20x")), "? x");
+    EXPECT_EQ(ToGbk("a\xC3"
+                        "b").bytes(),
               "a?b");                                 // not UTF-8
-    EXPECT_EQ(Utf8ToGbk("\xF0\x9F\x98\x80!"), "?!");  // beyond what GBK holds
-    EXPECT_EQ(Utf8ToGbk("é"), "\xA8\xA6");
+    EXPECT_EQ(ToGbk("\xF0\x9F\x98\x80!").bytes(), "?!");  // beyond what GBK holds
+    EXPECT_EQ(ToGbk("é").bytes(), "\xA8\xA6");
 }
 
 }  // namespace
