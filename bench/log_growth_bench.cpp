@@ -16,9 +16,10 @@ int main(int argc, char** argv) {
     using namespace nuvaro;
     const long megabytes = argc > 1 ? std::atol(argv[1]) : 8;
     testing::TempExeDir dir;
-    const std::string page = "<body><p>" + std::string(megabytes << 20, 'x') + "</p></body>";
+    const GbkText page =
+        GbkText::FromBytes("<body><p>" + std::string(megabytes << 20, 'x') + "</p></body>");
     const auto start = std::chrono::steady_clock::now();
-    const std::string found = MatchKeyword(page, "<p>(.*)</p>", 1, "2", "w");
+    const GbkText found = MatchKeyword(page, GbkText::FromBytes("<p>(.*)</p>"), 1, "2", "w");
     LogVerdict(Verdict::Change, CycleTraits::For(1), "2", found, "w");
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

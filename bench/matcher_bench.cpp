@@ -14,7 +14,7 @@
 
 namespace {
 
-using nuvaro::Gbk;
+std::string Gbk(std::string_view utf8) { return nuvaro::ToGbk(utf8).bytes(); }
 
 const std::string kAbsent = Gbk("缺货通知");
 const std::string kNearEnd = Gbk("到货提醒");
@@ -68,9 +68,10 @@ struct TempLogFolder {
 
 void RunMatchKeyword(benchmark::State& state, const std::string& expr, int group) {
     TempLogFolder folder;
-    const std::string& page = Page(state.range(0));
+    const auto page = nuvaro::GbkText::FromBytes(Page(state.range(0)));
+    const auto expression = nuvaro::GbkText::FromBytes(expr);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(nuvaro::MatchKeyword(page, expr, group, "1", "w"));
+        benchmark::DoNotOptimize(nuvaro::MatchKeyword(page, expression, group, "1", "w"));
     }
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }

@@ -28,7 +28,7 @@ Program::Program() {
     m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
-        [this](const TConfig& slot, const std::string& found, const std::string& previous) {
+        [this](const TConfig& slot, const GbkText& found, const GbkText& previous) {
             m_dispatcher->Dispatch(slot, found, previous);
         });
     m_engine->SetRunState(m_runState.get());

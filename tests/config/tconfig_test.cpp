@@ -160,12 +160,12 @@ TEST(TConfig, WriteConfigKeyAppendsANewSectionAfterTheOthers) {
     TConfigTable configs;
     configs[1].WriteKey("url", "a");
     configs[2].WriteKey("url", "b");
-    WriteConfigKey("4", "WindowName", G("新窗口"));
+    WriteConfigKey("4", "WindowName", "新窗口");
     EXPECT_EQ(dir.Read("Config.inf"),
               "[1]\r\nurl=a\r\n[2]\r\nurl=b\r\n[4]\r\nWindowName=" + G("新窗口") + "\r\n");
     EXPECT_EQ(configs[1].SectionCount(), 3);
     EXPECT_EQ(configs[4].WindowName, "");  // no slot in memory is touched
-    EXPECT_EQ(configs[4].ReadKey("WindowName"), G("新窗口"));
+    EXPECT_EQ(configs[4].ReadKey("WindowName"), "新窗口");
 }
 
 TEST(TConfig, ARefusedSaveLeavesTheWholeSlotAsItWasAndSkipsTheReload) {

@@ -20,6 +20,7 @@ namespace nuvaro {
 
 using namespace std::chrono_literals;
 using testing::G;
+using testing::GT;
 using testing::LocalHttpServer;
 using testing::SmtpTestServer;
 using Lines = std::vector<std::string>;

@@ -82,9 +82,9 @@ TConfig SavedWindow(const TempExeDir& dir, int index, const std::string& regx) {
 
 TEST(ParseNotifyRecord, BarsInsideAWindowsFieldsAreResolvedThroughConfigInf) {
     TempExeDir dir;
-    SavedWindow(dir, 1, G("缺货"));
-    TConfig slot = SavedWindow(dir, 12, G("缺货|到货|(\\d+)"));
-    NotifyRecord r = ParseNotifyRecord(slot.WindowRecord(), IniFile(slot.FileName).Load());
+    SavedWindow(dir, 1, "缺货");
+    TConfig slot = SavedWindow(dir, 12, "缺货|到货|(\\d+)");
+    NotifyRecord r = ParseNotifyRecord(slot.WindowRecord().bytes(), IniFile(slot.FileName).Load());
     EXPECT_EQ(r.kind, Kind::Window);
     EXPECT_EQ(r.slot, "12");
     EXPECT_EQ(r.toMail, "me@example.com");
@@ -98,12 +98,12 @@ TEST(ParseNotifyRecord, BarsInsideAWindowsFieldsAreResolvedThroughConfigInf) {
 TEST(ParseNotifyRecord, AStoredRecordWhoseSwitchesWereSavedSinceIsReadFromItsSlotsKeys) {
     TempExeDir dir;
     SavedWindow(dir, 2, "other");
-    SavedWindow(dir, 3, G("缺货|到货"));
+    SavedWindow(dir, 3, "缺货|到货");
     // The window's own save: single keys, `all` stays as the whole-slot save wrote it.
     WriteConfigKey("3", "RefreshTime", "10");
     WriteConfigKey("3", "SmsOpen", "1");
     IniDocument config = IniFile(dir.File("Config.inf")).Load();
-    NotifyRecord r = ParseNotifyRecord(config.Read("3", "all").value(), config);
+    NotifyRecord r = ParseNotifyRecord(config.ReadGbk("3", "all").value().bytes(), config);
     EXPECT_EQ(r.kind, Kind::Window);
     EXPECT_EQ(r.slot, "3");
     EXPECT_EQ(r.toMail, "me@example.com");

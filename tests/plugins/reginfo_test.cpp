@@ -82,7 +82,7 @@ TEST_F(RecordStore, ReadWindowsInfoGivesTheSlotsStoredRecord) {
     slot.ToMail = "a@b.c";
     slot.SaveAll();
     auto read = PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo");
-    EXPECT_EQ(std::string(read("12")), slot.WindowRecord());
+    EXPECT_EQ(std::string(read("12")), slot.WindowRecord().bytes());
     EXPECT_EQ(std::string(read("2")), "");
     EXPECT_EQ(std::string(read(nullptr)), "");
 }

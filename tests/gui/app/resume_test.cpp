@@ -139,7 +139,7 @@ TEST_F(ResumeTest, AWindowResumedWhileItsServerIsDownReadsItsPageOnceTheServerIs
     {
         RunState state(dir.File(RunState::kFileName));
         state.SetMonitoring(2, true);  // slot 2: window 1
-        state.SetLastMatch(2, Gbk("价格128"));
+        state.SetLastMatch(2, ToGbk("价格128"));
     }
     TMainFrm& f = StartFrame();
     ASSERT_TRUE(f.IsMonitoring(1));

@@ -41,7 +41,7 @@ TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) 
     EXPECT_EQ(f.Configs()[2].Regx, "价格(\\d+)\r\n第二行");
     EXPECT_EQ(ConfigValue("2", "Regx"), "价格(\\d+)\r\n第二行");
     EXPECT_EQ(ConfigValue("2", "RegGrp"), "2");  // untouched
-    EXPECT_EQ(f.Configs()[2].LastMatch, "");
+    EXPECT_TRUE(f.Configs()[2].LastMatch.empty());
     EXPECT_EQ(RunState(dir.File(RunState::kFileName)).LastMatch(2).size, 0u);  // on disk too
     EXPECT_EQ(LastText(), "当前窗口：甲 搜索条件设置已保存！");
     EXPECT_EQ(notices->shown.back().caption, "Nuvaro");

@@ -193,7 +193,7 @@ TEST_F(EndToEnd, AMissingPlugInIsReportedInTheTicksErrorBox) {
     EXPECT_NE(notices->shown[0].text.find(dir.File("smsdll.so")), std::string::npos)
         << notices->shown[0].text;
     EXPECT_FALSE(dir.Exists("Log/informlog.txt"));  // not taken as notified
-    EXPECT_EQ(f.Configs()[2].LastMatch, "");
+    EXPECT_TRUE(f.Configs()[2].LastMatch.empty());
 }
 
 }  // namespace

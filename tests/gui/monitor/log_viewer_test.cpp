@@ -47,10 +47,10 @@ class LogViewerTest : public MainFrameTest {
 
 TEST_F(LogViewerTest, ShowsTheMergedLogsNewestFirstInChinese) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\n");
-    WriteLog(loglines::ChangeNotified("2026-12-8 1:00:00", "2", GT("显卡到货了"), "显卡").bytes(),
+    WriteLog(loglines::ChangeNotified("2026-12-8 1:00:00", "2", GT("显卡到货了"), "显卡"),
              kMonitorLog);
-    WriteLog(loglines::NothingFound("2026-12-8 2:00:00", "首页").bytes(), kMonitorLog);
-    WriteLog(loglines::TickError("2026-12-8 3:00:00", "2", "显卡", "网页加载失败：HTTP 500").bytes(),
+    WriteLog(loglines::NothingFound("2026-12-8 2:00:00", "首页"), kMonitorLog);
+    WriteLog(loglines::TickError("2026-12-8 3:00:00", "2", "显卡", "网页加载失败：HTTP 500"),
              kErrorLog);
     AppendSendLog(dir.path(), SendLogLine("2026-12-8 1:00:05",
                                           {"EMAIL", "2", "a@b.c", false, G("连接被拒绝")}));
@@ -73,12 +73,12 @@ TEST_F(LogViewerTest, ShowsTheMergedLogsNewestFirstInChinese) {
 // Beside each change the found text of the same window's change before it: old -> new.
 TEST_F(LogViewerTest, AChangeShowsTheValueItReplacedAndAPageCannotForgeAnEntry) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\n");
-    WriteLog(loglines::ChangeNotified(Time(1), "2", GT("价格199"), "显卡").bytes(), kMonitorLog);
-    WriteLog(loglines::ChangeNotified(Time(2), "0", GT("头条"), "首页").bytes(), kMonitorLog);
+    WriteLog(loglines::ChangeNotified(Time(1), "2", GT("价格199"), "显卡"), kMonitorLog);
+    WriteLog(loglines::ChangeNotified(Time(2), "0", GT("头条"), "首页"), kMonitorLog);
     WriteLog(loglines::ChangeNotified(
                  Time(3), "2",
                  GT("价格159\r\n2099-12-31 0:00:00[0][转账成功]监控点信息发生变化，发出提醒[银行]"),
-                 "显卡").bytes(),
+                 "显卡"),
              kMonitorLog);
     TMainFrm& f = StartFrame();
     TLogViewerFrm& v = Open(f);
@@ -94,7 +94,7 @@ TEST_F(LogViewerTest, AChangeShowsTheValueItReplacedAndAPageCannotForgeAnEntry) 
 TEST_F(LogViewerTest, AnEntryWrittenWhileOpenAppearsAndTheSelectionAndViewStay) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\n");
     for (int i = 0; i < 300; ++i) {
-        WriteLog(loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), "显卡").bytes(),
+        WriteLog(loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), "显卡"),
                  kMonitorLog);
     }
     TMainFrm& f = StartFrame();
@@ -110,8 +110,8 @@ TEST_F(LogViewerTest, AnEntryWrittenWhileOpenAppearsAndTheSelectionAndViewStay) 
     ASSERT_GT(top, 0);
     const std::string topText = v.Cell(top, 4);
 
-    WriteLog(loglines::ChangeNotified(Time(400), "2", GT("价格新"), "显卡").bytes(), kMonitorLog);
-    WriteLog(loglines::TickError(Time(401), "2", "显卡", "网页加载失败").bytes(), kErrorLog);
+    WriteLog(loglines::ChangeNotified(Time(400), "2", GT("价格新"), "显卡"), kMonitorLog);
+    WriteLog(loglines::TickError(Time(401), "2", "显卡", "网页加载失败"), kErrorLog);
     ASSERT_TRUE(PumpUntil([&] { return v.RowCount() == 302u; }, 10000));
     Pump(300);
     EXPECT_EQ(v.Cell(0, 2), "错误");
@@ -123,7 +123,7 @@ TEST_F(LogViewerTest, AnEntryWrittenWhileOpenAppearsAndTheSelectionAndViewStay) 
     // A user looking at the newest entries sees the next one come.
     table->EnsureVisible(model->GetItem(0));
     Pump(300);
-    WriteLog(loglines::NothingFound(Time(402), "首页").bytes(), kMonitorLog);
+    WriteLog(loglines::NothingFound(Time(402), "首页"), kMonitorLog);
     ASSERT_TRUE(PumpUntil([&] { return v.RowCount() == 303u; }, 10000));
     Pump(300);
     EXPECT_EQ(RowOf(v, table->GetTopItem()), 0);
@@ -132,9 +132,9 @@ TEST_F(LogViewerTest, AnEntryWrittenWhileOpenAppearsAndTheSelectionAndViewStay) 
 
 TEST_F(LogViewerTest, AWindowsButtonOpensItShowingThatWindowsEntries) {
     WriteConfig("[1]\nWindowName=首页\n[2]\nWindowName=显卡\nurl=about:blank\n");
-    WriteLog(loglines::NothingFound(Time(1), "首页").bytes(), kMonitorLog);
-    WriteLog(loglines::ChangeNotified(Time(2), "2", GT("到货"), "显卡").bytes(), kMonitorLog);
-    WriteLog(loglines::TickError(Time(3), "2", "显卡", "boom").bytes(), kErrorLog);
+    WriteLog(loglines::NothingFound(Time(1), "首页"), kMonitorLog);
+    WriteLog(loglines::ChangeNotified(Time(2), "2", GT("到货"), "显卡"), kMonitorLog);
+    WriteLog(loglines::TickError(Time(3), "2", "显卡", "boom"), kErrorLog);
     TMainFrm& f = StartFrame();
     ASSERT_NE(f.Window(1), nullptr);
     TLogViewerFrm& v = Open(f, f.Window(1));

@@ -77,7 +77,7 @@ TEST_F(WebViewBrowserTest, ARefreshIsALoadOfItsOwnAndReadsTheNewDocument) {
     m_browser->Refresh();
     EXPECT_EQ(m_browser->LoadsStarted(), 2u);
     ASSERT_TRUE(LoadFinished(2));
-    EXPECT_EQ(Read().body, "two");
+    EXPECT_EQ(Read().body.bytes(), "two");
 }
 
 TEST_F(WebViewBrowserTest, ReadsQueuedTogetherAreAnsweredEachInTurn) {
@@ -87,7 +87,7 @@ TEST_F(WebViewBrowserTest, ReadsQueuedTogetherAreAnsweredEachInTurn) {
     std::vector<std::string> answers;
     for (int i = 0; i < 3; ++i) {
         m_browser->ReadPage(
-            [&answers, i](const PageContent& p) { answers.push_back(std::to_string(i) + p.body); });
+            [&answers, i](const PageContent& p) { answers.push_back(std::to_string(i) + p.body.bytes()); });
     }
     std::optional<std::chrono::milliseconds> quiet;
     m_browser->AskQuiet([&](std::chrono::milliseconds ms) { quiet = ms; });
@@ -111,7 +111,7 @@ TEST_F(WebViewBrowserTest, ABrowserThatOpenedNothingReadsAnEmptyDocument) {
     EXPECT_EQ(m_browser->LocationURL(), "");
     PageContent page = Read();
     EXPECT_TRUE(page.ok);
-    EXPECT_EQ(page.body, "");
+    EXPECT_TRUE(page.body.empty());
 }
 
 TEST(NoEngineBrowserTest, EveryLoadFailsWithTheReasonAndReadsFindNoDocument) {
@@ -123,13 +123,13 @@ TEST(NoEngineBrowserTest, EveryLoadFailsWithTheReasonAndReadsFindNoDocument) {
     LoadOutcome outcome = browser->Outcome(2);
     EXPECT_TRUE(outcome.finished);
     EXPECT_TRUE(outcome.failed);
-    EXPECT_EQ(outcome.error, Gbk(text::kNoPageEngineReason));
+    EXPECT_EQ(outcome.error, text::kNoPageEngineReason);
     EXPECT_FALSE(browser->Outcome(3).finished);
     std::optional<PageContent> page;
     browser->ReadPage([&](const PageContent& p) { page = p; });
     ASSERT_TRUE(PumpUntil([&] { return page.has_value(); }));
     EXPECT_FALSE(page->ok);
-    EXPECT_EQ(page->error, Gbk(text::kNoPageEngineReason));
+    EXPECT_EQ(page->error, text::kNoPageEngineReason);
     frame->Destroy();
 }
 

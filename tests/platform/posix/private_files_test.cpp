@@ -42,7 +42,7 @@ class NewFilesUnderUmask : public ::testing::TestWithParam<mode_t> {};
 TEST_P(NewFilesUnderUmask, LogsSettingsAndLocksAreTheOwnersOnly) {
     TempExeDir dir;
     ScopedUmask mask(GetParam());
-    WriteLog("line", kMonitorLog);
+    WriteLog(GbkText::FromBytes("line"), kMonitorLog);
     AppendSendLog(dir.path(), "sent");
     IniFile(dir.File("email.inf")).WriteString("email", "Password", "secret");
     IniFile(dir.File("Config.inf")).WriteString("1", "ToMail", "me@example.com");
