@@ -172,7 +172,7 @@ TEST_F(OutboxAcrossRestarts, ATryThatAKillCutShortIsSentAgainAndThePendingProgra
     MailOnly(5);
     OutboxEntry cut = Entry("n7-1", kEmailChannel);
     cut.slot = cut.facts.slot = "5";
-    cut.record = IniFile(m_dir.File("Config.inf")).ReadString("5", "all");
+    cut.record = IniFile(m_dir.File("Config.inf")).Load().ReadGbk("5", "all").value().bytes();
     cut.recipient = "watcher@example.com";
     cut.attempt = 2;
     cut.trying = true;

@@ -42,9 +42,9 @@ class MailPlugin : public ::testing::Test {
         m_slot = std::make_unique<TConfig>(index, m_dir.File("Config.inf"));
         m_slot->Regx = regx;
         m_slot->ToMail = "watcher@example.com";
-        m_slot->Subject = G("价格提醒");
-        m_slot->Body = m_slot->SmsBody = G("到货了，快买！\r\n第二行");
-        m_slot->WindowName = G("商店");
+        m_slot->Subject = "价格提醒";
+        m_slot->Body = m_slot->SmsBody = "到货了，快买！\r\n第二行";
+        m_slot->WindowName = "商店";
         m_slot->SaveAll();
         return *m_slot;
     }
@@ -93,7 +93,7 @@ class MailAfterSave : public MailPlugin, public ::testing::WithParamInterface<co
 TEST_P(MailAfterSave, ABarInsideTheConditionDoesNotMisdirectTheMail) {
     SmtpTestServer server;
     Account("127.0.0.1", server.Port());
-    Window(12, G("缺货|到货|(\\d+)元"));
+    Window(12, "缺货|到货|(\\d+)元");
     if (*GetParam()) WriteConfigKey("12", GetParam(), "1");
     SendSlot(12);
     ASSERT_TRUE(server.WaitForMessages(1));
@@ -240,7 +240,7 @@ TEST_F(MailTry, NoServerABadServerNoAddressAndNoConnectionAreToldApart) {
 TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
     SmtpTestServer server;
     Account("127.0.0.1", server.Port());
-    TConfig& slot = Window(6, G("缺货|到货"));
+    TConfig& slot = Window(6, "缺货|到货");
     slot.ToMail = "a@example.com;b@example.com";
     slot.Subject = "{name}有变化";
     slot.Body = "{found}\r\n{url} {slot}";

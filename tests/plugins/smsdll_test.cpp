@@ -63,7 +63,7 @@ TEST_F(SmsPlugin, GetSendsEachNumberWithItsCountryCodeTextAccountAndToken) {
     });
     Gateway("Gateway=" + gateway.Url("/send") +
             "?to={number}&text={text}&user={account}&key={token}\r\n");
-    Window(3, G("到货了|快买"), "13800138000,13900139000");
+    Window(3, "到货了|快买", "13800138000,13900139000");
     SendSlot(3);
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -86,7 +86,7 @@ TEST_F(SmsPlugin, AfterTheWindowsOwnSaveTheNumberStillComesFromItsSlot) {
         res.set_content("ok", "text/plain");
     });
     Gateway("Gateway=" + gateway.Url("/send") + "?to={number}&text={text}\r\n");
-    Window(3, G("到货了"), "13800138000");
+    Window(3, "到货了", "13800138000");
     WriteConfigKey("3", "SmsOpen", "1");
     SendSlot(3);
     auto requests = gateway.Requests();
@@ -283,7 +283,7 @@ TEST_F(SmsTry, TheWindowsTextGetsTheFactsOfTheNotice) {
         res.set_content("ok", "text/plain");
     });
     Gateway("Gateway=" + gateway.Url("/send") + "?to={number}&text={text}\r\n");
-    Window(5, G("{name}：{found}（{slot}）"), "13800138000,13900139000");
+    Window(5, "{name}：{found}（{slot}）", "13800138000,13900139000");
     std::string record =
         PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("5");
     std::string numbers =
