@@ -42,8 +42,10 @@ void WriteLogLines(const std::string& file, long lines) {
                                  std::to_string(minute / 60 % 24) + ":" +
                                  std::to_string(minute % 60) + ":" + std::to_string(i % 30);
         out << (i % 10 ? loglines::NothingFound(time, window).bytes()
-                       : loglines::ChangeNotified(time, "2", GbkText::FromBytes(testing::G("价格") + std::to_string(i)),
-                                                  window).bytes())
+                       : loglines::ChangeNotified(
+                             time, "2", GbkText::FromBytes(testing::G("价格") + std::to_string(i)),
+                             window)
+                             .bytes())
             << "\r\n";
     }
 }

@@ -72,8 +72,8 @@ void NoticeAlerts::ResetFailedCount() {
 }
 
 wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
-    wxString window =
-        f.windowName.empty() ? U8("[") + FromGbk(GbkText::FromBytes(f.slot)) + "]" : FromGbk(GbkText::FromBytes(f.windowName));
+    wxString window = f.windowName.empty() ? U8("[") + FromGbk(GbkText::FromBytes(f.slot)) + "]"
+                                           : FromGbk(GbkText::FromBytes(f.windowName));
     wxString channel = U8(ChannelName(f.channel));
     if (!f.recipient.empty()) channel += " " + FromGbk(GbkText::FromBytes(f.recipient));
     return U8(text::kNoticeFailedWindow) + window + "\n" + U8(text::kNoticeFailedChannel) +

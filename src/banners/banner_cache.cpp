@@ -17,7 +17,8 @@ std::string Trimmed(std::string_view s) { return std::string(TrimControls(s)); }
 }  // namespace
 
 BannerTexts FetchedBannerTexts(const Announcement& fetched) {
-    return {ToGbk(fetched.AD1).bytes(), ToGbk(fetched.AD2).bytes(), Trimmed(ToGbk(fetched.AD3).bytes())};
+    return {ToGbk(fetched.AD1).bytes(), ToGbk(fetched.AD2).bytes(),
+            Trimmed(ToGbk(fetched.AD3).bytes())};
 }
 
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched) {
@@ -49,7 +50,8 @@ std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {
 }
 
 std::string ReadAnnouncementEndpoint(const std::string& path) {
-    return Trimmed(IniFile(path).ReadString(kServerSection, kEndpointKey));
+    auto endpoint = IniFile(path).Load().ReadGbk(kServerSection, kEndpointKey);
+    return endpoint ? Trimmed(endpoint->view()) : std::string();
 }
 
 }  // namespace nuvaro

@@ -26,7 +26,7 @@ void WriteAnnouncementCache(const std::string& path, const Announcement& fetched
 // or holds no section "AD" (only the endpoint, say), so that the banners keep what they show.
 std::optional<Announcement> ReadAnnouncementCache(const std::string& path);
 
-// The announcement endpoint, trimmed; empty when none is configured.
+// The announcement endpoint, trimmed, as the file's bytes (GBK); empty when none is configured.
 std::string ReadAnnouncementEndpoint(const std::string& path);
 
 }  // namespace nuvaro

@@ -206,7 +206,8 @@ void IniDocument::Put(std::string_view sectionUtf8, std::string_view keyUtf8,
 std::vector<std::string> IniDocument::SectionNames() const {
     std::vector<std::string> names;
     for (const auto& line : m_lines) {
-        if (auto name = SectionName(line)) names.push_back(ToUtf8(GbkText::FromBytes(std::string(*name))));
+        if (auto name = SectionName(line))
+            names.push_back(ToUtf8(GbkText::FromBytes(std::string(*name))));
     }
     return names;
 }

@@ -36,8 +36,7 @@ namespace loglines {
 GbkText TickError(std::string_view d, std::string_view s, std::string_view w,
                   std::string_view message);
 // The same with the window name and the message as GBK bytes (kept byte for byte).
-GbkText TickError(std::string_view d, std::string_view s, const GbkText& w,
-                  const GbkText& message);
+GbkText TickError(std::string_view d, std::string_view s, const GbkText& w, const GbkText& message);
 // Error log: `count` lines of log `logName` could not be written.
 GbkText LinesLost(std::string_view d, int count, std::string_view logName);
 // The pieces (bytes) joined into one line.

@@ -27,9 +27,8 @@ std::optional<int> RefreshMinutes(std::string_view text) {
 }
 
 std::string StartedMessage(const TConfig& slot, std::string_view minutes) {
-    return slot.WindowName + ":" + slot.url + text::kStartedMiddle + "\r" +
-           text::kStartedKeyword + slot.Regx + text::kStartedRefresh + std::string(minutes) +
-           text::kStartedMinutes;
+    return slot.WindowName + ":" + slot.url + text::kStartedMiddle + "\r" + text::kStartedKeyword +
+           slot.Regx + text::kStartedRefresh + std::string(minutes) + text::kStartedMinutes;
 }
 
 std::string StoppedMessage(const TConfig& slot) {

@@ -11,7 +11,7 @@ class TConfigTable;
 
 struct Condition {
     GbkText expression;  // the slot's Regx, as the matcher works on it
-    int group = 0;           // the slot's RegGrp; 0 when it is not an integer
+    int group = 0;       // the slot's RegGrp; 0 when it is not an integer
 };
 
 // An expression without any byte the engine treats specially: it is looked for as it stands

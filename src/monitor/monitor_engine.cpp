@@ -142,8 +142,7 @@ void MonitorEngine::StartStop(int n) {
         return m_notices.PostMessage(StoppedMessage(slot));
     }
     StartOutcome outcome = Start(n);
-    if (outcome.started)
-        return m_notices.PostMessage(StartedMessage(slot, outcome.minutes));
+    if (outcome.started) return m_notices.PostMessage(StartedMessage(slot, outcome.minutes));
     if (outcome.why == text::kBadRefreshTime) {
         return m_notices.PostErrorBox(Notices::Owner::MainWindow, outcome.why);
     }

@@ -51,7 +51,7 @@ struct WindowStatus {
     std::optional<WallTime> nextCheck;  // while monitoring
     GbkText lastFound;
     GbkText previousFound;  // at a change: the found text notified before
-    std::string lastError;              // UTF-8
+    std::string lastError;  // UTF-8
     std::optional<WallTime> lastErrorTime;
     int failuresInRow = 0;
 };
@@ -66,8 +66,8 @@ class MonitorEngine {
     static constexpr int kWindows = 30;
     // Hands one window's change to the notification channels, with the found text notified
     // before it; may throw (a missing plug-in).
-    using Dispatch = std::function<void(const TConfig& slot, const GbkText& found,
-                                        const GbkText& previous)>;
+    using Dispatch =
+        std::function<void(const TConfig& slot, const GbkText& found, const GbkText& previous)>;
 
     MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices, Dispatch dispatch);
     ~MonitorEngine();
@@ -143,8 +143,8 @@ class MonitorEngine {
     void TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon);
     std::string BoxCaption(int n) const;
     void End(int n);
-    void Record(int n, WindowStatus::Last last, const GbkText& found,
-                const std::string& error = {}, const GbkText& previous = {});
+    void Record(int n, WindowStatus::Last last, const GbkText& found, const std::string& error = {},
+                const GbkText& previous = {});
     void Changed(int n);
     void AcquireRead(int n, std::function<void()> start);
     void TakeTurn(int n);

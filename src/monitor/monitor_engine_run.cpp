@@ -162,8 +162,7 @@ void MonitorEngine::Conclude(int n, TickKind kind, const GbkText& page) {
     Notify(n, kind, found, previous);
 }
 
-void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found,
-                           const GbkText& previous) {
+void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous) {
     TConfig& slot = m_configs[SlotOf(n)];
     try {
         m_dispatch(slot, found, previous);

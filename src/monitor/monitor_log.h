@@ -17,8 +17,7 @@ GbkText RegexMatch(std::string_view d, std::string_view s, std::string_view w, c
                    const GbkText& e);
 GbkText KeywordMatch(std::string_view d, std::string_view s, std::string_view w, const GbkText& e);
 GbkText NothingFound(std::string_view d, std::string_view w);
-GbkText RepeatSkipped(std::string_view d, std::string_view x, const GbkText& f,
-                      std::string_view w);
+GbkText RepeatSkipped(std::string_view d, std::string_view x, const GbkText& f, std::string_view w);
 GbkText ChangeNotified(std::string_view d, std::string_view x, const GbkText& f,
                        std::string_view w);
 }  // namespace loglines

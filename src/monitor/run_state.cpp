@@ -25,9 +25,8 @@ constexpr mode_t kFileMode = 0600;
 }  // namespace
 
 SavedMatch SavedMatch::Of(const GbkText& found) {
-    SavedMatch saved{GbkText::FromBytes(std::string(GbkPrefix(found.view(), kKeptBytes))),
-                     found.size(),
-                     {}};
+    SavedMatch saved{
+        GbkText::FromBytes(std::string(GbkPrefix(found.view(), kKeptBytes))), found.size(), {}};
     if (saved.text.size() < found.size()) saved.digest = Sha256Hex(found.view());
     return saved;
 }

@@ -62,8 +62,10 @@ std::string FillPlaceholders(std::string_view text, const NoticeFacts& facts) {
 std::string FillProgramParameters(std::string_view parameters, const NoticeFacts& facts) {
     if (!HasPlaceholder(parameters)) return std::string(parameters);
     // Split as the shell will, on UTF-8: a GBK trail byte can be a backslash.
-    std::vector<std::string> args = SplitCommandLine(ToUtf8(GbkText::FromBytes(std::string(parameters))));
-    for (auto& arg : args) arg = ToUtf8(GbkText::FromBytes(FillPlaceholders(ToGbk(arg).bytes(), facts)));
+    std::vector<std::string> args =
+        SplitCommandLine(ToUtf8(GbkText::FromBytes(std::string(parameters))));
+    for (auto& arg : args)
+        arg = ToUtf8(GbkText::FromBytes(FillPlaceholders(ToGbk(arg).bytes(), facts)));
     return ToGbk(JoinCommandLine(args)).bytes();
 }
 

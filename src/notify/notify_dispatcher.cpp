@@ -14,6 +14,21 @@
 #include "services/shell.h"
 
 namespace nuvaro {
+namespace {
+
+// The facts of a window's notice, as the records carry them. A page's found texts may be
+// megabytes: notices carry them cut, with their length.
+NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& previous) {
+    return {CutText(found).bytes(),
+            ToGbk(slot.WindowName).bytes(),
+            ToGbk(slot.url).bytes(),
+            NowText(),
+            std::to_string(slot.Index),
+            CutText(previous).bytes(),
+            NewNoticeId()};
+}
+
+}  // namespace
 
 std::string SendLogSlot(const std::string& slot, bool test) {
     if (test) return text::kSendTestSlot;
@@ -39,11 +54,7 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found,
                                 const GbkText& previous) {
     const std::string number = std::to_string(slot.Index);
-    // A page's found texts may be megabytes: notices carry them cut, with their length.
-    const NoticeFacts facts{CutText(found).bytes(),    ToGbk(slot.WindowName).bytes(),
-                            ToGbk(slot.url).bytes(),   NowText(),
-                            number,                    CutText(previous).bytes(),
-                            NewNoticeId()};
+    const NoticeFacts facts = FactsOf(slot, found, previous);
     Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
@@ -236,7 +247,8 @@ void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, std::stri
         return result;
     };
     if (m_gatewayTests->Add(job)) return;
-    const std::string reason = ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull).bytes();
+    const std::string reason =
+        ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull).bytes();
     LogRefused(kSmsChannel, job, reason);
     if (done) done({TryOutcome::Permanent, reason});
 }

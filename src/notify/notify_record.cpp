@@ -41,7 +41,9 @@ NotifyRecord FromSlot(const IniDocument& config, const std::string& section) {
     NotifyRecord r;
     r.kind = NotifyRecord::Kind::Window;
     r.slot = section;
-    auto key = [&](const char* name) { return config.ReadGbk(section, name).value_or(GbkText()).bytes(); };
+    auto key = [&](const char* name) {
+        return config.ReadGbk(section, name).value_or(GbkText()).bytes();
+    };
     r.toMail = key("ToMail");
     r.subject = key("Subject");
     r.body = key("Body");

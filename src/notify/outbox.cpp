@@ -26,7 +26,9 @@ int64_t Number(const IniDocument& doc, const std::string& section, const char* k
 }
 
 OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
-    auto text = [&](const char* key) { return doc.ReadGbk(section, key).value_or(GbkText()).bytes(); };
+    auto text = [&](const char* key) {
+        return doc.ReadGbk(section, key).value_or(GbkText()).bytes();
+    };
     OutboxEntry e;
     e.key = section;
     e.channel = text("Channel");

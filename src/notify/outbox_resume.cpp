@@ -32,8 +32,8 @@ std::function<TryResult(int)> NotifyDispatcher::ResumedRun(const OutboxEntry& e)
 void NotifyDispatcher::Resume(OutboxEntry e) {
     const std::string label = SendLogSlot(e.slot, false);
     if (e.trying) {
-        Delivery unknown{e.channel, label, e.recipient, false, ToGbk(text::kSendInterrupted).bytes(),
-                         e.attempt};
+        Delivery unknown{
+            e.channel, label, e.recipient, false, ToGbk(text::kSendInterrupted).bytes(), e.attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), unknown));
         ++e.attempt;
     }

@@ -13,7 +13,8 @@ constexpr size_t kMaxDetail = 500;
 
 // One piece of one line: cut, control characters written visibly.
 std::string OneLine(std::string_view text) {
-    return EscapeLogText(CutText(GbkText::FromBytes(std::string(TrimControls(text))), kMaxDetail).view());
+    return EscapeLogText(
+        CutText(GbkText::FromBytes(std::string(TrimControls(text))), kMaxDetail).view());
 }
 
 }  // namespace

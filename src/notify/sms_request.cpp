@@ -12,6 +12,9 @@
 namespace nuvaro {
 namespace {
 
+// GBK bytes as UTF-8.
+std::string Utf8Of(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(std::string(gbk))); }
+
 constexpr std::string_view kSection = "sms";
 
 std::string Key(const IniDocument& doc, std::string_view key) {
@@ -168,12 +171,12 @@ SmsRequest BuildSmsRequest(const SmsGateway& g, const SmsIdentity& id, std::stri
     const std::vector<Value> values = {
         {"{number}", number},
         {"{intl}", number.rfind('+', 0) == 0 ? number.substr(1) : number},
-        {"{mobile}", ToUtf8(GbkText::FromBytes(std::string(TrimControls(mobile))))},
-        {"{code}", ToUtf8(GbkText::FromBytes(std::string(TrimControls(countryCode))))},
-        {"{text}", gbk ? std::string(textGbk) : ToUtf8(GbkText::FromBytes(std::string(textGbk))),
+        {"{mobile}", Utf8Of(TrimControls(mobile))},
+        {"{code}", Utf8Of(TrimControls(countryCode))},
+        {"{text}", gbk ? std::string(textGbk) : Utf8Of(textGbk),
          gbk ? TextCharset::Gbk : TextCharset::Utf8},
-        {"{account}", ToUtf8(GbkText::FromBytes(std::string(id.account)))},
-        {"{token}", ToUtf8(GbkText::FromBytes(std::string(id.token)))}};
+        {"{account}", Utf8Of(id.account)},
+        {"{token}", Utf8Of(id.token)}};
 
     SmsRequest r;
     r.method = g.method;

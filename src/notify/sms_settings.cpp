@@ -77,13 +77,15 @@ bool GoodHeader(std::string_view header) {
 
 SmsSettings ReadSmsSettings(const IniDocument& doc) {
     SmsSettings s;
-    for (const auto& [key, field] : kKeys) s.*field = doc.ReadGbk(kSection, key).value_or(GbkText()).bytes();
+    for (const auto& [key, field] : kKeys)
+        s.*field = doc.ReadGbk(kSection, key).value_or(GbkText()).bytes();
     return s;
 }
 
 void WriteSmsSettings(IniDocument& doc, const SmsSettings& s) {
     for (const auto& [key, field] : kKeys) {
-        if (!(s.*field).empty() || doc.Read(kSection, key)) doc.WriteGbk(kSection, key, GbkText::FromBytes(s.*field));
+        if (!(s.*field).empty() || doc.Read(kSection, key))
+            doc.WriteGbk(kSection, key, GbkText::FromBytes(s.*field));
     }
 }
 

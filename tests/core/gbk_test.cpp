@@ -54,7 +54,8 @@ TEST(Gbk, CharactersGbkCannotHoldBecomeOneQuestionMarkEach) {
 
 TEST(Gbk, InvalidUtf8BytesBecomeQuestionMarks) {
     EXPECT_EQ(ToGbk("a\xFF"
-                        "b\xE4\xBB").bytes(),
+                    "b\xE4\xBB")
+                  .bytes(),
               "a?b?");
 }
 

@@ -42,7 +42,9 @@ TEST(GbkText, ValidGbkRoundTripsByteForByteEuroSignIncluded) {
 
 TEST(GbkText, ConversionsAreLenientBothWays) {
     EXPECT_EQ(ToGbk("a😀b\xFF").bytes(), "a?b?");
-    EXPECT_EQ(ToUtf8(GbkText::FromBytes("a\xFF" "b")), "a?b");
+    EXPECT_EQ(ToUtf8(GbkText::FromBytes("a\xFF"
+                                        "b")),
+              "a?b");
     EXPECT_EQ(GbkSafe("价😀"), "价?");
 }
 

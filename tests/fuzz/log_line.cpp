@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(UnescapeLogText(escaped) == found);
 
     // Any found text -> one log line -> one viewer entry with the same text.
-    const std::string change = loglines::ChangeNotified(kTime, "2", GbkText::FromBytes(found), window).bytes();
+    const std::string change =
+        loglines::ChangeNotified(kTime, "2", GbkText::FromBytes(found), window).bytes();
     const std::string nothing = loglines::NothingFound(kTime, window).bytes();
     FUZZ_CHECK(!HasControl(change));
     auto fields = ParseMonitorFields(std::string_view(change).substr(kTime.size()));

@@ -51,9 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& to : SplitRecipientList(record.toMail)) {
         FUZZ_CHECK(!to.empty());
         if (to.size() > 254) continue;  // no SMTP server takes a longer address
-        MailMessage mail{
-            "me@example.com", ToUtf8(GbkText::FromBytes(to)), ToUtf8(GbkText::FromBytes(record.subject)), ToUtf8(GbkText::FromBytes(record.body)), 0,
-            "id@localhost"};
+        MailMessage mail{"me@example.com",
+                         ToUtf8(GbkText::FromBytes(to)),
+                         ToUtf8(GbkText::FromBytes(record.subject)),
+                         ToUtf8(GbkText::FromBytes(record.body)),
+                         0,
+                         "id@localhost"};
         CheckMail(ComposeMail(mail));
     }
     return 0;

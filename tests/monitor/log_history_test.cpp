@@ -49,7 +49,8 @@ TEST(LogHistory, AFoundTextCannotForgeAnEntry) {
     const std::string forged = "2099-12-31 0:00:00[0][转账成功]监控点信息发生变化，发出提醒[银行]";
     const std::string log =
         Lines({loglines::ChangeNotified("2026-12-7 9:05:03", "2", GT("价格\r\n" + forged + "\r\n"),
-                                        "商店").bytes(),
+                                        "商店")
+                   .bytes(),
                loglines::NothingFound("2026-12-7 9:06:03", "商店").bytes()});
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
     auto entries = ParseMonitorLog(log);
@@ -75,7 +76,8 @@ TEST(LogHistory, OldEntriesOfSeveralLinesStayWholeAroundAForgedLine) {
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].event, LogEvent::Change);
     EXPECT_EQ(entries[0].window, "商店");
-    EXPECT_EQ(entries[0].text, "价格\\r\\n" + ToUtf8(GbkText::FromBytes(forged)) + "\\r\\n\\x1B[31m");
+    EXPECT_EQ(entries[0].text,
+              "价格\\r\\n" + ToUtf8(GbkText::FromBytes(forged)) + "\\r\\n\\x1B[31m");
     // The last fixed text tells the event: the found text's own one is part of it.
     EXPECT_EQ(entries[1].event, LogEvent::Repeat);
     EXPECT_EQ(entries[1].window, "商店");
@@ -115,8 +117,8 @@ TEST(LogHistory, MergedNewestFirstAndFilteredByWindowAndText) {
         Lines({loglines::ChangeNotified("2026-12-8 1:00:00", "2", GT("x1"), "甲").bytes(),
                loglines::ChangeNotified("2026-12-8 9:00:00", "3", GT("y"), "乙").bytes(),
                loglines::RepeatSkipped("2026-12-8 9:00:00", "2", GT("x1"), "甲").bytes()}));
-    auto errors =
-        ParseErrorLog(Lines({loglines::TickError("2026-12-8 10:00:00", "2", "甲", "boom").bytes()}));
+    auto errors = ParseErrorLog(
+        Lines({loglines::TickError("2026-12-8 10:00:00", "2", "甲", "boom").bytes()}));
     auto all = MergeNewestFirst({inform, errors});
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[0].text, "boom");

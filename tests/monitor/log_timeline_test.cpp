@@ -113,8 +113,9 @@ TEST_F(Timeline, AReplacedOrCutLogIsReadAnew) {
 // A small chunk stands in for a log of hundreds of megabytes.
 TEST_F(Timeline, ALargeLogShowsItsNewestPartFirstAndTheRestOnDemandWithoutGapsOrRepeats) {
     for (int i = 0; i < 300; ++i) {
-        Append("informlog", loglines::ChangeNotified(Time(100 + i), "2",
-                                                     GT("价格" + std::to_string(i)), "甲").bytes());
+        Append("informlog",
+               loglines::ChangeNotified(Time(100 + i), "2", GT("价格" + std::to_string(i)), "甲")
+                   .bytes());
     }
     for (int i = 0; i < 5; ++i)
         Append("errorlog", loglines::TickError(Time(i), "2", "甲", "early").bytes());
@@ -145,8 +146,9 @@ TEST_F(Timeline, FollowingForLongKeepsABoundedNumberOfEntries) {
     LogTimeline t = Make(LogFileReader::kChunkBytes, 40);
     t.Apply(t.ReadAppended(Names())());
     for (int i = 0; i < 50; ++i) {
-        Append("informlog",
-               loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), "甲").bytes());
+        Append(
+            "informlog",
+            loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), "甲").bytes());
         t.Apply(t.ReadAppended(Names())());
     }
     EXPECT_LE(t.EntryCount(), 40u);

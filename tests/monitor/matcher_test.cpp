@@ -123,10 +123,10 @@ TEST_P(GroupIndexTest, OnlyGroupsZeroToFourteenThatTookPartYieldText) {
     std::string expr;
     for (char c = 'a'; c <= 'p'; ++c) expr += std::string("(") + c + ")";
     std::string page = "abcdefghijklmnop (x)?";
-    EXPECT_EQ(MatchKeyword(GbkText::FromBytes(page), GbkText::FromBytes(expr), GetParam().group,
-                           "1", "w")
-                  .bytes(),
-              GetParam().expected);
+    EXPECT_EQ(
+        MatchKeyword(GbkText::FromBytes(page), GbkText::FromBytes(expr), GetParam().group, "1", "w")
+            .bytes(),
+        GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, GroupIndexTest,

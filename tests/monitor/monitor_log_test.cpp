@@ -86,9 +86,11 @@ TEST(WriteLog, ALineThatDoesNotFitIsCutBackWholeAndNotedWhenWritingWorksAgain) {
     WriteLog(GbkText::FromBytes("first"), kMonitorLog);
     {
         FileSizeLimit full(1024);
-        WriteLog(GbkText::FromBytes(std::string(3000, 'a')), kMonitorLog);  // written in part, then refused
+        WriteLog(GbkText::FromBytes(std::string(3000, 'a')),
+                 kMonitorLog);  // written in part, then refused
         WriteLog(GbkText::FromBytes(std::string(3000, 'b')), kMonitorLog);
-        WriteLog(GbkText::FromBytes(std::string(3000, 'c')), kMatchLog);  // its file did not exist yet
+        WriteLog(GbkText::FromBytes(std::string(3000, 'c')),
+                 kMatchLog);  // its file did not exist yet
         EXPECT_EQ(dir.Read("Log/informlog.txt"), "first\r\n");
         EXPECT_FALSE(dir.Exists("Log/log.txt"));
         EXPECT_FALSE(dir.Exists("Log/errorlog.txt"));
@@ -147,9 +149,11 @@ TEST(WriteLog, OnAFullFilesystemNoPartLineIsLeft) {
 
 TEST(LogLines, TheFiveLayoutsByteForByte) {
     const std::string d = "2026-12-7 9:05:03", name = "新窗口", w = G(name);
-    EXPECT_EQ(loglines::RegexMatch(d, "1", name, GbkText::FromBytes("128"), GT("价格(\\d+)")).bytes(),
-              d + "=1=" + w + "=128==" + G("价格(\\d+)"));
-    EXPECT_EQ(loglines::KeywordMatch(d, "12", name, GbkText::FromBytes("a+b")).bytes(), d + "=12=" + w + "=KeywordOk==a+b");
+    EXPECT_EQ(
+        loglines::RegexMatch(d, "1", name, GbkText::FromBytes("128"), GT("价格(\\d+)")).bytes(),
+        d + "=1=" + w + "=128==" + G("价格(\\d+)"));
+    EXPECT_EQ(loglines::KeywordMatch(d, "12", name, GbkText::FromBytes("a+b")).bytes(),
+              d + "=12=" + w + "=KeywordOk==a+b");
     EXPECT_EQ(loglines::NothingFound(d, name).bytes(),
               d + "[0][]" + G("在刚才的网页刷新中没有发现要监控的变化") + "[" + w + "]");
     EXPECT_EQ(loglines::RepeatSkipped(d, "5", GbkText::FromBytes("128"), name).bytes(),
@@ -162,11 +166,14 @@ TEST(LogLines, TheFiveLayoutsByteForByte) {
 TEST(LogLines, EveryTextIsWrittenOnOneLineAndAFoundTextCut) {
     const std::string d = "2026-12-7 9:05:03";
     const std::string lines[] = {
-        loglines::RegexMatch(d, "1", "w\n", GbkText::FromBytes("f\r\n\x1b"), GbkText::FromBytes("e\n")).bytes(),
+        loglines::RegexMatch(d, "1", "w\n", GbkText::FromBytes("f\r\n\x1b"),
+                             GbkText::FromBytes("e\n"))
+            .bytes(),
         loglines::KeywordMatch(d, "1", "w", GbkText::FromBytes("a\r\nb")).bytes(),
         loglines::NothingFound(d, "w\r").bytes(),
         loglines::RepeatSkipped(d, "2", GbkText::FromBytes(std::string(3, '\0')), "w").bytes(),
-        loglines::ChangeNotified(d, "2", GbkText::FromBytes(std::string(100000, 'x') + "\n"), "w").bytes(),
+        loglines::ChangeNotified(d, "2", GbkText::FromBytes(std::string(100000, 'x') + "\n"), "w")
+            .bytes(),
         loglines::TickError(d, "2", "w", "网页加载失败：\r\n2099-1-1[0][]假的").bytes()};
     for (const std::string& line : lines) {
         for (char c : line)

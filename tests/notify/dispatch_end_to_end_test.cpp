@@ -171,17 +171,22 @@ TEST_F(DispatchEndToEnd, AFoundTextWithBarsAndLineBreaksReachesTheRightRecipient
     Lines rcpts;
     for (const auto& m : mail.Messages()) {
         rcpts.push_back(m.rcpt);
-        EXPECT_TRUE(m.body == "发现：" + ToUtf8(GbkText::FromBytes(CutText(GbkText::FromBytes(found)).bytes()))) << m.body.substr(0, 100);
+        EXPECT_TRUE(m.body == "发现：" + ToUtf8(GbkText::FromBytes(
+                                             CutText(GbkText::FromBytes(found)).bytes())))
+            << m.body.substr(0, 100);
     }
     EXPECT_THAT(rcpts, ::testing::UnorderedElementsAre("a@example.com", "b@example.com"));
     Lines bodies;
     for (const auto& r : m_gateway.Requests()) bodies.push_back(r.body);
-    const std::string text = "&text=" + UrlEncode("发现：" + ToUtf8(GbkText::FromBytes(CutText(GbkText::FromBytes(found)).bytes())));
+    const std::string text =
+        "&text=" + UrlEncode("发现：" + ToUtf8(GbkText::FromBytes(
+                                            CutText(GbkText::FromBytes(found)).bytes())));
     EXPECT_TRUE(
         bodies.size() == 2 &&
         ((bodies[0] == "to=%2B8613800138000" + text && bodies[1] == "to=%2B8613900139000" + text) ||
          (bodies[1] == "to=%2B8613800138000" + text && bodies[0] == "to=%2B8613900139000" + text)));
-    EXPECT_EQ(ToGbk(IniFile(m_dir.File("Config.inf")).ReadString("12", "all")), slot.WindowRecord());
+    EXPECT_EQ(ToGbk(IniFile(m_dir.File("Config.inf")).ReadString("12", "all")),
+              slot.WindowRecord());
 }
 
 TEST_F(DispatchEndToEnd, AMissingPlugInIsAnErrorNamingItWhileTheMailStillLeaves) {

@@ -244,7 +244,8 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
         EXPECT_EQ(one.record, "record-12|");
         auto facts = DecodeNoticeFacts(one.notice);
         ASSERT_TRUE(facts);
-        EXPECT_EQ(facts->found, CutText(GbkText::FromBytes(found)).bytes());  // a notice carries a found text cut
+        EXPECT_EQ(facts->found,
+                  CutText(GbkText::FromBytes(found)).bytes());  // a notice carries a found text cut
         EXPECT_TRUE(facts->found.ends_with(testing::G("（共 10006 字）")));
         EXPECT_EQ(facts->name, "shop");
         EXPECT_EQ(facts->url, "http://shop/item");

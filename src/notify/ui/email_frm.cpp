@@ -63,8 +63,8 @@ void TEmailFrm::OkClick() {
     const std::string user = ToGbk(FromWidget(UserEdit->GetValue())).bytes();
     const std::string password = ToGbk(FromWidget(PasswordEdit->GetValue())).bytes();
     if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
-    m_dispatcher.SaveEmail(ToGbk(FromWidget(SmtpEdit->GetValue())).bytes(), user, password, ToGbk(FromWidget(PortEdit->GetValue())).bytes(),
-                           "1");
+    m_dispatcher.SaveEmail(ToGbk(FromWidget(SmtpEdit->GetValue())).bytes(), user, password,
+                           ToGbk(FromWidget(PortEdit->GetValue())).bytes(), "1");
     Finish(wxID_OK);
 }
 

@@ -192,7 +192,8 @@ void TSmsGatewayFrm::TestClick() {
         return;
     }
     m_dispatcher.SendSmsGatewayTest(
-        settings, number, ToGbk(FromWidget(TestCodeEdit->GetValue())).bytes(), ToGbk(text::kSmsTestText).bytes(),
+        settings, number, ToGbk(FromWidget(TestCodeEdit->GetValue())).bytes(),
+        ToGbk(text::kSmsTestText).bytes(),
         [self = std::weak_ptr<TSmsGatewayFrm*>(m_self)](const TryResult& result) {
             RunSoon([self, sent = result.outcome == TryOutcome::Sent, reason = result.reason] {
                 auto dialog = self.lock();
@@ -205,7 +206,8 @@ void TSmsGatewayFrm::TestClick() {
 
 void TSmsGatewayFrm::ShowTestOutcome(bool sent, const std::string& reasonGbk) {
     TestButton->Enable();
-    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(GbkText::FromBytes(reasonGbk));
+    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) +
+                       FromGbk(GbkText::FromBytes(reasonGbk));
     outcome.Replace("\r", " ");
     outcome.Replace("\n", " ");
     TestOutcome->SetLabelText(outcome);  // one line, cut with "..." where it is too long

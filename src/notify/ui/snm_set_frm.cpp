@@ -120,12 +120,15 @@ void TSNMSetFrm::OverseasClick() {
 }
 
 void TSNMSetFrm::SmsTestClick() {
-    SendSMSToTest(SmsTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(), ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
-                                ToGbk(FromWidget(MobileEdit->GetValue())).bytes(), ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
+    SendSMSToTest(SmsTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(),
+                                ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
+                                ToGbk(FromWidget(MobileEdit->GetValue())).bytes(),
+                                ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
 }
 
 void TSNMSetFrm::EmailTestClick() {
-    SendEmailTest(EmailTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(), ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
+    SendEmailTest(EmailTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(),
+                                  ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
                                   ToGbk(FromWidget(MobileEdit->GetValue())).bytes(),
                                   ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
 }
@@ -141,8 +144,12 @@ void TSNMSetFrm::SendEmailTest(std::string_view record) {
 // The placeholders of a test: the window's own values, the time now, nothing found.
 NoticeFacts TSNMSetFrm::TestFacts() const {
     if (!m_slot) return {"", "", "", NowText(), "", ""};
-    return {"", ToGbk(m_slot->WindowName).bytes(), ToGbk(m_slot->url).bytes(), NowText(),
-            m_slot->Section(), ""};
+    return {"",
+            ToGbk(m_slot->WindowName).bytes(),
+            ToGbk(m_slot->url).bytes(),
+            NowText(),
+            m_slot->Section(),
+            ""};
 }
 
 void TSNMSetFrm::SaveNoticeClick() {
@@ -171,8 +178,9 @@ void TSNMSetFrm::BrowseProgramClick() {
 }
 
 void TSNMSetFrm::ProgramTestClick() {
-    m_dispatcher.StartProgram(ToGbk(FromWidget(ProgramEdit->GetValue())).bytes(), ToGbk(FromWidget(ParametersEdit->GetValue())).bytes(),
-                              TestFacts(), true);
+    m_dispatcher.StartProgram(ToGbk(FromWidget(ProgramEdit->GetValue())).bytes(),
+                              ToGbk(FromWidget(ParametersEdit->GetValue())).bytes(), TestFacts(),
+                              true);
 }
 
 }  // namespace nuvaro

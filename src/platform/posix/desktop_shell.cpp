@@ -25,6 +25,9 @@ extern char** environ;
 namespace nuvaro {
 namespace {
 
+// GBK bytes as UTF-8.
+std::string Utf8Of(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(std::string(gbk))); }
+
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
@@ -179,7 +182,7 @@ void DesktopShell::OpenDocument(std::string_view target) { Open(target); }
 
 bool DesktopShell::Open(std::string_view target) {
     if (target.empty()) return false;  // nothing to open; the opener would only print its usage
-    return SpawnDetached(m_opener, {ToUtf8(GbkText::FromBytes(std::string(target)))}, true);
+    return SpawnDetached(m_opener, {Utf8Of(target)}, true);
 }
 
 void DesktopShell::OpenPath(std::string_view nativePath) {
@@ -203,8 +206,8 @@ void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<v
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {
-    if (auto program = FindExecutable(ToUtf8(GbkText::FromBytes(std::string(file))))) {
-        return SpawnDetached(*program, SplitCommandLine(ToUtf8(GbkText::FromBytes(std::string(parameters)))), false);
+    if (auto program = FindExecutable(Utf8Of(file))) {
+        return SpawnDetached(*program, SplitCommandLine(Utf8Of(parameters)), false);
     }
     return Open(file);
 }

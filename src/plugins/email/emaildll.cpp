@@ -17,16 +17,21 @@
 namespace nuvaro::plugin {
 namespace {
 
+// GBK bytes as UTF-8.
+std::string Utf8Of(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(std::string(gbk))); }
+
 constexpr std::string_view kSection = "email";
 
 MailAccount Utf8Account(const MailAccount& a) {
-    return {ToUtf8(GbkText::FromBytes(std::string(a.smtp))), ToUtf8(GbkText::FromBytes(std::string(a.port))), ToUtf8(GbkText::FromBytes(std::string(a.user))), ToUtf8(GbkText::FromBytes(std::string(a.password)))};
+    return {Utf8Of(a.smtp), Utf8Of(a.port), Utf8Of(a.user), Utf8Of(a.password)};
 }
 
 // The account handed over; email.inf itself when the text is empty or not an account text.
 MailAccount AccountFrom(std::string_view text, const IniDocument& emailInf) {
     if (auto account = DecodeMailAccount(text)) return *account;
-    auto key = [&](const char* name) { return emailInf.ReadGbk(kSection, name).value_or(GbkText()).bytes(); };
+    auto key = [&](const char* name) {
+        return emailInf.ReadGbk(kSection, name).value_or(GbkText()).bytes();
+    };
     return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")};
 }
 
@@ -54,7 +59,7 @@ MailNotice Prepare(std::string_view accountText, std::string_view recordText,
     n.options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
     n.options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
     n.options.caFile = emailInf.ReadGbk(kSection, "CaFile").value_or(GbkText()).bytes();
-    n.subject = ToUtf8(GbkText::FromBytes(std::string(n.record.subject)));
+    n.subject = Utf8Of(n.record.subject);
     n.from = SenderAddress(n.account);
     return n;
 }
@@ -77,9 +82,9 @@ int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
         return kTryPermanent;
     }
     MailMessage mail{n.from,
-                     ToUtf8(GbkText::FromBytes(std::string(to))),
+                     Utf8Of(to),
                      n.subject,
-                     ToUtf8(GbkText::FromBytes(std::string(n.record.body))),
+                     Utf8Of(n.record.body),
                      std::time(nullptr),
                      NoticeMessageId(n.noticeId, n.from.substr(n.from.rfind('@') + 1))};
     SmtpResult result =
@@ -94,8 +99,8 @@ bool SendAll(std::string_view accountText, std::string_view recordText) {
     MailNotice n = Prepare(accountText, recordText, {});
     auto serve = [&](const std::string& to, Delivery& delivery) { SendTo(n, to, delivery); };
     Delivery delivery{std::string(kEmailChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.toMail), ToGbk(text::kSendNoRecipient).bytes(),
-                     serve);
+    return ServeEach(delivery, SplitRecipientList(n.record.toMail),
+                     ToGbk(text::kSendNoRecipient).bytes(), serve);
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ using namespace nuvaro::plugin;
 
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadWindowsInfo(const char* slot) {
     try {
-        return Keep(t_windowInfo, LoadPluginIni("Config.inf").ReadGbk(Arg(slot), "all").value_or(GbkText()).bytes());
+        return Keep(
+            t_windowInfo,
+            LoadPluginIni("Config.inf").ReadGbk(Arg(slot), "all").value_or(GbkText()).bytes());
     } catch (...) {
         return Keep(t_windowInfo, "");
     }
@@ -57,7 +59,9 @@ NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadUserId() {
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadEmail() {
     try {
         IniDocument doc = LoadPluginIni("email.inf");
-        auto key = [&](const char* name) { return doc.ReadGbk(kEmailSection, name).value_or(GbkText()).bytes(); };
+        auto key = [&](const char* name) {
+            return doc.ReadGbk(kEmailSection, name).value_or(GbkText()).bytes();
+        };
         return Keep(t_email, EncodeMailAccount(
                                  {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")}));
     } catch (...) {

@@ -121,8 +121,8 @@ bool SendAll(std::string_view userId, std::string_view recordText) {
         SendTo(n, mobile, delivery);
     };
     Delivery delivery{std::string(kSmsChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.mobile), ToGbk(text::kSendNoMobile).bytes(),
-                     serve);
+    return ServeEach(delivery, SplitRecipientList(n.record.mobile),
+                     ToGbk(text::kSendNoMobile).bytes(), serve);
 }
 
 }  // namespace

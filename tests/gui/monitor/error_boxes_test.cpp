@@ -151,8 +151,9 @@ TEST_P(ErrorBoxTest, TheBoxNamesItsWindowAndSaysWhyInChinese) {
     EXPECT_EQ(box.icon, Notices::Icon::Error);
     EXPECT_EQ(box.text.rfind(GetParam().text, 0), 0u) << box.text;
     // The same words in the error log and on the tab.
-    EXPECT_NE(ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt"))).find("[1][价格页]" + box.text),
-              std::string::npos);
+    EXPECT_NE(
+        ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt"))).find("[1][价格页]" + box.text),
+        std::string::npos);
     EXPECT_NE(TabToolTip(f.PageControl(), 0).utf8_string().find(box.text), std::string::npos);
 }
 

@@ -151,8 +151,9 @@ TEST_F(LogViewerTest, ALargeLogOpensWithItsNewestPartAndFiltersByWindowAndText) 
     std::string inform;
     for (int i = 0; i < 100000; ++i) {
         const char* window = i % 2 ? "甲" : "乙";
-        inform += loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), window).bytes() +
-                  "\r\n";
+        inform +=
+            loglines::ChangeNotified(Time(i), "2", GT("价格" + std::to_string(i)), window).bytes() +
+            "\r\n";
     }
     std::filesystem::create_directories(dir.File("Log"));
     dir.Write("Log/informlog.txt", inform);

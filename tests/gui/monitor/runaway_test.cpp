@@ -97,8 +97,8 @@ class RunawayTest : public MonitorTest {
     }
     Lines ErrorLines() const {
         Lines lines;
-        std::string text =
-            ToUtf8(GbkText::FromBytes(dir.Exists("Log/errorlog.txt") ? dir.Read("Log/errorlog.txt") : ""));
+        std::string text = ToUtf8(
+            GbkText::FromBytes(dir.Exists("Log/errorlog.txt") ? dir.Read("Log/errorlog.txt") : ""));
         for (size_t pos = 0, end; pos < text.size(); pos = end + 2) {
             end = text.find("\r\n", pos);
             lines.push_back(text.substr(pos, end - pos));

@@ -43,7 +43,8 @@ TEST_F(MonitorTest, AHiddenTabsPageIsReadAtItsTickAndShowsLiveWhenSelected) {
             if (!probe->asked) {
                 probe->asked = true;
                 f.Window(1)->Browser()->ReadPage([probe](const PageContent& page) {
-                    probe->visible = page.body.bytes().find("<p id=\"v\">visible</p>") != std::string::npos;
+                    probe->visible =
+                        page.body.bytes().find("<p id=\"v\">visible</p>") != std::string::npos;
                     probe->asked = false;
                 });
             }

@@ -65,8 +65,10 @@ TEST_F(WebViewBrowserTest, LoadsAreCountedAndReadsGiveTheLiveBodyAndTitleInGbk) 
     ASSERT_TRUE(page.ok) << page.error;
     EXPECT_TRUE(page.hasBody);
     EXPECT_EQ(page.title, GT("价格页"));
-    EXPECT_NE(page.body.bytes().find(G("<b>售价：12元</b>")), std::string::npos) << ToUtf8(page.body);
-    EXPECT_NE(page.body.bytes().find(G("<i>动态</i>")), std::string::npos);  // what scripts made of it
+    EXPECT_NE(page.body.bytes().find(G("<b>售价：12元</b>")), std::string::npos)
+        << ToUtf8(page.body);
+    EXPECT_NE(page.body.bytes().find(G("<i>动态</i>")),
+              std::string::npos);  // what scripts made of it
 }
 
 TEST_F(WebViewBrowserTest, ARefreshIsALoadOfItsOwnAndReadsTheNewDocument) {
@@ -86,8 +88,9 @@ TEST_F(WebViewBrowserTest, ReadsQueuedTogetherAreAnsweredEachInTurn) {
     ASSERT_TRUE(LoadFinished(1));
     std::vector<std::string> answers;
     for (int i = 0; i < 3; ++i) {
-        m_browser->ReadPage(
-            [&answers, i](const PageContent& p) { answers.push_back(std::to_string(i) + p.body.bytes()); });
+        m_browser->ReadPage([&answers, i](const PageContent& p) {
+            answers.push_back(std::to_string(i) + p.body.bytes());
+        });
     }
     std::optional<std::chrono::milliseconds> quiet;
     m_browser->AskQuiet([&](std::chrono::milliseconds ms) { quiet = ms; });

@@ -30,13 +30,14 @@ INSTANTIATE_TEST_SUITE_P(Texts, WindowsGbk,
 
 TEST(WindowsGbkLenient, BadBytesBecomeQuestionMarksAndTheRestSurvives) {
     EXPECT_EQ(ToUtf8(GbkText::FromBytes("a\xFF"
-                        "b")),
+                                        "b")),
               "a?b");
     EXPECT_EQ(ToUtf8(GbkText::FromBytes("\xB5\xBD\xB5")), "到?");  // cut short at the end
     EXPECT_EQ(ToUtf8(GbkText::FromBytes("\x81\x20x")), "? x");
     EXPECT_EQ(ToGbk("a\xC3"
-                        "b").bytes(),
-              "a?b");                                 // not UTF-8
+                    "b")
+                  .bytes(),
+              "a?b");                                     // not UTF-8
     EXPECT_EQ(ToGbk("\xF0\x9F\x98\x80!").bytes(), "?!");  // beyond what GBK holds
     EXPECT_EQ(ToGbk("é").bytes(), "\xA8\xA6");
 }
