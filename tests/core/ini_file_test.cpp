@@ -56,6 +56,23 @@ TEST(IniDocument, WritesReplaceInPlaceAppendToSectionAndFile) {
     EXPECT_EQ(doc.Serialize(), "[1]\r\na=1\r\nb=20\r\nd=4\r\n\r\n[2]\r\nc=3\r\n[4]\r\ne=5\r\n");
 }
 
+TEST(IniDocument, TextsAreUtf8HereAndGbkInTheFileWhoseUndecodableBytesSurviveARewrite) {
+    IniDocument doc = IniDocument::Parse(
+        "[s]\r\nodd=a\xFF"
+        "b\r\n");
+    EXPECT_EQ(doc.Read("s", "odd"), "a?b");
+    EXPECT_EQ(doc.ReadGbk("s", "odd"), GbkText::FromBytes("a\xFF"
+                                                          "b"));
+    doc.Write("s", "odd", "a?b");  // the text it reads as: the bytes stay
+    doc.Write("s", "new", "价€");
+    EXPECT_EQ(doc.Serialize(),
+              "[s]\r\nodd=a\xFF"
+              "b\r\nnew=" +
+                  G("价") + "\x80\r\n");
+    doc.Write("s", "odd", "a?c");
+    EXPECT_EQ(doc.ReadGbk("s", "odd"), GbkText::FromBytes("a?c"));
+}
+
 TEST(IniValueEncoding, SingleLineValuesAreStoredByteForByte) {
     for (std::string v : {std::string("C:\\Program Files\\a.exe"), G("价格(\\d+)|缺货"),
                           std::string("\\r\\n"), std::string(" ~ML "), std::string()}) {
