@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,21 @@ namespace nuvaro {
 
 // Title and body in one answer: "B" title U+0001 body, or "N" title without a body.
 extern const char* const kReadPageScript;
+
+// Whether the page has settled. The watcher keeps, once per document, when the document last
+// changed and how many requests the page itself has sent with XMLHttpRequest are still running
+// (in window.__nuvaroQuiet of the world it runs in); a browser that counts the page's requests
+// itself installs it at the start of every document, in a world of its own.
+extern const char* const kSettleWatchScript;
+// Milliseconds since the document last changed, as a number; -1 where the watcher is missing.
+extern const char* const kSettleSinceChangeScript;
+// Milliseconds since the page last changed its document or ended a request of its own, as text;
+// "0" while the document or such a request is still loading. Installs the watcher where it is
+// missing.
+extern const char* const kSettleScript;
+// How quiet a page counts that cannot tell: a browser without one, a document without the
+// watcher.
+inline constexpr std::chrono::milliseconds kLongQuiet{60000};
 
 // Parses an answer of kReadPageScript (UTF-8) into GBK texts.
 PageContent ParsePageRead(std::string_view utf8);

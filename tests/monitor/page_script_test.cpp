@@ -50,5 +50,15 @@ TEST(PageAddresses, AnAddressWithoutSchemeIsToldApart) {
     EXPECT_FALSE(HasScheme("127.0.0.1:8080/x"));
 }
 
+// The Windows engine runs pages in IE11 mode: every script the browsers run stays ES5.
+TEST(PageScripts, StayInEs5) {
+    for (std::string script :
+         {kReadPageScript, kSettleWatchScript, kSettleSinceChangeScript, kSettleScript}) {
+        for (const char* later : {"=>", "let ", "const ", "`", "?.", "??", "class ", "..."}) {
+            EXPECT_EQ(script.find(later), std::string::npos) << later << " in " << script;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace nuvaro

@@ -5,17 +5,11 @@
 #include <memory>
 
 #include "core/exe_dir.h"
+#include "monitor/page_script.h"
 #include "platform/gtk/process_groups.h"
 
 namespace nuvaro::browser_profile {
 namespace {
-
-// Records when the page last changed its document, in the program's own script world.
-const char* kQuietScript =
-    "(function(){var last=Date.now();"
-    "new MutationObserver(function(){last=Date.now();}).observe(document,"
-    "{subtree:true,childList:true,characterData:true,attributes:true});"
-    "window.__nuvaroQuietMs=function(){return Date.now()-last;};})();";
 
 struct Profile {
     std::string folder;
@@ -53,7 +47,7 @@ void Release(Profile& p) {
 Profile& Ready() {
     Profile& p = Current();
     const std::string folder = ExeDirFile(kFolder);
-    if (p.context && p.folder != folder && p.groups->Views() == 0) Release(p);
+    if (p.context && p.folder != folder && p.groups->Policy().Views() == 0) Release(p);
     if (p.context) return p;
     p.folder = folder;
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
@@ -82,8 +76,10 @@ Profile& Ready() {
     webkit_settings_set_enable_page_cache(p.settings, FALSE);
 
     p.scripts = webkit_user_content_manager_new();
+    // The settle watcher, in the program's own script world; the page's requests are counted from
+    // the engine's reports instead.
     WebKitUserScript* quiet = webkit_user_script_new_for_world(
-        kQuietScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+        kSettleWatchScript, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
         WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kWorld, nullptr, nullptr);
     webkit_user_content_manager_add_script(p.scripts, quiet);
     webkit_user_script_unref(quiet);
@@ -96,18 +92,21 @@ Profile& Ready() {
 std::string Folder() { return ExeDirFile(kFolder); }
 
 void WhenReady(int window, std::function<void()> make) {
-    Ready().groups->WhenReady(window, std::move(make));
+    Ready().groups->Policy().WhenReady(window, std::move(make));
 }
 
-WebKitWebView* NewView(GroupMember& member, int window) {
-    return Ready().groups->NewView(member, window);
+WebKitWebView* NewView(GroupedPage& page, int window) {
+    return Ready().groups->NewView(page, window);
 }
 
-void Forget(GroupMember& member) {
+void Forget(GroupedPage& page) {
     Profile& p = Current();
-    if (p.groups) p.groups->Forget(member);
+    if (p.groups) p.groups->Forget(page);
 }
 
-ProcessGroups* Groups() { return Current().groups.get(); }
+ProcessGroupPolicy* Groups() {
+    Profile& p = Current();
+    return p.groups ? &p.groups->Policy() : nullptr;
+}
 
 }  // namespace nuvaro::browser_profile

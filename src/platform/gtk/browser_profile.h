@@ -7,14 +7,14 @@ typedef struct _WebKitWebView WebKitWebView;
 
 namespace nuvaro {
 
-class GroupMember;
-class ProcessGroups;
+class GroupedPage;
+class ProcessGroupPolicy;
 
 // The one browser profile every window shares, like a desktop browser: cookies, local storage,
 // IndexedDB and a bounded disk cache of what pages allow to be kept live in the folder "Browser"
 // beside the executable (cookies are written as they are set), nothing under the home folder.
 // Views are made without hardware acceleration and with the engine's timers of hidden pages
-// slowed down over time. Windows share web processes in groups (see ProcessGroups), so thirty
+// slowed down over time. Windows share web processes in groups (see ProcessGroupPolicy), so thirty
 // windows fit in memory and a crash or a runaway script touches at most one group.
 namespace browser_profile {
 
@@ -25,13 +25,13 @@ inline constexpr const char* kWorld = "nuvaro";
 // Runs `make` once a view for the window of number `window` can be made (its group's web
 // process answers).
 void WhenReady(int window, std::function<void()> make);
-// A new view for the window of number `window`, owned by `member`, in the web process of its
+// A new view for the window of number `window`, showing `page`, in the web process of its
 // group. The caller owns the floating reference.
-WebKitWebView* NewView(GroupMember& member, int window);
-// The member's view is going away.
-void Forget(GroupMember& member);
+WebKitWebView* NewView(GroupedPage& page, int window);
+// The page's view is going away.
+void Forget(GroupedPage& page);
 // The process groups of the profile now; null before its first view.
-ProcessGroups* Groups();
+ProcessGroupPolicy* Groups();
 
 // The folder of the profile now (beside the executable).
 std::string Folder();

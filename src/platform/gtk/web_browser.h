@@ -9,7 +9,7 @@
 
 #include "monitor/load_ledger.h"
 #include "platform/browser_panel.h"
-#include "platform/gtk/process_groups.h"
+#include "monitor/process_group_policy.h"
 
 class wxNativeWindow;
 typedef struct _WebKitWebView WebKitWebView;
@@ -26,7 +26,7 @@ namespace nuvaro {
 // starts itself are counted too, so a caller can wait for it to settle; page reads are
 // asynchronous, one at a time. When the view's web process ends, the page opens again (a page
 // that ran away waits for its next reload), and what waited for it is told.
-class WebBrowser : public BrowserPanel, private GroupMember {
+class WebBrowser : public BrowserPanel, private GroupedPage {
   public:
     // `window`: the number of the monitoring window, which picks the web process it shares.
     WebBrowser(wxWindow* parent, int window);
@@ -71,8 +71,7 @@ class WebBrowser : public BrowserPanel, private GroupMember {
         bool alone = false;
     };
 
-    // GroupMember
-    WebKitWebView* View() const override { return m_native; }
+    // GroupedPage
     void EndingProcess(bool ranAway, bool alone) override;
     bool Busy() const override;
     bool HasProcess() const override { return !m_down; }
@@ -103,7 +102,7 @@ class WebBrowser : public BrowserPanel, private GroupMember {
     int m_window;
     wxNativeWindow* m_host = nullptr;
     WebKitWebView* m_native = nullptr;
-    ProcessGroups* m_groups = nullptr;
+    ProcessGroupPolicy* m_groups = nullptr;
     GCancellable* m_cancel = nullptr;
     LoadLedger m_loads;
     bool m_asked = false;  // a load was asked for and has not started yet

@@ -14,11 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Milliseconds since the document last changed; -1 where the helper is missing.
-const char* kQuietScript = "window.__nuvaroQuietMs?window.__nuvaroQuietMs():-1";
-
-constexpr std::chrono::milliseconds kLongQuiet{60000};
-
 // What an answer of the engine needs; the browser may be gone by then.
 struct Request {
     WebBrowser* browser;
@@ -173,7 +168,7 @@ void WebBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
                                     --m_questions;
                                     done(std::min(document, sinceRequest));
                                 }};
-    webkit_web_view_evaluate_javascript(m_native, kQuietScript, -1, browser_profile::kWorld,
+    webkit_web_view_evaluate_javascript(m_native, kSettleSinceChangeScript, -1, browser_profile::kWorld,
                                         nullptr, m_cancel, &WebBrowser::OnQuietDone, request);
 }
 

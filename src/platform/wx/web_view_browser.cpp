@@ -14,19 +14,6 @@ namespace {
 
 constexpr size_t kOutcomesKept = 16;
 
-// Milliseconds since the page last changed its document or ended a request of its own, "0"
-// while the document or such a request is still loading. Installs its watchers at the first
-// call. ES5.
-const char* kQuietScript =
-    "(function(){var w=window,q=w.__nuvaroQuiet,now=function(){return new Date().getTime();};"
-    "if(!q){q=w.__nuvaroQuiet={t:now(),n:0};"
-    "try{new MutationObserver(function(){q.t=now();}).observe(document,"
-    "{childList:true,subtree:true,attributes:true,characterData:true});}catch(e){}"
-    "try{var p=XMLHttpRequest.prototype,send=p.send;p.send=function(){var x=this,d=false;q.n++;"
-    "x.addEventListener('loadend',function(){if(!d){d=true;q.n--;q.t=now();}});"
-    "return send.apply(x,arguments);};}catch(e){}}"
-    "if(document.readyState!='complete'||q.n>0)return '0';return String(now()-q.t);})()";
-
 bool IsMainFrame(const wxWebViewEvent& event) { return event.GetTarget().empty(); }
 
 }  // namespace
@@ -180,11 +167,11 @@ void WebViewBrowser::ReadPage(std::function<void(const PageContent&)> done) {
 void WebViewBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
     if (!m_view) {
         RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
-            if (!alive.expired()) done(std::chrono::milliseconds(60000));
+            if (!alive.expired()) done(kLongQuiet);
         });
         return;
     }
-    RunScript(kQuietScript, [done = std::move(done)](bool ok, const wxString& result) {
+    RunScript(kSettleScript, [done = std::move(done)](bool ok, const wxString& result) {
         long ms = 0;
         if (!ok || !result.ToLong(&ms) || ms < 0) ms = 0;
         done(std::chrono::milliseconds(ms));
