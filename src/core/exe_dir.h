@@ -7,7 +7,7 @@ namespace nuvaro {
 
 // The program is portable: every file it keeps lies in the folder of its executable.
 
-// Full path of the running executable (from /proc/self/exe).
+// Full path of the running executable (from /proc/self/exe), with '/' between names.
 std::string ExeFilePath();
 
 // Folder of the executable, without a trailing slash.
@@ -23,5 +23,8 @@ std::string ResolveName(const std::string& dir, std::string_view name);
 
 // Tests point the program at a temporary folder; an empty text restores the real one.
 void SetExeDirForTesting(std::string dir);
+
+// A folder a test names, written as ExeDir() writes one (each system's own).
+std::string FolderOfTest(std::string dir);
 
 }  // namespace nuvaro

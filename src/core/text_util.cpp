@@ -71,4 +71,17 @@ std::vector<std::string> SplitRecipientList(std::string_view list) {
     return out;
 }
 
+std::string LfLineBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
+            out += '\n';
+        }
+    }
+    return out;
+}
+
 }  // namespace nuvaro

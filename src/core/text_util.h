@@ -23,4 +23,8 @@ std::optional<long long> ParseInteger(std::string_view s);
 // gives them); empty entries are dropped.
 std::vector<std::string> SplitRecipientList(std::string_view list);
 
+// Line breaks as the boxes of this program show them: CR LF and a lone CR (a new line on the
+// system the texts come from) become LF.
+std::string LfLineBreaks(std::string_view text);
+
 }  // namespace nuvaro

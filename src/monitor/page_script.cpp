@@ -9,13 +9,13 @@ const char* const kReadPageScript =
     "var b=document.body;return b?('B'+t+'\\u0001'+b.innerHTML):('N'+t);})()";
 
 // The watcher's statements; `q` is the watcher after them.
-#define NUVARO_SETTLE_WATCH                                                                       \
-    "var w=window,q=w.__nuvaroQuiet,now=function(){return new Date().getTime();};"                \
-    "if(!q){q=w.__nuvaroQuiet={t:now(),n:0};"                                                     \
-    "try{new MutationObserver(function(){q.t=now();}).observe(document,"                          \
-    "{childList:true,subtree:true,attributes:true,characterData:true});}catch(e){}"               \
+#define NUVARO_SETTLE_WATCH                                                                      \
+    "var w=window,q=w.__nuvaroQuiet,now=function(){return new Date().getTime();};"               \
+    "if(!q){q=w.__nuvaroQuiet={t:now(),n:0};"                                                    \
+    "try{new MutationObserver(function(){q.t=now();}).observe(document,"                         \
+    "{childList:true,subtree:true,attributes:true,characterData:true});}catch(e){}"              \
     "try{var p=XMLHttpRequest.prototype,send=p.send;p.send=function(){var x=this,d=false;q.n++;" \
-    "x.addEventListener('loadend',function(){if(!d){d=true;q.n--;q.t=now();}});"                  \
+    "x.addEventListener('loadend',function(){if(!d){d=true;q.n--;q.t=now();}});"                 \
     "return send.apply(x,arguments);};}catch(e){}}"
 
 const char* const kSettleWatchScript = "(function(){" NUVARO_SETTLE_WATCH "})();";

@@ -1,7 +1,10 @@
 #include "monitor/process_group_policy.h"
 
 #include <algorithm>
+#include <deque>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace nuvaro {
 
@@ -259,8 +262,8 @@ bool ProcessGroupPolicy::CheckPages(Group& group, TimePoint now) {
             Suspect(group, *m);
             return true;
         }
-        auto every = m->page->Busy() || m->placement == Placement::OnTrial ? kAskBusyEvery
-                                                                            : kAskIdleEvery;
+        auto every =
+            m->page->Busy() || m->placement == Placement::OnTrial ? kAskBusyEvery : kAskIdleEvery;
         if (m->Alone() && !m->asked && now - m->answered > every && m->page->HasProcess()) {
             AskPage(group, *m);
         }

@@ -1,12 +1,9 @@
 #pragma once
 
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
-#include <vector>
 
 #include "services/engine_clock.h"
 
@@ -57,16 +54,21 @@ class ProcessGroupEngine {
 // kCheckEvery.
 class ProcessGroupPolicy {
   public:
-    using Clock = EngineClock;
     static constexpr int kWindowsPerProcess = 5;
     static constexpr std::chrono::seconds kCheckEvery{1};
-    static constexpr std::chrono::seconds kAskBusyEvery{2};  // pages loading, read, or on trial
-    static constexpr std::chrono::seconds kAskIdleEvery{10};  // a runaway between ticks burns
-    static constexpr std::chrono::seconds kAnswerWithin{5};   // a question kept longer: it hangs
-    static constexpr std::chrono::seconds kLaunchWithin{20};  // still starting: pages go on
-    static constexpr std::chrono::seconds kEngineGrace{3};    // "unresponsive" must last this long
-    static constexpr std::chrono::minutes kProbation{5};      // no runaway shows: pages go back
-    static constexpr std::chrono::seconds kNextPageAfter{2};  // a first load that never starts
+    // A process is asked every so often: often while its pages load, are read or are on trial,
+    // seldom while idle (a page that runs away between ticks burns a core all the same).
+    static constexpr std::chrono::seconds kAskBusyEvery{2};
+    static constexpr std::chrono::seconds kAskIdleEvery{10};
+    // It hangs when a question waits longer, or the engine says so for longer.
+    static constexpr std::chrono::seconds kAnswerWithin{5};
+    static constexpr std::chrono::seconds kEngineGrace{3};
+    // A process still starting then: its pages open all the same.
+    static constexpr std::chrono::seconds kLaunchWithin{20};
+    // Pages alone go back when no runaway shows within this.
+    static constexpr std::chrono::minutes kProbation{5};
+    // A page's first load has not started: the next page is made all the same.
+    static constexpr std::chrono::seconds kNextPageAfter{2};
 
     ProcessGroupPolicy(ProcessGroupEngine& engine, const EngineClock& clock);
     ~ProcessGroupPolicy();

@@ -105,7 +105,8 @@ class ProcessGroupPolicyTest : public ::testing::Test {
     // Lines of the journal with `what` in them, taken out of it.
     Journal Take(const std::string& what) {
         Journal found, rest;
-        for (auto& line : journal) (line.find(what) != std::string::npos ? found : rest).push_back(line);
+        for (auto& line : journal)
+            (line.find(what) != std::string::npos ? found : rest).push_back(line);
         journal = rest;
         return found;
     }
@@ -167,9 +168,8 @@ TEST_F(ProcessGroupPolicyTest, AnEngineSayingUnresponsiveForThreeSecondsSplitsTh
     Pass(3);
     EXPECT_TRUE(Take("goes alone").empty());
     Pass(1);
-    EXPECT_EQ(Take("goes alone"),
-              (Journal{"A goes alone", "B goes alone", "C goes alone", "D goes alone",
-                       "E goes alone"}));
+    EXPECT_EQ(Take("goes alone"), (Journal{"A goes alone", "B goes alone", "C goes alone",
+                                           "D goes alone", "E goes alone"}));
     EXPECT_EQ(Take("end"), Journal{"end group 0"});
     for (char p : {'A', 'B', 'C', 'D', 'E'}) EXPECT_TRUE(policy.Alone(Page(p))) << p;
     // The other group is not touched.

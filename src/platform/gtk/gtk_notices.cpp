@@ -10,6 +10,7 @@
 #include <cmath>
 #include <set>
 
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "ui/wx_text.h"
 
@@ -51,16 +52,7 @@ std::string Lines(std::string raw) {
     gchar* valid = g_utf8_make_valid(raw.data(), static_cast<gssize>(raw.size()));
     std::string text = valid;
     g_free(valid);
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-            out += '\n';
-        }
-    }
-    return out;
+    return LfLineBreaks(text);
 }
 
 wxWindow* OwnerWindow(Notices::Owner owner) {

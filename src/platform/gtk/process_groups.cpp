@@ -54,9 +54,9 @@ WebKitWebView* ProcessGroups::Anchor(int group) {
 
 WebKitWebView* ProcessGroups::NewView(GroupedPage& page, int window) {
     WebKitWebView* anchor = Anchor(ProcessGroupPolicy::GroupOfWindow(window));
-    auto* view = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor,
-                                              "settings", m_settings, "user-content-manager",
-                                              m_scripts, nullptr));
+    auto* view =
+        WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", anchor, "settings",
+                                     m_settings, "user-content-manager", m_scripts, nullptr));
     m_policy.Join(page, window);
     m_views[&page] = view;
     g_signal_connect(view, "notify::is-web-process-responsive", G_CALLBACK(OnResponsive), this);

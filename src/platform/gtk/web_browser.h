@@ -8,8 +8,8 @@
 #include <string>
 
 #include "monitor/load_ledger.h"
-#include "platform/browser_panel.h"
 #include "monitor/process_group_policy.h"
+#include "platform/browser_panel.h"
 
 class wxNativeWindow;
 typedef struct _WebKitWebView WebKitWebView;

@@ -168,8 +168,9 @@ void WebBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
                                     --m_questions;
                                     done(std::min(document, sinceRequest));
                                 }};
-    webkit_web_view_evaluate_javascript(m_native, kSettleSinceChangeScript, -1, browser_profile::kWorld,
-                                        nullptr, m_cancel, &WebBrowser::OnQuietDone, request);
+    webkit_web_view_evaluate_javascript(m_native, kSettleSinceChangeScript, -1,
+                                        browser_profile::kWorld, nullptr, m_cancel,
+                                        &WebBrowser::OnQuietDone, request);
 }
 
 // No answer (the process ended meanwhile) counts as busy: the page opens again.

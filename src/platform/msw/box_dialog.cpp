@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "core/gbk.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "ui/design.h"
 #include "ui/wx_text.h"
@@ -51,15 +52,7 @@ std::string ValidUtf8(const std::string& raw) {
 }  // namespace
 
 wxString BoxText(const std::string& utf8) {
-    std::string text = ValidUtf8(utf8), out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-            out += '\n';
-        }
-    }
-    return wxString::FromUTF8(out);
+    return wxString::FromUTF8(LfLineBreaks(ValidUtf8(utf8)));
 }
 
 BoxDialog::BoxDialog(wxWindow* owner, const std::string& text, const std::string& caption,

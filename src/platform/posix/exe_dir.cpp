@@ -5,34 +5,15 @@
 
 #include <climits>
 #include <memory>
-#include <mutex>
 
 #include "core/text_util.h"
 
 namespace nuvaro {
-namespace {
-
-std::mutex g_overrideMutex;
-std::string g_override;
-
-}  // namespace
-
 std::string ExeFilePath() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};
     return std::string(buffer, static_cast<size_t>(n));
-}
-
-std::string ExeDir() {
-    {
-        std::lock_guard lock(g_overrideMutex);
-        if (!g_override.empty()) return g_override;
-    }
-    std::string path = ExeFilePath();
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string ResolveName(const std::string& dir, std::string_view name) {
@@ -47,12 +28,9 @@ std::string ResolveName(const std::string& dir, std::string_view name) {
     return exact;
 }
 
-std::string ExeDirFile(std::string_view name) { return ResolveName(ExeDir(), name); }
-
-void SetExeDirForTesting(std::string dir) {
-    std::lock_guard lock(g_overrideMutex);
+std::string FolderOfTest(std::string dir) {
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    g_override = std::move(dir);
+    return dir;
 }
 
 }  // namespace nuvaro
