@@ -1,12 +1,12 @@
 #include "services/desktop_services.h"
 
+#include "platform/desktop_notices.h"
 #include "platform/gtk/desktop_balloons.h"
-#include "platform/gtk/gtk_notices.h"
 #include "platform/posix/desktop_shell.h"
 
 namespace nuvaro {
 
-std::unique_ptr<Notices> NewDesktopNotices() { return std::make_unique<GtkNotices>(); }
+std::unique_ptr<Notices> NewDesktopNotices() { return std::make_unique<DesktopNotices>(); }
 std::unique_ptr<Shell> NewDesktopShell() { return std::make_unique<DesktopShell>(); }
 std::unique_ptr<Balloons> NewDesktopBalloons() { return std::make_unique<DesktopBalloons>(); }
 

@@ -1,5 +1,5 @@
-#include "platform/gtk/gtk_notices.h"
-
+// Message boxes of the GTK desktop. Box() is a modal wx message dialog; posted boxes are GTK
+// message dialogs without a loop of their own: they stay modal for the user's input.
 #include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/filedlg.h>
@@ -12,6 +12,7 @@
 
 #include "core/text_util.h"
 #include "core/texts.h"
+#include "platform/desktop_notices.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -178,8 +179,8 @@ PostedBox* ShowPosted(Notices::Owner owner, const std::string& text, const std::
 
 }  // namespace
 
-Notices::Answer GtkNotices::Box(Owner owner, const std::string& text, const std::string& caption,
-                                Icon icon, Buttons buttons) {
+Notices::Answer DesktopNotices::Box(Owner owner, const std::string& text,
+                                    const std::string& caption, Icon icon, Buttons buttons) {
     wxMessageDialog dialog(OwnerWindow(owner), wxString::FromUTF8(Lines(text)),
                            wxString::FromUTF8(Lines(caption)), StyleOf(icon, buttons) | wxCENTRE);
     dialog.SetOKLabel(U8(text::kOk));
@@ -189,12 +190,12 @@ Notices::Answer GtkNotices::Box(Owner owner, const std::string& text, const std:
     return result == wxID_YES ? Answer::Yes : Answer::No;
 }
 
-void GtkNotices::PostBox(Owner owner, const std::string& text, const std::string& caption,
-                         Icon icon, Closed closed) {
+void DesktopNotices::PostBox(Owner owner, const std::string& text, const std::string& caption,
+                             Icon icon, Closed closed) {
     ShowPosted(owner, text, caption, icon, std::move(closed));
 }
 
-void GtkNotices::PostTimedMessage(const std::string& text, int seconds, Closed closed) {
+void DesktopNotices::PostTimedMessage(const std::string& text, int seconds, Closed closed) {
     std::string title = "(" + std::to_string(seconds) + ")  " + text::kAppTitle;
     PostedBox* box = ShowPosted(Owner::None, text, title, Icon::None, std::move(closed));
     box->shown = std::chrono::steady_clock::now();
@@ -202,7 +203,7 @@ void GtkNotices::PostTimedMessage(const std::string& text, int seconds, Closed c
     box->countdown = g_timeout_add(100, CountDown, box);
 }
 
-std::string GtkNotices::ChooseFileToOpen() {
+std::string DesktopNotices::ChooseFileToOpen() {
     wxFileDialog dialog(wxGetActiveWindow(), wxEmptyString, wxEmptyString, wxEmptyString,
                         wxEmptyString, wxFD_OPEN);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath().utf8_string() : std::string();

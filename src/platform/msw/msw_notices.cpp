@@ -1,9 +1,9 @@
-#include "platform/msw/msw_notices.h"
-
+// Message boxes of the Windows desktop, as boxes of the program's own (BoxDialog).
 #include <wx/app.h>
 #include <wx/filedlg.h>
 
 #include "core/texts.h"
+#include "platform/desktop_notices.h"
 #include "platform/msw/box_dialog.h"
 
 namespace nuvaro {
@@ -16,28 +16,28 @@ wxWindow* OwnerWindow(Notices::Owner owner) {
 
 }  // namespace
 
-Notices::Answer MswNotices::Box(Owner owner, const std::string& text, const std::string& caption,
-                                Icon icon, Buttons buttons) {
+Notices::Answer DesktopNotices::Box(Owner owner, const std::string& text,
+                                    const std::string& caption, Icon icon, Buttons buttons) {
     BoxDialog box(OwnerWindow(owner), text, caption, icon, buttons);
     int result = box.ShowModal();
     if (buttons == Buttons::Ok) return Answer::Ok;
     return result == wxID_YES ? Answer::Yes : Answer::No;
 }
 
-void MswNotices::PostBox(Owner owner, const std::string& text, const std::string& caption,
-                         Icon icon, Closed closed) {
+void DesktopNotices::PostBox(Owner owner, const std::string& text, const std::string& caption,
+                             Icon icon, Closed closed) {
     (new BoxDialog(OwnerWindow(owner), text, caption, icon, Buttons::Ok))
         ->ShowPosted(std::move(closed));
 }
 
-void MswNotices::PostTimedMessage(const std::string& text, int seconds, Closed closed) {
+void DesktopNotices::PostTimedMessage(const std::string& text, int seconds, Closed closed) {
     std::string title = "(" + std::to_string(seconds) + ")  " + text::kAppTitle;
     auto* box = new BoxDialog(nullptr, text, title, Icon::None, Buttons::Ok);
     box->CountDown(seconds);
     box->ShowPosted(std::move(closed));
 }
 
-std::string MswNotices::ChooseFileToOpen() {
+std::string DesktopNotices::ChooseFileToOpen() {
     wxFileDialog dialog(wxGetActiveWindow(), wxEmptyString, wxEmptyString, wxEmptyString,
                         wxEmptyString, wxFD_OPEN);
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath().utf8_string() : std::string();

@@ -19,7 +19,7 @@
 #include "core/gbk.h"
 #include "harness/monitor_fixture.h"
 #include "monitor/ui/log_viewer_frm.h"
-#include "platform/gtk/gtk_notices.h"
+#include "platform/desktop_notices.h"
 #include "platform/tab_tooltip.h"
 #include "services/services.h"
 #include "support/notify_helpers.h"
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The desktop's own boxes: two windows that fail together give two boxes that do not lie on
 // each other, each titled with its window.
 TEST_F(MonitorTest, TwoWindowsFailingAtOnceGiveTwoBoxesApart) {
-    SetNotices(std::make_unique<GtkNotices>());
+    SetNotices(std::make_unique<DesktopNotices>());
     auto down = std::make_shared<std::atomic<bool>>(false);
     server.Get("/a", [down](const httplib::Request&, httplib::Response& res) {
         res.status = *down ? 503 : 200;
@@ -213,7 +213,7 @@ class FocusTest : public MonitorTest {};
 
 // A box that comes while the log viewer is in front stands above the viewer, not behind it.
 TEST_F(FocusTest, ABoxOpenedOverTheLogViewerStandsInFrontOfIt) {
-    SetNotices(std::make_unique<GtkNotices>());
+    SetNotices(std::make_unique<DesktopNotices>());
     TMainFrm& f = StartFrame();
     f.SeeLogClick();
     TLogViewerFrm* viewer = f.LogViewer();

@@ -6,7 +6,7 @@
 
 #include "app/monitor_window.h"
 #include "harness/monitor_fixture.h"
-#include "platform/gtk/gtk_notices.h"
+#include "platform/desktop_notices.h"
 #include "services/services.h"
 #include "services/ui_work_queue.h"
 
@@ -59,7 +59,7 @@ int OpenBoxes() {
 }
 
 TEST(UiWorkQueue, AJobThatOpensAModalBoxHoldsUpNoLaterJob) {
-    GtkNotices notices;
+    DesktopNotices notices;
     bool later = false;
     WhileBoxIsOpen probe([&] { return later; });
     PostUiWork([&] { notices.ShowMessage("一个停在这里的框"); });
@@ -71,7 +71,7 @@ class UnattendedTest : public MonitorTest {
   protected:
     void SetUp() override {
         MonitorTest::SetUp();
-        SetNotices(std::make_unique<GtkNotices>());  // real boxes
+        SetNotices(std::make_unique<DesktopNotices>());  // real boxes
     }
     void StartMonitoring(int n) {
         frame->Window(n)->RefreshEdit()->SetValue("1");

@@ -1,7 +1,5 @@
 // The desktop's message boxes: button texts, answers, posted boxes that hold up nothing, the
 // self-closing timed message.
-#include "platform/gtk/gtk_notices.h"
-
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <wx/timer.h>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "harness/gui_pump.h"
+#include "platform/desktop_notices.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -61,7 +60,7 @@ std::string ButtonLabel(GtkWindow* dialog, int response) {
 }
 
 TEST(GtkNotices, YesNoBoxReadsInChineseAndReturnsTheAnswer) {
-    GtkNotices notices;
+    DesktopNotices notices;
     std::string yes, no, title;
     BoxProbe probe([&](GtkWindow* dialog) {
         yes = ButtonLabel(dialog, GTK_RESPONSE_YES);
@@ -78,7 +77,7 @@ TEST(GtkNotices, YesNoBoxReadsInChineseAndReturnsTheAnswer) {
 }
 
 TEST(GtkNotices, OkBoxReadsQueDing) {
-    GtkNotices notices;
+    DesktopNotices notices;
     std::string ok;
     BoxProbe probe([&](GtkWindow* dialog) {
         ok = ButtonLabel(dialog, GTK_RESPONSE_OK);
@@ -89,7 +88,7 @@ TEST(GtkNotices, OkBoxReadsQueDing) {
 }
 
 TEST(GtkNotices, PostedBoxesReturnAtOnceAndCloseInAnyOrder) {
-    GtkNotices notices;
+    DesktopNotices notices;
     std::vector<std::string> closed;
     notices.PostErrorBox(Notices::Owner::None, "第一\r第二行", [&] { closed.push_back("a"); });
     notices.PostMessage("b", [&] { closed.push_back("b"); });
@@ -110,7 +109,7 @@ TEST(GtkNotices, PostedBoxesReturnAtOnceAndCloseInAnyOrder) {
 }
 
 TEST(GtkNotices, TimedMessageCountsDownInItsTitleAndClosesItself) {
-    GtkNotices notices;
+    DesktopNotices notices;
     std::vector<std::string> titles;
     BoxProbe probe([&](GtkWindow* dialog) {
         std::string title = gtk_window_get_title(dialog);

@@ -4,9 +4,10 @@
 
 namespace nuvaro {
 
-// Message boxes of the Windows desktop, as boxes of the program's own (BoxDialog): Box() runs
-// the toolkit's modal loop, which keeps serving timers and posted work; posted boxes run none.
-class MswNotices : public Notices {
+// Message boxes of this desktop, one implementation per desktop (platform/gtk, platform/msw).
+// Box() runs a modal loop that keeps serving timers and posted work; posted boxes run none of
+// their own: nothing waits for them, and they may be closed in any order.
+class DesktopNotices : public Notices {
   public:
     Answer Box(Owner owner, const std::string& text, const std::string& caption, Icon icon,
                Buttons buttons) override;
