@@ -9,6 +9,7 @@
 #include "core/text_util.h"
 
 namespace nuvaro {
+
 std::string ExeFilePath() {
     char buffer[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);

@@ -5,6 +5,7 @@
 #include "platform/win32/wide.h"
 
 namespace nuvaro {
+
 std::string ExeFilePath() {
     std::wstring buffer(32768, L'\0');
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
