@@ -42,6 +42,21 @@ void Release(Profile& p) {
     g_clear_object(&p.context);
 }
 
+// How every page is shown and read.
+WebKitSettings* NewSettings() {
+    WebKitSettings* settings = webkit_settings_new();
+    // Pages that name no encoding are read as a Chinese system reads them.
+    webkit_settings_set_default_charset(settings, "GBK");
+    // Pages are shown in a small box: drawing without the GPU costs little memory and, on a
+    // machine without a GPU driver, far less CPU.
+    webkit_settings_set_hardware_acceleration_policy(settings,
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    EnableFeature(settings, "HiddenPageDOMTimerThrottlingAutoIncreases");
+    // Pages left behind are not kept alive in memory for going back.
+    webkit_settings_set_enable_page_cache(settings, FALSE);
+    return settings;
+}
+
 // The context of the folder beside the executable. Tests move the executable's folder between
 // windows' lives: once no view is left, a new folder gets a context of its own.
 Profile& Ready() {
@@ -64,16 +79,7 @@ Profile& Ready() {
                                                  (folder + "/cookies.sqlite").c_str(),
                                                  WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
 
-    p.settings = webkit_settings_new();
-    // Pages that name no encoding are read as a Chinese system reads them.
-    webkit_settings_set_default_charset(p.settings, "GBK");
-    // Pages are shown in a small box: drawing without the GPU costs little memory and, on a
-    // machine without a GPU driver, far less CPU.
-    webkit_settings_set_hardware_acceleration_policy(p.settings,
-                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
-    EnableFeature(p.settings, "HiddenPageDOMTimerThrottlingAutoIncreases");
-    // Pages left behind are not kept alive in memory for going back.
-    webkit_settings_set_enable_page_cache(p.settings, FALSE);
+    p.settings = NewSettings();
 
     p.scripts = webkit_user_content_manager_new();
     // The settle watcher, in the program's own script world; the page's requests are counted from
