@@ -4,12 +4,14 @@
 # another clone) reuses it.
 
 toolchain_file=$root/cmake/mingw-w64.cmake
-compiler_version=$("$host-g++-posix" -dumpfullversion 2>/dev/null || echo none)
 
-# cache_key NAME VERSION OPTIONS...: folder name of one build in the cache.
+# cache_key NAME VERSION OPTIONS...: folder name of one build in the cache. The compiler's
+# version is asked for here, not when this file is sourced: on a fresh machine the compiler is
+# installed only after that.
 cache_key() {
-  local name=$1 version=$2
+  local name=$1 version=$2 compiler_version
   shift 2
+  compiler_version=$("$host-g++-posix" -dumpfullversion 2>/dev/null || echo none)
   local sum
   sum=$(printf '%s\n' "$compiler_version" "$@" | sha1sum | cut -c1-10)
   echo "$name-$version-$sum"
