@@ -72,12 +72,12 @@ void NoticeAlerts::ResetFailedCount() {
 }
 
 wxString NoticeAlerts::BalloonText(const FailedNotice& f) {
-    wxString window = f.windowName.empty() ? U8("[") + FromGbk(GbkText::FromBytes(f.slot)) + "]"
-                                           : FromGbk(GbkText::FromBytes(f.windowName));
+    wxString window =
+        f.windowName.empty() ? U8("[") + ToWidget(f.slot) + "]" : ToWidget(f.windowName);
     wxString channel = U8(ChannelName(f.channel));
-    if (!f.recipient.empty()) channel += " " + FromGbk(GbkText::FromBytes(f.recipient));
+    if (!f.recipient.empty()) channel += " " + ToWidget(f.recipient);
     return U8(text::kNoticeFailedWindow) + window + "\n" + U8(text::kNoticeFailedChannel) +
-           channel + "\n" + U8(text::kNoticeFailedReason) + FromGbk(GbkText::FromBytes(f.reason));
+           channel + "\n" + U8(text::kNoticeFailedReason) + ToWidget(f.reason);
 }
 
 void NoticeAlerts::SetWindows(const TraySummary& windows) {

@@ -6,8 +6,8 @@
 
 namespace nuvaro {
 
-// The nine values of one announcement reply, in reply order. Texts are bytes: UTF-8 as the
-// endpoint sends them, or GBK as they come back from the cache.
+// The nine values of one announcement reply, in reply order, as the endpoint sends them: the
+// texts UTF-8, the links and the version the reply's bytes.
 struct Announcement {
     std::string AD1, AD2, AD3, Regurl, Ver, ADurl1, ADurl2, ADurl3, OutUrl;
 

@@ -14,21 +14,26 @@ constexpr const char* kEndpointKey = "AdUrl";
 
 std::string Trimmed(std::string_view s) { return std::string(TrimControls(s)); }
 
+// The banner texts are the announcement's first three values.
+bool IsText(size_t i) { return i < 3; }
+
 }  // namespace
 
 BannerTexts FetchedBannerTexts(const Announcement& fetched) {
-    return {ToGbk(fetched.AD1).bytes(), ToGbk(fetched.AD2).bytes(),
-            Trimmed(ToGbk(fetched.AD3).bytes())};
+    return {GbkSafe(fetched.AD1), GbkSafe(fetched.AD2), Trimmed(GbkSafe(fetched.AD3))};
 }
 
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched) {
     Announcement stored = fetched;
-    stored.AD1 = Trimmed(ToGbk(fetched.AD1).bytes());
-    stored.AD2 = ToGbk(fetched.AD2).bytes();
-    stored.AD3 = ToGbk(fetched.AD3).bytes();
+    stored.AD1 = Trimmed(fetched.AD1);
     IniFile(path).Update([&](IniDocument& doc) {
         for (size_t i = 0; i < Announcement::kCount; ++i) {
-            doc.WriteGbk(kSection, Announcement::kKeys[i], GbkText::FromBytes(stored[i]));
+            const char* key = Announcement::kKeys[i];
+            if (IsText(i)) {
+                doc.Write(kSection, key, stored[i]);
+            } else {
+                doc.WriteGbk(kSection, key, GbkText::FromBytes(stored[i]));
+            }
         }
     });
 }
@@ -44,14 +49,16 @@ std::optional<Announcement> ReadAnnouncementCache(const std::string& path) {
     if (!cached) return std::nullopt;
     Announcement values;
     for (size_t i = 0; i < Announcement::kCount; ++i) {
-        values[i] = doc.ReadGbk(kSection, Announcement::kKeys[i]).value_or(GbkText()).bytes();
+        const char* key = Announcement::kKeys[i];
+        values[i] = IsText(i) ? doc.Read(kSection, key).value_or(std::string())
+                              : doc.ReadGbk(kSection, key).value_or(GbkText()).bytes();
     }
     return values;
 }
 
 std::string ReadAnnouncementEndpoint(const std::string& path) {
-    auto endpoint = IniFile(path).Load().ReadGbk(kServerSection, kEndpointKey);
-    return endpoint ? Trimmed(endpoint->view()) : std::string();
+    auto endpoint = IniFile(path).Load().Read(kServerSection, kEndpointKey);
+    return endpoint ? Trimmed(*endpoint) : std::string();
 }
 
 }  // namespace nuvaro

@@ -11,7 +11,8 @@ namespace nuvaro {
 // (section "Server", key "AdUrl").
 inline constexpr const char* kBannerCacheFile = "config.ini";
 
-// The three banner texts of a fetched reply in GBK: converted from UTF-8; banner 3 also trimmed.
+// The three banner texts of a fetched reply, as GBK keeps them (UTF-8; a character GBK cannot
+// hold becomes '?'); banner 3 also trimmed.
 struct BannerTexts {
     std::string banner1, banner2, banner3;
 };
@@ -22,11 +23,12 @@ BannerTexts FetchedBannerTexts(const Announcement& fetched);
 // are kept. Throws FileWriteError.
 void WriteAnnouncementCache(const std::string& path, const Announcement& fetched);
 
-// The cached values, a missing key read as empty; nullopt when the file is missing, unreadable
-// or holds no section "AD" (only the endpoint, say), so that the banners keep what they show.
+// The cached values (the texts back in UTF-8), a missing key read as empty; nullopt when the file
+// is missing, unreadable or holds no section "AD" (only the endpoint, say), so that the banners
+// keep what they show.
 std::optional<Announcement> ReadAnnouncementCache(const std::string& path);
 
-// The announcement endpoint, trimmed, as the file's bytes (GBK); empty when none is configured.
+// The announcement endpoint, trimmed; empty when none is configured.
 std::string ReadAnnouncementEndpoint(const std::string& path);
 
 }  // namespace nuvaro

@@ -5,7 +5,8 @@
 
 namespace nuvaro {
 
-int ScrollModel::EstimateWidth(std::string_view gbk, int fontHeight) {
+int ScrollModel::EstimateWidth(const GbkText& text, int fontHeight) {
+    const std::string_view gbk = text.view();
     size_t longest = 0;
     size_t start = 0;
     while (start <= gbk.size()) {
@@ -27,8 +28,8 @@ void ScrollModel::Measure() {
     m_textHeight = extent.height;
 }
 
-void ScrollModel::SetScrollText(std::string gbk) {
-    m_text = std::move(gbk);
+void ScrollModel::SetScrollText(GbkText text) {
+    m_text = std::move(text);
     Measure();
     m_offset = 0;
     m_platform.Repaint();

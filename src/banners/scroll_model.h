@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 enum class TScrollDirect { sdLeft, sdRight, sdUp, sdDown };
@@ -36,7 +38,7 @@ class ScrollPlatform {
 };
 
 // The state and arithmetic of a marquee: which text, where it stands, how it moves and when it
-// comes back in at the opposite edge. Texts are GBK.
+// comes back in at the opposite edge. Its text is GBK, whose bytes give a floor for the width.
 class ScrollModel {
   public:
     explicit ScrollModel(ScrollPlatform& platform) : m_platform(platform) {}
@@ -44,9 +46,9 @@ class ScrollModel {
     // Runs the timer as the initial state says (the control calls it once it can).
     void Start() { m_platform.SetTimer(m_active, m_interval); }
 
-    const std::string& ScrollText() const { return m_text; }
+    const GbkText& ScrollText() const { return m_text; }
     // Stores, measures, restarts from offset 0 and repaints, even for the same text.
-    void SetScrollText(std::string gbk);
+    void SetScrollText(GbkText text);
     // Measures again without moving the text (the font changed).
     void Remeasure();
 
@@ -75,7 +77,7 @@ class ScrollModel {
     int TextHeight() const { return m_textHeight; }
 
     // (|font height| * GBK bytes of the longest line) div 2: a floor for the measured width.
-    static int EstimateWidth(std::string_view gbk, int fontHeight);
+    static int EstimateWidth(const GbkText& text, int fontHeight);
 
   private:
     bool Horizontal() const {
@@ -87,7 +89,7 @@ class ScrollModel {
     void Reenter();
 
     ScrollPlatform& m_platform;
-    std::string m_text;
+    GbkText m_text;
     bool m_active = true;
     int m_interval = 200;
     int m_step = 5;

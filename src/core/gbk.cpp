@@ -37,26 +37,6 @@ class GbkTable {
     std::vector<uint16_t> m_codes;
 };
 
-// Length of the well-formed UTF-8 sequence at p (RFC 3629), 0 when it is malformed.
-size_t WellFormedLength(const unsigned char* p, const unsigned char* end) {
-    unsigned char c = p[0];
-    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
-               : c >= 0xE0 && c <= 0xEF ? 3
-               : c >= 0xF0 && c <= 0xF4 ? 4
-                                        : 0;
-    if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
-    if (c == 0xE0) lo = 0xA0;
-    if (c == 0xED) hi = 0x9F;
-    if (c == 0xF0) lo = 0x90;
-    if (c == 0xF4) hi = 0x8F;
-    if (p[1] < lo || p[1] > hi) return 0;
-    for (size_t i = 2; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    return n;
-}
-
 // UTF-8 -> GBK through the table, several times faster than iconv on large pages. Only for
 // well-formed input; nullopt otherwise, and the system converter's rules for bad bytes apply.
 std::optional<std::string> EncodeByTable(std::string_view in) {
@@ -72,7 +52,7 @@ std::optional<std::string> EncodeByTable(std::string_view in) {
             ++p;
             continue;
         }
-        size_t n = WellFormedLength(p, end);
+        size_t n = WellFormedUtf8Length(p, end);
         if (n == 0) return std::nullopt;
         uint32_t cp = n == 2 ? (c & 0x1Fu) << 6 | (p[1] & 0x3Fu)
                              : (c & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
@@ -99,6 +79,25 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
+size_t WellFormedUtf8Length(const unsigned char* p, const unsigned char* end) {
+    unsigned char c = p[0];
+    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 0;
+    if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (c == 0xE0) lo = 0xA0;
+    if (c == 0xED) hi = 0x9F;
+    if (c == 0xF0) lo = 0x90;
+    if (c == 0xF4) hi = 0x8F;
+    if (p[1] < lo || p[1] > hi) return 0;
+    for (size_t i = 2; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    }
+    return n;
+}
+
 size_t Utf8CharLength(std::string_view s, size_t at) {
     std::string_view rest = s.substr(at);
     auto c = static_cast<unsigned char>(rest[0]);
@@ -120,7 +119,7 @@ bool IsWellFormedUtf8(std::string_view text) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
-        size_t n = *p < 0x80 ? 1 : WellFormedLength(p, end);
+        size_t n = *p < 0x80 ? 1 : WellFormedUtf8Length(p, end);
         if (n == 0) return false;
         p += n;
     }

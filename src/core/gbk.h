@@ -25,6 +25,10 @@ inline size_t GbkCharLength(std::string_view s, size_t at) {
     return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
 }
 
+// Length of the well-formed UTF-8 sequence of two to four bytes that starts at `p` (before
+// `end`); 0 when the bytes there are not one (an ASCII byte included).
+size_t WellFormedUtf8Length(const unsigned char* p, const unsigned char* end);
+
 // Length of the UTF-8 sequence at `at` when it is well formed, else 1.
 size_t Utf8CharLength(std::string_view s, size_t at);
 

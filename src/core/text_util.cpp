@@ -41,11 +41,12 @@ std::optional<long long> ParseInteger(std::string_view s) {
     return value;
 }
 
-std::vector<std::string> SplitRecipientList(std::string_view list) {
-    std::vector<std::string> out;
+std::vector<GbkText> SplitRecipientList(const GbkText& gbk) {
+    const std::string_view list = gbk.view();
+    std::vector<GbkText> out;
     std::string current;
     auto flush = [&] {
-        if (!current.empty()) out.push_back(std::move(current));
+        if (!current.empty()) out.push_back(GbkText::FromBytes(std::move(current)));
         current.clear();
     };
     for (size_t i = 0; i < list.size(); ++i) {

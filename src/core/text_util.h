@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
@@ -21,7 +23,7 @@ std::optional<long long> ParseInteger(std::string_view s);
 // The entries of a GBK list of recipients (numbers, addresses), separated by commas,
 // semicolons or blanks, ASCII or full-width (，；、and the full-width blank, as Chinese input
 // gives them); empty entries are dropped.
-std::vector<std::string> SplitRecipientList(std::string_view list);
+std::vector<GbkText> SplitRecipientList(const GbkText& list);
 
 // Line breaks as the boxes of this program show them: CR LF and a lone CR (a new line on the
 // system the texts come from) become LF.

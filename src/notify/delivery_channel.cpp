@@ -111,7 +111,7 @@ void DeliveryChannel::Work() {
         try {
             result = job.run(job.attempt);
         } catch (...) {
-            result = {TryOutcome::Permanent, ToGbk(text::kSendInternalError).bytes()};
+            result = {TryOutcome::Permanent, ToGbk(text::kSendInternalError)};
         }
         Settle(std::move(job), result);
         lock.lock();

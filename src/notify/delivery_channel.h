@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/gbk_text.h"
 #include "notify/delivery_clock.h"
 
 namespace nuvaro {
@@ -33,15 +34,15 @@ enum class TryOutcome { Sent, Passing, Permanent };
 
 struct TryResult {
     TryOutcome outcome = TryOutcome::Permanent;
-    std::string reason;  // GBK
+    GbkText reason;
 };
 
 // One notice to one recipient over one channel, tried until it is sent, fails for good or has
 // used up its retries.
 struct DeliveryJob {
-    std::string slot;                           // slot number, empty when unknown
-    std::string windowName;                     // GBK
-    std::string recipient;                      // GBK
+    std::string slot;  // slot number, empty when unknown
+    GbkText windowName;
+    GbkText recipient;
     bool test = false;                          // a test send of the recipient dialog
     std::function<TryResult(int attempt)> run;  // one try; logs it
     int attempt = 1;
@@ -67,7 +68,7 @@ class DeliveryJournal {
 // journal before each try and after it.
 class DeliveryChannel {
   public:
-    using FinalFailure = std::function<void(const DeliveryJob& job, const std::string& reason)>;
+    using FinalFailure = std::function<void(const DeliveryJob& job, const GbkText& reason)>;
 
     DeliveryChannel(DeliveryPolicy policy, FinalFailure finalFailure,
                     DeliveryJournal* journal = nullptr);

@@ -1,5 +1,6 @@
 #include "notify/notice_facts.h"
 
+#include <optional>
 #include <vector>
 
 #include "core/command_line.h"
@@ -17,15 +18,15 @@ bool IsGbkLeadByte(char c) {
 }
 
 // The fact that the placeholder at `at` names, and the placeholder's length.
-std::pair<const std::string*, size_t> PlaceholderAt(std::string_view text, size_t at,
-                                                    const NoticeFacts& f) {
-    const std::pair<std::string_view, const std::string*> names[] = {
-        {"{found}", &f.found}, {"{name}", &f.name}, {"{url}", &f.url},
-        {"{time}", &f.time},   {"{slot}", &f.slot}, {"{previous}", &f.previous}};
+std::pair<std::optional<std::string_view>, size_t> PlaceholderAt(std::string_view text, size_t at,
+                                                                 const NoticeFacts& f) {
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {"{found}", f.found.view()}, {"{name}", f.name.view()}, {"{url}", f.url.view()},
+        {"{time}", f.time},          {"{slot}", f.slot},        {"{previous}", f.previous.view()}};
     for (const auto& [name, value] : names) {
         if (text.substr(at, name.size()) == name) return {value, name.size()};
     }
-    return {nullptr, 0};
+    return {std::nullopt, 0};
 }
 
 bool HasPlaceholder(std::string_view text) {
@@ -38,7 +39,8 @@ bool HasPlaceholder(std::string_view text) {
 
 }  // namespace
 
-std::string FillPlaceholders(std::string_view text, const NoticeFacts& facts) {
+GbkText FillPlaceholders(const GbkText& gbk, const NoticeFacts& facts) {
+    const std::string_view text = gbk.view();
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
@@ -47,8 +49,9 @@ std::string FillPlaceholders(std::string_view text, const NoticeFacts& facts) {
             i += 2;
             continue;
         }
-        auto [value, length] = text[i] == '{' ? PlaceholderAt(text, i, facts)
-                                              : std::pair<const std::string*, size_t>{};
+        auto [value, length] = text[i] == '{'
+                                   ? PlaceholderAt(text, i, facts)
+                                   : std::pair<std::optional<std::string_view>, size_t>{};
         if (value) {
             out += *value;
             i += length;
@@ -56,21 +59,20 @@ std::string FillPlaceholders(std::string_view text, const NoticeFacts& facts) {
             out += text[i++];
         }
     }
-    return out;
+    return GbkText::FromBytes(std::move(out));
 }
 
-std::string FillProgramParameters(std::string_view parameters, const NoticeFacts& facts) {
-    if (!HasPlaceholder(parameters)) return std::string(parameters);
+GbkText FillProgramParameters(const GbkText& parameters, const NoticeFacts& facts) {
+    if (!HasPlaceholder(parameters.view())) return parameters;
     // Split as the shell will, on UTF-8: a GBK trail byte can be a backslash.
-    std::vector<std::string> args =
-        SplitCommandLine(ToUtf8(GbkText::FromBytes(std::string(parameters))));
-    for (auto& arg : args)
-        arg = ToUtf8(GbkText::FromBytes(FillPlaceholders(ToGbk(arg).bytes(), facts)));
-    return ToGbk(JoinCommandLine(args)).bytes();
+    std::vector<std::string> args = SplitCommandLine(ToUtf8(parameters));
+    for (auto& arg : args) arg = ToUtf8(FillPlaceholders(ToGbk(arg), facts));
+    return ToGbk(JoinCommandLine(args));
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    return EncodeTaggedFields(kTag, {f.found, f.name, f.url, f.time, f.slot, f.previous, f.id});
+    return EncodeTaggedFields(kTag, {f.found.bytes(), f.name.bytes(), f.url.bytes(), f.time, f.slot,
+                                     f.previous.bytes(), f.id});
 }
 
 // A line of fewer fields comes from a program that knew no {previous} (five) or no notice id
@@ -81,7 +83,8 @@ std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
     if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
     f->resize(7);
-    return NoticeFacts{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4], (*f)[5], (*f)[6]};
+    auto gbk = [&](size_t i) { return GbkText::FromBytes((*f)[i]); };
+    return NoticeFacts{gbk(0), gbk(1), gbk(2), (*f)[3], (*f)[4], gbk(5), (*f)[6]};
 }
 
 }  // namespace nuvaro

@@ -19,12 +19,8 @@ namespace {
 // The facts of a window's notice, as the records carry them. A page's found texts may be
 // megabytes: notices carry them cut, with their length.
 NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& previous) {
-    return {CutText(found).bytes(),
-            ToGbk(slot.WindowName).bytes(),
-            ToGbk(slot.url).bytes(),
-            NowText(),
-            std::to_string(slot.Index),
-            CutText(previous).bytes(),
+    return {CutText(found), ToGbk(slot.WindowName),     ToGbk(slot.url),
+            NowText(),      std::to_string(slot.Index), CutText(previous),
             NewNoticeId()};
 }
 
@@ -47,7 +43,7 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
       m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel), m_outbox.get())),
       m_gatewayTests(std::make_unique<DeliveryChannel>(
           DeliveryPolicy{.retryPauses = {}, .workers = 1, .queueLimit = 10},
-          [](const DeliveryJob&, const std::string&) {})) {}
+          [](const DeliveryJob&, const GbkText&) {})) {}
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
@@ -66,23 +62,22 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found,
     };
     if (IsOn(slot.OtherOpen)) {
         attempt([&] {
-            PrepareProgram(batch, ToGbk(slot.OtherProgram).bytes(), ToGbk(slot.OtherStr).bytes(),
-                           facts, false);
+            PrepareProgram(batch, ToGbk(slot.OtherProgram), ToGbk(slot.OtherStr), facts, false);
         });
     }
     if (IsOn(slot.SmsOpen)) {
         attempt([&] {
             auto sender = m_libraries->SmsSender();
-            std::string userId = m_libraries->ReadUserId();
-            std::string record = m_libraries->ReadWindowsInfo(number);
+            GbkText userId = m_libraries->ReadUserId();
+            GbkText record = m_libraries->ReadWindowsInfo(number);
             PrepareSends(batch, {kSmsChannel, number, false, facts}, sender, userId, record);
         });
     }
     if (IsOn(slot.EmailOpen)) {
         attempt([&] {
             auto sender = m_libraries->MailSender();
-            std::string record = m_libraries->ReadWindowsInfo(number);
-            std::string account = m_libraries->ReadEmail();
+            GbkText record = m_libraries->ReadWindowsInfo(number);
+            GbkText account = m_libraries->ReadEmail();
             PrepareSends(batch, {kEmailChannel, number, false, facts}, sender, account, record);
         });
     }
@@ -93,8 +88,8 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found,
 void NotifyDispatcher::SendSMSNotice(std::string_view slot,
                                      const std::optional<NoticeFacts>& facts) {
     auto sender = m_libraries->SmsSender();
-    std::string userId = m_libraries->ReadUserId();
-    std::string record = m_libraries->ReadWindowsInfo(slot);
+    GbkText userId = m_libraries->ReadUserId();
+    GbkText record = m_libraries->ReadWindowsInfo(slot);
     Batch batch;
     PrepareSends(batch, {kSmsChannel, std::string(slot), false, facts}, sender, userId, record);
     Commit(batch);
@@ -105,38 +100,38 @@ void NotifyDispatcher::SendEmailNotice(std::string_view slot,
     // The mail leaves at once: holding it behind a box that shows the raw record would keep
     // an unattended user from ever being told.
     auto sender = m_libraries->MailSender();
-    std::string record = m_libraries->ReadWindowsInfo(slot);
-    std::string account = m_libraries->ReadEmail();
+    GbkText record = m_libraries->ReadWindowsInfo(slot);
+    GbkText account = m_libraries->ReadEmail();
     Batch batch;
     PrepareSends(batch, {kEmailChannel, std::string(slot), false, facts}, sender, account, record);
     Commit(batch);
 }
 
-void NotifyDispatcher::SendSMSToTest(std::string_view record,
+void NotifyDispatcher::SendSMSToTest(const GbkText& record,
                                      const std::optional<NoticeFacts>& facts) {
     auto sender = m_libraries->SmsSender();
-    std::string userId = m_libraries->ReadUserId();
+    GbkText userId = m_libraries->ReadUserId();
     std::string slot = facts ? facts->slot : std::string();
     Batch batch;
-    PrepareSends(batch, {kSmsChannel, slot, true, facts}, sender, userId, std::string(record));
+    PrepareSends(batch, {kSmsChannel, slot, true, facts}, sender, userId, record);
     Commit(batch);
 }
 
-void NotifyDispatcher::SendEmailTest(std::string_view record,
+void NotifyDispatcher::SendEmailTest(const GbkText& record,
                                      const std::optional<NoticeFacts>& facts) {
     auto sender = m_libraries->MailSender();
-    std::string account = m_libraries->ReadEmail();
+    GbkText account = m_libraries->ReadEmail();
     std::string slot = facts ? facts->slot : std::string();
     Batch batch;
-    PrepareSends(batch, {kEmailChannel, slot, true, facts}, sender, account, std::string(record));
+    PrepareSends(batch, {kEmailChannel, slot, true, facts}, sender, account, record);
     Commit(batch);
 }
 
 std::function<TryResult(int)> NotifyDispatcher::SenderRun(const NotifyLibraries::Sender& sender,
-                                                          const std::string& account,
-                                                          const std::string& record,
+                                                          const GbkText& account,
+                                                          const GbkText& record,
                                                           const std::string& facts,
-                                                          const std::string& recipient) {
+                                                          const GbkText& recipient) {
     return [send = sender.send,
             one = SendTry{account, record, facts, recipient, 1}](int attempt) mutable {
         one.attempt = attempt;
@@ -147,15 +142,15 @@ std::function<TryResult(int)> NotifyDispatcher::SenderRun(const NotifyLibraries:
 // Each recipient is a delivery of its own; a record without recipients still makes one, which
 // the sender logs as failed for want of a recipient.
 void NotifyDispatcher::PrepareSends(Batch& batch, const Notice& notice,
-                                    const NotifyLibraries::Sender& sender,
-                                    const std::string& account, const std::string& record) {
+                                    const NotifyLibraries::Sender& sender, const GbkText& account,
+                                    const GbkText& record) {
     const std::string facts = notice.facts ? EncodeNoticeFacts(*notice.facts) : std::string();
-    std::vector<std::string> recipients = sender.recipients(record);
+    std::vector<GbkText> recipients = sender.recipients(record);
     if (recipients.empty()) recipients.emplace_back();
     for (auto& recipient : recipients) {
         Prepared p{notice.channel, {}, {}};
         p.job.slot = notice.slot;
-        p.job.windowName = notice.facts ? notice.facts->name : std::string();
+        p.job.windowName = notice.facts ? notice.facts->name : GbkText();
         p.job.recipient = recipient;
         p.job.test = notice.test;
         p.job.run = SenderRun(sender, account, record, facts, recipient);
@@ -168,38 +163,37 @@ void NotifyDispatcher::PrepareSends(Batch& batch, const Notice& notice,
     }
 }
 
-std::function<TryResult(int)> NotifyDispatcher::ProgramRun(std::string file, std::string parameters,
+std::function<TryResult(int)> NotifyDispatcher::ProgramRun(GbkText file, GbkText parameters,
                                                            std::string label) {
     return [this, file = std::move(file), parameters = std::move(parameters),
             label = std::move(label)](int attempt) {
-        bool started = m_shell.Execute(file, parameters);
-        std::string reason = started ? std::string() : ToGbk(text::kSendNoProgram).bytes();
+        bool started = m_shell.Execute(ToUtf8(file), ToUtf8(parameters));
+        GbkText reason = started ? GbkText() : ToGbk(text::kSendNoProgram);
         Delivery line{std::string(kProgramChannel), label, file, started, reason, attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
         return TryResult{started ? TryOutcome::Sent : TryOutcome::Permanent, reason};
     };
 }
 
-void NotifyDispatcher::PrepareProgram(Batch& batch, std::string_view file,
-                                      std::string_view parameters, const NoticeFacts& facts,
-                                      bool test) {
+void NotifyDispatcher::PrepareProgram(Batch& batch, const GbkText& file, const GbkText& parameters,
+                                      const NoticeFacts& facts, bool test) {
     Prepared p{kProgramChannel, {}, {}};
     p.job.slot = facts.slot;
     p.job.windowName = facts.name;
-    p.job.recipient = std::string(file);
+    p.job.recipient = file;
     p.job.test = test;
-    std::string filled = FillProgramParameters(parameters, facts);
-    p.job.run = ProgramRun(std::string(file), filled, SendLogSlot(facts.slot, test));
+    GbkText filled = FillProgramParameters(parameters, facts);
+    p.job.run = ProgramRun(file, filled, SendLogSlot(facts.slot, test));
     if (Keeps({kProgramChannel, facts.slot, test, facts})) {
         p.entry = OutboxEntry{};
         p.entry->facts = facts;
-        p.entry->file = std::string(file);
+        p.entry->file = file;
         p.entry->parameters = filled;
     }
     batch.push_back(std::move(p));
 }
 
-void NotifyDispatcher::StartProgram(std::string_view file, std::string_view parameters,
+void NotifyDispatcher::StartProgram(const GbkText& file, const GbkText& parameters,
                                     const NoticeFacts& facts, bool test) {
     Batch batch;
     PrepareProgram(batch, file, parameters, facts, test);
@@ -229,33 +223,31 @@ void NotifyDispatcher::Commit(Batch& batch) {
     for (Prepared& p : batch) Queue(p.channel, std::move(p.job));
 }
 
-void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, std::string_view mobile,
-                                          std::string_view countryCode, std::string_view text,
+void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, const GbkText& mobile,
+                                          const GbkText& countryCode, const GbkText& text,
                                           std::function<void(const TryResult&)> done) {
     auto sender = m_libraries->SmsSender();
     DeliveryJob job;
-    job.recipient = std::string(mobile);
+    job.recipient = mobile;
     job.test = true;
     job.run = [send = sender.send, done,
-               one = SendTry{EncodeSmsSettingsAccount(settings),
+               one = SendTry{GbkText::FromBytes(EncodeSmsSettingsAccount(settings)),
                              SmsTestRecord({}, text, mobile, countryCode),
                              {},
-                             std::string(mobile),
+                             mobile,
                              1}](int) {
         TryResult result = send(one);
         if (done) done(result);
         return result;
     };
     if (m_gatewayTests->Add(job)) return;
-    const std::string reason =
-        ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull).bytes();
+    const GbkText reason = ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull);
     LogRefused(kSmsChannel, job, reason);
     if (done) done({TryOutcome::Permanent, reason});
 }
 
-void NotifyDispatcher::SaveEmail(std::string_view smtp, std::string_view user,
-                                 std::string_view password, std::string_view port,
-                                 std::string_view flag) {
+void NotifyDispatcher::SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
+                                 const GbkText& port, const GbkText& flag) {
     m_libraries->SaveEmail(smtp, user, password, port, flag);
 }
 
@@ -271,18 +263,24 @@ DeliveryChannel& NotifyDispatcher::ChannelOf(std::string_view channel) {
 }
 
 DeliveryChannel::FinalFailure NotifyDispatcher::ReportFor(std::string_view channel) {
-    return [this, channel](const DeliveryJob& job, const std::string& reason) {
-        Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
+    return [this, channel](const DeliveryJob& job, const GbkText& reason) {
+        Report(channel, job, reason);
     };
 }
 
-void NotifyDispatcher::Report(const FailedNotice& failed) {
-    std::string what = ToGbk(std::string(text::kNoticeFailedTitle) + "：").bytes() + failed.channel;
-    if (!failed.recipient.empty()) what += " " + failed.recipient;
-    WriteLog(loglines::TickError(NowText(), SendLogSlot(failed.slot, failed.test),
-                                 GbkText::FromBytes(failed.windowName),
-                                 GbkText::FromBytes(what + ToGbk("：").bytes() + failed.reason)),
+void NotifyDispatcher::Report(std::string_view channel, const DeliveryJob& job,
+                              const GbkText& reason) {
+    GbkText what = ToGbk(std::string(text::kNoticeFailedTitle) + "：" + std::string(channel));
+    if (!job.recipient.empty()) what += ToGbk(" ") + job.recipient;
+    WriteLog(loglines::TickError(NowText(), SendLogSlot(job.slot, job.test), job.windowName,
+                                 what + ToGbk("：") + reason),
              kErrorLog);
+    const FailedNotice failed{job.slot,
+                              ToUtf8(job.windowName),
+                              std::string(channel),
+                              ToUtf8(job.recipient),
+                              ToUtf8(reason),
+                              job.test};
     std::function<void(const FailedNotice&)> observer;
     {
         std::lock_guard lock(m_observerMutex);
@@ -293,7 +291,7 @@ void NotifyDispatcher::Report(const FailedNotice& failed) {
 
 // A delivery the program does not take: it is exiting, or too many wait already.
 void NotifyDispatcher::LogRefused(std::string_view channel, const DeliveryJob& job,
-                                  const std::string& reason) {
+                                  const GbkText& reason) {
     Delivery refused{std::string(channel), SendLogSlot(job.slot, job.test), job.recipient, false,
                      reason};
     AppendSendLog(ExeDir(), SendLogLine(NowText(), refused));
@@ -303,13 +301,13 @@ void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
     if (ChannelOf(channel).Add(job)) return;
     if (m_closing) {
         // A kept notice waits in the outbox for the next start.
-        if (job.key.empty()) LogRefused(channel, job, ToGbk(text::kSendShutDown).bytes());
+        if (job.key.empty()) LogRefused(channel, job, ToGbk(text::kSendShutDown));
         return;
     }
     if (m_outbox && !job.key.empty()) m_outbox->Remove(job.key);
-    std::string reason = ToGbk(text::kSendQueueFull).bytes();
+    GbkText reason = ToGbk(text::kSendQueueFull);
     LogRefused(channel, job, reason);
-    Report({job.slot, job.windowName, std::string(channel), job.recipient, reason, job.test});
+    Report(channel, job, reason);
 }
 
 bool NotifyDispatcher::WaitUntilIdle(std::chrono::milliseconds timeout) {
@@ -332,7 +330,7 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
     bool idle = WaitUntilIdle(grace);
     for (auto [name, channel] : channels) {
         for (const DeliveryJob& job : channel->TakeWaiting()) {
-            if (job.key.empty()) LogRefused(name, job, ToGbk(text::kSendShutDown).bytes());
+            if (job.key.empty()) LogRefused(name, job, ToGbk(text::kSendShutDown));
         }
     }
     if (!idle) m_libraries->CancelSends();

@@ -21,7 +21,7 @@ namespace nuvaro {
 class Shell;
 class TConfig;
 
-// A delivery that has finally failed: sent to nobody after all its tries. Texts are GBK.
+// A delivery that has finally failed: sent to nobody after all its tries.
 struct FailedNotice {
     std::string slot;        // slot number "1".."30"; empty when not known
     std::string windowName;  // empty when not known
@@ -73,24 +73,24 @@ class NotifyDispatcher {
     void SendSMSNotice(std::string_view slot, const std::optional<NoticeFacts>& facts = {});
     void SendEmailNotice(std::string_view slot, const std::optional<NoticeFacts>& facts = {});
     // Test records (SmsTestRecord, EmailTestRecord); the switches are not looked at.
-    void SendSMSToTest(std::string_view record, const std::optional<NoticeFacts>& facts = {});
-    void SendEmailTest(std::string_view record, const std::optional<NoticeFacts>& facts = {});
+    void SendSMSToTest(const GbkText& record, const std::optional<NoticeFacts>& facts = {});
+    void SendEmailTest(const GbkText& record, const std::optional<NoticeFacts>& facts = {});
     // Starts `file` with `parameters`, their placeholders filled from `facts`, on the program
     // channel: the caller never waits for the start. `test`: the recipient dialog's test.
-    void StartProgram(std::string_view file, std::string_view parameters, const NoticeFacts& facts,
+    void StartProgram(const GbkText& file, const GbkText& parameters, const NoticeFacts& facts,
                       bool test);
 
-    // One SMS saying `text` to `mobile` (with `countryCode`; GBK), sent once with `settings` in
+    // One SMS saying `text` to `mobile` (with `countryCode`), sent once with `settings` in
     // place of sms.inf, on a worker of its own: the SMS gateway dialog's test. `done` gets the
     // outcome on that worker. The try is logged as a test; it is not tried again and not
     // reported as a failed notice. Raises PluginError when the SMS plug-in is missing.
-    void SendSmsGatewayTest(const SmsSettings& settings, std::string_view mobile,
-                            std::string_view countryCode, std::string_view text,
+    void SendSmsGatewayTest(const SmsSettings& settings, const GbkText& mobile,
+                            const GbkText& countryCode, const GbkText& text,
                             std::function<void(const TryResult&)> done);
 
     // The sender account, handed to the record store at once (it writes email.inf).
-    void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
-                   std::string_view port, std::string_view flag);
+    void SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
+                   const GbkText& port, const GbkText& flag);
 
     // Hears of each delivery that finally failed (once per delivery), on whatever thread saw
     // the failure.
@@ -122,19 +122,17 @@ class NotifyDispatcher {
     using Batch = std::vector<Prepared>;
 
     void PrepareSends(Batch& batch, const Notice& notice, const NotifyLibraries::Sender& sender,
-                      const std::string& account, const std::string& record);
-    void PrepareProgram(Batch& batch, std::string_view file, std::string_view parameters,
+                      const GbkText& account, const GbkText& record);
+    void PrepareProgram(Batch& batch, const GbkText& file, const GbkText& parameters,
                         const NoticeFacts& facts, bool test);
     void Commit(Batch& batch);
     void Resume(OutboxEntry entry);
     std::function<TryResult(int)> ResumedRun(const OutboxEntry& entry);
-    std::function<TryResult(int)> ProgramRun(std::string file, std::string parameters,
-                                             std::string label);
+    std::function<TryResult(int)> ProgramRun(GbkText file, GbkText parameters, std::string label);
     static std::function<TryResult(int)> SenderRun(const NotifyLibraries::Sender& sender,
-                                                   const std::string& account,
-                                                   const std::string& record,
+                                                   const GbkText& account, const GbkText& record,
                                                    const std::string& facts,
-                                                   const std::string& recipient);
+                                                   const GbkText& recipient);
     // A window's notice, with the id that names its entries (Dispatch gives it one).
     bool Keeps(const Notice& notice) const {
         return m_outbox && !notice.test && notice.facts && !notice.facts->id.empty();
@@ -142,9 +140,8 @@ class NotifyDispatcher {
     void Queue(std::string_view channel, DeliveryJob job);
     DeliveryChannel& ChannelOf(std::string_view channel);
     DeliveryChannel::FinalFailure ReportFor(std::string_view channel);
-    void Report(const FailedNotice& failed);
-    static void LogRefused(std::string_view channel, const DeliveryJob& job,
-                           const std::string& reason);
+    void Report(std::string_view channel, const DeliveryJob& job, const GbkText& reason);
+    static void LogRefused(std::string_view channel, const DeliveryJob& job, const GbkText& reason);
 
     Shell& m_shell;
     std::unique_ptr<NotifyLibraries> m_libraries;

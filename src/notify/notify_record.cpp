@@ -9,41 +9,39 @@ namespace {
 
 bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
-std::string TestRecord(std::string_view address, std::string_view middle, std::string_view text,
-                       std::string_view mobiles, std::string_view countryCode) {
+GbkText TestRecord(const GbkText& address, std::string_view middle, const GbkText& text,
+                   const GbkText& mobiles, const GbkText& countryCode) {
     std::string record = "1|2|3|4|5|";
-    record.append(address).append(middle).append(text).append("|");
-    record.append(mobiles).append("|").append(countryCode).append("|||||||");
-    return record;
+    record.append(address.view()).append(middle).append(text.view()).append("|");
+    record.append(mobiles.view()).append("|").append(countryCode.view()).append("|||||||");
+    return GbkText::FromBytes(std::move(record));
 }
 
-std::string Join(const std::vector<std::string>& fields, size_t from, size_t to) {
+GbkText Join(const std::vector<GbkText>& fields, size_t from, size_t to) {
     std::string out;
     for (size_t i = from; i < to; ++i) {
         if (i > from) out += '|';
-        out += fields[i];
+        out += fields[i].view();
     }
-    return out;
+    return GbkText::FromBytes(std::move(out));
 }
 
 // The 19 keys whose values, each followed by "|", make up a window record (RegGrp is not one).
-std::string RecordFromKeys(const IniDocument& config, const std::string& section) {
+GbkText RecordFromKeys(const IniDocument& config, const std::string& section) {
     std::string record;
     for (const auto& key : TConfig::kKeys) {
         if (std::string_view(key.name) == "RegGrp") continue;
-        record += config.ReadGbk(section, key.name).value_or(GbkText()).bytes();
+        record += config.ReadGbk(section, key.name).value_or(GbkText()).view();
         record += '|';
     }
-    return record;
+    return GbkText::FromBytes(std::move(record));
 }
 
 NotifyRecord FromSlot(const IniDocument& config, const std::string& section) {
     NotifyRecord r;
     r.kind = NotifyRecord::Kind::Window;
     r.slot = section;
-    auto key = [&](const char* name) {
-        return config.ReadGbk(section, name).value_or(GbkText()).bytes();
-    };
+    auto key = [&](const char* name) { return config.ReadGbk(section, name).value_or(GbkText()); };
     r.toMail = key("ToMail");
     r.subject = key("Subject");
     r.body = key("Body");
@@ -53,12 +51,12 @@ NotifyRecord FromSlot(const IniDocument& config, const std::string& section) {
     return r;
 }
 
-std::optional<NotifyRecord> FromConfig(std::string_view record, const IniDocument& config) {
+std::optional<NotifyRecord> FromConfig(const GbkText& record, const IniDocument& config) {
     std::optional<std::string> stored;
     for (const auto& section : config.SectionNames()) {
         if (RecordFromKeys(config, section) == record) return FromSlot(config, section);
         auto all = config.ReadGbk(section, "all");
-        if (!stored && all && all->view() == record) stored = section;
+        if (!stored && all && *all == record) stored = section;
     }
     // The window's own save writes its name, address, interval and switches key by key and
     // leaves `all` as it was, so the keys no longer join to the record; the stored record still
@@ -70,19 +68,19 @@ std::optional<NotifyRecord> FromConfig(std::string_view record, const IniDocumen
 
 // Positions 1-5 "1".."5", 6 address, 7 "7", 8-9 "8|utf-8" (SMS) or "| utf-8" (e-mail),
 // 10 text, 11 numbers, 12 code, 13-18 empty. The address and the text may hold "|".
-std::optional<NotifyRecord> FromTestLayout(const std::vector<std::string>& f) {
+std::optional<NotifyRecord> FromTestLayout(const std::vector<GbkText>& f) {
     if (f.size() < 18) return std::nullopt;
     for (size_t i = 0; i < 5; ++i) {
-        if (f[i] != std::to_string(i + 1)) return std::nullopt;
+        if (f[i].view() != std::to_string(i + 1)) return std::nullopt;
     }
     for (size_t i = f.size() - 6; i < f.size(); ++i) {
         if (!f[i].empty()) return std::nullopt;
     }
     const size_t tailEnd = f.size() - 6;
     for (size_t j = 6; j + 6 <= tailEnd; ++j) {
-        bool sms = f[j + 1] == "8" && f[j + 2] == "utf-8";
-        bool mail = f[j + 1].empty() && f[j + 2] == " utf-8";
-        if (f[j] != "7" || !(sms || mail)) continue;
+        bool sms = f[j + 1].view() == "8" && f[j + 2].view() == "utf-8";
+        bool mail = f[j + 1].empty() && f[j + 2].view() == " utf-8";
+        if (f[j].view() != "7" || !(sms || mail)) continue;
         NotifyRecord r;
         r.kind = NotifyRecord::Kind::Test;
         r.toMail = Join(f, 5, j);
@@ -96,38 +94,40 @@ std::optional<NotifyRecord> FromTestLayout(const std::vector<std::string>& f) {
 
 }  // namespace
 
-std::string SmsTestRecord(std::string_view address, std::string_view text, std::string_view mobiles,
-                          std::string_view countryCode) {
+GbkText SmsTestRecord(const GbkText& address, const GbkText& text, const GbkText& mobiles,
+                      const GbkText& countryCode) {
     return TestRecord(address, "|7|8|utf-8|", text, mobiles, countryCode);
 }
 
-std::string EmailTestRecord(std::string_view address, std::string_view text,
-                            std::string_view mobiles, std::string_view countryCode) {
+GbkText EmailTestRecord(const GbkText& address, const GbkText& text, const GbkText& mobiles,
+                        const GbkText& countryCode) {
     return TestRecord(address, "|7|| utf-8|", text, mobiles, countryCode);
 }
 
-std::vector<std::string> SplitRecord(std::string_view record) {
-    std::vector<std::string> fields;
+std::vector<GbkText> SplitRecord(const GbkText& gbk) {
+    const std::string_view record = gbk.view();
+    std::vector<GbkText> fields;
     size_t start = 0;
     for (size_t i = 0; i < record.size(); ++i) {
         if (IsGbkLeadByte(static_cast<unsigned char>(record[i])) && i + 1 < record.size()) {
             ++i;
         } else if (record[i] == '|') {
-            fields.emplace_back(record.substr(start, i - start));
+            fields.push_back(GbkText::FromBytes(std::string(record.substr(start, i - start))));
             start = i + 1;
         }
     }
-    if (start < record.size()) fields.emplace_back(record.substr(start));
+    if (start < record.size())
+        fields.push_back(GbkText::FromBytes(std::string(record.substr(start))));
     return fields;
 }
 
-NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config) {
+NotifyRecord ParseNotifyRecord(const GbkText& record, const IniDocument& config) {
     if (auto found = FromConfig(record, config)) return *found;
     auto fields = SplitRecord(record);
     if (auto test = FromTestLayout(fields)) return *test;
     NotifyRecord r;
     auto at = [&](size_t position) {
-        return position <= fields.size() ? fields[position - 1] : std::string();
+        return position <= fields.size() ? fields[position - 1] : GbkText();
     };
     r.toMail = at(6);
     r.subject = at(8);
@@ -139,7 +139,7 @@ NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& confi
 }
 
 void FillNoticeTexts(NotifyRecord& record, const NoticeFacts& facts) {
-    for (std::string* text : {&record.subject, &record.body, &record.smsBody}) {
+    for (GbkText* text : {&record.subject, &record.body, &record.smsBody}) {
         *text = FillPlaceholders(*text, facts);
     }
 }

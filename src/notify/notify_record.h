@@ -9,19 +9,19 @@
 
 namespace nuvaro {
 
-// The records handed to the sending plug-ins, all GBK. A window record (Config.inf key `all`)
+// The records handed to the sending plug-ins, GBK. A window record (Config.inf key `all`)
 // holds the window's 19 fields, each followed by "|", without escaping. A test record is built
 // by the recipient dialog from its unsaved fields: 18 fields, positions 1-5 and 7 (and 8 for
 // SMS) carrying their own digit.
 
-std::string SmsTestRecord(std::string_view address, std::string_view text, std::string_view mobiles,
-                          std::string_view countryCode);
-std::string EmailTestRecord(std::string_view address, std::string_view text,
-                            std::string_view mobiles, std::string_view countryCode);
+GbkText SmsTestRecord(const GbkText& address, const GbkText& text, const GbkText& mobiles,
+                      const GbkText& countryCode);
+GbkText EmailTestRecord(const GbkText& address, const GbkText& text, const GbkText& mobiles,
+                        const GbkText& countryCode);
 
 // The texts between the "|" of a record; text after the last "|" counts as one more field. A
 // "|" byte that is the second byte of a GBK character does not separate.
-std::vector<std::string> SplitRecord(std::string_view record);
+std::vector<GbkText> SplitRecord(const GbkText& record);
 
 // What the senders need from a record.
 struct NotifyRecord {
@@ -32,15 +32,15 @@ struct NotifyRecord {
     };
     Kind kind = Kind::Positional;
     std::string slot;  // slot number when the record was found in Config.inf
-    std::string toMail, subject, body;
-    std::string smsBody, mobile, contry;
+    GbkText toMail, subject, body;
+    GbkText smsBody, mobile, contry;
 };
 
 // Reads a record. A window record is looked up in `config` (Config.inf): the slot whose keys
 // join to exactly this record, else the slot whose stored `all` is this record, gives every
 // field from its keys, so a "|" inside a condition or a text cannot misdirect a notice. A record
 // not found there is read as a test record when it has that layout, else by position.
-NotifyRecord ParseNotifyRecord(std::string_view record, const IniDocument& config);
+NotifyRecord ParseNotifyRecord(const GbkText& record, const IniDocument& config);
 
 // The record's texts (mail subject and body, SMS text) with their placeholders filled.
 void FillNoticeTexts(NotifyRecord& record, const NoticeFacts& facts);

@@ -26,29 +26,31 @@ int64_t Number(const IniDocument& doc, const std::string& section, const char* k
 }
 
 OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
-    auto text = [&](const char* key) {
-        return doc.ReadGbk(section, key).value_or(GbkText()).bytes();
-    };
+    auto text = [&](const char* key) { return doc.ReadGbk(section, key).value_or(GbkText()); };
+    auto ascii = [&](const char* key) { return text(key).bytes(); };
     OutboxEntry e;
     e.key = section;
-    e.channel = text("Channel");
-    e.slot = text("Slot");
+    e.channel = ascii("Channel");
+    e.slot = ascii("Slot");
     e.windowName = text("Window");
     e.recipient = text("Recipient");
     e.record = text("Record");
-    e.facts = {text("Found"), text("Name"),     text("Url"), text("Time"),
-               e.slot,        text("Previous"), text("Id")};
+    e.facts = {text("Found"), text("Name"),     text("Url"), ascii("Time"),
+               e.slot,        text("Previous"), ascii("Id")};
     e.file = text("File");
     e.parameters = text("Parameters");
     e.raised = Number(doc, section, "Raised");
     e.attempt = static_cast<int>(std::max<int64_t>(1, Number(doc, section, "Attempt")));
     e.due = Number(doc, section, "Due");
-    e.trying = text("Trying") == "1";
+    e.trying = ascii("Trying") == "1";
     return e;
 }
 
 void WriteEntry(IniWriter& out, const OutboxEntry& e) {
-    auto text = [&](const char* key, const std::string& value) {
+    auto text = [&](const char* key, const GbkText& value) {
+        if (!value.empty()) out.WriteExactGbk(key, value);
+    };
+    auto ascii = [&](const char* key, const std::string& value) {
         if (!value.empty()) out.WriteExactGbk(key, GbkText::FromBytes(value));
     };
     out.Section(e.key);
@@ -60,9 +62,9 @@ void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     text("Found", e.facts.found);
     text("Name", e.facts.name);
     text("Url", e.facts.url);
-    text("Time", e.facts.time);
+    ascii("Time", e.facts.time);
     text("Previous", e.facts.previous);
-    text("Id", e.facts.id);
+    ascii("Id", e.facts.id);
     text("File", e.file);
     text("Parameters", e.parameters);
     out.Write("Raised", std::to_string(e.raised));

@@ -14,15 +14,16 @@
 
 namespace nuvaro {
 
-// One delivery of a notice (one channel, one recipient) not yet sent. Texts are GBK.
+// One delivery of a notice (one channel, one recipient) not yet sent.
 struct OutboxEntry {
     std::string key;      // unique: the notice's id and the delivery's number
     std::string channel;  // kSmsChannel, kEmailChannel or kProgramChannel
-    std::string slot, windowName, recipient;
-    std::string record;  // window record (SMS, mail)
-    NoticeFacts facts;   // the placeholders' facts, the notice's id among them
-    std::string file;    // the local program, its parameters already filled
-    std::string parameters;
+    std::string slot;
+    GbkText windowName, recipient;
+    GbkText record;     // window record (SMS, mail)
+    NoticeFacts facts;  // the placeholders' facts, the notice's id among them
+    GbkText file;       // the local program, its parameters already filled
+    GbkText parameters;
     int64_t raised = 0;   // wall-clock seconds since 1970
     int attempt = 1;      // the next try
     int64_t due = 0;      // wall-clock seconds of the next try

@@ -25,15 +25,15 @@ std::function<TryResult(int)> NotifyDispatcher::ResumedRun(const OutboxEntry& e)
     }
     const bool sms = e.channel == kSmsChannel;
     auto sender = sms ? m_libraries->SmsSender() : m_libraries->MailSender();
-    std::string account = sms ? m_libraries->ReadUserId() : m_libraries->ReadEmail();
+    GbkText account = sms ? m_libraries->ReadUserId() : m_libraries->ReadEmail();
     return SenderRun(sender, account, e.record, EncodeNoticeFacts(e.facts), e.recipient);
 }
 
 void NotifyDispatcher::Resume(OutboxEntry e) {
     const std::string label = SendLogSlot(e.slot, false);
     if (e.trying) {
-        Delivery unknown{
-            e.channel, label, e.recipient, false, ToGbk(text::kSendInterrupted).bytes(), e.attempt};
+        Delivery unknown{e.channel, label, e.recipient, false, ToGbk(text::kSendInterrupted),
+                         e.attempt};
         AppendSendLog(ExeDir(), SendLogLine(NowText(), unknown));
         ++e.attempt;
     }
@@ -48,20 +48,20 @@ void NotifyDispatcher::Resume(OutboxEntry e) {
     const auto left = DeliveryClock::WallTime(seconds(e.due)) - m_clock.WallNow();
     job.due = m_clock.Now() +
               std::clamp(std::chrono::duration_cast<seconds>(left), seconds(0), kResumeWithin);
-    std::string refused;
+    GbkText refused;
     try {
         job.run = ResumedRun(e);
     } catch (const std::exception& error) {
-        refused = ToGbk(error.what()).bytes();  // a plug-in gone since
+        refused = ToGbk(error.what());  // a plug-in gone since
     }
     if (refused.empty()) {
         m_outbox->Waiting(job);
         if (ChannelOf(e.channel).Add(job)) return;
-        refused = ToGbk(text::kSendQueueFull).bytes();
+        refused = ToGbk(text::kSendQueueFull);
     }
     m_outbox->Remove(e.key);
     LogRefused(e.channel, job, refused);
-    Report({e.slot, e.windowName, e.channel, e.recipient, refused, false});
+    Report(e.channel, job, refused);
 }
 
 }  // namespace nuvaro

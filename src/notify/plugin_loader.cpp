@@ -28,13 +28,14 @@ void* LoadLocked(const std::string& path) {
     return handle;
 }
 
-std::string Text(const char* result) { return result ? std::string(result) : std::string(); }
+GbkText Text(const char* result) { return GbkText::FromBytes(result ? result : ""); }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
+std::vector<GbkText> SplitLines(const GbkText& gbk) {
+    const std::string& text = gbk.bytes();
+    std::vector<GbkText> lines;
     size_t start = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(text.substr(start, end - start));
+        lines.push_back(GbkText::FromBytes(text.substr(start, end - start)));
     }
     return lines;
 }
@@ -47,22 +48,21 @@ TryOutcome Outcome(int code) {
 
 class PluginLibraries : public NotifyLibraries {
   public:
-    std::string ReadWindowsInfo(std::string_view slot) override {
+    GbkText ReadWindowsInfo(std::string_view slot) override {
         auto fn = PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo");
         return Text(fn(std::string(slot).c_str()));
     }
-    std::string ReadUserId() override {
+    GbkText ReadUserId() override {
         return Text(PluginFunctionAs<ReadUserIdFn>(plugin::kRegInfo, "ReadUserId")());
     }
-    std::string ReadEmail() override {
+    GbkText ReadEmail() override {
         return Text(PluginFunctionAs<ReadEmailFn>(plugin::kRegInfo, "ReadEmail")());
     }
-    void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
-                   std::string_view port, std::string_view flag) override {
+    void SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
+                   const GbkText& port, const GbkText& flag) override {
         auto fn = PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail");
-        int saved =
-            fn(std::string(smtp).c_str(), std::string(user).c_str(), std::string(password).c_str(),
-               std::string(port).c_str(), std::string(flag).c_str());
+        int saved = fn(smtp.bytes().c_str(), user.bytes().c_str(), password.bytes().c_str(),
+                       port.bytes().c_str(), flag.bytes().c_str());
         // A refused settings write is reported like every other one, not lost in silence.
         if (saved == 0) throw FileWriteError(ExeDirFile("email.inf"));
     }
@@ -82,15 +82,17 @@ class PluginLibraries : public NotifyLibraries {
     static Sender Resolve(const char* file, const char* listName, const char* tryName) {
         auto list = PluginFunctionAs<RecipientsFn>(file, listName);
         auto send = PluginFunctionAs<SendTryFn>(file, tryName);
-        return {
-            [list](const std::string& record) { return SplitLines(Text(list(record.c_str()))); },
-            [send](const SendTry& t) {
-                char reason[1024] = {};
-                int outcome = send(t.account.c_str(), t.record.c_str(), t.notice.c_str(),
-                                   t.recipient.c_str(), t.attempt, reason, sizeof reason);
-                reason[sizeof reason - 1] = '\0';
-                return TryResult{Outcome(outcome), reason};
-            }};
+        return {[list](const GbkText& record) {
+                    return SplitLines(Text(list(record.bytes().c_str())));
+                },
+                [send](const SendTry& t) {
+                    char reason[1024] = {};
+                    int outcome =
+                        send(t.account.bytes().c_str(), t.record.bytes().c_str(), t.notice.c_str(),
+                             t.recipient.bytes().c_str(), t.attempt, reason, sizeof reason);
+                    reason[sizeof reason - 1] = '\0';
+                    return TryResult{Outcome(outcome), GbkText::FromBytes(reason)};
+                }};
     }
 };
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/gbk_text.h"
 #include "notify/delivery_channel.h"
 
 namespace nuvaro {
@@ -32,10 +33,10 @@ Fn PluginFunctionAs(std::string_view fileName, const char* function) {
 
 // One try of one recipient, as a sender plug-in makes it.
 struct SendTry {
-    std::string account;    // ReadUserId or ReadEmail
-    std::string record;     // window record or test record
-    std::string notice;     // EncodeNoticeFacts, or empty: the texts go as they stand
-    std::string recipient;  // one of the record's recipients (empty: it names none)
+    GbkText account;     // ReadUserId or ReadEmail
+    GbkText record;      // window record or test record
+    std::string notice;  // EncodeNoticeFacts, or empty: the texts go as they stand
+    GbkText recipient;   // one of the record's recipients (empty: it names none)
     int attempt = 1;
 };
 
@@ -44,18 +45,18 @@ class NotifyLibraries {
   public:
     // A sender's functions; both may be called on any thread.
     struct Sender {
-        std::function<std::vector<std::string>(const std::string& record)> recipients;
+        std::function<std::vector<GbkText>(const GbkText& record)> recipients;
         std::function<TryResult(const SendTry& one)> send;  // logs the try
     };
 
     virtual ~NotifyLibraries() = default;
     // Null results read as the empty text; the texts are copies.
-    virtual std::string ReadWindowsInfo(std::string_view slot) = 0;
-    virtual std::string ReadUserId() = 0;
-    virtual std::string ReadEmail() = 0;
+    virtual GbkText ReadWindowsInfo(std::string_view slot) = 0;
+    virtual GbkText ReadUserId() = 0;
+    virtual GbkText ReadEmail() = 0;
     // Throws FileWriteError when the store could not write email.inf.
-    virtual void SaveEmail(std::string_view smtp, std::string_view user, std::string_view password,
-                           std::string_view port, std::string_view flag) = 0;
+    virtual void SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
+                           const GbkText& port, const GbkText& flag) = 0;
     // The senders, resolved now so that a missing plug-in is reported to the caller.
     virtual Sender SmsSender() = 0;
     virtual Sender MailSender() = 0;

@@ -12,14 +12,14 @@ namespace {
 constexpr size_t kMaxDetail = 500;
 
 // One piece of one line: cut, control characters written visibly.
-std::string OneLine(std::string_view text) {
+std::string OneLine(const GbkText& text) {
     return EscapeLogText(
-        CutText(GbkText::FromBytes(std::string(TrimControls(text))), kMaxDetail).view());
+        CutText(GbkText::FromBytes(std::string(TrimControls(text.view()))), kMaxDetail).view());
 }
 
 }  // namespace
 
-std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
+GbkText SendLogLine(std::string_view dateTime, const Delivery& d) {
     std::string line(dateTime);
     line += " [" + d.channel + "][" + d.slot + "][" + OneLine(d.recipient) + "]";
     if (d.attempt > 0) line += "[try " + std::to_string(d.attempt) + "]";
@@ -27,11 +27,11 @@ std::string SendLogLine(std::string_view dateTime, const Delivery& d) {
     line += d.ok ? text::kSendOk : text::kSendFailed;
     std::string detail = OneLine(d.detail);
     if (!detail.empty()) line += ": " + detail;
-    return line;
+    return GbkText::FromBytes(std::move(line));
 }
 
-void AppendSendLog(const std::string& folder, std::string_view line) {
-    AppendLogLine(folder, "sendlog.txt", GbkText::FromBytes(std::string(line)));
+void AppendSendLog(const std::string& folder, const GbkText& line) {
+    AppendLogLine(folder, "sendlog.txt", line);
 }
 
 }  // namespace nuvaro

@@ -3,16 +3,18 @@
 #include <string>
 #include <string_view>
 
+#include "core/gbk_text.h"
+
 namespace nuvaro {
 
-// The outcome of one delivery to one recipient, for Log/sendlog.txt. Texts are GBK.
+// The outcome of one delivery to one recipient, for Log/sendlog.txt.
 struct Delivery {
-    std::string channel;    // "SMS" or "EMAIL"
-    std::string slot;       // slot number, "test", or "?" when the record names no slot
-    std::string recipient;  // number or address as sent
+    std::string channel;  // "SMS" or "EMAIL"
+    std::string slot;     // slot number, "test", or "?" when the record names no slot
+    GbkText recipient;    // number or address as sent
     bool ok = false;
-    std::string detail;  // the server's reply, or the error
-    int attempt = 0;     // the try, counted from 1; 0 when not counted
+    GbkText detail;   // the server's reply, or the error
+    int attempt = 0;  // the try, counted from 1; 0 when not counted
 };
 
 inline constexpr std::string_view kSmsChannel = "SMS";
@@ -23,10 +25,10 @@ inline constexpr std::string_view kProgramChannel = "PROGRAM";
 // ("[try <n>]" only when the try is counted). Control characters of the recipient and the
 // detail are written as the monitoring log writes them (\r, \n, \xHH); a very long detail
 // is cut.
-std::string SendLogLine(std::string_view dateTime, const Delivery& delivery);
+GbkText SendLogLine(std::string_view dateTime, const Delivery& delivery);
 
 // Appends the line and CR LF to Log/sendlog.txt in `folder`, creating Log when missing. Never
 // fails: a line that cannot be written is lost.
-void AppendSendLog(const std::string& folder, std::string_view line);
+void AppendSendLog(const std::string& folder, const GbkText& line);
 
 }  // namespace nuvaro

@@ -78,14 +78,13 @@ bool GoodHeader(std::string_view header) {
 SmsSettings ReadSmsSettings(const IniDocument& doc) {
     SmsSettings s;
     for (const auto& [key, field] : kKeys)
-        s.*field = doc.ReadGbk(kSection, key).value_or(GbkText()).bytes();
+        s.*field = doc.Read(kSection, key).value_or(std::string());
     return s;
 }
 
 void WriteSmsSettings(IniDocument& doc, const SmsSettings& s) {
     for (const auto& [key, field] : kKeys) {
-        if (!(s.*field).empty() || doc.Read(kSection, key))
-            doc.WriteGbk(kSection, key, GbkText::FromBytes(s.*field));
+        if (!(s.*field).empty() || doc.Read(kSection, key)) doc.Write(kSection, key, s.*field);
     }
 }
 
@@ -122,7 +121,7 @@ std::vector<std::string> CheckSmsSettings(const SmsSettings& s) {
     if (!gateway.empty() && !HasAny(s, {"{text}"})) problems.push_back(text::kSmsNoTextPlaceholder);
     const std::string_view caFile = TrimControls(s.caFile);
     if (!caFile.empty() && !ReadWholeFile(std::string(caFile))) {
-        problems.push_back(text::kSmsNoCaFile + ToUtf8(GbkText::FromBytes(std::string(caFile))));
+        problems.push_back(text::kSmsNoCaFile + std::string(caFile));
     }
     return problems;
 }

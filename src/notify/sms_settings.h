@@ -9,8 +9,8 @@
 
 namespace nuvaro {
 
-// What section "sms" of sms.inf holds, key by key, as the SMS gateway dialog edits it (GBK, as
-// typed; an empty value: the key's default). The SMS plug-in reads the file itself
+// What section "sms" of sms.inf holds, key by key, as the SMS gateway dialog edits it (UTF-8 here,
+// GBK in the file; an empty value: the key's default). The SMS plug-in reads the file itself
 // (ReadSmsGateway): this only writes what it reads.
 struct SmsSettings {
     std::string gateway, method, body, contentType, header, account, token, charset, success,
@@ -26,7 +26,8 @@ void WriteSmsSettings(IniDocument& smsInf, const SmsSettings& settings);
 std::vector<std::string> CheckSmsSettings(const SmsSettings& settings);
 
 // The settings as an account text that the SMS plug-in takes in place of sms.inf, so that a
-// test sends with what the dialog shows before it is saved; and back.
+// test sends with what the dialog shows before it is saved (ASCII, as the plug-in takes it); and
+// back.
 std::string EncodeSmsSettingsAccount(const SmsSettings& settings);
 std::optional<IniDocument> DecodeSmsSettingsAccount(std::string_view account);
 

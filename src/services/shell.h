@@ -5,7 +5,7 @@
 
 namespace nuvaro {
 
-// What stands in for the Windows shell ("Open" verb). Texts are GBK, as the settings hold them.
+// What stands in for the Windows shell ("Open" verb). Texts are UTF-8.
 // Safe to call from any thread. A target that the desktop's program cannot open is that
 // program's business.
 class Shell {

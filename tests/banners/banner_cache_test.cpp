@@ -74,9 +74,9 @@ TEST(BannerCache, ReadsBackWhatWasWrittenAndMissingKeysAsEmpty) {
     WriteAnnouncementCache(dir.File("config.ini"), Fetched());
     auto cached = ReadAnnouncementCache(dir.File("config.ini"));
     ASSERT_TRUE(cached);
-    EXPECT_EQ(cached->AD1, G("新版发布"));
-    EXPECT_EQ(cached->AD2, G("欢迎使用"));  // stored with its blanks, read without them
-    EXPECT_EQ(cached->AD3, G("限时优惠"));
+    EXPECT_EQ(cached->AD1, "新版发布");
+    EXPECT_EQ(cached->AD2, "欢迎使用");  // stored with its blanks, read without them
+    EXPECT_EQ(cached->AD3, "限时优惠");
     EXPECT_EQ(cached->ADurl1, "http://example.com/新闻");
     EXPECT_EQ(cached->OutUrl, "http://example.com/out||x");
 
@@ -84,20 +84,22 @@ TEST(BannerCache, ReadsBackWhatWasWrittenAndMissingKeysAsEmpty) {
     cached = ReadAnnouncementCache(dir.File("config.ini"));
     ASSERT_TRUE(cached);
     Announcement expected;
-    expected.AD2 = G("只有二");
+    expected.AD2 = "只有二";
     EXPECT_EQ(*cached, expected);
 }
 
-TEST(BannerCache, FetchedBannerTextsAreGbkWithOnlyBannerThreeTrimmed) {
+TEST(BannerCache, FetchedBannerTextsAreAsGbkKeepsThemWithOnlyBannerThreeTrimmed) {
     BannerTexts texts = FetchedBannerTexts(Fetched());
-    EXPECT_EQ(texts.banner1, G(" \t新版发布 \r\n"));
-    EXPECT_EQ(texts.banner2, G(" 欢迎使用 "));
-    EXPECT_EQ(texts.banner3, G("限时优惠"));
+    EXPECT_EQ(texts.banner1, " \t新版发布 \r\n");
+    EXPECT_EQ(texts.banner2, " 欢迎使用 ");
+    EXPECT_EQ(texts.banner3, "限时优惠");
     Announcement bad;
+    bad.AD2 = "😀";  // GBK has no emoji
     bad.AD1 =
         "\xFF"
         "ok";  // not UTF-8: one '?' and the rest survives
     EXPECT_EQ(FetchedBannerTexts(bad).banner1, "?ok");
+    EXPECT_EQ(FetchedBannerTexts(bad).banner2, "?");
 }
 
 TEST(BannerCache, EndpointIsEmptyWhenNotConfigured) {

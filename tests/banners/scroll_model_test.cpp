@@ -74,7 +74,7 @@ TEST_F(ScrollModelTest, StartsWithTheControlDefaults) {
 }
 
 TEST_F(ScrollModelTest, TextOfHundredPixelsLeavesAfterTwentyOneStepsAndReentersAtTheRight) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(20);
     EXPECT_EQ(model.Offset(), -100);
     EXPECT_TRUE(events.empty());
@@ -89,7 +89,7 @@ TEST_F(ScrollModelTest, TextOfHundredPixelsLeavesAfterTwentyOneStepsAndReentersA
 
 TEST_F(ScrollModelTest, EmptyTextIsGoneAfterTheFirstStep) {
     platform.extent = {0, 0};
-    model.SetScrollText("");
+    model.SetScrollText(testing::GbkBytes(""));
     EXPECT_EQ(model.TextWidth(), 0);
     Ticks(1);
     ASSERT_EQ(events.size(), 1u);
@@ -122,7 +122,7 @@ TEST_P(ScrollDirectionTest, LeavesAndReentersAtTheOppositeEdge) {
     platform.extent = {30, 12};
     platform.fontHeight = 0;  // no estimate: the measured width counts
     model.SetScrollDirection(c.direction);
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(c.ticksToLeave - 1);
     EXPECT_TRUE(events.empty());
     Ticks(1);
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ScrollModelTest, SecondPassRunsFromTheReentryOffset) {
     platform.extent = {30, 12};
     platform.fontHeight = 0;
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(7);  // gone at -35, back at 199
     Ticks(45);
     EXPECT_EQ(model.Offset(), -26);
@@ -155,19 +155,19 @@ TEST_F(ScrollModelTest, SecondPassRunsFromTheReentryOffset) {
 
 TEST_F(ScrollModelTest, GbkByteEstimateIsAFloorForTheMeasuredWidth) {
     platform.extent = {20, 12};
-    model.SetScrollText(testing::G("广告一"));  // 6 bytes: 12 * 6 / 2
+    model.SetScrollText(testing::GT("广告一"));  // 6 bytes: 12 * 6 / 2
     EXPECT_EQ(model.TextWidth(), 36);
     platform.extent = {50, 12};
-    model.SetScrollText(testing::G("广告一"));
+    model.SetScrollText(testing::GT("广告一"));
     EXPECT_EQ(model.TextWidth(), 50);
 }
 
 TEST(ScrollModelEstimate, UsesTheLongestLineAndIgnoresTheFontHeightSign) {
-    EXPECT_EQ(ScrollModel::EstimateWidth("", -12), 0);
-    EXPECT_EQ(ScrollModel::EstimateWidth("abc", 12), 18);
-    EXPECT_EQ(ScrollModel::EstimateWidth("abc", -13), 19);  // 39 div 2
-    EXPECT_EQ(ScrollModel::EstimateWidth("ab\r\n0123456789\ncd\rxyz", -12), 60);
-    EXPECT_EQ(ScrollModel::EstimateWidth(testing::G("一二") + "\r\nabc", -12), 24);
+    EXPECT_EQ(ScrollModel::EstimateWidth(testing::GbkBytes(""), -12), 0);
+    EXPECT_EQ(ScrollModel::EstimateWidth(testing::GbkBytes("abc"), 12), 18);
+    EXPECT_EQ(ScrollModel::EstimateWidth(testing::GbkBytes("abc"), -13), 19);  // 39 div 2
+    EXPECT_EQ(ScrollModel::EstimateWidth(testing::GbkBytes("ab\r\n0123456789\ncd\rxyz"), -12), 60);
+    EXPECT_EQ(ScrollModel::EstimateWidth(testing::GT("一二\r\nabc"), -12), 24);
 }
 
 TEST_F(ScrollModelTest, StepMustDifferAndBeSmallerThanTheClientWidth) {
@@ -183,7 +183,7 @@ TEST_F(ScrollModelTest, StepMustDifferAndBeSmallerThanTheClientWidth) {
 }
 
 TEST_F(ScrollModelTest, StepZeroFreezesTheTextWhileTheTimerRuns) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(2);
     ASSERT_TRUE(model.SetStep(0));
     int repaints = platform.repaints;
@@ -195,7 +195,7 @@ TEST_F(ScrollModelTest, StepZeroFreezesTheTextWhileTheTimerRuns) {
 }
 
 TEST_F(ScrollModelTest, AbortLeavesTheTextOutsideAndTheControlInactiveUntilResumed) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     abortNext = true;
     Ticks(21);
     ASSERT_EQ(events.size(), 1u);
@@ -215,7 +215,7 @@ TEST_F(ScrollModelTest, AbortLeavesTheTextOutsideAndTheControlInactiveUntilResum
 
 TEST_F(ScrollModelTest, StepsDoNotNestInsideTheHandler) {
     platform.extent = {0, 0};
-    model.SetScrollText("");
+    model.SetScrollText(testing::GbkBytes(""));
     model.OnFrameScrolled = [this](TScrollDirect, int pos, bool&) {
         events.push_back({TScrollDirect::sdLeft, pos});
         model.TimerTick();  // as a modal box in the handler would dispatch a tick
@@ -228,7 +228,7 @@ TEST_F(ScrollModelTest, StepsDoNotNestInsideTheHandler) {
 
 TEST_F(ScrollModelTest, HandlerThatThrowsDoesNotWedgeTheControl) {
     platform.extent = {0, 0};
-    model.SetScrollText("");
+    model.SetScrollText(testing::GbkBytes(""));
     model.OnFrameScrolled = [](TScrollDirect, int, bool&) { throw std::runtime_error("boom"); };
     EXPECT_THROW(Ticks(1), std::runtime_error);
     EXPECT_EQ(model.Offset(), -5);
@@ -240,15 +240,15 @@ TEST_F(ScrollModelTest, HandlerThatThrowsDoesNotWedgeTheControl) {
 }
 
 TEST_F(ScrollModelTest, SettingTheTextAgainRestartsAtOffsetZero) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(4);
     EXPECT_EQ(model.Offset(), -20);
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     EXPECT_EQ(model.Offset(), 0);
 }
 
 TEST_F(ScrollModelTest, DirectionChangeRemeasuresWithWrapAndRestarts) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(4);
     platform.measuredWithWrap.clear();
     model.SetScrollDirection(TScrollDirect::sdUp);
@@ -274,7 +274,7 @@ TEST_F(ScrollModelTest, DirectionChangeRemeasuresWithWrapAndRestarts) {
 }
 
 TEST_F(ScrollModelTest, SameDirectionChangesNothing) {
-    model.SetScrollText("x");
+    model.SetScrollText(testing::GbkBytes("x"));
     Ticks(2);
     model.SetScrollDirection(TScrollDirect::sdLeft);
     EXPECT_EQ(model.Offset(), -10);

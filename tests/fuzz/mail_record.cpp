@@ -41,22 +41,19 @@ void CheckMail(const std::string& mail) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto parts = fuzz::Parts(data, size, 3);
-    NotifyRecord record = ParseNotifyRecord(parts[0], IniDocument::Parse(parts[1]));
+    NotifyRecord record =
+        ParseNotifyRecord(GbkText::FromBytes(parts[0]), IniDocument::Parse(parts[1]));
 
     if (auto account = DecodeMailAccount(parts[2])) {
         auto again = DecodeMailAccount(EncodeMailAccount(*account));
         FUZZ_CHECK(again && again->smtp == account->smtp && again->port == account->port &&
                    again->user == account->user && again->password == account->password);
     }
-    for (const std::string& to : SplitRecipientList(record.toMail)) {
+    for (const GbkText& to : SplitRecipientList(record.toMail)) {
         FUZZ_CHECK(!to.empty());
         if (to.size() > 254) continue;  // no SMTP server takes a longer address
-        MailMessage mail{"me@example.com",
-                         ToUtf8(GbkText::FromBytes(to)),
-                         ToUtf8(GbkText::FromBytes(record.subject)),
-                         ToUtf8(GbkText::FromBytes(record.body)),
-                         0,
-                         "id@localhost"};
+        MailMessage mail{"me@example.com",    ToUtf8(to), ToUtf8(record.subject),
+                         ToUtf8(record.body), 0,          "id@localhost"};
         CheckMail(ComposeMail(mail));
     }
     return 0;

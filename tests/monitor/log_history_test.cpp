@@ -98,11 +98,11 @@ TEST(LogHistory, ErrorAndSendLogLinesAndLinesOfNoLayoutAreAllKept) {
     EXPECT_EQ(errors[1].text,
               "网页加载失败：HTTP 500\\r\\n\\r\\n2026-12-8 3:00:02 no layout\\r\\n[x]");
 
-    Delivery ok{"EMAIL", "2", "a@b.c", true, "250 queued"};
-    Delivery failed{"SMS", "7", "138", false, G("连接超时")};
-    auto sends = ParseSendLog(
-        Lines({SendLogLine("2026-12-8 3:00:02", ok), SendLogLine("2026-12-8 3:00:03", failed)}),
-        [](std::string_view slot) { return slot == "2" ? "甲" : ""; });
+    Delivery ok{"EMAIL", "2", GT("a@b.c"), true, GT("250 queued")};
+    Delivery failed{"SMS", "7", GT("138"), false, GT("连接超时")};
+    auto sends = ParseSendLog(Lines({SendLogLine("2026-12-8 3:00:02", ok).bytes(),
+                                     SendLogLine("2026-12-8 3:00:03", failed).bytes()}),
+                              [](std::string_view slot) { return slot == "2" ? "甲" : ""; });
     ASSERT_EQ(sends.size(), 2u);
     EXPECT_EQ(sends[0].event, LogEvent::DeliveryOk);
     EXPECT_EQ(sends[0].window, "甲");

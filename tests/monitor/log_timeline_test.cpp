@@ -51,7 +51,7 @@ TEST_F(Timeline, MergesTheThreeLogsNewestFirstWithTheValueBeforeEachChange) {
     Append("informlog", loglines::RepeatSkipped(Time(3), "2", GT("199"), "甲").bytes());
     Append("errorlog", loglines::TickError(Time(4), "2", "甲", "网页加载失败").bytes());
     Append("informlog", loglines::ChangeNotified(Time(5), "2", GT("159"), "甲").bytes());
-    Append("sendlog", SendLogLine(Time(6), {"SMS", "2", "+86138", true, "ok"}));
+    Append("sendlog", SendLogLine(Time(6), {"SMS", "2", GT("+86138"), true, GT("ok")}).bytes());
     LogTimeline t = Make();
     LogTimeline::Applied applied = t.Apply(t.ReadAppended(Names())());
     EXPECT_TRUE(applied.reset);

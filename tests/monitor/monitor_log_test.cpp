@@ -104,12 +104,12 @@ TEST(WriteLog, ALineThatDoesNotFitIsCutBackWholeAndNotedWhenWritingWorksAgain) {
 
 TEST(AppendSendLog, SharesTheWholeLineWriting) {
     TempExeDir dir;
-    AppendSendLog(dir.path(), "one");
+    AppendSendLog(dir.path(), GT("one"));
     {
         FileSizeLimit full(64);
-        AppendSendLog(dir.path(), std::string(100, 'x'));
+        AppendSendLog(dir.path(), GT(std::string(100, 'x')));
     }
-    AppendSendLog(dir.path(), "two");
+    AppendSendLog(dir.path(), GT("two"));
     EXPECT_EQ(dir.Read("Log/sendlog.txt"), "one\r\ntwo\r\n");
     EXPECT_EQ(Notes(dir), std::vector<std::string>{LostNote(1, "sendlog")});
 }

@@ -7,6 +7,7 @@
 
 #include "notify/delivery_channel.h"
 #include "support/fake_delivery_clock.h"
+#include "support/temp_dir.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -45,9 +46,9 @@ class DeliveryRetries : public ::testing::Test {
     std::unique_ptr<DeliveryChannel> Channel(DeliveryPolicy policy) {
         return std::make_unique<DeliveryChannel>(
             policy,
-            [this](const DeliveryJob&, const std::string& reason) {
+            [this](const DeliveryJob&, const GbkText& reason) {
                 std::lock_guard lock(mutex);
-                failures.push_back(reason);
+                failures.push_back(reason.bytes());
             },
             &journal);
     }
@@ -59,7 +60,7 @@ class DeliveryRetries : public ::testing::Test {
         job.run = [this, answer](int attempt) {
             std::lock_guard lock(mutex);
             tries.push_back(clock.Now());
-            return TryResult{answer(attempt), "down"};
+            return TryResult{answer(attempt), GT("down")};
         };
         return job;
     }

@@ -131,7 +131,7 @@ TEST_P(MailRefusal, IsTriedAsOftenAsItDeservesEachTryLoggedAndTheFailureReported
     auto failed = Failed();
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].channel, "EMAIL");
-    EXPECT_EQ(ToUtf8(GbkText::FromBytes(failed[0].windowName)), "显卡");
+    EXPECT_EQ(failed[0].windowName, "显卡");
     EXPECT_THAT(failed[0].reason, HasSubstr(GetParam().reason));
     EXPECT_TRUE(server.Messages().empty());
 }
@@ -210,10 +210,11 @@ TEST_F(DispatchEndToEnd, TestSendsOfTheRecipientDialogArriveWithTheDialogsValues
     SmtpTestServer mail;
     MailServer(mail.Port());
     NotifyDispatcher& dispatcher = Dispatcher();
-    NoticeFacts facts{"", G("显卡"), "http://x/", "2026-1-2 3:04:05", "4", ""};
-    dispatcher.SendSMSToTest(SmsTestRecord("a@example.com", G("测试{name}[{found}]"), "139", "+1"),
-                             facts);
-    dispatcher.SendEmailTest(EmailTestRecord("a@example.com", G("测试{slot}"), "139", "+1"), facts);
+    NoticeFacts facts{{}, GT("显卡"), GT("http://x/"), "2026-1-2 3:04:05", "4", {}};
+    dispatcher.SendSMSToTest(
+        SmsTestRecord(GT("a@example.com"), GT("测试{name}[{found}]"), GT("139"), GT("+1")), facts);
+    dispatcher.SendEmailTest(
+        EmailTestRecord(GT("a@example.com"), GT("测试{slot}"), GT("139"), GT("+1")), facts);
     ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
     ASSERT_EQ(m_gateway.Requests().size(), 1u);
     EXPECT_EQ(m_gateway.Requests()[0].Param("to"), "+1139");

@@ -11,8 +11,9 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GbkBytes;
 
-const NoticeFacts kFacts{"F", "N", "U", "T", "S", "P"};
+const NoticeFacts kFacts{GbkBytes("F"), GbkBytes("N"), GbkBytes("U"), "T", "S", GbkBytes("P")};
 
 struct FillCase {
     const char* name;
@@ -22,7 +23,7 @@ struct FillCase {
 class FillPlaceholdersTest : public ::testing::TestWithParam<FillCase> {};
 
 TEST_P(FillPlaceholdersTest, ReplacesEachPlaceholderOnceAndNothingElse) {
-    EXPECT_EQ(FillPlaceholders(GetParam().text, kFacts), GetParam().filled);
+    EXPECT_EQ(FillPlaceholders(GbkBytes(GetParam().text), kFacts).bytes(), GetParam().filled);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -40,17 +41,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FillPlaceholders, AFactThatHoldsAPlaceholderStaysAsItIs) {
-    NoticeFacts facts{"{name}|{slot}", "N", "", "", "3", "{found}"};
-    EXPECT_EQ(FillPlaceholders("{found}/{name}/{previous}", facts), "{name}|{slot}/N/{found}");
+    NoticeFacts facts{GbkBytes("{name}|{slot}"), GbkBytes("N"), {}, "", "3", GbkBytes("{found}")};
+    EXPECT_EQ(FillPlaceholders(GbkBytes("{found}/{name}/{previous}"), facts).bytes(),
+              "{name}|{slot}/N/{found}");
 }
 
 TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
-    NoticeFacts facts{G("到货|现货%20\r\n") + std::string(10000, 'x'),
-                      G("商店|1"),
-                      "http://a/?b=1|2",
+    NoticeFacts facts{GbkBytes(G("到货|现货%20\r\n") + std::string(10000, 'x')),
+                      GbkBytes(G("商店|1")),
+                      GbkBytes("http://a/?b=1|2"),
                       "2026-1-2 3:04:05",
                       "12",
-                      G("缺货|\r\n"),
+                      GbkBytes(G("缺货|\r\n")),
                       "1796000000.00ff"};
     std::string line = EncodeNoticeFacts(facts);
     EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
@@ -73,10 +75,10 @@ TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousTextAndOfSixNoNoticeId) {
     auto back = DecodeNoticeFacts("notice|F|N|U|T|S");
     ASSERT_TRUE(back);
     EXPECT_EQ(back->slot, "S");
-    EXPECT_EQ(back->previous, "");
+    EXPECT_EQ(back->previous.bytes(), "");
     back = DecodeNoticeFacts("notice|F|N|U|T|S|P");
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->previous, "P");
+    EXPECT_EQ(back->previous.bytes(), "P");
     EXPECT_EQ(back->id, "");
 }
 
@@ -89,9 +91,10 @@ struct ProgramCase {
 class FillProgramParametersTest : public ::testing::TestWithParam<ProgramCase> {};
 
 TEST_P(FillProgramParametersTest, APlaceholderIsFilledInsideItsOwnArgument) {
-    NoticeFacts facts{G(GetParam().found), G("商店"), "http://x/?a=1&b=2", "T", "7", ""};
-    std::string filled = FillProgramParameters(G(GetParam().parameters), facts);
-    EXPECT_EQ(SplitCommandLine(ToUtf8(GbkText::FromBytes(filled))), GetParam().args);
+    NoticeFacts facts{
+        ToGbk(GetParam().found), ToGbk("商店"), ToGbk("http://x/?a=1&b=2"), "T", "7", {}};
+    GbkText filled = FillProgramParameters(ToGbk(GetParam().parameters), facts);
+    EXPECT_EQ(SplitCommandLine(ToUtf8(filled)), GetParam().args);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FillProgramParameters, AStringWithoutPlaceholdersIsHandedOverUnchanged) {
     for (const std::string& parameters :
          std::vector<std::string>{"-a \"b c\"", "  odd \"quoting\\\" x", G("中文 \"参数\""), ""}) {
-        EXPECT_EQ(FillProgramParameters(parameters, kFacts), parameters);
+        EXPECT_EQ(FillProgramParameters(GbkBytes(parameters), kFacts).bytes(), parameters);
     }
 }
 

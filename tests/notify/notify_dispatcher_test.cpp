@@ -18,6 +18,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::UnorderedElementsAre;
 using Clock = std::chrono::steady_clock;
+using testing::GT;
 
 // What the dispatcher did, from any thread.
 class Events {
@@ -63,20 +64,20 @@ class FakeLibraries : public NotifyLibraries {
     FakeLibraries(Events& events, std::shared_future<void> gate, bool smsMissing)
         : m_events(events), m_gate(std::move(gate)), m_smsMissing(smsMissing) {}
 
-    std::string ReadWindowsInfo(std::string_view slot) override {
+    GbkText ReadWindowsInfo(std::string_view slot) override {
         m_events.Add("ReadWindowsInfo " + std::string(slot));
-        return "record-" + std::string(slot) + "|";
+        return GT("record-" + std::string(slot) + "|");
     }
-    std::string ReadUserId() override {
+    GbkText ReadUserId() override {
         m_events.Add("ReadUserId");
-        return "user";
+        return GT("user");
     }
-    std::string ReadEmail() override {
+    GbkText ReadEmail() override {
         m_events.Add("ReadEmail");
-        return "account";
+        return GT("account");
     }
-    void SaveEmail(std::string_view, std::string_view, std::string_view, std::string_view,
-                   std::string_view) override {}
+    void SaveEmail(const GbkText&, const GbkText&, const GbkText&, const GbkText&,
+                   const GbkText&) override {}
     Sender SmsSender() override {
         if (m_smsMissing) throw PluginError("no smsdll");
         return Make("SMS");
@@ -88,7 +89,7 @@ class FakeLibraries : public NotifyLibraries {
     }
 
     std::function<void()> onCancel;
-    std::vector<std::string> recipients{"r1"};
+    std::vector<GbkText> recipients{GT("r1")};
     std::function<TryResult(const std::string& channel, const SendTry&)> answer;
     std::function<void(const std::string& channel, const SendTry&)> holdUntil;  // extra gate
     std::vector<SendTry> Tries() {
@@ -98,20 +99,22 @@ class FakeLibraries : public NotifyLibraries {
 
   private:
     Sender Make(std::string channel) {
-        return {[this, channel](const std::string& record) {
-                    m_events.Add(channel + "Recipients " + record);
-                    return recipients;
-                },
-                [this, channel](const SendTry& one) {
-                    m_gate.wait();
-                    if (holdUntil) holdUntil(channel, one);
-                    {
-                        std::lock_guard lock(m_mutex);
-                        m_tries.push_back(one);
-                    }
-                    m_events.Add(channel + " " + one.recipient + " " + std::to_string(one.attempt));
-                    return answer ? answer(channel, one) : TryResult{TryOutcome::Sent, "250 ok"};
-                }};
+        return {
+            [this, channel](const GbkText& record) {
+                m_events.Add(channel + "Recipients " + record.bytes());
+                return recipients;
+            },
+            [this, channel](const SendTry& one) {
+                m_gate.wait();
+                if (holdUntil) holdUntil(channel, one);
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_tries.push_back(one);
+                }
+                m_events.Add(channel + " " + one.recipient.bytes() + " " +
+                             std::to_string(one.attempt));
+                return answer ? answer(channel, one) : TryResult{TryOutcome::Sent, GT("250 ok")};
+            }};
     }
     Events& m_events;
     std::shared_future<void> m_gate;
@@ -245,8 +248,8 @@ TEST_F(Dispatcher, TheSendsCarryTheRecordAndTheFactsOfTheMomentBesideIt) {
         auto facts = DecodeNoticeFacts(one.notice);
         ASSERT_TRUE(facts);
         EXPECT_EQ(facts->found,
-                  CutText(GbkText::FromBytes(found)).bytes());  // a notice carries a found text cut
-        EXPECT_TRUE(facts->found.ends_with(testing::G("（共 10006 字）")));
+                  CutText(GbkText::FromBytes(found)));  // a notice carries a found text cut
+        EXPECT_TRUE(facts->found.view().ends_with(testing::G("（共 10006 字）")));
         EXPECT_EQ(facts->name, "shop");
         EXPECT_EQ(facts->url, "http://shop/item");
         EXPECT_EQ(facts->slot, "12");
@@ -286,7 +289,7 @@ TEST_F(Dispatcher, AProgramThatCannotStartIsAFinalFailure) {
 TEST_F(Dispatcher, AHangingChannelHoldsUpNeitherAnotherChannelNorAnotherRecipient) {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    m_libraries->recipients = {"slow", "quick"};
+    m_libraries->recipients = {GT("slow"), GT("quick")};
     m_libraries->holdUntil = [&](const std::string& channel, const SendTry& one) {
         if (channel == "SMS" || one.recipient == "slow") released.wait();
     };
@@ -303,8 +306,8 @@ TEST_F(Dispatcher, AHangingChannelHoldsUpNeitherAnotherChannelNorAnotherRecipien
 
 TEST_F(Dispatcher, APassingFailureIsTriedAgainUntilItGoes) {
     m_libraries->answer = [](const std::string&, const SendTry& one) {
-        return one.attempt < 3 ? TryResult{TryOutcome::Passing, "451 busy"}
-                               : TryResult{TryOutcome::Sent, "250 ok"};
+        return one.attempt < 3 ? TryResult{TryOutcome::Passing, GT("451 busy")}
+                               : TryResult{TryOutcome::Sent, GT("250 ok")};
     };
     Open();
     m_dispatcher.SendEmailNotice("6");
@@ -323,7 +326,7 @@ class FinalFailure : public Dispatcher, public ::testing::WithParamInterface<Fai
 
 TEST_P(FinalFailure, IsReportedOnceAfterTheTriesItDeserves) {
     m_libraries->answer = [&](const std::string&, const SendTry&) {
-        return TryResult{GetParam().outcome, "why"};
+        return TryResult{GetParam().outcome, GT("why")};
     };
     Open();
     m_dispatcher.Dispatch(Slot(8, "0", "1", "0"));
@@ -360,14 +363,14 @@ TEST_F(SlowRetries, EachRetryWaitsForItsPauseWhileOtherNoticesGoOn) {
     std::vector<Clock::time_point> at;
     std::mutex mutex;
     m_libraries->answer = [&](const std::string&, const SendTry& one) {
-        if (one.recipient != "r1") return TryResult{TryOutcome::Sent, ""};
+        if (one.recipient != "r1") return TryResult{TryOutcome::Sent, GT("")};
         std::lock_guard lock(mutex);
         at.push_back(Clock::now());
-        return TryResult{TryOutcome::Passing, "down"};
+        return TryResult{TryOutcome::Passing, GT("down")};
     };
     Open();
     m_dispatcher.SendEmailNotice("1");
-    m_libraries->recipients = {"other"};
+    m_libraries->recipients = {GT("other")};
     m_dispatcher.SendEmailNotice("2");
     EXPECT_TRUE(testing::WaitFor([&] { return m_events.Count("EMAIL other 1") == 1; }, 200ms));
     ASSERT_TRUE(m_dispatcher.WaitUntilIdle(30s));
@@ -388,7 +391,7 @@ class SmallQueue : public Dispatcher {
 };
 
 TEST_F(SmallQueue, ANoticeBeyondTheBoundIsLoggedAndReportedNotSilentlyDropped) {
-    m_libraries->recipients = {"a", "b", "c"};
+    m_libraries->recipients = {GT("a"), GT("b"), GT("c")};
     m_dispatcher.Dispatch(Slot(9, "0", "0", "1"));
     Open();
     ASSERT_TRUE(m_dispatcher.WaitUntilIdle(30s));
@@ -401,14 +404,14 @@ TEST_F(SmallQueue, ANoticeBeyondTheBoundIsLoggedAndReportedNotSilentlyDropped) {
 }
 
 TEST_F(Dispatcher, TestSendsHandTheTestRecordOverUnchangedWithTheDialogsFacts) {
-    NoticeFacts facts{"", "shop", "http://x", "2026-1-2 3:04:05", "7", ""};
-    m_dispatcher.SendSMSToTest("1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||", facts);
-    m_dispatcher.SendEmailTest("1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||", facts);
+    NoticeFacts facts{{}, GT("shop"), GT("http://x"), "2026-1-2 3:04:05", "7", {}};
+    m_dispatcher.SendSMSToTest(GT("1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||"), facts);
+    m_dispatcher.SendEmailTest(GT("1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||"), facts);
     Open();
     ASSERT_TRUE(m_dispatcher.WaitUntilIdle(30s));
     auto tries = m_libraries->Tries();
     ASSERT_EQ(tries.size(), 2u);
-    std::vector<std::string> records{tries[0].record, tries[1].record};
+    std::vector<std::string> records{tries[0].record.bytes(), tries[1].record.bytes()};
     EXPECT_THAT(records, UnorderedElementsAre("1|2|3|4|5|a|7|8|utf-8|t|1|+86|||||||",
                                               "1|2|3|4|5|a|7|| utf-8|t|1|+86|||||||"));
     EXPECT_EQ(tries[0].notice, EncodeNoticeFacts(facts));
@@ -419,7 +422,7 @@ TEST_F(Dispatcher, ShutdownFinishesWhatIsQueuedThenRefusesWithALoggedFailure) {
     Open();
     EXPECT_TRUE(m_dispatcher.Shutdown());
     EXPECT_EQ(m_events.Count("SMS "), 3u);
-    m_dispatcher.SendEmailTest("late");
+    m_dispatcher.SendEmailTest(GT("late"));
     EXPECT_EQ(m_events.Count("EMAIL "), 0u);
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
@@ -429,7 +432,8 @@ TEST_F(Dispatcher, ShutdownFinishesWhatIsQueuedThenRefusesWithALoggedFailure) {
 TEST_F(Dispatcher, ShutdownGivesUpAfterItsGraceCancelsTheRunningSendAndLogsTheRest) {
     DeliveryPolicy one;
     m_libraries->onCancel = [this] { Open(); };
-    m_libraries->recipients = {"a", "b", "c", "d", "e", "f"};  // more than the workers
+    m_libraries->recipients = {GT("a"), GT("b"), GT("c"),
+                               GT("d"), GT("e"), GT("f")};  // more than the workers
     m_dispatcher.SendSMSNotice("4");
     EXPECT_FALSE(m_dispatcher.Shutdown(100ms));  // the sends are held until cancelled
     EXPECT_EQ(m_events.Count("CancelSends"), 1u);
@@ -443,8 +447,8 @@ TEST_F(Dispatcher, ShutdownGivesUpAfterItsGraceCancelsTheRunningSendAndLogsTheRe
 TEST_F(Dispatcher, AtShutdownARetryStillWaitingGetsOneLastTry) {
     NotifyDispatcher slow(m_shell, Fake(false), DeliveryPolicy{});  // the first retry is far off
     m_libraries->answer = [](const std::string&, const SendTry& one) {
-        return one.attempt == 1 ? TryResult{TryOutcome::Passing, "down"}
-                                : TryResult{TryOutcome::Sent, "250"};
+        return one.attempt == 1 ? TryResult{TryOutcome::Passing, GT("down")}
+                                : TryResult{TryOutcome::Sent, GT("250")};
     };
     Open();
     slow.SendEmailNotice("3");

@@ -24,14 +24,14 @@ OutboxEntry Entry(const std::string& key, std::string_view channel) {
     e.key = key;
     e.channel = std::string(channel);
     e.slot = "12";
-    e.windowName = G(" 显卡 ");
-    e.recipient = "a@example.com";
-    e.record = G("1|2|3|4|5|a@example.com|7|8|9|第一行\r\n第二行 |") + "\t";
-    e.facts = {G(" 价格 128|元\r\n"),        G("显卡"), "http://x/?a=1&b=2",
-               "2026-12-7 9:05:03",          "12",      G(" 价格 127 "),
+    e.windowName = GT(" 显卡 ");
+    e.recipient = GT("a@example.com");
+    e.record = GT("1|2|3|4|5|a@example.com|7|8|9|第一行\r\n第二行 |\t");
+    e.facts = {GT(" 价格 128|元\r\n"),       GT("显卡"), GT("http://x/?a=1&b=2"),
+               "2026-12-7 9:05:03",          "12",       GT(" 价格 127 "),
                "1796000000.0123456789abcdef"};
-    e.file = G("/opt/提醒 程序");
-    e.parameters = G("--found \"价格 128\" ");
+    e.file = GT("/opt/提醒 程序");
+    e.parameters = GT("--found \"价格 128\" ");
     e.raised = 1796000000;
     e.attempt = 3;
     e.due = 1796000600;
@@ -172,14 +172,14 @@ TEST_F(OutboxAcrossRestarts, ATryThatAKillCutShortIsSentAgainAndThePendingProgra
     MailOnly(5);
     OutboxEntry cut = Entry("n7-1", kEmailChannel);
     cut.slot = cut.facts.slot = "5";
-    cut.record = IniFile(m_dir.File("Config.inf")).Load().ReadGbk("5", "all").value().bytes();
-    cut.recipient = "watcher@example.com";
+    cut.record = IniFile(m_dir.File("Config.inf")).Load().ReadGbk("5", "all").value();
+    cut.recipient = GT("watcher@example.com");
     cut.attempt = 2;
     cut.trying = true;
     cut.raised = std::time(nullptr) - 600;
     OutboxEntry program = Entry("n7-2", kProgramChannel);
-    program.file = G(m_recorder);
-    program.parameters = G("--shop \"two words\"");
+    program.file = GT(m_recorder);
+    program.parameters = GT("--shop \"two words\"");
     program.attempt = 1;
     program.raised = cut.raised;
     program.due = std::time(nullptr) - 60;
@@ -202,8 +202,8 @@ TEST_F(OutboxAcrossRestarts, ATryThatAKillCutShortIsSentAgainAndThePendingProgra
 // Whatever the next try an earlier run had planned, a start tries within a minute.
 TEST_F(OutboxAcrossRestarts, AResumedDeliveryIsTriedWithinAMinuteOfTheStart) {
     OutboxEntry later = Entry("n8-1", kProgramChannel);
-    later.file = G(m_recorder);
-    later.parameters = "x";
+    later.file = GT(m_recorder);
+    later.parameters = GT("x");
     later.raised =
         std::chrono::duration_cast<std::chrono::seconds>(clock.WallNow().time_since_epoch())
             .count();

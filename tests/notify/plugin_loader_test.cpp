@@ -12,6 +12,7 @@
 namespace nuvaro {
 namespace {
 
+using testing::GT;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using testing::TempExeDir;
@@ -63,7 +64,7 @@ TEST(PluginLoader, RefusedEmailSaveIsReportedNamingTheFile) {
     std::filesystem::create_directory(dir.File("email.inf"));  // cannot be replaced by a file
     auto libraries = MakePluginLibraries();
     try {
-        libraries->SaveEmail("h", "u", "p", "25", "1");
+        libraries->SaveEmail(GT("h"), GT("u"), GT("p"), GT("25"), GT("1"));
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + dir.File("email.inf"));

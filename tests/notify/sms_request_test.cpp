@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/gbk.h"
 #include "core/text_util.h"
 #include "support/temp_dir.h"
 
@@ -29,12 +30,16 @@ INSTANTIATE_TEST_SUITE_P(Numbers, InternationalNumberTest,
                                            NumberCase{"2025550100", " +1 ", "+12025550100"}));
 
 TEST(SplitRecipientList, SeparatesAtCommasSemicolonsAndBlanksAsciiOrFullWidth) {
-    EXPECT_EQ(SplitRecipientList("1,2;3 4"), (std::vector<std::string>{"1", "2", "3", "4"}));
-    EXPECT_EQ(SplitRecipientList(G("1，2；3　4、5")),
-              (std::vector<std::string>{"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(SplitRecipientList(G("a@example.com，b@example.com")),
+    auto split = [](std::string_view utf8) {
+        std::vector<std::string> bytes;
+        for (const GbkText& entry : SplitRecipientList(ToGbk(utf8))) bytes.push_back(entry.bytes());
+        return bytes;
+    };
+    EXPECT_EQ(split("1,2;3 4"), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(split("1，2；3　4、5"), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    EXPECT_EQ(split("a@example.com，b@example.com"),
               (std::vector<std::string>{"a@example.com", "b@example.com"}));
-    EXPECT_EQ(SplitRecipientList(",, ;"), std::vector<std::string>{});
+    EXPECT_EQ(split(",, ;"), std::vector<std::string>{});
 }
 
 TEST(UrlEncode, KeepsOnlyUnreservedCharacters) {

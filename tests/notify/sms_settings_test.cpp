@@ -28,7 +28,7 @@ TEST(SmsSettingsFile, WritesWhatTheGatewayReaderReadsAndKeepsTheRest) {
     EXPECT_EQ(s.gateway, "http://old");
     EXPECT_EQ(s.timeout, "30");
     s = Usable();
-    s.account = G("帐号一");
+    s.account = "帐号一";
     s.header = "Authorization: Bearer {token}";
     s.success.clear();  // a value the user emptied is written empty, not left behind
     WriteSmsSettings(doc, s);
@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SmsSettingsAccount, CarriesUnsavedSettingsWholeToThePlugIn) {
     SmsSettings s = Usable();
-    s.body = G("a=1|b={text}\r\n第二行");
+    s.body = "a=1|b={text}\r\n第二行";
     s.token = "k|%";
     auto doc = DecodeSmsSettingsAccount(EncodeSmsSettingsAccount(s));
     ASSERT_TRUE(doc);

@@ -19,6 +19,7 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GT;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using testing::SmtpTestServer;
@@ -112,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Saves, MailAfterSave, ::testing::Values("", "SmsOpen", 
 TEST_F(MailPlugin, ATestRecordGetsTheUsualSubjectAndIsLoggedAsATest) {
     SmtpTestServer server;
     Account("127.0.0.1", server.Port());
-    Send(EmailTestRecord("me@example.com", G("测试|正文"), "138", "+86"));
+    Send(testing::EmailTestBytes("me@example.com", G("测试|正文"), "138", "+86"));
     ASSERT_TRUE(server.WaitForMessages(1));
     auto m = server.Messages()[0];
     EXPECT_EQ(m.subject, "Nuvaro提醒邮件");
@@ -125,7 +126,7 @@ TEST_F(MailPlugin, LogsInWithAPasswordOfAnyCharacters) {
     SmtpTestServer server;
     const std::string password = "p|a%s=s;w\"d 密码";
     Account("127.0.0.1", server.Port(), "sender@example.com", G(password));
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_EQ(server.Messages()[0].login, "sender@example.com");
     EXPECT_EQ(server.Messages()[0].password, password);
@@ -134,7 +135,7 @@ TEST_F(MailPlugin, LogsInWithAPasswordOfAnyCharacters) {
 TEST_F(MailPlugin, SendsToEachAddressOfAListAndLogsEach) {
     SmtpTestServer server;
     Account("127.0.0.1", server.Port());
-    Send(EmailTestRecord("a@example.com; b@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("a@example.com; b@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(2));
     EXPECT_EQ(server.Messages()[0].rcpt, "a@example.com");
     EXPECT_EQ(server.Messages()[1].rcpt, "b@example.com");
@@ -152,7 +153,7 @@ class MailFailure : public MailPlugin, public ::testing::WithParamInterface<Fail
 TEST_P(MailFailure, IsBoundedAndLoggedAsFailed) {
     SmtpTestServer server(GetParam().mode);
     Account("127.0.0.1", server.Port(), "", "", "", 2);
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
@@ -196,8 +197,9 @@ TEST_P(MailTryOutcome, TellsAPassingRefusalFromOneThatStands) {
     SmtpTestServer server(GetParam().mode);
     Account("127.0.0.1", server.Port(), "", "", "", 2);
     std::string reason;
-    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com", &reason),
-              GetParam().outcome);
+    EXPECT_EQ(
+        Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com", &reason),
+        GetParam().outcome);
     EXPECT_THAT(reason, HasSubstr(GetParam().reason));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
@@ -219,14 +221,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MailTry, NoServerABadServerNoAddressAndNoConnectionAreToldApart) {
     Account("", 25);
-    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+    EXPECT_EQ(Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com"),
               plugin::kTryPermanent);
     Account("smtp.example.com/.localhost", 25);
-    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+    EXPECT_EQ(Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com"),
               plugin::kTryPermanent);
     Account("127.0.0.1", testing::FreeLoopbackPort());
-    EXPECT_EQ(Try(EmailTestRecord("", "t", "", ""), "", ""), plugin::kTryPermanent);
-    EXPECT_EQ(Try(EmailTestRecord("me@example.com", "t", "", ""), "", "me@example.com"),
+    EXPECT_EQ(Try(testing::EmailTestBytes("", "t", "", ""), "", ""), plugin::kTryPermanent);
+    EXPECT_EQ(Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com"),
               plugin::kTryPassing);
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 4u);
@@ -251,7 +253,7 @@ TEST_F(MailTry, TheWindowsSubjectAndBodyGetTheFactsOfTheNotice) {
     EXPECT_EQ(std::string(PluginFunctionAs<RecipientsFn>(plugin::kEmailDll,
                                                          "MailRecipients")(record.c_str())),
               "a@example.com\nb@example.com\n");
-    NoticeFacts facts{G("到货|b@example.com\r\nX"), G("商店"), slot.url, "", "6", ""};
+    NoticeFacts facts{GT("到货|b@example.com\r\nX"), GT("商店"), GT(slot.url), "", "6", {}};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "b@example.com"), plugin::kTrySent);
     ASSERT_TRUE(server.WaitForMessages(1));
     auto m = server.Messages()[0];
@@ -269,10 +271,12 @@ TEST_F(MailTry, ControlCharactersNeverReachTheSubjectRaw) {
     slot.SaveAll();
     std::string record =
         PluginFunctionAs<ReadWindowsInfoFn>(plugin::kRegInfo, "ReadWindowsInfo")("3");
-    NoticeFacts facts{
-        "a\x1b[2J\x07"
-        "b\r\nBcc: x@evil.example",
-        G("商店"), "", "", "3"};
+    NoticeFacts facts{GbkText::FromBytes("a\x1b[2J\x07"
+                                         "b\r\nBcc: x@evil.example"),
+                      GT("商店"),
+                      {},
+                      "",
+                      "3"};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "watcher@example.com"), plugin::kTrySent);
     ASSERT_TRUE(server.WaitForMessages(1));
     const std::string raw = server.Messages()[0].raw;
@@ -303,7 +307,7 @@ TEST_P(TrickyServer, NeverGetsThePassword) {
     std::string form = GetParam();
     bool ipv6 = form.find("[::]") != std::string::npos;
     Account(form, ipv6 ? v6.Port() : v4.Port(), "sender@example.com", "secret");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
@@ -330,7 +334,7 @@ TEST_P(LoopbackServer, ReachesThisMachineWithThePassword) {
     bool ipv6 = form.find("::1") != std::string::npos;
     SmtpTestServer server(SmtpTestServer::Mode::Accept, 0, ipv6 ? "::1" : "127.0.0.1");
     Account(form, server.Port(), "sender@example.com", "secret");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_EQ(server.Messages()[0].password, "secret");
 }
@@ -349,7 +353,7 @@ TEST_P(MailWithProxy, MailToThisMachineNeverGoesThroughIt) {
     testing::ScopedEnv env{
         {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
     Account("localhost", server.Port(), "sender@example.com", "secret");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_EQ(server.Messages()[0].password, "secret");
     EXPECT_EQ(proxy.Connections(), 0);
@@ -363,7 +367,7 @@ TEST_P(MailWithProxy, ToAnotherMachineThePasswordGoesOnlyOverTls) {
     testing::ScopedEnv env{
         {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
     Account("mail.nuvaro.test", 25, "sender@example.com", "secret");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
@@ -382,7 +386,7 @@ TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
     SmtpTestServer server(SmtpTestServer::Mode::StartTls);
     Account("127.0.0.1", server.Port(), "sender@example.com", "secret",
             "CaFile=" + server.CertFile() + "\r\n");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_TRUE(server.Messages()[0].tls);
     EXPECT_EQ(server.Messages()[0].password, "secret");
@@ -393,7 +397,7 @@ TEST_F(MailPlugin, UsesStartTlsWhenOfferedAndVerifiesTheCertificate) {
 TEST_F(MailPlugin, APasswordNeverGoesInTheClearToAnotherHost) {
     SmtpTestServer server;  // offers no STARTTLS
     Account("0.0.0.0", server.Port(), "sender@example.com", "secret");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
@@ -401,7 +405,7 @@ TEST_F(MailPlugin, APasswordNeverGoesInTheClearToAnotherHost) {
 
     // Without an account name nothing secret is sent, and the mail goes in the clear.
     Account("0.0.0.0", server.Port());
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_EQ(server.Messages()[0].password, "");
 }
@@ -409,7 +413,7 @@ TEST_F(MailPlugin, APasswordNeverGoesInTheClearToAnotherHost) {
 TEST_F(MailPlugin, SpeaksTlsFromTheFirstByteToAnSmtpsServer) {
     SmtpTestServer server(SmtpTestServer::Mode::ImplicitTls);
     Account("smtps://127.0.0.1", server.Port(), "", "", "CaFile=" + server.CertFile() + "\r\n");
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_TRUE(server.Messages()[0].tls);
 }
@@ -419,7 +423,7 @@ TEST_F(MailPlugin, AServerWrittenWithItsPortAndAddressesSeparatedTheChineseWayAr
     PluginFunctionAs<SaveEmailFn>(plugin::kRegInfo, "SaveEmail")(
         ("127.0.0.1:" + std::to_string(server.Port())).c_str(), "sender@example.com", "", "", "1");
     m_dir.Write("email.inf", m_dir.Read("email.inf") + "Timeout=10\r\nConnectTimeout=10\r\n");
-    Send(EmailTestRecord(G("a@example.com，b@example.com；c@example.com"), "t", "", ""));
+    Send(testing::EmailTestBytes(G("a@example.com，b@example.com；c@example.com"), "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(3));
     std::vector<std::string> rcpts;
     for (const auto& m : server.Messages()) rcpts.push_back(m.rcpt);
@@ -429,8 +433,8 @@ TEST_F(MailPlugin, AServerWrittenWithItsPortAndAddressesSeparatedTheChineseWayAr
 
 TEST_F(MailPlugin, NoAddressOrNoServerIsLoggedNotSilentlyDropped) {
     Account("", 25);
-    Send(EmailTestRecord("", "t", "", ""));
-    Send(EmailTestRecord("me@example.com", "t", "", ""));
+    Send(testing::EmailTestBytes("", "t", "", ""));
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_THAT(log[0], HasSubstr("[EMAIL][test][] FAILED: 没有收件人地址"));

@@ -22,6 +22,7 @@ namespace nuvaro {
 namespace {
 
 using testing::G;
+using testing::GT;
 using ::testing::HasSubstr;
 using testing::LocalHttpServer;
 
@@ -104,7 +105,7 @@ TEST_F(SmsPlugin, PostFormBodyCarriesTheTestRecordsNumbersAndText) {
     Gateway("Gateway=" + gateway.Url("/api") +
             "\r\nMethod=POST\r\nBody=mobile={intl}&content={text}&sign={token}\r\n"
             "Header=X-Account: {account}\r\n");
-    Send(SmsTestRecord("a@b.c", G("测试短信"), "13800138000", "+86"));
+    Send(testing::SmsTestBytes("a@b.c", G("测试短信"), "13800138000", "+86"));
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].method, "POST");
@@ -121,7 +122,7 @@ TEST_F(SmsPlugin, GbkCharsetSendsGbkBytes) {
         res.set_content("ok", "text/plain");
     });
     Gateway("Gateway=" + gateway.Url("/g") + "?t={text}\r\nCharset=GBK\r\n");
-    Send(SmsTestRecord("", G("中文"), "1", "+86"));
+    Send(testing::SmsTestBytes("", G("中文"), "1", "+86"));
     ASSERT_EQ(gateway.Requests().size(), 1u);
     EXPECT_EQ(gateway.Requests()[0].Param("t"), G("中文"));
 }
@@ -137,7 +138,7 @@ TEST_F(SmsPlugin, AGbkJsonBodyKeepsEveryCharacterInsideItsString) {
             "\r\nContentType=application/json; charset=GBK\r\nCharset=GBK\r\n"
             "Body={\"to\":\"{number}\",\"text\":\"{text}\",\"key\":\"{token}\"}\r\n");
     const std::string text = G("价格乗\"}乗") + "\\" + G("表") + "\x1b";  // 乗 81 5C, 表 B1 ED
-    Send(SmsTestRecord("", text, "13800138000", "+86"));
+    Send(testing::SmsTestBytes("", text, "13800138000", "+86"));
     ASSERT_EQ(gateway.Requests().size(), 1u);
     auto json = testing::ParseFlatJson(ToUtf8(GbkText::FromBytes(gateway.Requests()[0].body)));
     ASSERT_TRUE(json) << gateway.Requests()[0].body;
@@ -153,7 +154,7 @@ TEST_F(SmsPlugin, AHeaderGetsNoControlCharacterRaw) {
         res.set_content("ok", "text/plain");
     });
     Gateway("Gateway=" + gateway.Url("/h") + "\r\nHeader=X-Note: {text}\r\n");
-    Send(SmsTestRecord("", "a\x1b[2Jb\x7f", "1", "+86"));
+    Send(testing::SmsTestBytes("", "a\x1b[2Jb\x7f", "1", "+86"));
     ASSERT_EQ(gateway.Requests().size(), 1u);
     EXPECT_EQ(gateway.Requests()[0].Header("X-Note"), "a\\x1B[2Jb\\x7F");
 }
@@ -170,7 +171,7 @@ TEST_P(SmsWithProxy, AGatewayOnThisMachineIsNeverReachedThroughIt) {
     testing::ScopedEnv env{
         {GetParam(), proxy.Url().c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}};
     Gateway("Gateway=http://localhost:" + std::to_string(gateway.Port()) + "/send?t={text}\r\n");
-    Send(SmsTestRecord("", "t", "1", "+86"));
+    Send(testing::SmsTestBytes("", "t", "1", "+86"));
     EXPECT_EQ(gateway.Requests().size(), 1u);
     EXPECT_EQ(proxy.Connections(), 0);
 }
@@ -196,7 +197,7 @@ TEST_P(SmsReply, DecidesOkOrFailedFromStatusAndMarker) {
         res.set_content(GetParam().reply, "text/plain; charset=utf-8");
     });
     Gateway("Gateway=" + gateway.Url("/send") + "?to={number}\r\n" + GetParam().extraKeys);
-    Send(SmsTestRecord("", "t", "138", "+86"));
+    Send(testing::SmsTestBytes("", "t", "138", "+86"));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[SMS][test][+86138] " + GetParam().logged));
@@ -243,7 +244,8 @@ TEST_P(SmsTry, TellsAPassingRefusalFromOneThatStands) {
     });
     Gateway("Gateway=" + gateway.Url("/send") + "?to={number}\r\n" + GetParam().extraKeys);
     std::string reason;
-    EXPECT_EQ(Try(SmsTestRecord("", "t", "138", "+86"), "", "138", &reason), GetParam().outcome);
+    EXPECT_EQ(Try(testing::SmsTestBytes("", "t", "138", "+86"), "", "138", &reason),
+              GetParam().outcome);
     EXPECT_THAT(reason, HasSubstr(std::to_string(GetParam().status)));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
@@ -264,10 +266,10 @@ INSTANTIATE_TEST_SUITE_P(Statuses, SmsTry,
 
 TEST_F(SmsTry, NoGatewayNoNumberAndNoConnectionAreToldApart) {
     Gateway("");
-    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPermanent);
+    EXPECT_EQ(Try(testing::SmsTestBytes("", "t", "1", "+86"), "", "1"), plugin::kTryPermanent);
     Gateway("Gateway=http://127.0.0.1:" + std::to_string(testing::FreeLoopbackPort()) + "/s\r\n");
-    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", ""), plugin::kTryPermanent);
-    EXPECT_EQ(Try(SmsTestRecord("", "t", "1", "+86"), "", "1"), plugin::kTryPassing);
+    EXPECT_EQ(Try(testing::SmsTestBytes("", "t", "1", "+86"), "", ""), plugin::kTryPermanent);
+    EXPECT_EQ(Try(testing::SmsTestBytes("", "t", "1", "+86"), "", "1"), plugin::kTryPassing);
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_THAT(log[0],
@@ -289,7 +291,7 @@ TEST_F(SmsTry, TheWindowsTextGetsTheFactsOfTheNotice) {
     std::string numbers =
         PluginFunctionAs<RecipientsFn>(plugin::kSmsDll, "SmsRecipients")(record.c_str());
     EXPECT_EQ(numbers, "13800138000\n13900139000\n");
-    NoticeFacts facts{G("到货|现货"), G("显卡"), "", "", "5", ""};
+    NoticeFacts facts{GT("到货|现货"), GT("显卡"), {}, "", "5", {}};
     EXPECT_EQ(Try(record, EncodeNoticeFacts(facts), "13900139000"), plugin::kTrySent);
     auto requests = gateway.Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -311,7 +313,7 @@ TEST_F(SmsTry, UnsavedGatewaySettingsInTheAccountTextStandInForSmsInf) {
     unsaved.account = "shop01";
     unsaved.success = "\"status\":\"ok\"";
     const std::string account = EncodeSmsSettingsAccount(unsaved);
-    const std::string record = SmsTestRecord("", G("测试"), "13800138000", "+86");
+    const std::string record = testing::SmsTestBytes("", G("测试"), "13800138000", "+86");
     char reason[256] = {};
     EXPECT_EQ(PluginFunctionAs<SendTryFn>(plugin::kSmsDll, "SendSmsTry")(
                   account.c_str(), record.c_str(), "", "13800138000", 1, reason, sizeof reason),
@@ -329,7 +331,7 @@ TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
         port = closed.Port();
     }
     Gateway("Gateway=http://127.0.0.1:" + std::to_string(port) + "/send?to={number}\r\n");
-    Send(SmsTestRecord("", "t", "1", "+86"));
+    Send(testing::SmsTestBytes("", "t", "1", "+86"));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: "));
@@ -337,8 +339,8 @@ TEST_F(SmsPlugin, AGatewayThatCannotBeReachedIsLoggedAsFailed) {
 
 TEST_F(SmsPlugin, MissingGatewayOrNumbersAreLoggedNotSilentlyDropped) {
     Gateway("");
-    Send(SmsTestRecord("", "t", "1", "+86"));
-    Send(SmsTestRecord("", "t", "", "+86"));
+    Send(testing::SmsTestBytes("", "t", "1", "+86"));
+    Send(testing::SmsTestBytes("", "t", "", "+86"));
     auto log = testing::SendLogLines(m_dir);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_THAT(log[0], HasSubstr("[SMS][test][+861] FAILED: 还没有设定短信网关"));
@@ -355,7 +357,8 @@ TEST_F(SmsPlugin, CancellingEndsTheRunningSendAndEveryLaterOneAsFailed) {
         res.set_content("ok", "text/plain");
     });
     Gateway("Gateway=" + gateway.Url("/slow") + "?to={number}\r\nTimeout=60\r\n");
-    std::thread send([&] { Send(SmsTestRecord("", "t", "13800138000,13900139000", "+86")); });
+    std::thread send(
+        [&] { Send(testing::SmsTestBytes("", "t", "13800138000,13900139000", "+86")); });
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the first request is out
     PluginFunctionAs<CancelSendsFn>(plugin::kSmsDll, "CancelSends")();
     send.join();

@@ -5,9 +5,24 @@
 #include <thread>
 
 #include "core/gbk.h"
+#include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
 
 namespace nuvaro::testing {
+
+std::string SmsTestBytes(std::string address, std::string text, std::string mobiles,
+                         std::string countryCode) {
+    return SmsTestRecord(GbkBytes(std::move(address)), GbkBytes(std::move(text)),
+                         GbkBytes(std::move(mobiles)), GbkBytes(std::move(countryCode)))
+        .bytes();
+}
+
+std::string EmailTestBytes(std::string address, std::string text, std::string mobiles,
+                           std::string countryCode) {
+    return EmailTestRecord(GbkBytes(std::move(address)), GbkBytes(std::move(text)),
+                           GbkBytes(std::move(mobiles)), GbkBytes(std::move(countryCode)))
+        .bytes();
+}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;

@@ -38,6 +38,13 @@ int FreeLoopbackPort();
 // Lines of a CR LF text file, without their ends.
 std::vector<std::string> CrLfLines(const std::string& content);
 
+// The recipient dialog's test records as bytes, as the plug-ins' C calls take them; the fields
+// are bytes too (ASCII, or G's GBK).
+std::string SmsTestBytes(std::string address, std::string text, std::string mobiles,
+                         std::string countryCode);
+std::string EmailTestBytes(std::string address, std::string text, std::string mobiles,
+                           std::string countryCode);
+
 }  // namespace nuvaro::testing
 
 namespace nuvaro::testing {

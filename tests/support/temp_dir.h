@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,15 @@ class TempExeDir {
 // UTF-8 -> GBK for test texts: the bytes, and the same as GbkText.
 std::string G(std::string_view utf8);
 GbkText GT(std::string_view utf8);
+// Bytes taken as GBK as they are (ASCII, or G's bytes, or bytes that are not valid GBK).
+inline GbkText GbkBytes(std::string bytes) { return GbkText::FromBytes(std::move(bytes)); }
 
 }  // namespace nuvaro::testing
+
+namespace nuvaro {
+
+// Tests compare GBK texts with the bytes they expect, and print them as those bytes.
+inline bool operator==(const GbkText& text, std::string_view bytes) { return text.view() == bytes; }
+inline void PrintTo(const GbkText& text, std::ostream* out) { *out << '"' << text.bytes() << '"'; }
+
+}  // namespace nuvaro

@@ -19,15 +19,15 @@ int main(int argc, char** argv) {
         const std::string channel = argv[1], slot = argv[2];
         auto libraries = nuvaro::MakePluginLibraries();
         const bool mail = channel == "mail";
-        std::string account = mail ? libraries->ReadEmail() : libraries->ReadUserId();
-        std::string record = libraries->ReadWindowsInfo(slot);
+        nuvaro::GbkText account = mail ? libraries->ReadEmail() : libraries->ReadUserId();
+        nuvaro::GbkText record = libraries->ReadWindowsInfo(slot);
         auto sender = mail ? libraries->MailSender() : libraries->SmsSender();
         int failed = 0;
-        for (const std::string& recipient : sender.recipients(record)) {
+        for (const nuvaro::GbkText& recipient : sender.recipients(record)) {
             nuvaro::TryResult result = sender.send({account, record, "", recipient, 1});
             bool ok = result.outcome == nuvaro::TryOutcome::Sent;
             failed += ok ? 0 : 1;
-            std::printf("%s %s\n", ok ? "OK" : "FAILED", result.reason.c_str());
+            std::printf("%s %s\n", ok ? "OK" : "FAILED", result.reason.bytes().c_str());
         }
         return failed == 0 ? 0 : 1;
     } catch (const std::exception& e) {

@@ -92,7 +92,7 @@ void BannerController::Fetched(const TGetThread::Result& result) {
     if (m_shutDown) return;
     if (!result.ok) {
         // The cache and the banners stay as they are.
-        m_notices.PostMessage(text::kCannotOpen + ToUtf8(GbkText::FromBytes(m_endpoint)));
+        m_notices.PostMessage(text::kCannotOpen + m_endpoint);
         return;
     }
     m_values = result.values;
@@ -107,11 +107,12 @@ void BannerController::Fetched(const TGetThread::Result& result) {
     }
 }
 
-void BannerController::SetBanner(size_t index, const std::string& gbk) {
-    if (m_banners[index]) m_banners[index]->SetScrollText(FromGbk(GbkText::FromBytes(gbk)));
+void BannerController::SetBanner(size_t index, const std::string& text) {
+    if (m_banners[index]) m_banners[index]->SetScrollText(ToWidget(text));
 }
 
 void BannerController::OpenLink(const std::string& link) {
+    // The target is ASCII: BannerLinkTarget percent-encodes every other byte.
     if (std::optional<std::string> target = BannerLinkTarget(link)) m_shell.OpenDocument(*target);
 }
 

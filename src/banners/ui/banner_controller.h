@@ -49,7 +49,7 @@ class BannerController : public wxEvtHandler {
   private:
     void OnStartTimer(wxTimerEvent& event);
     void Fetched(const TGetThread::Result& result);
-    void SetBanner(size_t index, const std::string& gbk);
+    void SetBanner(size_t index, const std::string& text);
     void OpenLink(const std::string& link);
 
     std::array<wxWeakRef<TScrollText>, 3> m_banners;

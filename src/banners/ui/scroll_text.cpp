@@ -83,7 +83,7 @@ TScrollText::~TScrollText() { m_timer.Stop(); }
 
 void TScrollText::SetScrollText(const wxString& text) {
     m_text = text;
-    m_model.SetScrollText(ToGbk(FromWidget(text)).bytes());
+    m_model.SetScrollText(ToGbk(FromWidget(text)));
 }
 
 bool TScrollText::SetFont(const wxFont& font) {

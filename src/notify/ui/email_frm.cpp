@@ -60,11 +60,12 @@ void TEmailFrm::FormShow() {
 // A refused change of the built-in account closes silently. A store that cannot write
 // email.inf raises, and the dialog stays open with what the user typed.
 void TEmailFrm::OkClick() {
-    const std::string user = ToGbk(FromWidget(UserEdit->GetValue())).bytes();
-    const std::string password = ToGbk(FromWidget(PasswordEdit->GetValue())).bytes();
-    if (user == kBuiltInSender && password != kBuiltInSenderPassword) return Finish(wxID_CANCEL);
-    m_dispatcher.SaveEmail(ToGbk(FromWidget(SmtpEdit->GetValue())).bytes(), user, password,
-                           ToGbk(FromWidget(PortEdit->GetValue())).bytes(), "1");
+    const GbkText user = ToGbk(FromWidget(UserEdit->GetValue()));
+    const GbkText password = ToGbk(FromWidget(PasswordEdit->GetValue()));
+    if (user.view() == kBuiltInSender && password.view() != kBuiltInSenderPassword)
+        return Finish(wxID_CANCEL);
+    m_dispatcher.SaveEmail(ToGbk(FromWidget(SmtpEdit->GetValue())), user, password,
+                           ToGbk(FromWidget(PortEdit->GetValue())), ToGbk("1"));
     Finish(wxID_OK);
 }
 

@@ -122,34 +122,34 @@ void TSmsGatewayFrm::BuildTestGroup() {
 
 void TSmsGatewayFrm::FormShow() {
     const SmsSettings s = ReadSmsSettings(IniFile(ExeDirFile(kSmsFile)).Load());
-    GatewayEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.gateway)));
-    MethodBox->SetValue(FromGbk(GbkText::FromBytes(s.method)));
-    ContentTypeBox->SetValue(FromGbk(GbkText::FromBytes(s.contentType)));
-    CharsetBox->SetValue(FromGbk(GbkText::FromBytes(s.charset)));
-    BodyEdit->ChangeValue(ToWidgetLines(ToUtf8(GbkText::FromBytes(s.body))));
-    HeaderEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.header)));
-    AccountEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.account)));
-    TokenEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.token)));
-    SuccessEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.success)));
-    TimeoutEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.timeout)));
-    ConnectTimeoutEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.connectTimeout)));
-    CaFileEdit->ChangeValue(FromGbk(GbkText::FromBytes(s.caFile)));
+    GatewayEdit->ChangeValue(ToWidget(s.gateway));
+    MethodBox->SetValue(ToWidget(s.method));
+    ContentTypeBox->SetValue(ToWidget(s.contentType));
+    CharsetBox->SetValue(ToWidget(s.charset));
+    BodyEdit->ChangeValue(ToWidgetLines(s.body));
+    HeaderEdit->ChangeValue(ToWidget(s.header));
+    AccountEdit->ChangeValue(ToWidget(s.account));
+    TokenEdit->ChangeValue(ToWidget(s.token));
+    SuccessEdit->ChangeValue(ToWidget(s.success));
+    TimeoutEdit->ChangeValue(ToWidget(s.timeout));
+    ConnectTimeoutEdit->ChangeValue(ToWidget(s.connectTimeout));
+    CaFileEdit->ChangeValue(ToWidget(s.caFile));
 }
 
 SmsSettings TSmsGatewayFrm::Settings() const {
     SmsSettings s;
-    s.gateway = ToGbk(FromWidget(GatewayEdit->GetValue())).bytes();
-    s.method = ToGbk(FromWidget(MethodBox->GetValue())).bytes();
-    s.contentType = ToGbk(FromWidget(ContentTypeBox->GetValue())).bytes();
-    s.charset = ToGbk(FromWidget(CharsetBox->GetValue())).bytes();
-    s.body = ToGbk(FromWidgetLines(BodyEdit->GetValue())).bytes();
-    s.header = ToGbk(FromWidget(HeaderEdit->GetValue())).bytes();
-    s.account = ToGbk(FromWidget(AccountEdit->GetValue())).bytes();
-    s.token = ToGbk(FromWidget(TokenEdit->GetValue())).bytes();
-    s.success = ToGbk(FromWidget(SuccessEdit->GetValue())).bytes();
-    s.timeout = ToGbk(FromWidget(TimeoutEdit->GetValue())).bytes();
-    s.connectTimeout = ToGbk(FromWidget(ConnectTimeoutEdit->GetValue())).bytes();
-    s.caFile = ToGbk(FromWidget(CaFileEdit->GetValue())).bytes();
+    s.gateway = FromWidget(GatewayEdit->GetValue());
+    s.method = FromWidget(MethodBox->GetValue());
+    s.contentType = FromWidget(ContentTypeBox->GetValue());
+    s.charset = FromWidget(CharsetBox->GetValue());
+    s.body = FromWidgetLines(BodyEdit->GetValue());
+    s.header = FromWidget(HeaderEdit->GetValue());
+    s.account = FromWidget(AccountEdit->GetValue());
+    s.token = FromWidget(TokenEdit->GetValue());
+    s.success = FromWidget(SuccessEdit->GetValue());
+    s.timeout = FromWidget(TimeoutEdit->GetValue());
+    s.connectTimeout = FromWidget(ConnectTimeoutEdit->GetValue());
+    s.caFile = FromWidget(CaFileEdit->GetValue());
     return s;
 }
 
@@ -185,15 +185,15 @@ void TSmsGatewayFrm::BrowseClick() {
 void TSmsGatewayFrm::TestClick() {
     const SmsSettings settings = Settings();
     if (!SettingsUsable(settings)) return;
-    const std::string number = ToGbk(FromWidget(TestNumberEdit->GetValue())).bytes();
+    const std::string number = FromWidget(TestNumberEdit->GetValue());
     if (number.find_first_not_of(" \t") == std::string::npos) {
         GetNotices().Box(Notices::Owner::None, text::kSmsTestNoNumber, text::kSmsGatewayCaption,
                          Notices::Icon::Error, Notices::Buttons::Ok);
         return;
     }
     m_dispatcher.SendSmsGatewayTest(
-        settings, number, ToGbk(FromWidget(TestCodeEdit->GetValue())).bytes(),
-        ToGbk(text::kSmsTestText).bytes(),
+        settings, ToGbk(number), ToGbk(FromWidget(TestCodeEdit->GetValue())),
+        ToGbk(text::kSmsTestText),
         [self = std::weak_ptr<TSmsGatewayFrm*>(m_self)](const TryResult& result) {
             RunSoon([self, sent = result.outcome == TryOutcome::Sent, reason = result.reason] {
                 auto dialog = self.lock();
@@ -204,10 +204,9 @@ void TSmsGatewayFrm::TestClick() {
     TestOutcome->SetLabelText(U8(text::kSmsTestSending));
 }
 
-void TSmsGatewayFrm::ShowTestOutcome(bool sent, const std::string& reasonGbk) {
+void TSmsGatewayFrm::ShowTestOutcome(bool sent, const GbkText& reason) {
     TestButton->Enable();
-    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) +
-                       FromGbk(GbkText::FromBytes(reasonGbk));
+    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(reason);
     outcome.Replace("\r", " ");
     outcome.Replace("\n", " ");
     TestOutcome->SetLabelText(outcome);  // one line, cut with "..." where it is too long

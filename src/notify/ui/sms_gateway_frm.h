@@ -55,7 +55,7 @@ class TSmsGatewayFrm : public ModalForm {
     void BuildTestGroup();
     // Tells what is wrong with the settings in a box; false when something is.
     bool SettingsUsable(const SmsSettings& settings);
-    void ShowTestOutcome(bool sent, const std::string& reasonGbk);
+    void ShowTestOutcome(bool sent, const GbkText& reason);
 
     NotifyDispatcher& m_dispatcher;
     std::shared_ptr<TSmsGatewayFrm*> m_self;  // a test's answer finds the dialog gone

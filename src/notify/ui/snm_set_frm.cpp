@@ -120,36 +120,29 @@ void TSNMSetFrm::OverseasClick() {
 }
 
 void TSNMSetFrm::SmsTestClick() {
-    SendSMSToTest(SmsTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(),
-                                ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
-                                ToGbk(FromWidget(MobileEdit->GetValue())).bytes(),
-                                ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
+    SendSMSToTest(SmsTestRecord(
+        ToGbk(FromWidget(MailToEdit->GetValue())), ToGbk(FromWidgetLines(SmsBody->GetValue())),
+        ToGbk(FromWidget(MobileEdit->GetValue())), ToGbk(FromWidget(CountryCodeEdit->GetValue()))));
 }
 
 void TSNMSetFrm::EmailTestClick() {
-    SendEmailTest(EmailTestRecord(ToGbk(FromWidget(MailToEdit->GetValue())).bytes(),
-                                  ToGbk(FromWidgetLines(SmsBody->GetValue())).bytes(),
-                                  ToGbk(FromWidget(MobileEdit->GetValue())).bytes(),
-                                  ToGbk(FromWidget(CountryCodeEdit->GetValue())).bytes()));
+    SendEmailTest(EmailTestRecord(
+        ToGbk(FromWidget(MailToEdit->GetValue())), ToGbk(FromWidgetLines(SmsBody->GetValue())),
+        ToGbk(FromWidget(MobileEdit->GetValue())), ToGbk(FromWidget(CountryCodeEdit->GetValue()))));
 }
 
-void TSNMSetFrm::SendSMSToTest(std::string_view record) {
+void TSNMSetFrm::SendSMSToTest(const GbkText& record) {
     m_dispatcher.SendSMSToTest(record, TestFacts());
 }
 
-void TSNMSetFrm::SendEmailTest(std::string_view record) {
+void TSNMSetFrm::SendEmailTest(const GbkText& record) {
     m_dispatcher.SendEmailTest(record, TestFacts());
 }
 
 // The placeholders of a test: the window's own values, the time now, nothing found.
 NoticeFacts TSNMSetFrm::TestFacts() const {
-    if (!m_slot) return {"", "", "", NowText(), "", ""};
-    return {"",
-            ToGbk(m_slot->WindowName).bytes(),
-            ToGbk(m_slot->url).bytes(),
-            NowText(),
-            m_slot->Section(),
-            ""};
+    if (!m_slot) return {{}, {}, {}, NowText(), "", {}};
+    return {{}, ToGbk(m_slot->WindowName), ToGbk(m_slot->url), NowText(), m_slot->Section(), {}};
 }
 
 void TSNMSetFrm::SaveNoticeClick() {
@@ -178,9 +171,8 @@ void TSNMSetFrm::BrowseProgramClick() {
 }
 
 void TSNMSetFrm::ProgramTestClick() {
-    m_dispatcher.StartProgram(ToGbk(FromWidget(ProgramEdit->GetValue())).bytes(),
-                              ToGbk(FromWidget(ParametersEdit->GetValue())).bytes(), TestFacts(),
-                              true);
+    m_dispatcher.StartProgram(ToGbk(FromWidget(ProgramEdit->GetValue())),
+                              ToGbk(FromWidget(ParametersEdit->GetValue())), TestFacts(), true);
 }
 
 }  // namespace nuvaro

@@ -34,8 +34,8 @@ class TSNMSetFrm : public ModalForm {
     void BrowseProgramClick();  // browse for the program
     void SaveProgramClick();    // lower OK
     void ProgramTestClick();    // start the program once
-    void SendSMSToTest(std::string_view record);
-    void SendEmailTest(std::string_view record);
+    void SendSMSToTest(const GbkText& record);
+    void SendEmailTest(const GbkText& record);
 
     wxRadioButton* DomesticRadio = nullptr;
     wxRadioButton* OverseasRadio = nullptr;

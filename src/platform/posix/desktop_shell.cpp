@@ -17,16 +17,12 @@
 #include <memory>
 
 #include "core/command_line.h"
-#include "core/gbk.h"
 #include "core/private_files.h"
 
 extern char** environ;
 
 namespace nuvaro {
 namespace {
-
-// GBK bytes as UTF-8.
-std::string Utf8Of(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(std::string(gbk))); }
 
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
@@ -182,7 +178,7 @@ void DesktopShell::OpenDocument(std::string_view target) { Open(target); }
 
 bool DesktopShell::Open(std::string_view target) {
     if (target.empty()) return false;  // nothing to open; the opener would only print its usage
-    return SpawnDetached(m_opener, {Utf8Of(target)}, true);
+    return SpawnDetached(m_opener, {std::string(target)}, true);
 }
 
 void DesktopShell::OpenPath(std::string_view nativePath) {
@@ -206,8 +202,8 @@ void DesktopShell::OpenPathOrReport(std::string_view nativePath, std::function<v
 }
 
 bool DesktopShell::Execute(std::string_view file, std::string_view parameters) {
-    if (auto program = FindExecutable(Utf8Of(file))) {
-        return SpawnDetached(*program, SplitCommandLine(Utf8Of(parameters)), false);
+    if (auto program = FindExecutable(std::string(file))) {
+        return SpawnDetached(*program, SplitCommandLine(parameters), false);
     }
     return Open(file);
 }

@@ -50,9 +50,7 @@ bool ShellOpen(const std::wstring& file, const std::wstring& parameters, std::st
     return false;
 }
 
-void WindowsShell::OpenDocument(std::string_view target) {
-    OpenDetached(win32::WideFromGbk(target));
-}
+void WindowsShell::OpenDocument(std::string_view target) { OpenDetached(win32::Wide(target)); }
 
 void WindowsShell::OpenPath(std::string_view nativePath) {
     OpenDetached(win32::WidePath(nativePath));
@@ -64,7 +62,7 @@ void WindowsShell::OpenPathOrReport(std::string_view nativePath, std::function<v
 
 bool WindowsShell::Execute(std::string_view file, std::string_view parameters) {
     std::string error;
-    return ShellOpen(win32::WideFromGbk(file), win32::WideFromGbk(parameters), error);
+    return ShellOpen(win32::Wide(file), win32::Wide(parameters), error);
 }
 
 }  // namespace nuvaro

@@ -2,29 +2,13 @@
 
 #include <windows.h>
 
+#include "core/gbk.h"
 #include "platform/win32/wide.h"
 
 namespace nuvaro::codec {
 namespace {
 
 constexpr UINT kGbk = 936;
-
-// Length of the well-formed UTF-8 sequence at p, 0 when it is malformed.
-size_t SequenceLength(const unsigned char* p, const unsigned char* end) {
-    unsigned char c = p[0];
-    size_t n = c >= 0xC2 && c <= 0xDF   ? 2
-               : c >= 0xE0 && c <= 0xEF ? 3
-               : c >= 0xF0 && c <= 0xF4 ? 4
-                                        : 0;
-    if (n == 0 || static_cast<size_t>(end - p) < n) return 0;
-    unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-    unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-    if (p[1] < lo || p[1] > hi) return 0;
-    for (size_t i = 2; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80) return 0;
-    }
-    return n;
-}
 
 // One character (one or two UTF-16 units) in GBK, or "?" when GBK has no such character.
 std::string EncodeOne(std::wstring_view wide) {
@@ -62,7 +46,7 @@ std::string Utf8ToGbk(std::string_view utf8) {
             out.push_back(static_cast<char>(*p++));
             continue;
         }
-        size_t n = SequenceLength(p, end);
+        size_t n = WellFormedUtf8Length(p, end);
         if (n == 0) {
             out.push_back('?');
             ++p;

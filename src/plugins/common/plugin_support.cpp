@@ -15,19 +15,6 @@ namespace {
 // An address inside this plug-in.
 void Anchor() {}
 
-bool IsValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        auto c = static_cast<unsigned char>(s[i]);
-        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string PluginFolder() {
@@ -60,26 +47,37 @@ const char* Keep(std::string& holder, std::string text) {
     return holder.c_str();
 }
 
-std::string ReplyToGbk(std::string_view reply) {
-    return IsValidUtf8(reply) ? ToGbk(reply).bytes() : std::string(reply);
+GbkText ReplyToGbk(std::string_view reply) {
+    return IsWellFormedUtf8(reply) ? ToGbk(reply) : GbkText::FromBytes(std::string(reply));
 }
+
+namespace {
+
+// "<internal error>: <what>"
+GbkText InternalError(const char* what) {
+    GbkText detail = ToGbk(text::kSendInternalError);
+    if (what) detail += ToGbk(": ") + ReplyToGbk(what);
+    return detail;
+}
+
+}  // namespace
 
 int GuardedSend(std::string_view channel, const std::function<bool()>& send) {
     try {
         return send() ? 1 : 0;
     } catch (const std::exception& e) {
-        LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
-                     ToGbk(text::kSendInternalError).bytes() + ": " + ReplyToGbk(e.what())});
+        LogDelivery(
+            {std::string(channel), text::kSendUnknownSlot, {}, false, InternalError(e.what())});
     } catch (...) {
-        LogDelivery({std::string(channel), text::kSendUnknownSlot, "", false,
-                     ToGbk(text::kSendInternalError).bytes()});
+        LogDelivery(
+            {std::string(channel), text::kSendUnknownSlot, {}, false, InternalError(nullptr)});
     }
     return 0;
 }
 
 namespace {
 
-void CopyReason(const std::string& text, char* reason, int reasonSize) {
+void CopyReason(const std::string& text, char* reason, int reasonSize) {  // GBK
     if (!reason || reasonSize <= 0) return;
     size_t room = static_cast<size_t>(reasonSize) - 1, n = 0;
     while (n < text.size()) {
@@ -96,21 +94,21 @@ void CopyReason(const std::string& text, char* reason, int reasonSize) {
 
 int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSize,
                const std::function<int(Delivery&)>& send) {
-    Delivery delivery{std::string(channel), text::kSendUnknownSlot, "", false, "", attempt};
+    Delivery delivery{std::string(channel), text::kSendUnknownSlot, {}, false, {}, attempt};
     int outcome = kTryPermanent;
     try {
         outcome = send(delivery);
         delivery.ok = outcome == kTrySent;
     } catch (const std::exception& e) {
         delivery.ok = false;
-        delivery.detail = ToGbk(text::kSendInternalError).bytes() + ": " + ReplyToGbk(e.what());
+        delivery.detail = InternalError(e.what());
     } catch (...) {
         delivery.ok = false;
-        delivery.detail = ToGbk(text::kSendInternalError).bytes();
+        delivery.detail = InternalError(nullptr);
     }
     try {
         LogDelivery(delivery);
-        CopyReason(delivery.detail, reason, reasonSize);
+        CopyReason(delivery.detail.bytes(), reason, reasonSize);
     } catch (...) {
     }
     return outcome;
@@ -121,23 +119,25 @@ std::string SlotLabel(const NotifyRecord& record) {
     return record.slot.empty() ? std::string(text::kSendUnknownSlot) : record.slot;
 }
 
-const char* RecordRecipients(const char* record, std::string NotifyRecord::*field) {
+const char* RecordRecipients(const char* record, GbkText NotifyRecord::*field) {
     thread_local std::string lines;
     try {
-        NotifyRecord r = ParseNotifyRecord(Arg(record), LoadPluginIni("Config.inf"));
+        NotifyRecord r = ParseNotifyRecord(GbkArg(record), LoadPluginIni("Config.inf"));
         lines.clear();
-        for (const auto& recipient : SplitRecipientList(r.*field)) lines += recipient + "\n";
+        for (const auto& recipient : SplitRecipientList(r.*field)) {
+            lines += recipient.view();
+            lines += '\n';
+        }
         return lines.c_str();
     } catch (...) {
         return Keep(lines, "");
     }
 }
 
-bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,
-               std::string_view noneText,
-               const std::function<void(const std::string&, Delivery&)>& serve) {
+bool ServeEach(Delivery delivery, const std::vector<GbkText>& recipients, const GbkText& noneText,
+               const std::function<void(const GbkText&, Delivery&)>& serve) {
     if (recipients.empty()) {
-        delivery.detail = std::string(noneText);
+        delivery.detail = noneText;
         LogDelivery(delivery);
         return false;
     }

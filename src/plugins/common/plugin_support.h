@@ -35,13 +35,14 @@ void LogDelivery(const Delivery& delivery);
 const char* Keep(std::string& holder, std::string text);
 
 inline std::string Arg(const char* s) { return s ? std::string(s) : std::string(); }
+// An argument that carries GBK text.
+inline GbkText GbkArg(const char* s) { return GbkText::FromBytes(Arg(s)); }
 
 // Serves each recipient in turn (`serve` names the recipient in the delivery and fills in its
 // outcome) and logs every outcome; without recipients, logs the failure `noneText`. True when
 // every recipient was served.
-bool ServeEach(Delivery delivery, const std::vector<std::string>& recipients,
-               std::string_view noneText,
-               const std::function<void(const std::string& recipient, Delivery& delivery)>& serve);
+bool ServeEach(Delivery delivery, const std::vector<GbkText>& recipients, const GbkText& noneText,
+               const std::function<void(const GbkText& recipient, Delivery& delivery)>& serve);
 
 // Runs a plug-in's send; nothing escapes the plug-in boundary, and a failure that escapes the
 // send itself is logged on `channel`. Returns 1 when every recipient was served, else 0.
@@ -56,12 +57,12 @@ int GuardedTry(std::string_view channel, int attempt, char* reason, int reasonSi
 
 // What a RecipientsFn export hands out: the recipients in `field` of the record (mobile
 // numbers, addresses), each followed by "\n"; valid until the next call on this thread.
-const char* RecordRecipients(const char* record, std::string NotifyRecord::*field);
+const char* RecordRecipients(const char* record, GbkText NotifyRecord::*field);
 
 // The slot label of a record's log lines: "test", the slot number, or "?".
 std::string SlotLabel(const NotifyRecord& record);
 
 // Server replies are mostly UTF-8; the log is GBK. Text that is not UTF-8 is kept as it is.
-std::string ReplyToGbk(std::string_view reply);
+GbkText ReplyToGbk(std::string_view reply);
 
 }  // namespace nuvaro::plugin

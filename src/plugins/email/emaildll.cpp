@@ -45,12 +45,12 @@ struct MailNotice {
     std::string noticeId;  // the same at every try of the notice; empty for a test
 };
 
-MailNotice Prepare(std::string_view accountText, std::string_view recordText,
+MailNotice Prepare(std::string_view accountText, const GbkText& recordText,
                    std::string_view notice) {
     IniDocument emailInf = LoadPluginIni("email.inf");
     MailNotice n;
     n.record = ParseNotifyRecord(recordText, LoadPluginIni("Config.inf"));
-    if (n.record.subject.empty()) n.record.subject = ToGbk(text::kMailSubject).bytes();
+    if (n.record.subject.empty()) n.record.subject = ToGbk(text::kMailSubject);
     if (auto facts = DecodeNoticeFacts(notice)) {
         FillNoticeTexts(n.record, *facts);
         n.noticeId = facts->id;
@@ -59,32 +59,32 @@ MailNotice Prepare(std::string_view accountText, std::string_view recordText,
     n.options.connectTimeout = SecondsSetting(emailInf, kSection, "ConnectTimeout", 15);
     n.options.totalTimeout = SecondsSetting(emailInf, kSection, "Timeout", 60);
     n.options.caFile = emailInf.ReadGbk(kSection, "CaFile").value_or(GbkText()).bytes();
-    n.subject = Utf8Of(n.record.subject);
+    n.subject = ToUtf8(n.record.subject);
     n.from = SenderAddress(n.account);
     return n;
 }
 
 // One recipient, one try; fills in the delivery and returns the outcome.
-int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
+int SendTo(const MailNotice& n, const GbkText& to, Delivery& delivery) {
     delivery.slot = SlotLabel(n.record);
     delivery.recipient = to;
     if (to.empty()) {
-        delivery.detail = ToGbk(text::kSendNoRecipient).bytes();
+        delivery.detail = ToGbk(text::kSendNoRecipient);
         return kTryPermanent;
     }
     if (TrimControls(n.account.smtp).empty()) {
-        delivery.detail = ToGbk(text::kSendNoSmtp).bytes();
+        delivery.detail = ToGbk(text::kSendNoSmtp);
         return kTryPermanent;
     }
     auto server = ParseSmtpServer(n.account.smtp, n.account.port);
     if (!server) {
-        delivery.detail = ToGbk(text::kSendBadSmtp).bytes() + ToGbk(n.account.smtp).bytes();
+        delivery.detail = ToGbk(text::kSendBadSmtp) + ToGbk(n.account.smtp);
         return kTryPermanent;
     }
     MailMessage mail{n.from,
-                     Utf8Of(to),
+                     ToUtf8(to),
                      n.subject,
-                     Utf8Of(n.record.body),
+                     ToUtf8(n.record.body),
                      std::time(nullptr),
                      NoticeMessageId(n.noticeId, n.from.substr(n.from.rfind('@') + 1))};
     SmtpResult result =
@@ -95,12 +95,12 @@ int SendTo(const MailNotice& n, const std::string& to, Delivery& delivery) {
     return result.mayPass ? kTryPassing : kTryPermanent;
 }
 
-bool SendAll(std::string_view accountText, std::string_view recordText) {
+bool SendAll(std::string_view accountText, const GbkText& recordText) {
     MailNotice n = Prepare(accountText, recordText, {});
-    auto serve = [&](const std::string& to, Delivery& delivery) { SendTo(n, to, delivery); };
-    Delivery delivery{std::string(kEmailChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.toMail),
-                     ToGbk(text::kSendNoRecipient).bytes(), serve);
+    auto serve = [&](const GbkText& to, Delivery& delivery) { SendTo(n, to, delivery); };
+    Delivery delivery{std::string(kEmailChannel), SlotLabel(n.record), {}, false, {}};
+    return ServeEach(delivery, SplitRecipientList(n.record.toMail), ToGbk(text::kSendNoRecipient),
+                     serve);
 }
 
 }  // namespace
@@ -110,7 +110,7 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendMail(const char* account, const char* record) {
-    return GuardedSend(kEmailChannel, [&] { return SendAll(Arg(account), Arg(record)); });
+    return GuardedSend(kEmailChannel, [&] { return SendAll(Arg(account), GbkArg(record)); });
 }
 
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL MailRecipients(const char* record) {
@@ -121,8 +121,8 @@ NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendMailTry(const char* account, const char
                                                  const char* notice, const char* recipient,
                                                  int attempt, char* reason, int reasonSize) {
     return GuardedTry(kEmailChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
-        MailNotice n = Prepare(Arg(account), Arg(record), Arg(notice));
-        return SendTo(n, Arg(recipient), delivery);
+        MailNotice n = Prepare(Arg(account), GbkArg(record), Arg(notice));
+        return SendTo(n, GbkArg(recipient), delivery);
     });
 }
 

@@ -37,7 +37,7 @@ struct SmsNotice {
 
 // An account text that carries gateway settings (a test of unsaved settings) stands in for
 // sms.inf.
-SmsNotice Prepare(std::string_view userId, std::string_view recordText, std::string_view notice) {
+SmsNotice Prepare(std::string_view userId, const GbkText& recordText, std::string_view notice) {
     auto unsaved = DecodeSmsSettingsAccount(userId);
     IniDocument smsInf = unsaved ? std::move(*unsaved) : LoadPluginIni("sms.inf");
     SmsNotice n{ReadSmsGateway(smsInf),
@@ -85,13 +85,14 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
         return session.FailureMayPass() ? kTryPassing : kTryPermanent;
     }
     long status = session.ResponseCode();
-    std::string replyText = ReplyToGbk(reply);
-    delivery.detail = "HTTP " + std::to_string(status) + (replyText.empty() ? "" : " " + replyText);
+    const GbkText replyText = ReplyToGbk(reply);
+    delivery.detail = ToGbk("HTTP " + std::to_string(status));
+    if (!replyText.empty()) delivery.detail += ToGbk(" ") + replyText;
     int outcome = HttpOutcome(status);
     const std::string& success = n.gateway.success;
     if (outcome == kTrySent && !success.empty() && reply.find(success) == std::string::npos &&
-        replyText.find(success) == std::string::npos) {
-        delivery.detail = ToGbk(text::kSendReplyMismatch).bytes() + "; " + delivery.detail;
+        replyText.view().find(success) == std::string::npos) {
+        delivery.detail = ToGbk(text::kSendReplyMismatch) + ToGbk("; ") + delivery.detail;
         outcome = kTryPermanent;
     }
     delivery.ok = outcome == kTrySent;
@@ -99,30 +100,30 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
 }
 
 // One number, one try; fills in the delivery and returns the outcome.
-int SendTo(const SmsNotice& n, const std::string& mobile, Delivery& delivery) {
+int SendTo(const SmsNotice& n, const GbkText& mobile, Delivery& delivery) {
     delivery.slot = SlotLabel(n.record);
     if (mobile.empty()) {
-        delivery.detail = ToGbk(text::kSendNoMobile).bytes();
+        delivery.detail = ToGbk(text::kSendNoMobile);
         return kTryPermanent;
     }
-    delivery.recipient = InternationalNumber(mobile, n.record.contry);
+    delivery.recipient =
+        GbkText::FromBytes(InternationalNumber(mobile.view(), n.record.contry.view()));
     if (n.gateway.url.empty()) {
-        delivery.detail = ToGbk(text::kSendNoGateway).bytes();
+        delivery.detail = ToGbk(text::kSendNoGateway);
         return kTryPermanent;
     }
     return Post(n,
-                BuildSmsRequest(n.gateway, n.identity, mobile, n.record.contry, n.record.smsBody),
+                BuildSmsRequest(n.gateway, n.identity, mobile.view(), n.record.contry.view(),
+                                n.record.smsBody.view()),
                 delivery);
 }
 
-bool SendAll(std::string_view userId, std::string_view recordText) {
+bool SendAll(std::string_view userId, const GbkText& recordText) {
     SmsNotice n = Prepare(userId, recordText, {});
-    auto serve = [&](const std::string& mobile, Delivery& delivery) {
-        SendTo(n, mobile, delivery);
-    };
-    Delivery delivery{std::string(kSmsChannel), SlotLabel(n.record), "", false, ""};
-    return ServeEach(delivery, SplitRecipientList(n.record.mobile),
-                     ToGbk(text::kSendNoMobile).bytes(), serve);
+    auto serve = [&](const GbkText& mobile, Delivery& delivery) { SendTo(n, mobile, delivery); };
+    Delivery delivery{std::string(kSmsChannel), SlotLabel(n.record), {}, false, {}};
+    return ServeEach(delivery, SplitRecipientList(n.record.mobile), ToGbk(text::kSendNoMobile),
+                     serve);
 }
 
 }  // namespace
@@ -132,7 +133,7 @@ using namespace nuvaro;
 using namespace nuvaro::plugin;
 
 NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendSms(const char* userId, const char* record) {
-    return GuardedSend(kSmsChannel, [&] { return SendAll(Arg(userId), Arg(record)); });
+    return GuardedSend(kSmsChannel, [&] { return SendAll(Arg(userId), GbkArg(record)); });
 }
 
 NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL SmsRecipients(const char* record) {
@@ -143,8 +144,8 @@ NUVARO_EXPORT int NUVARO_PLUGIN_CALL SendSmsTry(const char* userId, const char* 
                                                 const char* notice, const char* recipient,
                                                 int attempt, char* reason, int reasonSize) {
     return GuardedTry(kSmsChannel, attempt, reason, reasonSize, [&](Delivery& delivery) {
-        SmsNotice n = Prepare(Arg(userId), Arg(record), Arg(notice));
-        return SendTo(n, Arg(recipient), delivery);
+        SmsNotice n = Prepare(Arg(userId), GbkArg(record), Arg(notice));
+        return SendTo(n, GbkArg(recipient), delivery);
     });
 }
 

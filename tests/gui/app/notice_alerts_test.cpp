@@ -23,7 +23,7 @@ using ::testing::HasSubstr;
 class NoticeAlertsTest : public MainFrameTest {
   protected:
     FailedNotice Failure(const std::string& name) {
-        return {"2", G(name), "EMAIL", "a@example.com", G("550 没有这个用户"), false};
+        return {"2", name, "EMAIL", "a@example.com", "550 没有这个用户", false};
     }
 };
 
@@ -123,7 +123,7 @@ TEST_F(NoticeAlertsTest, AClickOnTheBalloonHandsTheFailureToItsHandler) {
 }
 
 TEST_F(NoticeAlertsTest, AWindowWithoutANameIsNamedByItsSlot) {
-    FailedNotice failed{"7", "", "PROGRAM", "/usr/bin/x", G("无法启动本地程序"), false};
+    FailedNotice failed{"7", "", "PROGRAM", "/usr/bin/x", "无法启动本地程序", false};
     EXPECT_EQ(NoticeAlerts::BalloonText(failed).utf8_string(),
               "窗口：[7]\n方式：本地程序 /usr/bin/x\n原因：无法启动本地程序");
 }

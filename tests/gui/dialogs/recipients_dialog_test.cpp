@@ -172,8 +172,8 @@ TEST_F(RecipientsDialogTest, BrowseFillsTheProgramAndStartTestUsesTheUnsavedFiel
     ASSERT_TRUE(frame->Dispatcher().WaitUntilIdle(10s));  // started on the program channel
     ASSERT_EQ(shell->calls.size(), 1u);
     EXPECT_EQ(shell->calls[0].verb, "execute");
-    EXPECT_EQ(shell->calls[0].target, G("/usr/bin/提醒"));
-    EXPECT_EQ(shell->calls[0].parameters, G("-a \"b c\" 甲 []"));
+    EXPECT_EQ(shell->calls[0].target, "/usr/bin/提醒");
+    EXPECT_EQ(shell->calls[0].parameters, "-a \"b c\" 甲 []");
     EXPECT_EQ(frame->Configs()[2].OtherProgram, "");
 }
 
@@ -232,11 +232,11 @@ TEST_F(RecipientsDialogTest, TestSendsReachTheGatewayAndTheMailServer) {
 // The exact records handed to the senders.
 class RecordingLibraries : public NotifyLibraries {
   public:
-    std::string ReadWindowsInfo(std::string_view) override { return {}; }
-    std::string ReadUserId() override { return "id"; }
-    std::string ReadEmail() override { return "account"; }
-    void SaveEmail(std::string_view, std::string_view, std::string_view, std::string_view,
-                   std::string_view) override {}
+    GbkText ReadWindowsInfo(std::string_view) override { return {}; }
+    GbkText ReadUserId() override { return GT("id"); }
+    GbkText ReadEmail() override { return GT("account"); }
+    void SaveEmail(const GbkText&, const GbkText&, const GbkText&, const GbkText&,
+                   const GbkText&) override {}
     Sender SmsSender() override { return Record("SendSms"); }
     Sender MailSender() override { return Record("SendMail"); }
 
@@ -251,12 +251,12 @@ class RecordingLibraries : public NotifyLibraries {
 
   private:
     Sender Record(std::string name) {
-        return {[](const std::string&) { return std::vector<std::string>{"r"}; },
+        return {[](const GbkText&) { return std::vector<GbkText>{GT("r")}; },
                 [this, name](const SendTry& one) {
                     std::lock_guard lock(m_mutex);
-                    m_calls.push_back(name + " " + one.account + " " + one.record);
+                    m_calls.push_back(name + " " + one.account.bytes() + " " + one.record.bytes());
                     m_notices.push_back(one.notice);
-                    return TryResult{TryOutcome::Sent, ""};
+                    return TryResult{TryOutcome::Sent, GT("")};
                 }};
     }
     std::mutex m_mutex;

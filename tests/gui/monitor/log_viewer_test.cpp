@@ -53,7 +53,7 @@ TEST_F(LogViewerTest, ShowsTheMergedLogsNewestFirstInChinese) {
     WriteLog(loglines::TickError("2026-12-8 3:00:00", "2", "显卡", "网页加载失败：HTTP 500"),
              kErrorLog);
     AppendSendLog(dir.path(), SendLogLine("2026-12-8 1:00:05",
-                                          {"EMAIL", "2", "a@b.c", false, G("连接被拒绝")}));
+                                          {"EMAIL", "2", GT("a@b.c"), false, GT("连接被拒绝")}));
     TMainFrm& f = StartFrame();
     TLogViewerFrm& v = Open(f);
     ASSERT_EQ(v.RowCount(), 4u);

@@ -30,21 +30,21 @@ bool HasZombieChild() {
     return false;
 }
 
-TEST(DesktopShellExecute, StartsAnExecutableDirectlyWithSplitUtf8Arguments) {
+TEST(DesktopShellExecute, StartsAnExecutableDirectlyWithSplitArguments) {
     TempExeDir dir;
     std::string recorder = InstallRecorder(dir);
     DesktopShell shell;
-    shell.Execute(recorder, G(R"(plain "two words" 中文 a\"b $HOME)"));
+    shell.Execute(recorder, R"(plain "two words" 中文 a\"b $HOME)");
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
     EXPECT_EQ(RecordedStarts(dir)[0].args,
               (std::vector<std::string>{"plain", "two words", "中文", "a\"b", "$HOME"}));
 }
 
-TEST(DesktopShellExecute, FindsAProgramWhoseGbkPathHoldsChineseAndBlanks) {
+TEST(DesktopShellExecute, FindsAProgramWhosePathHoldsChineseAndBlanks) {
     TempExeDir dir;
     std::string recorder = InstallRecorder(dir, "记录 程序.sh");
     DesktopShell shell;
-    shell.Execute(G(recorder), "");
+    shell.Execute(recorder, "");
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 1; }));
     EXPECT_TRUE(RecordedStarts(dir)[0].args.empty());
 }
@@ -73,7 +73,7 @@ TEST(DesktopShellExecute, AFileThatIsNotExecutableGoesToTheOpenerWithoutParamete
     std::string opener = InstallRecorder(dir);
     dir.Write("说明.txt", "text");
     DesktopShell shell(opener);
-    shell.Execute(G(dir.File("说明.txt")), "ignored parameters");
+    shell.Execute(dir.File("说明.txt"), "ignored parameters");
     shell.Execute("https://example.invalid/a?b=1", "");
     ASSERT_TRUE(WaitFor([&] { return RecordedStarts(dir).size() == 2; }));
     auto starts = RecordedStarts(dir);

@@ -43,7 +43,7 @@ TEST_P(NewFilesUnderUmask, LogsSettingsAndLocksAreTheOwnersOnly) {
     TempExeDir dir;
     ScopedUmask mask(GetParam());
     WriteLog(GbkText::FromBytes("line"), kMonitorLog);
-    AppendSendLog(dir.path(), "sent");
+    AppendSendLog(dir.path(), GbkText::FromBytes("sent"));
     IniFile(dir.File("email.inf")).WriteString("email", "Password", "secret");
     IniFile(dir.File("Config.inf")).WriteString("1", "ToMail", "me@example.com");
     EXPECT_EQ(ModeOf(dir.File("Log")), 0700u);

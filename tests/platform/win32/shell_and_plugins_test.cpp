@@ -45,7 +45,7 @@ TEST_P(WindowsCommandLine, TheParameterStringIsTheProgramsCommandLine) {
     ASSERT_TRUE(MakeFolder(folder));
     fs::copy_file(std::string(NUVARO_BIN_DIR) + "/record_args.exe", Native(folder + "/record.exe"));
     WindowsShell shell;
-    ASSERT_TRUE(shell.Execute(G(folder + "/record.exe"), G(GetParam().parameters)));
+    ASSERT_TRUE(shell.Execute(folder + "/record.exe", GetParam().parameters));
     std::string args;
     ASSERT_TRUE(testing::WaitFor([&] {
         std::ifstream in(Native(folder + "/args.txt"), std::ios::binary);
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Strings, WindowsCommandLine,
 
 TEST(WindowsShellStart, AProgramThatIsNotThereIsNotStarted) {
     TempExeDir dir;
-    EXPECT_FALSE(WindowsShell().Execute(G(dir.path() + "/没有.exe"), ""));
+    EXPECT_FALSE(WindowsShell().Execute(dir.path() + "/没有.exe", ""));
 }
 
 TEST(WindowsPlugins, TheyLoadFromTheExecutablesFolderWithTheirExportsByName) {
