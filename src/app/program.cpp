@@ -28,9 +28,8 @@ Program::Program() {
     m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),
-        [this](const TConfig& slot, const GbkText& found, const GbkText& previous) {
-            m_dispatcher->Dispatch(slot, found, previous);
-        });
+        [this](const TConfig& slot, const GbkText& found, const GbkText& previous,
+               const GbkText& value) { m_dispatcher->Dispatch(slot, found, previous, value); });
     m_engine->SetRunState(m_runState.get());
     // Windows started together take turns to reload: a page costs its web process a good part
     // of a second, and the machine's other work goes on meanwhile.

@@ -27,6 +27,14 @@ const std::array<TConfig::Key, 20> TConfig::kKeys = {{
     {"RegGrp", &TConfig::RegGrp},
 }};
 
+const std::array<TConfig::Key, 5> TConfig::kConditionKeys = {{
+    {"NumRule", &TConfig::NumRule},
+    {"NumValue", &TConfig::NumValue},
+    {"TextMode", &TConfig::TextMode},
+    {"Selector", &TConfig::Selector},
+    {"Ignore", &TConfig::Ignore},
+}};
+
 TConfig::TConfig(int index, std::string fileName)
     : Index(index), FileName(std::move(fileName)), Ini(std::make_unique<IniFile>(FileName)) {
     LoadAll();
@@ -36,12 +44,18 @@ void TConfig::LoadAll() {
     IniDocument doc = Ini->Load();
     const std::string section = Section();
     for (const auto& key : kKeys) this->*key.field = doc.Read(section, key.name).value_or("");
+    for (const auto& key : kConditionKeys)
+        this->*key.field = doc.Read(section, key.name).value_or("");
 }
 
 void TConfig::SaveAll() {
     const std::string section = Section();
     Ini->Update([&](IniDocument& doc) {
         for (const auto& key : kKeys) doc.Write(section, key.name, this->*key.field);
+        for (const auto& key : kConditionKeys) {
+            const std::string& value = this->*key.field;
+            if (!value.empty() || doc.Read(section, key.name)) doc.Write(section, key.name, value);
+        }
         doc.Write(section, "all", RecordText());
     });
 }

@@ -43,6 +43,12 @@ class TConfig {
     const int Index;
     const std::string FileName;
     std::string WindowName;
+    // What the condition reads and judges; all empty: the body markup, a text that differs
+    std::string NumRule;   // "below", "above", "drop", "rise" or empty
+    std::string NumValue;  // a number; for "drop" and "rise" also a percentage ("10%")
+    std::string TextMode;  // "markup" (or empty) or "text": the visible text
+    std::string Selector;  // a CSS selector: only the elements it selects are read
+    std::string Ignore;    // a regular expression: its matches are removed before matching
     // Run-time fields, never stored
     std::string CurUrl;
     std::string CurRefreshTime;
@@ -54,7 +60,7 @@ class TConfig {
     std::unique_ptr<IniFile> Ini;
     GbkText LastMatch;
 
-    // Reads the 20 keys of the slot's section into the persisted fields.
+    // Reads the 20 keys and the condition's further keys of the slot's section.
     void LoadAll();
     // Writes the 20 keys in key order, then "all", in one replacement of the file: a crash or
     // a refused write (FileWriteError) leaves the slot as it was.
@@ -76,6 +82,9 @@ class TConfig {
     };
     // Key order of LoadAll and SaveAll.
     static const std::array<Key, 20> kKeys;
+    // The condition's further keys, read after them; written only when set or already there,
+    // so a slot that does not use them keeps the section it always had.
+    static const std::array<Key, 5> kConditionKeys;
 
   private:
     std::string RecordText() const;

@@ -67,6 +67,13 @@ void LogVerdict(Verdict verdict, const CycleTraits& traits, std::string_view slo
             WriteLog(loglines::ChangeNotified(now, traits.Marker(slot), found, windowName),
                      kMonitorLog);
             break;
+        case Verdict::NoNumber:
+        case Verdict::NoElement:
+        case Verdict::NotDue:
+            WriteLog(loglines::Unjudged(now, traits.Marker(slot), verdict == Verdict::NoElement,
+                                        verdict == Verdict::NotDue, found, windowName),
+                     kMonitorLog);
+            break;
     }
 }
 

@@ -43,7 +43,9 @@ std::string StoppedMessage(const TConfig& slot);
 GbkText FindInPage(TConfigTable& configs, const CycleTraits& traits, std::string_view slot,
                    const GbkText& page);
 
-enum class Verdict { NothingFound, Repeat, Change };
+// NoNumber, NoElement: the condition could not read what it judges (a failing tick, logged, not
+// sent); NotDue: a number that its rule does not tell.
+enum class Verdict { NothingFound, Repeat, Change, NoNumber, NoElement, NotDue };
 Verdict Judge(const GbkText& found, const GbkText& lastMatch);
 
 // The monitoring-log line of a verdict (`windowName` UTF-8).

@@ -39,30 +39,27 @@ Condition GetCondition(TConfigTable& configs, std::string_view slot) {
     return Condition{ToGbk(config.Regx), fits ? static_cast<int>(*group) : 0};
 }
 
-GbkText MatchKeyword(const GbkText& page, const GbkText& expression, int group,
-                     std::string_view slot, std::string_view windowName) {
+KeywordFind FindKeyword(const GbkText& page, const GbkText& expression, int group) {
     if (expression.empty()) return {};
-
     if (IsPlainKeyword(expression.view())) {
         // Same verdict as the engine would give, in one scan.
         if (!Contains(page.view(), expression.view())) return {};
-        if (group != 0) return FoundAsKeyword(expression, slot, windowName);
-        WriteLog(loglines::RegexMatch(NowText(), slot, windowName, expression, expression),
-                 kMatchLog);
-        return expression;
+        return {expression, group != 0};
     }
-
     Regex regex(expression.view());
     auto match = regex.FirstMatchGroup(page.view(), group);
-    if (match && !match->empty()) {
-        GbkText found = GbkText::FromBytes(std::move(*match));
-        WriteLog(loglines::RegexMatch(NowText(), slot, windowName, found, expression), kMatchLog);
-        return found;
-    }
-    if (Contains(page.view(), expression.view())) {
-        return FoundAsKeyword(expression, slot, windowName);
-    }
+    if (match && !match->empty()) return {GbkText::FromBytes(std::move(*match)), false};
+    if (Contains(page.view(), expression.view())) return {expression, true};
     return {};
+}
+
+GbkText MatchKeyword(const GbkText& page, const GbkText& expression, int group,
+                     std::string_view slot, std::string_view windowName) {
+    KeywordFind find = FindKeyword(page, expression, group);
+    if (find.found.empty()) return {};
+    if (find.asKeyword) return FoundAsKeyword(expression, slot, windowName);
+    WriteLog(loglines::RegexMatch(NowText(), slot, windowName, find.found, expression), kMatchLog);
+    return find.found;
 }
 
 }  // namespace nuvaro

@@ -25,6 +25,14 @@ Condition GetCondition(TConfigTable& configs, std::string_view slot);
 // group `group` of the first match, else the expression itself when it occurs literally, else
 // "". Each find writes its line to the match log (`windowName` is UTF-8). Throws RegexError for
 // an expression the engine refuses or a search the engine gives up; nothing is logged then.
+// What MatchKeyword finds, without its log line: the found text, and whether the expression
+// was found as it stands (the "KeywordOk" line) rather than by the engine.
+struct KeywordFind {
+    GbkText found;
+    bool asKeyword = false;
+};
+KeywordFind FindKeyword(const GbkText& page, const GbkText& expression, int group);
+
 GbkText MatchKeyword(const GbkText& page, const GbkText& expression, int group,
                      std::string_view slot, std::string_view windowName);
 

@@ -73,12 +73,17 @@ void MonitorEngine::SetRunState(RunState* state) {
     for (int slot = 1; slot <= TConfigTable::kSlots; ++slot) {
         m_configs[slot].LastMatch = state->LastMatch(slot).text;
     }
+    for (int n = 0; n < kWindows; ++n) m_rules[n] = state->RuleState(SlotOf(n));
 }
 
 void MonitorEngine::ForgetLastMatch(int n) {
     if (n < 0 || n >= kWindows) return;
     m_configs[SlotOf(n)].LastMatch.clear();
-    if (m_runState) m_runState->ClearLastMatch(SlotOf(n));
+    m_rules[n] = {};
+    if (!m_runState) return;
+    RunState::Hold hold(*m_runState);
+    m_runState->ClearLastMatch(SlotOf(n));
+    m_runState->SetRuleState(SlotOf(n), {});
 }
 
 bool MonitorEngine::IsMonitoring(int n) const {

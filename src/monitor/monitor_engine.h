@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/gbk_text.h"
+#include "monitor/condition_verdict.h"
 #include "monitor/page_reader.h"
 #include "services/engine_clock.h"
 #include "services/notices.h"
@@ -42,7 +43,8 @@ class WindowControls {
 
 // What a window did last, for the status shown beside it.
 struct WindowStatus {
-    enum class Last { None, NothingFound, Repeat, Change, Error };
+    // NoNumber, NoElement: the condition could not read what it judges; a failing tick.
+    enum class Last { None, NothingFound, Repeat, Change, Error, NoNumber, NoElement };
     using WallTime = std::chrono::system_clock::time_point;
     bool monitoring = false;
     bool working = false;
@@ -65,9 +67,10 @@ class MonitorEngine {
   public:
     static constexpr int kWindows = 30;
     // Hands one window's change to the notification channels, with the found text notified
-    // before it; may throw (a missing plug-in).
-    using Dispatch =
-        std::function<void(const TConfig& slot, const GbkText& found, const GbkText& previous)>;
+    // before it and the number read (empty without a rule about values); may throw (a missing
+    // plug-in).
+    using Dispatch = std::function<void(const TConfig& slot, const GbkText& found,
+                                        const GbkText& previous, const GbkText& value)>;
 
     MonitorEngine(TConfigTable& configs, EngineClock& clock, Notices& notices, Dispatch dispatch);
     ~MonitorEngine();
@@ -102,8 +105,10 @@ class MonitorEngine {
     // every change of a window's last notified text are saved, and the saved texts are taken
     // into the slots now.
     void SetRunState(RunState* state);
-    // The window's last notified text is forgotten, in memory and on disk (a new condition).
+    // The window's last notified text and what its rule about values remembers are forgotten,
+    // in memory and on disk (a new condition).
     void ForgetLastMatch(int n);
+    const NumRuleState& RuleState(int n) const { return m_rules.at(n); }
 
     bool IsMonitoring(int n) const;
     bool TickInProgress(int n) const;
@@ -136,8 +141,12 @@ class MonitorEngine {
     bool PlanDefaultPage(TickKind kind, ReloadPlan& plan);
     bool PlanAddedWindow(int n, TickKind kind);
     void AfterRead(int n, TickKind kind, const PageReader::Result& result);
-    void Conclude(int n, TickKind kind, const GbkText& page);
-    void Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous);
+    void Conclude(int n, TickKind kind, const PageContent& page);
+    Finding Judge(int n, const Reading& reading);
+    void Unsent(int n, TickKind kind, const Reading& reading, const Finding& finding);
+    void KeepRule(int n, const NumRuleState& rule);
+    void Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous,
+                const Finding& finding);
     void TellCrash(int n, TickKind kind);
     void Fail(int n, TickKind kind, const std::string& message, bool errorBox = true);
     void TickBox(int n, TickKind kind, const std::string& text, Notices::Icon icon);
@@ -163,6 +172,7 @@ class MonitorEngine {
     std::deque<std::pair<int, std::function<void()>>> m_readQueue;
     std::array<std::unique_ptr<Window>, kWindows> m_windows;
     std::array<uint64_t, kWindows> m_generation{};
+    std::array<NumRuleState, kWindows> m_rules{};
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "config/config_table.h"
+#include "core/condition_texts.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/texts.h"
@@ -44,6 +45,7 @@ void MonitorEngine::Begin(int n, TickKind kind) {
         n, Guard(n, [this, n, kind, plan] {
             Window* w = Open(n);
             w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
+            w->reader->SetQuery(QueryOf(m_configs[SlotOf(n)]));
             // The turn is given up once the reload is over: waiting for the page to
             // settle and reading it costs the engine little.
             w->reader->Start(
@@ -119,16 +121,15 @@ void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& re
     }
     if (!result.page.ok) return Fail(n, kind, result.page.error);
     if (!result.page.hasBody) return Fail(n, kind, text::kNoBody);
-    Conclude(n, kind, result.page.body);
+    Conclude(n, kind, result.page);
 }
 
-void MonitorEngine::Conclude(int n, TickKind kind, const GbkText& page) {
+void MonitorEngine::Conclude(int n, TickKind kind, const PageContent& page) {
     const CycleTraits traits = CycleTraits::For(n);
-    const std::string slotText = SlotText(n);
     TConfig& slot = m_configs[SlotOf(n)];
-    GbkText found;
+    Reading reading;
     try {
-        found = FindInPage(m_configs, traits, slotText, page);
+        reading = ReadCondition(m_configs, traits, SlotText(n), page);
     } catch (const std::exception& e) {
         return Fail(n, kind, e.what());
     }
@@ -136,42 +137,81 @@ void MonitorEngine::Conclude(int n, TickKind kind, const GbkText& page) {
     const GbkText previous = slot.LastMatch;
     if (kind == TickKind::Test) {
         ForgetLastMatch(n);
-        if (found.empty()) {
+        if (reading.found.empty() && !reading.noElement) {
             Record(n, WindowStatus::Last::NothingFound, {});
             End(n);
             return TickBox(n, kind, traits.testNoMatch, Notices::Icon::None);
         }
     }
-    const Verdict verdict =
-        m_runState ? JudgeWithSaved(found, slot.LastMatch, m_runState->LastMatch(SlotOf(n)))
-                   : Judge(found, slot.LastMatch);
-    if (verdict != Verdict::Change) {
-        LogVerdict(verdict, traits, slotText, found, slot.WindowName);
-        Record(n,
-               verdict == Verdict::Repeat ? WindowStatus::Last::Repeat
-                                          : WindowStatus::Last::NothingFound,
-               found);
-        return End(n);
-    }
+    const Finding finding = Judge(n, reading);
+    if (finding.verdict != Verdict::Change) return Unsent(n, kind, reading, finding);
     if (kind == TickKind::Test) {
         // The dispatch waits until the message has closed; the run stays in progress.
-        return m_notices.PostTimedMessage(
-            traits.testMatch, kTimedMessageSeconds,
-            Guard(n, [this, n, found, previous] { Notify(n, TickKind::Test, found, previous); }));
+        const GbkText found = reading.found;
+        return m_notices.PostTimedMessage(traits.testMatch, kTimedMessageSeconds,
+                                          Guard(n, [this, n, found, previous, finding] {
+                                              Notify(n, TickKind::Test, found, previous, finding);
+                                          }));
     }
-    Notify(n, kind, found, previous);
+    Notify(n, kind, reading.found, previous, finding);
 }
 
-void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous) {
+Finding MonitorEngine::Judge(int n, const Reading& reading) {
+    const TConfig& slot = m_configs[SlotOf(n)];
+    return JudgeReading(reading, m_rules[n], [this, n, &slot](const GbkText& found) {
+        return m_runState ? JudgeWithSaved(found, slot.LastMatch, m_runState->LastMatch(SlotOf(n)))
+                          : nuvaro::Judge(found, slot.LastMatch);
+    });
+}
+
+// A verdict that sends nothing: its log line and status; a rule that did not tell keeps what
+// it learnt (the region left, the mark moved). A test says why nothing would be sent.
+void MonitorEngine::Unsent(int n, TickKind kind, const Reading& reading, const Finding& finding) {
+    const TConfig& slot = m_configs[SlotOf(n)];
+    LogVerdict(finding.verdict, CycleTraits::For(n), SlotText(n), reading.found, slot.WindowName);
+    using Last = WindowStatus::Last;
+    Last last = Last::NothingFound;
+    const char* testText = CycleTraits::For(n).testNoMatch;
+    switch (finding.verdict) {
+        case Verdict::Repeat:
+        case Verdict::NotDue:
+            last = Last::Repeat;
+            testText = text::kTryNotDue;
+            break;
+        case Verdict::NoNumber:
+            last = Last::NoNumber;
+            testText = text::kNoNumber;
+            break;
+        case Verdict::NoElement:
+            last = Last::NoElement;
+            testText = text::kNoElement;
+            break;
+        default:
+            break;
+    }
+    if (finding.verdict == Verdict::NotDue) KeepRule(n, finding.rule);
+    Record(n, last, reading.found);
+    End(n);
+    if (kind == TickKind::Test) TickBox(n, kind, testText, Notices::Icon::None);
+}
+
+void MonitorEngine::KeepRule(int n, const NumRuleState& rule) {
+    m_rules[n] = rule;
+    if (m_runState) m_runState->SetRuleState(SlotOf(n), rule);
+}
+
+void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous,
+                           const Finding& finding) {
     TConfig& slot = m_configs[SlotOf(n)];
     try {
-        m_dispatch(slot, found, previous);
+        m_dispatch(slot, found, previous, ValueText(finding));
     } catch (const std::exception& e) {
         // The same text is again a change at the next tick.
         return Fail(n, kind, e.what());
     }
     slot.LastMatch = found;
     if (m_runState) m_runState->SetLastMatch(SlotOf(n), found);
+    if (finding.number) KeepRule(n, finding.rule);
     LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
     Record(n, WindowStatus::Last::Change, found, {}, previous);
     End(n);
@@ -244,12 +284,15 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const GbkText& found,
     w->recorded = true;
     s.last = last;
     s.lastCheck = std::chrono::system_clock::now();
+    // A condition that cannot read what it judges fails like an error, without its box.
+    const bool unread =
+        last == WindowStatus::Last::NoNumber || last == WindowStatus::Last::NoElement;
     if (last == WindowStatus::Last::Error) {
         ++s.failuresInRow;
         s.lastError = error;
         s.lastErrorTime = s.lastCheck;
     } else {
-        s.failuresInRow = 0;
+        s.failuresInRow = unread ? s.failuresInRow + 1 : 0;
         s.lastFound = found;
         s.previousFound = previous;
     }

@@ -1,5 +1,6 @@
 #include "monitor/monitor_log.h"
 
+#include "core/condition_texts.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
 #include "core/text_cut.h"
@@ -57,6 +58,12 @@ GbkText RepeatSkipped(std::string_view d, std::string_view x, const GbkText& f,
 GbkText ChangeNotified(std::string_view d, std::string_view x, const GbkText& f,
                        std::string_view w) {
     return Line({d, "[", x, "][", Found(f), "]", ChangeText(), "[", Field(w), "]"});
+}
+
+GbkText Unjudged(std::string_view d, std::string_view x, bool noElement, bool notDue,
+                 const GbkText& f, std::string_view w) {
+    const char* what = noElement ? text::kNoElement : notDue ? text::kLogNotDue : text::kNoNumber;
+    return Line({d, "[", x, "][", Found(f), "]", ToGbk(what).view(), "[", Field(w), "]"});
 }
 
 }  // namespace loglines

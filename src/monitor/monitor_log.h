@@ -20,6 +20,9 @@ GbkText NothingFound(std::string_view d, std::string_view w);
 GbkText RepeatSkipped(std::string_view d, std::string_view x, const GbkText& f, std::string_view w);
 GbkText ChangeNotified(std::string_view d, std::string_view x, const GbkText& f,
                        std::string_view w);
+// A tick whose rule about values could not judge (no element, no number) or did not tell.
+GbkText Unjudged(std::string_view d, std::string_view x, bool noElement, bool notDue,
+                 const GbkText& f, std::string_view w);
 }  // namespace loglines
 
 }  // namespace nuvaro

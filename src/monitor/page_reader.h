@@ -57,6 +57,8 @@ class PageReader {
     PageReader(const PageReader&) = delete;
     PageReader& operator=(const PageReader&) = delete;
 
+    // What the read asks the page for (the body markup unless set).
+    void SetQuery(PageQuery query) { m_query = std::move(query); }
     void Start(Reload how, const std::string& url, std::chrono::milliseconds pause, Done done,
                std::function<void()> loaded = {});
 
@@ -74,6 +76,7 @@ class PageReader {
     void Finish(Result::Status status);
 
     PageSource* m_source;
+    PageQuery m_query;
     std::weak_ptr<bool> m_sourceAlive;
     EngineClock& m_clock;
     Timeouts m_timeouts;

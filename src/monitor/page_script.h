@@ -13,6 +13,9 @@ namespace nuvaro {
 
 // Title and body in one answer: "B" title U+0001 body, or "N" title without a body.
 extern const char* const kReadPageScript;
+// The script that reads what `query` asks for, answering as kReadPageScript does; besides, "Z"
+// title when the selector selects nothing and "E" reason when the engine refuses it.
+std::string ReadPageScript(const PageQuery& query);
 
 // Whether the page has settled. The watcher keeps, once per document, when the document last
 // changed and how many requests the page itself has sent with XMLHttpRequest are still running

@@ -273,25 +273,48 @@ Regex::Regex(std::string_view expression) : m_impl(std::make_unique<Impl>()) {
 
 Regex::~Regex() = default;
 
-std::optional<std::string> Regex::FirstMatchGroup(std::string_view subject, int group) const {
+// One search from `offset`; JIT first, the interpreter when the JIT stack runs out.
+int Regex::Search(std::string_view subject, size_t offset, void* budget) const {
     MatchResources& res = Resources();
-    // One budget for both runs: the interpreter's retry does not start the clock again.
-    Budget budget{std::chrono::steady_clock::now() + kSearchBudget};
-    pcre2_set_callout(res.context, CheckDeadline, &budget);
+    pcre2_set_callout(res.context, CheckDeadline, budget);
     auto run = [&](uint32_t options) {
         return pcre2_match(m_impl->code, reinterpret_cast<PCRE2_SPTR>(subject.data()),
-                           subject.size(), 0, options, res.data, res.context);
+                           subject.size(), offset, options, res.data, res.context);
     };
     int rc = run(0);
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT) rc = run(PCRE2_NO_JIT);
+    if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) throw RegexError(EngineMessage(rc));
+    return rc;
+}
+
+std::optional<std::string> Regex::FirstMatchGroup(std::string_view subject, int group) const {
+    // One budget for both runs: the interpreter's retry does not start the clock again.
+    Budget budget{std::chrono::steady_clock::now() + kSearchBudget};
+    const int rc = Search(subject, 0, &budget);
     if (rc == PCRE2_ERROR_NOMATCH) return std::nullopt;
-    if (rc < 0) throw RegexError(EngineMessage(rc));
     int captured = rc == 0 ? kGroups : rc;  // 0: more groups than the vector keeps
     if (group < 0 || group >= kGroups || group >= captured) return std::string();
-    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(res.data);
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(Resources().data);
     PCRE2_SIZE start = ov[2 * group], end = ov[2 * group + 1];
     if (start == PCRE2_UNSET || end < start) return std::string();
     return std::string(subject.substr(start, end - start));
+}
+
+std::string Regex::RemoveAll(std::string_view subject) const {
+    Budget budget{std::chrono::steady_clock::now() + kSearchBudget};
+    std::string kept;
+    size_t from = 0;  // first byte not yet copied
+    size_t at = 0;    // where the next search starts
+    while (at <= subject.size() && Search(subject, at, &budget) != PCRE2_ERROR_NOMATCH) {
+        PCRE2_SIZE* ov = pcre2_get_ovector_pointer(Resources().data);
+        const size_t start = ov[0], end = std::max<size_t>(ov[1], ov[0]);
+        kept.append(subject.substr(from, start - from));
+        from = end;
+        // An empty match removes nothing: step over one character.
+        at = end > start ? end : end + (end < subject.size() ? (WideAt(subject, end) ? 2 : 1) : 1);
+    }
+    if (from < subject.size()) kept.append(subject.substr(from));
+    return kept;
 }
 
 }  // namespace nuvaro

@@ -32,8 +32,11 @@ class Regex {
     // Text of group `group` of the first match, "" when that group took no part or lies
     // outside 0..14; nullopt when there is no match. Throws RegexError.
     std::optional<std::string> FirstMatchGroup(std::string_view subject, int group) const;
+    // `subject` without every match, left to right. Throws RegexError.
+    std::string RemoveAll(std::string_view subject) const;
 
   private:
+    int Search(std::string_view subject, size_t offset, void* budget) const;
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

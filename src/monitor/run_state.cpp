@@ -1,5 +1,9 @@
 #include "monitor/run_state.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
 #include "core/atomic_file.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
@@ -17,8 +21,29 @@ constexpr std::string_view kMonitoring = "Monitoring";
 constexpr std::string_view kLastMatch = "LastMatch";
 constexpr std::string_view kBytes = "LastMatchBytes";
 constexpr std::string_view kDigest = "LastMatchSha256";
+constexpr std::string_view kRuleRegion = "RuleRegion";
+constexpr std::string_view kRuleMark = "RuleMark";
 
 const SavedMatch kNoMatch{};
+const NumRuleState kNoRule{};
+
+std::string NumberText(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
+}
+
+NumRuleState ReadRule(const IniDocument& doc, const std::string& section) {
+    NumRuleState rule;
+    rule.inRegion = doc.Read(section, kRuleRegion).value_or("") == "1";
+    const std::string mark = doc.Read(section, kRuleMark).value_or("");
+    char* end = nullptr;
+    const double value = std::strtod(mark.c_str(), &end);
+    if (!mark.empty() && end == mark.c_str() + mark.size() && std::isfinite(value)) {
+        rule.mark = value;
+    }
+    return rule;
+}
 // What pages showed is the user's business only.
 constexpr mode_t kFileMode = 0600;
 
@@ -61,6 +86,7 @@ void RunState::Load() {
         const std::string section = std::to_string(slot);
         Slot& s = *At(slot);
         s.monitoring = doc.Read(section, kMonitoring).value_or("") == "1";
+        s.rule = ReadRule(doc, section);
         SavedMatch& m = s.lastMatch;
         m.text = doc.ReadGbk(section, kLastMatch).value_or(GbkText());
         m.size = m.text.size();
@@ -80,9 +106,11 @@ std::string RunState::Serialize() const {
     out.Write(kResume, m_resume ? "1" : "0");
     for (int slot = 1; slot <= kSlots; ++slot) {
         const Slot& s = *At(slot);
-        if (!s.monitoring && s.lastMatch.size == 0) continue;
+        if (!s.monitoring && s.lastMatch.size == 0 && s.rule == kNoRule) continue;
         out.Section(std::to_string(slot));
         out.Write(kMonitoring, s.monitoring ? "1" : "0");
+        if (s.rule.inRegion) out.Write(kRuleRegion, "1");
+        if (s.rule.mark) out.Write(kRuleMark, NumberText(*s.rule.mark));
         if (s.lastMatch.size == 0) continue;
         out.WriteExactGbk(kLastMatch, s.lastMatch.text);
         if (s.lastMatch.Whole()) continue;
@@ -154,6 +182,18 @@ void RunState::ClearLastMatch(int slot) {
     Slot* s = At(slot);
     if (!s || s->lastMatch.size == 0) return;
     s->lastMatch = {};
+    Save();
+}
+
+const NumRuleState& RunState::RuleState(int slot) const {
+    const Slot* s = At(slot);
+    return s ? s->rule : kNoRule;
+}
+
+void RunState::SetRuleState(int slot, const NumRuleState& state) {
+    Slot* s = At(slot);
+    if (!s || s->rule == state) return;
+    s->rule = state;
     Save();
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/gbk_text.h"
 #include "monitor/cycle_rules.h"
+#include "monitor/number_rule.h"
 
 namespace nuvaro {
 
@@ -31,7 +32,8 @@ Verdict JudgeWithSaved(const GbkText& found, const GbkText& lastMatch, const Sav
 
 // What outlives the process about monitoring, in "runstate.inf" beside the executable (an INI
 // file, GBK, CR LF, replaced atomically at each change): whether a start resumes monitoring,
-// which windows monitor, and each window's last notified found text. Slots 1..30.
+// which windows monitor, each window's last notified found text and what its rule about
+// values remembers. Slots 1..30.
 class RunState {
   public:
     static constexpr int kSlots = 30;
@@ -57,6 +59,10 @@ class RunState {
     void SetLastMatch(int slot, const GbkText& found);
     void ClearLastMatch(int slot);
 
+    // What the window's rule about values remembers (its region, its mark).
+    const NumRuleState& RuleState(int slot) const;
+    void SetRuleState(int slot, const NumRuleState& state);
+
     // While a hold lives, changes are written once, when the last hold ends.
     class Hold {
       public:
@@ -73,6 +79,7 @@ class RunState {
     struct Slot {
         bool monitoring = false;
         SavedMatch lastMatch;
+        NumRuleState rule;
     };
     Slot* At(int slot);
     const Slot* At(int slot) const;

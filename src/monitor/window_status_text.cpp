@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/condition_texts.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
@@ -22,7 +23,7 @@ std::string Short(const GbkText& gbk) {
     return ToUtf8(GbkText::FromBytes(ShowControls(line)));
 }
 
-std::string Verdict(const WindowStatus& s) {
+std::string LastVerdictText(const WindowStatus& s) {
     switch (s.last) {
         case WindowStatus::Last::NothingFound:
             return text::kEventNothingFound;
@@ -32,6 +33,10 @@ std::string Verdict(const WindowStatus& s) {
             return std::string(text::kEventChange) + "：" + Short(s.lastFound);
         case WindowStatus::Last::Error:
             return text::kEventError;
+        case WindowStatus::Last::NoNumber:
+            return std::string(text::kNoNumber) + "：" + Short(s.lastFound);
+        case WindowStatus::Last::NoElement:
+            return text::kNoElement;
         case WindowStatus::Last::None:
             break;
     }
@@ -60,7 +65,7 @@ std::string StatusTip(const WindowStatus& s) {
     if (s.working) tip += text::kTipWorking;
     tip += "\n";
     tip += text::kTipLastCheck;
-    tip += s.lastCheck ? WallTimeText(*s.lastCheck) + "  " + Verdict(s) : text::kTipNotYet;
+    tip += s.lastCheck ? WallTimeText(*s.lastCheck) + "  " + LastVerdictText(s) : text::kTipNotYet;
     if (s.monitoring && s.nextCheck) {
         tip += std::string("\n") + text::kTipNextCheck + WallTimeText(*s.nextCheck);
     }

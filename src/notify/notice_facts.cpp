@@ -22,7 +22,8 @@ std::pair<std::optional<std::string_view>, size_t> PlaceholderAt(std::string_vie
                                                                  const NoticeFacts& f) {
     const std::pair<std::string_view, std::string_view> names[] = {
         {"{found}", f.found.view()}, {"{name}", f.name.view()}, {"{url}", f.url.view()},
-        {"{time}", f.time},          {"{slot}", f.slot},        {"{previous}", f.previous.view()}};
+        {"{time}", f.time},          {"{slot}", f.slot},        {"{previous}", f.previous.view()},
+        {"{value}", f.value.view()}};
     for (const auto& [name, value] : names) {
         if (text.substr(at, name.size()) == name) return {value, name.size()};
     }
@@ -71,20 +72,24 @@ GbkText FillProgramParameters(const GbkText& parameters, const NoticeFacts& fact
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    return EncodeTaggedFields(kTag, {f.found.bytes(), f.name.bytes(), f.url.bytes(), f.time, f.slot,
-                                     f.previous.bytes(), f.id});
+    std::vector<std::string> fields{f.found.bytes(), f.name.bytes(),     f.url.bytes(), f.time,
+                                    f.slot,          f.previous.bytes(), f.id};
+    // {value} only where there is one: the line stays as programs without it read it.
+    if (!f.value.empty()) fields.push_back(f.value.bytes());
+    return EncodeTaggedFields(kTag, fields);
 }
 
 // A line of fewer fields comes from a program that knew no {previous} (five) or no notice id
-// (six): they are then empty.
+// (six) or no {value} (seven): they are then empty.
 std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kTag, 7);
+    auto f = DecodeTaggedFields(text, kTag, 8);
+    if (!f) f = DecodeTaggedFields(text, kTag, 7);
     if (!f) f = DecodeTaggedFields(text, kTag, 6);
     if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
-    f->resize(7);
+    f->resize(8);
     auto gbk = [&](size_t i) { return GbkText::FromBytes((*f)[i]); };
-    return NoticeFacts{gbk(0), gbk(1), gbk(2), (*f)[3], (*f)[4], gbk(5), (*f)[6]};
+    return NoticeFacts{gbk(0), gbk(1), gbk(2), (*f)[3], (*f)[4], gbk(5), (*f)[6], gbk(7)};
 }
 
 }  // namespace nuvaro

@@ -9,7 +9,7 @@
 namespace nuvaro {
 
 // What a notice says about the moment it was raised, for the placeholders of the window's texts
-// ({found}, {name}, {url}, {time}, {slot}, {previous}), as the records carry them.
+// ({found}, {name}, {url}, {time}, {slot}, {previous}, {value}), as the records carry them.
 struct NoticeFacts {
     GbkText found;          // the text the window's condition found
     GbkText name;           // the window's name
@@ -18,6 +18,7 @@ struct NoticeFacts {
     std::string slot;       // slot number "1".."30"
     GbkText previous = {};  // the window's found text notified last; empty before the first
     std::string id = {};    // the notice's own identifier (NewNoticeId), the same at every try
+    GbkText value = {};     // the number read, as the page wrote it; empty without a rule
 };
 
 // `text` with each placeholder replaced by its fact, in one pass: a fact that itself holds a

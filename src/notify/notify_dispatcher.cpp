@@ -18,10 +18,11 @@ namespace {
 
 // The facts of a window's notice, as the records carry them. A page's found texts may be
 // megabytes: notices carry them cut, with their length.
-NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& previous) {
-    return {CutText(found), ToGbk(slot.WindowName),     ToGbk(slot.url),
-            NowText(),      std::to_string(slot.Index), CutText(previous),
-            NewNoticeId()};
+NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& previous,
+                    const GbkText& value) {
+    return {CutText(found),    ToGbk(slot.WindowName),     ToGbk(slot.url),
+            NowText(),         std::to_string(slot.Index), CutText(previous),
+            NewNoticeId(),     value};
 }
 
 }  // namespace
@@ -47,10 +48,10 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
 
 NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
-void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found,
-                                const GbkText& previous) {
+void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found, const GbkText& previous,
+                                const GbkText& value) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts = FactsOf(slot, found, previous);
+    const NoticeFacts facts = FactsOf(slot, found, previous, value);
     Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {

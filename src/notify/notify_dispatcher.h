@@ -58,7 +58,8 @@ class NotifyDispatcher {
     // to kFoundTextLimit characters with their length, so a notice fits its outbox).
     // A plug-in that cannot be loaded is raised after the other channels were queued. The
     // outbox holds every delivery of the notice when this returns.
-    void Dispatch(const TConfig& slot, const GbkText& found = {}, const GbkText& previous = {});
+    void Dispatch(const TConfig& slot, const GbkText& found = {}, const GbkText& previous = {},
+                  const GbkText& value = {});
 
     // Queues the deliveries that an earlier run left in the outbox; each gets its next try
     // within kResumeWithin. One whose try was under way when that run ended is tried again

@@ -65,6 +65,7 @@ void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     ascii("Time", e.facts.time);
     text("Previous", e.facts.previous);
     ascii("Id", e.facts.id);
+    text("Value", e.facts.value);
     text("File", e.file);
     text("Parameters", e.parameters);
     out.Write("Raised", std::to_string(e.raised));

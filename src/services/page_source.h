@@ -21,16 +21,27 @@ struct LoadOutcome {
     std::string error;        // the engine's message, or "HTTP <status>"
 };
 
-// What a page read returns: the body markup and the title, GBK (what GBK cannot hold is "?").
-// Other texts here are UTF-8, limited to what GBK can hold.
+// What a page read asks for: the body markup (the default) or the visible text as laid out,
+// of the whole body or of the elements a CSS selector (UTF-8) selects, one per line.
+struct PageQuery {
+    bool visibleText = false;
+    std::string selector;
+
+    bool Plain() const { return !visibleText && selector.empty(); }
+};
+
+// What a page read returns: the body markup (or what the query asked for) and the title, GBK
+// (what GBK cannot hold is "?"). Other texts here are UTF-8, limited to what GBK can hold.
 struct PageContent {
     bool ok = false;
     bool hasBody = false;
+    bool noElements = false;  // the selector selected nothing
     GbkText body;
     GbkText title;
-    std::string error;      // when !ok
-    bool reopened = false;  // the read was cut short: the page opens again, read it once loaded
-    bool ranAway = false;   // the page's scripts hung its web process, which was ended
+    std::string error;          // when !ok
+    std::string selectorError;  // the engine refused the selector (also !ok): its reason
+    bool reopened = false;      // the read was cut short: the page opens again, read it once loaded
+    bool ranAway = false;       // the page's scripts hung its web process, which was ended
 };
 
 // A window's embedded browser as the monitoring cycle sees it. Loads are counted, so a caller
@@ -57,9 +68,14 @@ class PageSource {
     virtual uint64_t LoadsStarted() const = 0;
     virtual LoadOutcome Outcome(uint64_t load) const = 0;
 
-    // Reads the body markup and the title of the live document; `done` runs later on the UI
-    // thread, never after the source is gone, and never from inside this call.
-    virtual void ReadPage(std::function<void(const PageContent&)> done) = 0;
+    // Reads what `query` asks for and the title of the live document; `done` runs later on the
+    // UI thread, never after the source is gone, and never from inside this call.
+    virtual void ReadPageAs(const PageQuery& query,
+                            std::function<void(const PageContent&)> done) = 0;
+    // The body markup and the title.
+    void ReadPage(std::function<void(const PageContent&)> done) {
+        ReadPageAs(PageQuery{}, std::move(done));
+    }
 
     // How long the page has been quiet: none of the requests it started itself (scripts,
     // fetch, XHR, frames) still running, and its document unchanged. `done` runs later on the

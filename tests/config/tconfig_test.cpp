@@ -206,5 +206,36 @@ TEST(TConfigTable, FindsSlotsByTheirNumberText) {
     EXPECT_THROW(configs.BySlotText("x"), std::out_of_range);
 }
 
+// The condition's further keys come after the twenty and only once set; cleared, they stay
+// there empty and read back as unset.
+TEST(TConfig, ConditionKeysAreWrittenOnlyOnceSetAndReadBack) {
+    TempExeDir dir;
+    TConfig slot(3, dir.File("Config.inf"));
+    slot.NumRule = "drop";
+    slot.NumValue = "10%";
+    slot.TextMode = "text";
+    slot.Selector = "#price .now";
+    slot.Ignore = "\\d+:\\d+:\\d+";
+    slot.SaveAndReload();
+    const std::string file = dir.Read("Config.inf");
+    EXPECT_NE(file.find("RegGrp=\r\nNumRule=drop\r\nNumValue=10%\r\nTextMode=text\r\n"
+                        "Selector=#price .now\r\nIgnore=\\d+:\\d+:\\d+\r\nall="),
+              std::string::npos)
+        << file;
+    TConfig again(3, dir.File("Config.inf"));
+    EXPECT_EQ(again.NumRule, "drop");
+    EXPECT_EQ(again.NumValue, "10%");
+    EXPECT_EQ(again.TextMode, "text");
+    EXPECT_EQ(again.Selector, "#price .now");
+    EXPECT_EQ(again.Ignore, "\\d+:\\d+:\\d+");
+    again.NumRule.clear();
+    again.Selector.clear();
+    again.SaveAndReload();
+    EXPECT_EQ(again.ReadKey("NumRule"), "");
+    EXPECT_EQ(again.NumRule, "");
+    EXPECT_EQ(again.Selector, "");
+    EXPECT_EQ(again.NumValue, "10%");
+}
+
 }  // namespace
 }  // namespace nuvaro

@@ -36,7 +36,9 @@ class EngineTest : public ::testing::Test {
         configs = std::make_unique<TConfigTable>();
         engine = std::make_unique<MonitorEngine>(
             *configs, clock, notices,
-            [this](const TConfig& slot, const GbkText& found, const GbkText& previous) {
+            [this](const TConfig& slot, const GbkText& found, const GbkText& previous,
+                   const GbkText& value) {
+                values.push_back(ToUtf8(value));
                 if (!dispatchError.empty()) throw std::runtime_error(dispatchError);
                 dispatched.push_back(std::to_string(slot.Index) + ":" + ToUtf8(found));
                 previousTexts.push_back(ToUtf8(previous));
@@ -97,6 +99,7 @@ class EngineTest : public ::testing::Test {
     RecordingNotices notices;
     std::vector<std::string> dispatched;
     std::vector<std::string> previousTexts;  // {previous} of each dispatch
+    std::vector<std::string> values;         // {value} of each dispatch
     std::string dispatchError;
     std::unique_ptr<MonitorEngine> engine;
     std::array<std::unique_ptr<FakeWindow>, 30> windows;

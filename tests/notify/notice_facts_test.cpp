@@ -13,7 +13,8 @@ namespace {
 using testing::G;
 using testing::GbkBytes;
 
-const NoticeFacts kFacts{GbkBytes("F"), GbkBytes("N"), GbkBytes("U"), "T", "S", GbkBytes("P")};
+const NoticeFacts kFacts{GbkBytes("F"), GbkBytes("N"), GbkBytes("U"), "T",
+                         "S",            GbkBytes("P"), "I",           GbkBytes("V")};
 
 struct FillCase {
     const char* name;
@@ -31,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FillCase{"NoPlaceholder", "price {x} { found} {FOUND}", "price {x} { found} {FOUND}"},
         FillCase{"Empty", "", ""},
-        FillCase{"All", "{found}{name}{url}{time}{slot}{previous}", "FNUTSP"},
+        FillCase{"All", "{found}{name}{url}{time}{slot}{previous}{value}", "FNUTSPV"},
         FillCase{"OldToNew", G("价格从{previous}变为{found}"), G("价格从") + "P" + G("变为") + "F"},
         FillCase{"Repeated", "{found}-{found}", "F-F"},
         FillCase{"InsideBraces", "{{found}}", "{F}"}, FillCase{"Unclosed", "{found", "{found"},
@@ -65,6 +66,12 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
     EXPECT_EQ(back->time, facts.time);
     EXPECT_EQ(back->slot, facts.slot);
     EXPECT_EQ(back->previous, facts.previous);
+    EXPECT_EQ(back->id, facts.id);
+    EXPECT_EQ(back->value, "");
+    facts.value = GbkBytes(G("1,299元"));  // a rule's number travels as an eighth field
+    back = DecodeNoticeFacts(EncodeNoticeFacts(facts));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->value, facts.value);
     EXPECT_EQ(back->id, facts.id);
     EXPECT_FALSE(DecodeNoticeFacts(""));
     EXPECT_FALSE(DecodeNoticeFacts(EncodeMailAccount({"a", "b", "c", "d"})));

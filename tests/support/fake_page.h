@@ -33,8 +33,9 @@ class FakePage : public PageSource {
     LoadOutcome Outcome(uint64_t load) const override {
         return load >= 1 && load <= m_outcomes.size() ? m_outcomes[load - 1] : LoadOutcome{};
     }
-    void ReadPage(std::function<void(const PageContent&)> done) override {
+    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override {
         ++reads;
+        lastQuery = query;
         if (neverAnswer) return;
         if (readRanAway || reopenOnRead) {
             // The page's process ends under the read.
@@ -55,6 +56,7 @@ class FakePage : public PageSource {
         page.ok = readError.empty();
         page.error = readError;
         page.hasBody = hasBody;
+        page.noElements = noElements && !query.selector.empty();
         page.body = GbkText::FromBytes(body);
         page.title = GbkText::FromBytes(title);
         m_clock.StartOnce(readTime, [alive = std::weak_ptr<bool>(m_alive), page, done] {
@@ -97,6 +99,8 @@ class FakePage : public PageSource {
     std::chrono::milliseconds loadTime{300};
     std::chrono::milliseconds readTime{10};
     int refreshes = 0, navigations = 0, reads = 0, quietQuestions = 0, unsticks = 0;
+    PageQuery lastQuery;          // of the last read
+    bool noElements = false;      // the query's selector selects nothing
     bool changesForever = false;  // a ticker
     EngineClock::TimePoint busyUntil{}, changedAt{};
     std::string crash;  // UTF-8; told by the next TakeCrash

@@ -42,7 +42,7 @@ class WebBrowser : public BrowserPanel, private GroupedPage {
     uint64_t LoadsStarted() const override { return m_loads.Started(); }
     LoadOutcome Outcome(uint64_t load) const override { return m_loads.Outcome(load); }
     // Requests are sent one at a time, in order.
-    void ReadPage(std::function<void(const PageContent&)> done) override;
+    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override;
     void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override;
     std::string TakeCrash() override;
     void Unstick() override;
@@ -114,7 +114,11 @@ class WebBrowser : public BrowserPanel, private GroupedPage {
     bool m_down = false;              // the process was ended and nothing opened the page since
     bool m_ranAway = false;           // ... because the page hung it
     std::unique_ptr<EndPlan> m_plan;  // how the process about to be ended on purpose ends
-    std::deque<std::function<void(const PageContent&)>> m_reads;
+    struct PendingRead {
+        PageQuery query;
+        std::function<void(const PageContent&)> done;
+    };
+    std::deque<PendingRead> m_reads;
     bool m_readPending = false;
     uint64_t m_readGeneration = 0;  // reads sent before the process ended are not answered
     uint64_t m_pageGeneration = 0;  // requests of an earlier document no longer count

@@ -63,8 +63,8 @@ void WebBrowser::ResourceEnded(uint64_t page) {
     m_lastRequestEnd = Clock::now();
 }
 
-void WebBrowser::ReadPage(std::function<void(const PageContent&)> done) {
-    m_reads.push_back(std::move(done));
+void WebBrowser::ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) {
+    m_reads.push_back({query, std::move(done)});
     SendNextRead();
 }
 
@@ -85,7 +85,8 @@ void WebBrowser::SendNextRead() {
         return;
     }
     auto* request = new Request{this, m_alive, generation, {}};
-    webkit_web_view_evaluate_javascript(m_native, kReadPageScript, -1, nullptr, nullptr, m_cancel,
+    const std::string script = ReadPageScript(m_reads.front().query);
+    webkit_web_view_evaluate_javascript(m_native, script.c_str(), -1, nullptr, nullptr, m_cancel,
                                         &WebBrowser::OnScriptDone, request);
 }
 
@@ -116,7 +117,7 @@ void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::s
     if (generation != m_readGeneration) return;
     m_readPending = false;
     if (m_reads.empty()) return;
-    auto done = std::move(m_reads.front());
+    auto done = std::move(m_reads.front().done);
     m_reads.pop_front();
     PageContent page;
     if (utf8) {
@@ -142,8 +143,8 @@ void WebBrowser::FailReads(bool ranAway) {
     page.reopened = !ranAway;
     page.error = ranAway ? text::kScriptUnresponsive : text::kWebProcessEnded;
     // Told from the loop: the process ends inside calls that must not see their callers change.
-    for (auto& done : reads) {
-        PostUiWork([done = std::move(done), page, alive = std::weak_ptr<bool>(m_alive)] {
+    for (auto& read : reads) {
+        PostUiWork([done = std::move(read.done), page, alive = std::weak_ptr<bool>(m_alive)] {
             if (!alive.expired()) done(page);
         });
     }

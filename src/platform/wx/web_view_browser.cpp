@@ -145,7 +145,8 @@ void WebViewBrowser::Progress() {
     if (m_onProgress) m_onProgress();
 }
 
-void WebViewBrowser::ReadPage(std::function<void(const PageContent&)> done) {
+void WebViewBrowser::ReadPageAs(const PageQuery& query,
+                                std::function<void(const PageContent&)> done) {
     if (!m_view) {
         // Nothing opened yet: an empty document, as a fresh browser holds.
         RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
@@ -153,15 +154,16 @@ void WebViewBrowser::ReadPage(std::function<void(const PageContent&)> done) {
         });
         return;
     }
-    RunScript(kReadPageScript, [done = std::move(done)](bool ok, const wxString& result) {
-        PageContent page;
-        if (ok) {
-            page = ParsePageRead(result.utf8_string());
-        } else {
-            page.error = FromWidget(result);
-        }
-        done(page);
-    });
+    RunScript(wxString::FromUTF8(ReadPageScript(query)),
+              [done = std::move(done)](bool ok, const wxString& result) {
+                  PageContent page;
+                  if (ok) {
+                      page = ParsePageRead(result.utf8_string());
+                  } else {
+                      page.error = FromWidget(result);
+                  }
+                  done(page);
+              });
 }
 
 void WebViewBrowser::AskQuiet(std::function<void(std::chrono::milliseconds)> done) {
