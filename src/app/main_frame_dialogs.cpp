@@ -44,7 +44,15 @@ std::string ReadFailure(const PageReader::Result& result) {
 }  // namespace
 
 void TMainFrm::ConditionClick(int n) {
-    ShowOnce<TRegFrm>(&Configs()[SlotOf(n)], [this, n] { Engine().ForgetLastMatch(n); });
+    nuvaro::PageSource* page = nullptr;
+    if (n == 0) {
+        page = DefaultPage().Browser();
+    } else if (Window(n)) {
+        GetTextNow(n);
+        page = Configs()[SlotOf(n)].Browser;
+    }
+    ShowOnce<TRegFrm>(
+        &Configs()[SlotOf(n)], [this, n] { Engine().ForgetLastMatch(n); }, page);
 }
 
 void TMainFrm::RecipientsClick() { ShowOnce<TSNMSetFrm>(&Configs()[1], Dispatcher()); }

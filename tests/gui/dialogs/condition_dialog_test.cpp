@@ -33,7 +33,7 @@ TEST_F(ConditionDialogTest, ShowsTheSlotsConditionAndKeepsEveryLineOfTheNewOne) 
     f.SavedState().SetLastMatch(2, GT("128"));
     WithDialog(1, [&](TRegFrm& d) {
         EXPECT_EQ(d.GetTitle().utf8_string(), "设定搜索条件");
-        EXPECT_EQ(d.GetClientSize(), wxSize(475, 188));
+        EXPECT_EQ(d.GetClientSize(), wxSize(475, 370));  // grown by the fields below the group
         EXPECT_EQ(d.Memo()->GetValue().utf8_string(), "旧条件");
         d.Memo()->SetValue(W("价格(\\d+)\n第二行"));
         Click(d.OkButton());
