@@ -57,21 +57,24 @@ TRegFrm::TRegFrm(TConfig* slot, std::function<void()> saved, PageSource* page)
     m_ok->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { OkClick(); }); });
     m_cancel->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { CancelClick(); });
     m_try->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Guarded([this] { TryClick(); }); });
+    m_readTimer.SetOwner(this);
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { ReadTimedOut(); }, m_readTimer.GetId());
 }
 
 TRegFrm::~TRegFrm() { *m_alive = false; }
 
 // Below the group: the rule and its number, what is read, the selector, the ignored parts.
 void TRegFrm::MakeFields() {
-    MakeLabel(this, text::kRuleLabel, 10, 142);
+    MakeLabel(this, text::kRuleLabel, 10, 140);
     m_rule = MakeChoice(
-        this, "RuleChoice", {40, 137, 80, 24},
+        this, "RuleChoice", {40, 132, 80, 30},
         {text::kRuleAny, text::kRuleBelow, text::kRuleAbove, text::kRuleDrop, text::kRuleRise});
-    MakeLabel(this, text::kValueLabel, 132, 142);
-    m_value = MakeEdit(this, "ValueEdit", {162, 138, 90, 21});
-    MakeLabel(this, text::kReadLabel, 266, 142);
+    MakeLabel(this, text::kValueLabel, 132, 140);
+    m_value = MakeEdit(this, "ValueEdit", {162, 136, 90, 21});
+    MakeLabel(this, text::kReadLabel, 266, 140);
     m_read =
-        MakeChoice(this, "ReadChoice", {296, 137, 167, 24}, {text::kReadMarkup, text::kReadText});
+        MakeChoice(this, "ReadChoice", {296, 132, 167, 30}, {text::kReadMarkup, text::kReadText});
     MakeLabel(this, text::kSelectorLabel, 10, 171);
     m_selector = MakeEdit(this, "SelectorEdit", {40, 167, 423, 21});
     MakeLabel(this, text::kIgnoreLabel, 10, 200);
@@ -180,21 +183,37 @@ void TRegFrm::TryClick() {
     });
 }
 
-// One read of the window's page at a time; the answer is dropped when the dialog is gone.
+// One read of the window's page at a time; the answer is dropped when the dialog is gone or
+// gave up waiting for it.
 void TRegFrm::AskPage(const ConditionFields& fields,
                       std::function<void(const ConditionFields&, const PageContent&)> answer) {
     m_reading = true;
     m_try->Enable(false);
     m_ok->Enable(false);
-    m_page->ReadPageAs(fields.Query(), [this, alive = std::weak_ptr<bool>(m_alive), fields,
+    const int serial = ++m_readSerial;
+    m_readTimer.StartOnce(static_cast<int>(m_readTimeout.count()));
+    m_page->ReadPageAs(fields.Query(), [this, alive = std::weak_ptr<bool>(m_alive), fields, serial,
                                         answer = std::move(answer)](const PageContent& page) {
         auto live = alive.lock();
-        if (!live || !*live) return;
-        m_reading = false;
-        m_try->Enable(true);
-        m_ok->Enable(true);
+        if (!live || !*live || serial != m_readSerial) return;
+        EndRead();
         Guarded([&] { answer(fields, page); });
     });
+}
+
+void TRegFrm::EndRead() {
+    m_readTimer.Stop();
+    m_reading = false;
+    m_try->Enable(true);
+    m_ok->Enable(true);
+}
+
+// A page that does not answer leaves the dialog usable: the read is given up on.
+void TRegFrm::ReadTimedOut() {
+    if (!m_reading) return;
+    ++m_readSerial;
+    EndRead();
+    m_trial->ChangeValue(U8(text::kTryVerdict) + U8(text::kTryTimedOut));
 }
 
 }  // namespace nuvaro

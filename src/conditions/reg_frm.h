@@ -1,5 +1,8 @@
 #pragma once
 
+#include <wx/timer.h>
+
+#include <chrono>
 #include <memory>
 
 #include "monitor/condition_trial.h"
@@ -43,6 +46,8 @@ class TRegFrm : public ModalForm {
     wxButton* TryButton() const { return m_try; }
     // A read of the page is under way ("试一试", or the selector's check on saving).
     bool Reading() const { return m_reading; }
+    // How long a read may take before the dialog gives up on it and can be used again.
+    void SetReadTimeout(std::chrono::milliseconds timeout) { m_readTimeout = timeout; }
 
   private:
     void MakeFields();
@@ -52,12 +57,17 @@ class TRegFrm : public ModalForm {
     void AskPage(const ConditionFields& fields,
                  std::function<void(const ConditionFields&, const PageContent&)> answer);
     void Save(const ConditionFields& fields);
+    void EndRead();
+    void ReadTimedOut();
 
     TConfig* m_slot;
     std::function<void()> m_saved;
     PageSource* m_page;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_reading = false;
+    int m_readSerial = 0;  // an answer of an earlier read, given up on, is dropped
+    std::chrono::milliseconds m_readTimeout{20000};
+    wxTimer m_readTimer;
     wxTextCtrl* m_memo = nullptr;
     wxChoice* m_rule = nullptr;
     wxTextCtrl* m_value = nullptr;

@@ -46,5 +46,6 @@ inline constexpr const char* kTryNothingFound = "没有找到，不会提醒";
 inline constexpr const char* kTryNotDue = "数值未达到提醒条件，不会提醒";
 inline constexpr const char* kTryStartingPoint = "以此数值为起点计算升降，这一次不会提醒";
 inline constexpr const char* kTryNoSend = "（试一试不发送任何提醒）";
+inline constexpr const char* kTryTimedOut = "网页没有及时回应，请稍后再试";
 
 }  // namespace nuvaro::text

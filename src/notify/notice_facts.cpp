@@ -72,11 +72,13 @@ GbkText FillProgramParameters(const GbkText& parameters, const NoticeFacts& fact
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    std::vector<std::string> fields{f.found.bytes(), f.name.bytes(),     f.url.bytes(), f.time,
-                                    f.slot,          f.previous.bytes(), f.id};
     // {value} only where there is one: the line stays as programs without it read it.
-    if (!f.value.empty()) fields.push_back(f.value.bytes());
-    return EncodeTaggedFields(kTag, fields);
+    if (f.value.empty()) {
+        return EncodeTaggedFields(kTag, {f.found.view(), f.name.view(), f.url.view(), f.time,
+                                         f.slot, f.previous.view(), f.id});
+    }
+    return EncodeTaggedFields(kTag, {f.found.view(), f.name.view(), f.url.view(), f.time, f.slot,
+                                     f.previous.view(), f.id, f.value.view()});
 }
 
 // A line of fewer fields comes from a program that knew no {previous} (five) or no notice id

@@ -20,9 +20,14 @@ namespace {
 // megabytes: notices carry them cut, with their length.
 NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& previous,
                     const GbkText& value) {
-    return {CutText(found),    ToGbk(slot.WindowName),     ToGbk(slot.url),
-            NowText(),         std::to_string(slot.Index), CutText(previous),
-            NewNoticeId(),     value};
+    return {CutText(found),
+            ToGbk(slot.WindowName),
+            ToGbk(slot.url),
+            NowText(),
+            std::to_string(slot.Index),
+            CutText(previous),
+            NewNoticeId(),
+            value};
 }
 
 }  // namespace

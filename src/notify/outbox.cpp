@@ -36,7 +36,7 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
     e.recipient = text("Recipient");
     e.record = text("Record");
     e.facts = {text("Found"), text("Name"),     text("Url"), ascii("Time"),
-               e.slot,        text("Previous"), ascii("Id")};
+               e.slot,        text("Previous"), ascii("Id"), text("Value")};
     e.file = text("File");
     e.parameters = text("Parameters");
     e.raised = Number(doc, section, "Raised");

@@ -14,7 +14,7 @@ using testing::G;
 using testing::GbkBytes;
 
 const NoticeFacts kFacts{GbkBytes("F"), GbkBytes("N"), GbkBytes("U"), "T",
-                         "S",            GbkBytes("P"), "I",           GbkBytes("V")};
+                         "S",           GbkBytes("P"), "I",           GbkBytes("V")};
 
 struct FillCase {
     const char* name;

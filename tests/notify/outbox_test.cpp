@@ -27,9 +27,9 @@ OutboxEntry Entry(const std::string& key, std::string_view channel) {
     e.windowName = GT(" 显卡 ");
     e.recipient = GT("a@example.com");
     e.record = GT("1|2|3|4|5|a@example.com|7|8|9|第一行\r\n第二行 |\t");
-    e.facts = {GT(" 价格 128|元\r\n"),       GT("显卡"), GT("http://x/?a=1&b=2"),
-               "2026-12-7 9:05:03",          "12",       GT(" 价格 127 "),
-               "1796000000.0123456789abcdef"};
+    e.facts = {GT(" 价格 128|元\r\n"),        GT("显卡"),   GT("http://x/?a=1&b=2"),
+               "2026-12-7 9:05:03",           "12",         GT(" 价格 127 "),
+               "1796000000.0123456789abcdef", GT("1,299元")};
     e.file = GT("/opt/提醒 程序");
     e.parameters = GT("--found \"价格 128\" ");
     e.raised = 1796000000;

@@ -9,6 +9,7 @@
 #include "harness/main_frame_fixture.h"
 #include "harness/modal_driver.h"
 #include "monitor/run_state.h"
+#include "support/fake_page.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -145,6 +146,25 @@ TEST_F(ConditionDialogTest, WithoutASlotOkClosesAndSavesNothing) {
     d->Destroy();
     EXPECT_FALSE(dir.Exists("Config.inf"));
     EXPECT_TRUE(notices->shown.empty());
+}
+
+// A page whose scripts never stop: 试一试 gives up and the dialog can be used again.
+TEST_F(ConditionDialogTest, APageThatNeverAnswersDoesNotLeaveTheDialogStuck) {
+    StartFrame();
+    FakeClock clock;
+    FakePage page(clock);
+    page.location = "http://127.0.0.1/";
+    page.neverAnswer = true;
+    TRegFrm* d = new TRegFrm(nullptr, {}, &page);
+    d->SetReadTimeout(std::chrono::milliseconds(200));
+    d->TryClick();
+    EXPECT_TRUE(d->Reading());
+    EXPECT_FALSE(d->OkButton()->IsEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return !d->Reading(); }));
+    EXPECT_TRUE(d->OkButton()->IsEnabled());
+    EXPECT_TRUE(d->TryButton()->IsEnabled());
+    EXPECT_TRUE(d->TrialText()->GetValue().Contains(W("没有及时回应")));
+    d->Destroy();
 }
 
 }  // namespace
