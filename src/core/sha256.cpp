@@ -1,5 +1,6 @@
-// SHA-256 (FIPS 180-4), small and portable: the program needs a digest of a text on every
-// platform it builds for, without a cryptography library.
+// SHA-256 (FIPS 180-4) and its HMAC, small and portable: the program needs a digest of a text
+// and the signature of a robot's request on every platform it builds for, without a
+// cryptography library.
 #include "core/sha256.h"
 
 #include <array>
@@ -47,7 +48,7 @@ void Compress(std::array<uint32_t, 8>& h, const unsigned char* block) {
 
 }  // namespace
 
-std::string Sha256Hex(std::string_view data) {
+std::string Sha256Digest(std::string_view data) {
     std::array<uint32_t, 8> h = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                  0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
@@ -63,12 +64,34 @@ std::string Sha256Hex(std::string_view data) {
     for (int i = 0; i < 8; ++i)
         tail[blocks * 64 - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
     for (size_t b = 0; b < blocks; ++b) Compress(h, tail.data() + 64 * b);
-    static const char kHex[] = "0123456789abcdef";
     std::string out;
     for (uint32_t word : h) {
-        for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(word >> shift) & 0xF];
+        for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(word >> shift);
     }
     return out;
+}
+
+std::string Sha256Hex(std::string_view data) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : Sha256Digest(data)) {
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+    return out;
+}
+
+// RFC 2104: a key longer than the block is hashed first, then padded with zeros.
+std::string HmacSha256(std::string_view key, std::string_view message) {
+    constexpr size_t kBlock = 64;
+    std::string k = key.size() > kBlock ? Sha256Digest(key) : std::string(key);
+    k.resize(kBlock, '\0');
+    std::string inner(kBlock, '\0'), outer(kBlock, '\0');
+    for (size_t i = 0; i < kBlock; ++i) {
+        inner[i] = static_cast<char>(k[i] ^ 0x36);
+        outer[i] = static_cast<char>(k[i] ^ 0x5c);
+    }
+    return Sha256Digest(outer + Sha256Digest(inner.append(message)));
 }
 
 }  // namespace nuvaro

@@ -44,5 +44,52 @@ INSTANTIATE_TEST_SUITE_P(
                    "30d49a71355270e7ea28c593edeaef4cf2d4eb6c4dcaaedc14eb756bcc5aba54"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+std::string Hex(const std::string& bytes) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+    return out;
+}
+
+struct HmacCase {
+    const char* name;
+    std::string key;
+    std::string data;
+    const char* hex;
+};
+
+class HmacSha256Vectors : public ::testing::TestWithParam<HmacCase> {};
+
+TEST_P(HmacSha256Vectors, MatchesTheStandardMac) {
+    EXPECT_EQ(Hex(HmacSha256(GetParam().key, GetParam().data)), GetParam().hex);
+}
+
+// RFC 4231 test cases 1, 2, 3, 4, 6 and 7 (6 and 7: keys longer than a block).
+INSTANTIATE_TEST_SUITE_P(
+    Rfc4231, HmacSha256Vectors,
+    ::testing::Values(
+        HmacCase{"ShortKey", std::string(20, '\x0b'), "Hi There",
+                 "b0344c61d8db38535ca8afceaf0bf12b881dc200c9833da726e9376c2e32cff7"},
+        HmacCase{"Jefe", "Jefe", "what do ya want for nothing?",
+                 "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843"},
+        HmacCase{"RepeatedBytes", std::string(20, '\xaa'), std::string(50, '\xdd'),
+                 "773ea91e36800e46854db8ebd09181a72959098b3ef8c122d9635514ced565fe"},
+        HmacCase{"CountingKey",
+                 "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10"
+                 "\x11\x12\x13\x14\x15\x16\x17\x18\x19",
+                 std::string(50, '\xcd'),
+                 "82558a389a443c0ea4cc819899f2083a85f0faa3e578f8077a2e3ff46729665b"},
+        HmacCase{"LongKey", std::string(131, '\xaa'),
+                 "Test Using Larger Than Block-Size Key - Hash Key First",
+                 "60e431591ee0b67f0d8a26aacbf5b77f8e0bc6213728c5140546040f0ee37f54"},
+        HmacCase{"LongKeyLongData", std::string(131, '\xaa'),
+                 "This is a test using a larger than block-size key and a larger than block-size "
+                 "data. The key needs to be hashed before being used by the HMAC algorithm.",
+                 "9b09ffa71b942fcb27635fbcd5b0e944bfdc63644f0713938a7f51535c3a35e2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace nuvaro

@@ -4,8 +4,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "common/curl_session.h"
 #include "common/plugin_support.h"
+#include "core/curl_session.h"
 #include "core/gbk.h"
 #include "core/text_util.h"
 #include "core/texts.h"

@@ -1,6 +1,6 @@
 #include "email/smtp_send.h"
 
-#include "common/curl_session.h"
+#include "core/curl_session.h"
 #include "core/system.h"
 #include "core/text_util.h"
 

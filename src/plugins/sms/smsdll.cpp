@@ -2,10 +2,9 @@
 
 #include <type_traits>
 
-#include "common/curl_session.h"
 #include "common/plugin_support.h"
+#include "core/curl_session.h"
 #include "core/gbk.h"
-#include "core/loopback.h"
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
@@ -18,13 +17,6 @@ namespace {
 
 constexpr std::string_view kSection = "sms";
 constexpr size_t kMaxReply = 64 * 1024;
-
-size_t CollectReply(char* data, size_t size, size_t count, void* userdata) {
-    auto* reply = static_cast<std::string*>(userdata);
-    size_t n = size * count;
-    if (reply->size() < kMaxReply) reply->append(data, std::min(n, kMaxReply - reply->size()));
-    return n;
-}
 
 // Everything one notice needs, read once for all its numbers.
 struct SmsNotice {
@@ -61,25 +53,9 @@ int HttpOutcome(long status) {
 // Sends one request; fills in the delivery's outcome.
 int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
     CurlSession session(n.connectTimeout, n.totalTimeout, n.caFile);
-    CURL* curl = session.handle();
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    NoProxyToLoopback(curl, request.url);
-    curl_slist* headers = nullptr;
-    for (const auto& header : request.headers) headers = curl_slist_append(headers, header.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    if (request.method == "POST") {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.c_str());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.body.size()));
-    } else if (request.method != "GET") {
-        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
-    }
     std::string reply;
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CollectReply);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
-
-    bool done = session.Perform();
-    curl_slist_free_all(headers);
+    const bool done = PerformHttp(
+        session, {request.method, request.url, request.headers, request.body}, reply, kMaxReply);
     if (!done) {
         delivery.detail = ReplyToGbk(session.Error());
         return session.FailureMayPass() ? kTryPassing : kTryPermanent;

@@ -1,15 +1,30 @@
-#include "common/curl_session.h"
+#include "core/curl_session.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <stdexcept>
 
+#include "core/loopback.h"
 #include "core/texts.h"
 
-namespace nuvaro::plugin {
+namespace nuvaro {
 namespace {
 
 std::atomic<bool> g_cancelled{false};
+
+struct Collected {
+    std::string* answer;
+    size_t max;
+};
+
+size_t Collect(char* data, size_t size, size_t count, void* userdata) {
+    auto* to = static_cast<Collected*>(userdata);
+    const size_t n = size * count;
+    if (to->answer->size() < to->max)
+        to->answer->append(data, std::min(n, to->max - to->answer->size()));
+    return n;
+}
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -110,4 +125,27 @@ std::string CurlSession::Error() const {
     return error;
 }
 
-}  // namespace nuvaro::plugin
+bool PerformHttp(CurlSession& session, const HttpCall& call, std::string& answer,
+                 size_t maxAnswer) {
+    CURL* curl = session.handle();
+    curl_easy_setopt(curl, CURLOPT_URL, call.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    NoProxyToLoopback(curl, call.url);
+    curl_slist* headers = nullptr;
+    for (const auto& header : call.headers) headers = curl_slist_append(headers, header.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    if (call.method == "POST") {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, call.body.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(call.body.size()));
+    } else if (call.method != "GET") {
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, call.method.c_str());
+    }
+    Collected collected{&answer, maxAnswer};
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &collected);
+    const bool done = session.Perform();
+    curl_slist_free_all(headers);
+    return done;
+}
+
+}  // namespace nuvaro

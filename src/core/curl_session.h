@@ -3,8 +3,9 @@
 #include <curl/curl.h>
 
 #include <string>
+#include <vector>
 
-namespace nuvaro::plugin {
+namespace nuvaro {
 
 // One libcurl transfer with the settings every send shares: bounded time-outs, no signals
 // (we run on a worker thread), certificates verified, and the server's last reply kept.
@@ -45,4 +46,17 @@ class CurlSession {
     std::string m_refusal;
 };
 
-}  // namespace nuvaro::plugin
+// One HTTP(S) request: GET, POST (with `body`) or another method by name; headers as
+// "Name: value". Never through a proxy to this machine.
+struct HttpCall {
+    std::string method = "POST";
+    std::string url;
+    std::vector<std::string> headers;
+    std::string body;
+};
+
+// Runs `call` on `session`; the answer's body goes to `answer`, cut to `maxAnswer` bytes.
+// True when libcurl reports success (session.Error() tells why not).
+bool PerformHttp(CurlSession& session, const HttpCall& call, std::string& answer, size_t maxAnswer);
+
+}  // namespace nuvaro
