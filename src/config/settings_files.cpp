@@ -26,8 +26,8 @@ int RemoveStaleSettingsTemporaries() {
 
 void MakeKeptFilesPrivate() {
     // runstate.inf and outbox.inf: the saved run state and the notices waiting for their server.
-    for (const char* name :
-         {"Config.inf", "email.inf", "sms.inf", "runstate.inf", "outbox.inf", "Log", "Browser"}) {
+    for (const char* name : {"Config.inf", "email.inf", "sms.inf", "push.inf", "runstate.inf",
+                             "outbox.inf", "Log", "Browser"}) {
         MakePrivate(ExeDirFile(name));
     }
 }

@@ -101,9 +101,9 @@ std::string DurationText(std::chrono::seconds duration) {
         if (!out.empty()) out += ' ';
         out += std::to_string(n) + " " + unit;
     };
-    if (days) part(days, text::kDays);
-    if (hours) part(hours, text::kHours);
-    if (rest || out.empty()) part(rest, text::kMinutes);
+    if (days) part(days, text::kDurationDays);
+    if (hours) part(hours, text::kDurationHours);
+    if (rest || out.empty()) part(rest, text::kDurationMinutes);
     return out;
 }
 

@@ -7,6 +7,9 @@
 
 namespace nuvaro {
 
+// The program's own settings beside the executable.
+inline constexpr const char* kConfigIniFile = "config.ini";
+
 // config.ini [Health]: when a window that keeps failing is told, and how.
 struct HealthSettings {
     bool enabled = true;     // Enabled
