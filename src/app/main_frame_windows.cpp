@@ -202,6 +202,7 @@ void TMainFrm::SaveWindowClick() {
     save(&TConfig::SmsOpen, "SmsOpen", FlagText(window.SmsCheck()->GetValue()));
     save(&TConfig::EmailOpen, "EmailOpen", FlagText(window.EmailCheck()->GetValue()));
     save(&TConfig::OtherOpen, "OtherOpen", FlagText(window.OtherCheck()->GetValue()));
+    save(&TConfig::PushOpen, "PushOpen", FlagText(window.PushCheck()->GetValue()));
     GetNotices().ShowMessage(SavedMessage(window.NameEdit()->GetValue()));
 }
 
@@ -216,12 +217,14 @@ void TMainFrm::SaveWindowNClick(int n) {
     slot.SmsOpen = FlagText(window->SmsCheck()->GetValue());
     slot.EmailOpen = FlagText(window->EmailCheck()->GetValue());
     slot.OtherOpen = FlagText(window->OtherCheck()->GetValue());
+    slot.PushOpen = FlagText(window->PushCheck()->GetValue());
     if (!slot.RefreshTime.empty()) WriteConfigKey(section, "RefreshTime", slot.RefreshTime);
     if (!slot.WindowName.empty()) WriteConfigKey(section, "WindowName", slot.WindowName);
     WriteConfigKey(section, "url", slot.url);
     WriteConfigKey(section, "SmsOpen", slot.SmsOpen);
     WriteConfigKey(section, "EmailOpen", slot.EmailOpen);
     WriteConfigKey(section, "OtherOpen", slot.OtherOpen);
+    WriteConfigKey(section, "PushOpen", slot.PushOpen);
     GetNotices().ShowMessage(SavedMessage(window->NameEdit()->GetValue()));
 }
 

@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "config/tconfig.h"
+#include "core/notice_texts.h"
 #include "core/texts.h"
 #include "platform/browser_panel.h"
 #include "ui/controls.h"
@@ -74,6 +75,8 @@ void MonitorWindow::BuildDefault() {
         MakeButton(channelsGroup, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
     m_autostart =
         MakeCheck(channelsGroup, text::kStartAtLogon, "StartAtLogon", {328, 14, 81, 17}, false);
+    m_push = MakeCheck(channelsGroup, text::kPushOpen, "PushCheck", {417, 14, 88, 17}, false);
+    KeepApart({m_recipients, m_autostart, m_push});
     auto* channels = MakeLabel(channelsGroup, text::kChannelsLabel, 8, 41);
     m_sms = MakeCheck(channelsGroup, text::kSmsCheck, "SmsCheck", {100, 38, 48, 17});
     m_email = MakeCheck(channelsGroup, text::kEmailCheck, "EmailCheck", {161, 38, 48, 17});
@@ -101,6 +104,8 @@ void MonitorWindow::BuildAdded() {
         new GroupBox(m_settingsBox, wxEmptyString, {8, 49}, {768, 65}, GroupBox::Frame::Lowered);
     m_panel->SetName("SettingsPanel");
     m_recipients = MakeButton(m_panel, text::kSetRecipients, "SetRecipients", {137, 10, 133, 21});
+    m_push = MakeCheck(m_panel, text::kPushOpen, "PushCheck", {290, 14, 88, 17}, false);
+    KeepApart({m_recipients, m_push});
     m_condition = MakeButton(m_panel, text::kSetCondition, "SetCondition", {9, 10, 112, 21});
     m_sms = MakeCheck(m_panel, text::kSmsCheck, "SmsCheck", {100, 38, 48, 17});
     m_email = MakeCheck(m_panel, text::kEmailCheck, "EmailCheck", {161, 38, 48, 17});
@@ -140,6 +145,7 @@ void MonitorWindow::Fill(const TConfig& slot) {
     m_sms->SetValue(IsOn(slot.SmsOpen));
     m_email->SetValue(IsOn(slot.EmailOpen));
     m_other->SetValue(IsOn(slot.OtherOpen));
+    m_push->SetValue(IsOn(slot.PushOpen));
 }
 
 wxWindow* MonitorWindow::BannerHost() const { return m_settingsBox; }
@@ -158,6 +164,7 @@ ControlTexts MonitorWindow::Read() const {
     c.sms = m_sms->GetValue();
     c.email = m_email->GetValue();
     c.other = m_other->GetValue();
+    c.push = m_push->GetValue();
     return c;
 }
 

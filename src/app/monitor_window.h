@@ -45,6 +45,7 @@ class MonitorWindow : public WindowControls {
     wxTextCtrl* RefreshEdit() const { return m_refresh; }
     wxCheckBox* SmsCheck() const { return m_sms; }
     wxCheckBox* EmailCheck() const { return m_email; }
+    wxCheckBox* PushCheck() const { return m_push; }
     wxCheckBox* OtherCheck() const { return m_other; }
     // Commands
     wxButton* OpenPageButton() const { return m_openPage; }
@@ -92,6 +93,7 @@ class MonitorWindow : public WindowControls {
     wxTextCtrl* m_refresh = nullptr;
     wxCheckBox* m_sms = nullptr;
     wxCheckBox* m_email = nullptr;
+    wxCheckBox* m_push = nullptr;
     wxCheckBox* m_other = nullptr;
     wxCheckBox* m_autostart = nullptr;
     wxButton* m_openPage = nullptr;

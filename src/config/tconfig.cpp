@@ -3,6 +3,11 @@
 #include "core/exe_dir.h"
 
 namespace nuvaro {
+namespace {
+
+constexpr const char* kPushOpenKey = "PushOpen";
+
+}  // namespace
 
 const std::array<TConfig::Key, 20> TConfig::kKeys = {{
     {"User", &TConfig::User},
@@ -46,6 +51,7 @@ void TConfig::LoadAll() {
     for (const auto& key : kKeys) this->*key.field = doc.Read(section, key.name).value_or("");
     for (const auto& key : kConditionKeys)
         this->*key.field = doc.Read(section, key.name).value_or("");
+    PushOpen = doc.Read(section, kPushOpenKey).value_or("");
 }
 
 void TConfig::SaveAll() {
@@ -57,6 +63,10 @@ void TConfig::SaveAll() {
             if (!value.empty() || doc.Read(section, key.name)) doc.Write(section, key.name, value);
         }
         doc.Write(section, "all", RecordText());
+        // A file that never had push channels stays as it was.
+        if (!PushOpen.empty() || doc.Read(section, kPushOpenKey)) {
+            doc.Write(section, kPushOpenKey, PushOpen);
+        }
     });
 }
 

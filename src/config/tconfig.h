@@ -40,6 +40,8 @@ class TConfig {
     std::string OtherOpen;
     std::string OtherProgram;
     std::string OtherStr;
+    // Push channels; kept beside the 20 keys, outside the window record ("" when never set).
+    std::string PushOpen;
     const int Index;
     const std::string FileName;
     std::string WindowName;
@@ -55,15 +57,16 @@ class TConfig {
     std::string CurSmsOpen;
     std::string CurEmailOpen;
     std::string CurOtherOpen;
+    std::string CurPushOpen;
     std::string CurWindowName;
     PageSource* Browser = nullptr;
     std::unique_ptr<IniFile> Ini;
     GbkText LastMatch;
 
-    // Reads the 20 keys and the condition's further keys of the slot's section.
+    // Reads the 20 keys, the condition's further keys and PushOpen of the slot's section.
     void LoadAll();
-    // Writes the 20 keys in key order, then "all", in one replacement of the file: a crash or
-    // a refused write (FileWriteError) leaves the slot as it was.
+    // Writes the 20 keys in key order, then "all" (and PushOpen once set), in one replacement of
+    // the file: a crash or a refused write (FileWriteError) leaves the slot as it was.
     void SaveAll();
     void SaveAndReload();
     std::string ReadKey(std::string_view key) const;

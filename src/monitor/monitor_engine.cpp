@@ -131,6 +131,7 @@ void MonitorEngine::GetTextNow(int n) {
     slot.CurSmsOpen = FlagText(c.sms);
     slot.CurEmailOpen = FlagText(c.email);
     slot.CurOtherOpen = FlagText(c.other);
+    slot.CurPushOpen = FlagText(c.push);
     slot.Browser = w->controls->Source();
 }
 

@@ -28,7 +28,7 @@ enum class TickKind { Timer, Test };
 struct ControlTexts {
     std::string name, url, refresh;  // as typed (what GBK can hold of it)
     std::string urlUtf8;             // the address box exactly (the default page compares it)
-    bool sms = false, email = false, other = false;
+    bool sms = false, email = false, other = false, push = false;
 };
 
 // One monitoring window's controls and browser; the GUI implements it for each open window.

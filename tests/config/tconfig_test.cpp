@@ -48,6 +48,19 @@ TEST(TConfig, SaveAllOfAnEmptySlotWritesTwentyKeysInOrderAndTheRecord) {
     EXPECT_EQ(dir.Read("Config.inf"), kEmptySlot3);
 }
 
+TEST(TConfig, PushOpenIsKeptBesideTheRecordAndOnlyOnceSet) {
+    TempExeDir dir;
+    TConfigTable configs;
+    configs[3].SaveAll();
+    EXPECT_EQ(dir.Read("Config.inf"), kEmptySlot3);  // a file without push stays as it was
+    configs[3].PushOpen = "1";
+    configs[3].SaveAll();
+    EXPECT_EQ(dir.Read("Config.inf"), std::string(kEmptySlot3) + "PushOpen=1\r\n");
+    TConfig again(3, dir.File("Config.inf"));
+    EXPECT_EQ(again.PushOpen, "1");
+    EXPECT_EQ(again.WindowRecord().bytes(), "|||||||||||||||||||");
+}
+
 TEST(TConfig, WindowRecordHoldsNineteenFieldsWithoutRegGrp) {
     TempExeDir dir;
     TConfig slot(2, dir.File("Config.inf"));
