@@ -35,7 +35,6 @@ inline constexpr const char* kMenuHealth = "监控异常通知...";
 inline constexpr const char* kFoldedPrefix = "期间共有 %d 次变化，最新：";
 
 // Push channels
-inline constexpr const char* kPushChannel = "PUSH";
 inline constexpr const char* kMenuPush = "推送设置...";
 inline constexpr const char* kPushCaption = "推送设置";
 inline constexpr const char* kPushUnknownKind = "push.inf [%s]：未知的推送类型 Kind=%s";

@@ -1,10 +1,13 @@
 #include "notify/notice_facts.h"
 
+#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "core/command_line.h"
 #include "core/gbk.h"
+#include "core/notice_texts.h"
+#include "core/text_util.h"
 #include "notify/account_text.h"
 
 namespace nuvaro {
@@ -72,26 +75,40 @@ GbkText FillProgramParameters(const GbkText& parameters, const NoticeFacts& fact
 }
 
 std::string EncodeNoticeFacts(const NoticeFacts& f) {
-    // {value} only where there is one: the line stays as programs without it read it.
-    if (f.value.empty()) {
-        return EncodeTaggedFields(kTag, {f.found.view(), f.name.view(), f.url.view(), f.time,
-                                         f.slot, f.previous.view(), f.id});
-    }
     return EncodeTaggedFields(kTag, {f.found.view(), f.name.view(), f.url.view(), f.time, f.slot,
-                                     f.previous.view(), f.id, f.value.view()});
+                                     f.previous.view(), f.id, f.value.view(), f.kind,
+                                     f.subject.view(), f.message.view(), std::to_string(f.folded)});
 }
 
 // A line of fewer fields comes from a program that knew no {previous} (five) or no notice id
 // (six) or no {value} (seven): they are then empty.
 std::optional<NoticeFacts> DecodeNoticeFacts(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kTag, 8);
+    auto f = DecodeTaggedFields(text, kTag, 12);
+    if (!f) f = DecodeTaggedFields(text, kTag, 8);
     if (!f) f = DecodeTaggedFields(text, kTag, 7);
     if (!f) f = DecodeTaggedFields(text, kTag, 6);
     if (!f) f = DecodeTaggedFields(text, kTag, 5);
     if (!f) return std::nullopt;
-    f->resize(8);
+    f->resize(12);
     auto gbk = [&](size_t i) { return GbkText::FromBytes((*f)[i]); };
-    return NoticeFacts{gbk(0), gbk(1), gbk(2), (*f)[3], (*f)[4], gbk(5), (*f)[6], gbk(7)};
+    return NoticeFacts{gbk(0),  gbk(1),  gbk(2),
+                       (*f)[3], (*f)[4], gbk(5),
+                       (*f)[6], gbk(7),  (*f)[8],
+                       gbk(9),  gbk(10), static_cast<int>(ParseInteger((*f)[11]).value_or(0))};
+}
+
+NoticeTexts FillNoticeFacts(const NoticeTexts& window, const NoticeFacts& facts) {
+    if (!facts.message.empty()) return {facts.subject, facts.message, facts.message};
+    NoticeTexts t{FillPlaceholders(window.subject, facts), FillPlaceholders(window.body, facts),
+                  FillPlaceholders(window.sms, facts)};
+    if (facts.folded > 1) {
+        char prefix[128];
+        std::snprintf(prefix, sizeof prefix, text::kFoldedPrefix, facts.folded);
+        const GbkText head = ToGbk(prefix);
+        t.body = head + t.body;
+        t.sms = head + t.sms;
+    }
+    return t;
 }
 
 }  // namespace nuvaro

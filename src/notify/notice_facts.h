@@ -19,7 +19,28 @@ struct NoticeFacts {
     GbkText previous = {};  // the window's found text notified last; empty before the first
     std::string id = {};    // the notice's own identifier (NewNoticeId), the same at every try
     GbkText value = {};     // the number read, as the page wrote it; empty without a rule
+    // What the notice tells: empty for a change of the page, else a kind of notice of its own
+    // (kNoticeFailing, ...) whose `subject` and `message` replace the window's texts.
+    std::string kind = {};
+    GbkText subject = {};
+    GbkText message = {};
+    // How many changes this notice stands for since the one sent before it, when the outbox
+    // folded several into it (its texts then begin with the count); 0 or 1: itself only.
+    int folded = 0;
 };
+
+// Kinds of notices besides a change.
+inline constexpr const char* kNoticeFailing = "failing";
+inline constexpr const char* kNoticeReminder = "reminder";
+inline constexpr const char* kNoticeRecovered = "recovered";
+inline constexpr const char* kNoticeReport = "report";
+
+// The texts of a notice (mail subject and body, SMS text) from the window's texts and the
+// facts: a notice of its own kind says its own message; a folded one begins with the count.
+struct NoticeTexts {
+    GbkText subject, body, sms;
+};
+NoticeTexts FillNoticeFacts(const NoticeTexts& window, const NoticeFacts& facts);
 
 // `text` with each placeholder replaced by its fact, in one pass: a fact that itself holds a
 // placeholder stays as it is. A GBK character is never split, so a "{" that is the second byte

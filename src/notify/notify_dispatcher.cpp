@@ -10,6 +10,7 @@
 #include "core/text_cut.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
+#include "notify/push_sender.h"
 #include "notify/send_log.h"
 #include "services/shell.h"
 
@@ -30,6 +31,8 @@ NoticeFacts FactsOf(const TConfig& slot, const GbkText& found, const GbkText& pr
             value};
 }
 
+bool EveryChannel(const std::string&) { return true; }
+
 }  // namespace
 
 std::string SendLogSlot(const std::string& slot, bool test) {
@@ -47,6 +50,7 @@ NotifyDispatcher::NotifyDispatcher(Shell& shell, std::unique_ptr<NotifyLibraries
           std::make_unique<DeliveryChannel>(policy, ReportFor(kProgramChannel), m_outbox.get())),
       m_sms(std::make_unique<DeliveryChannel>(policy, ReportFor(kSmsChannel), m_outbox.get())),
       m_mail(std::make_unique<DeliveryChannel>(policy, ReportFor(kEmailChannel), m_outbox.get())),
+      m_push(std::make_unique<DeliveryChannel>(policy, ReportFor(kPushChannel), m_outbox.get())),
       m_gatewayTests(std::make_unique<DeliveryChannel>(
           DeliveryPolicy{.retryPauses = {}, .workers = 1, .queueLimit = 10},
           [](const DeliveryJob&, const GbkText&) {})) {}
@@ -55,8 +59,11 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
 void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found, const GbkText& previous,
                                 const GbkText& value) {
+    DispatchFacts(slot, FactsOf(slot, found, previous, value), IsOn(slot.OtherOpen));
+}
+
+void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program) {
     const std::string number = std::to_string(slot.Index);
-    const NoticeFacts facts = FactsOf(slot, found, previous, value);
     Batch batch;
     std::exception_ptr firstError;
     auto attempt = [&](const std::function<void()>& channel) {
@@ -66,7 +73,7 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found, const
             if (!firstError) firstError = std::current_exception();
         }
     };
-    if (IsOn(slot.OtherOpen)) {
+    if (program) {
         attempt([&] {
             PrepareProgram(batch, ToGbk(slot.OtherProgram), ToGbk(slot.OtherStr), facts, false);
         });
@@ -87,6 +94,8 @@ void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found, const
             PrepareSends(batch, {kEmailChannel, number, false, facts}, sender, account, record);
         });
     }
+    const std::string record = slot.WindowRecord().bytes();
+    if (IsOn(slot.PushOpen)) attempt([&] { PreparePushes(batch, facts, record, EveryChannel); });
     Commit(batch);
     if (firstError) std::rethrow_exception(firstError);
 }
@@ -225,8 +234,14 @@ void NotifyDispatcher::Commit(Batch& batch) {
         p.job.key = e.key;
         entries.push_back(e);
     }
-    if (m_outbox) m_outbox->Add(entries);
-    for (Prepared& p : batch) Queue(p.channel, std::move(p.job));
+    const std::vector<bool> folded =
+        m_outbox ? m_outbox->AddOrFold(entries) : std::vector<bool>(entries.size(), false);
+    size_t kept = 0;
+    for (Prepared& p : batch) {
+        if (p.entry && folded[kept++]) continue;  // the pending delivery sends it
+        if (p.entry && m_outbox) p.job.run = KeptRun(p.job.key, std::move(p.job.run));
+        Queue(p.channel, std::move(p.job));
+    }
 }
 
 void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, const GbkText& mobile,
@@ -265,6 +280,7 @@ void NotifyDispatcher::SetFailureObserver(std::function<void(const FailedNotice&
 DeliveryChannel& NotifyDispatcher::ChannelOf(std::string_view channel) {
     if (channel == kSmsChannel) return *m_sms;
     if (channel == kEmailChannel) return *m_mail;
+    if (channel == kPushChannel) return *m_push;
     return *m_program;
 }
 
@@ -319,7 +335,8 @@ void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
 bool NotifyDispatcher::WaitUntilIdle(std::chrono::milliseconds timeout) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     bool idle = true;
-    for (auto* channel : {m_program.get(), m_sms.get(), m_mail.get(), m_gatewayTests.get()}) {
+    for (auto* channel :
+         {m_program.get(), m_sms.get(), m_mail.get(), m_push.get(), m_gatewayTests.get()}) {
         idle = channel->WaitUntilIdleUntil(deadline) && idle;
     }
     return idle;
@@ -331,6 +348,7 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
         {kProgramChannel, m_program.get()},
         {kSmsChannel, m_sms.get()},
         {kEmailChannel, m_mail.get()},
+        {kPushChannel, m_push.get()},
         {kSmsChannel, m_gatewayTests.get()}};
     for (auto [name, channel] : channels) channel->Close();
     bool idle = WaitUntilIdle(grace);
@@ -339,7 +357,10 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
             if (job.key.empty()) LogRefused(name, job, ToGbk(text::kSendShutDown));
         }
     }
-    if (!idle) m_libraries->CancelSends();
+    if (!idle) {
+        m_libraries->CancelSends();
+        CancelPushes();
+    }
     for (auto [name, channel] : channels) channel->Join();
     return idle;
 }

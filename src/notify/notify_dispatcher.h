@@ -14,6 +14,7 @@
 #include "notify/notice_facts.h"
 #include "notify/outbox.h"
 #include "notify/plugin_loader.h"
+#include "notify/push_settings.h"
 #include "notify/sms_settings.h"
 
 namespace nuvaro {
@@ -25,7 +26,7 @@ class TConfig;
 struct FailedNotice {
     std::string slot;        // slot number "1".."30"; empty when not known
     std::string windowName;  // empty when not known
-    std::string channel;     // kSmsChannel, kEmailChannel or kProgramChannel
+    std::string channel;     // kSmsChannel, kEmailChannel, kProgramChannel or kPushChannel
     std::string recipient;   // number, address or program
     std::string reason;
     bool test = false;  // a test send of the recipient dialog
@@ -58,8 +59,24 @@ class NotifyDispatcher {
     // to kFoundTextLimit characters with their length, so a notice fits its outbox).
     // A plug-in that cannot be loaded is raised after the other channels were queued. The
     // outbox holds every delivery of the notice when this returns.
+    // With PushOpen "1", every enabled push channel of push.inf hears of it too, each a delivery
+    // on the push channel's workers. A recipient that has its share of pending deliveries
+    // already gets this notice folded into the newest of them (Outbox::AddOrFold).
     void Dispatch(const TConfig& slot, const GbkText& found = {}, const GbkText& previous = {},
                   const GbkText& value = {});
+
+    // A notice of the window's own kind (kNoticeFailing, ...) with its subject and message
+    // (UTF-8) in place of the window's texts, over the window's channels that are on; the local
+    // program only when `program`.
+    void DispatchNotice(const TConfig& slot, std::string_view kind, std::string_view subject,
+                        std::string_view message, bool program);
+    // The daily report: a mail to `toMail` (UTF-8; empty: none) and a message to each enabled
+    // push channel that `wanted` accepts.
+    void SendReport(std::string_view toMail, const std::function<bool(const std::string&)>& wanted,
+                    std::string_view subject, std::string_view message);
+    // One test message over `channel` as given (unsaved), on a worker of its own; `done` hears
+    // the outcome there (reason UTF-8). Logged as a test, not tried again.
+    void SendPushTest(const PushChannel& channel, std::function<void(const TryResult&)> done);
 
     // Queues the deliveries that an earlier run left in the outbox; each gets its next try
     // within kResumeWithin. One whose try was under way when that run ended is tried again
@@ -127,6 +144,14 @@ class NotifyDispatcher {
     void PrepareProgram(Batch& batch, const GbkText& file, const GbkText& parameters,
                         const NoticeFacts& facts, bool test);
     void Commit(Batch& batch);
+    void DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program);
+    void PreparePushes(Batch& batch, const NoticeFacts& facts, const std::string& record,
+                       const std::function<bool(const std::string&)>& wanted);
+    static std::function<TryResult(int)> PushRun(std::string section, std::string record,
+                                                 NoticeFacts facts, std::string label);
+    // A kept delivery's try sends its entry as the outbox holds it then (a newer notice may
+    // have folded into it).
+    std::function<TryResult(int)> KeptRun(std::string key, std::function<TryResult(int)> first);
     void Resume(OutboxEntry entry);
     std::function<TryResult(int)> ResumedRun(const OutboxEntry& entry);
     std::function<TryResult(int)> ProgramRun(GbkText file, GbkText parameters, std::string label);
@@ -152,7 +177,7 @@ class NotifyDispatcher {
     DeliveryClock& m_clock;
     std::unique_ptr<Outbox> m_outbox;
     // Declared last: their workers end before anything they use.
-    std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail, m_gatewayTests;
+    std::unique_ptr<DeliveryChannel> m_program, m_sms, m_mail, m_push, m_gatewayTests;
 };
 
 // The slot label of a delivery's log line: "test", the slot number, or "?".

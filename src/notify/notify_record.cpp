@@ -139,9 +139,10 @@ NotifyRecord ParseNotifyRecord(const GbkText& record, const IniDocument& config)
 }
 
 void FillNoticeTexts(NotifyRecord& record, const NoticeFacts& facts) {
-    for (GbkText* text : {&record.subject, &record.body, &record.smsBody}) {
-        *text = FillPlaceholders(*text, facts);
-    }
+    NoticeTexts t = FillNoticeFacts({record.subject, record.body, record.smsBody}, facts);
+    record.subject = std::move(t.subject);
+    record.body = std::move(t.body);
+    record.smsBody = std::move(t.sms);
 }
 
 }  // namespace nuvaro

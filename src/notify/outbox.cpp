@@ -9,6 +9,7 @@
 #include "core/ini_file.h"
 #include "core/log_file.h"
 #include "core/text_util.h"
+#include "notify/outbox_fold.h"
 #include "notify/send_log.h"
 
 namespace nuvaro {
@@ -35,8 +36,11 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
     e.windowName = text("Window");
     e.recipient = text("Recipient");
     e.record = text("Record");
-    e.facts = {text("Found"), text("Name"),     text("Url"), ascii("Time"),
-               e.slot,        text("Previous"), ascii("Id"), text("Value")};
+    e.facts = {text("Found"),   text("Name"),    text("Url"),
+               ascii("Time"),   e.slot,          text("Previous"),
+               ascii("Id"),     text("Value"),   ascii("Kind"),
+               text("Subject"), text("Message"), static_cast<int>(Number(doc, section, "Folded"))};
+    e.push = ascii("Push");
     e.file = text("File");
     e.parameters = text("Parameters");
     e.raised = Number(doc, section, "Raised");
@@ -66,6 +70,11 @@ void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     text("Previous", e.facts.previous);
     ascii("Id", e.facts.id);
     text("Value", e.facts.value);
+    ascii("Kind", e.facts.kind);
+    text("Subject", e.facts.subject);
+    text("Message", e.facts.message);
+    if (e.facts.folded > 1) out.Write("Folded", std::to_string(e.facts.folded));
+    ascii("Push", e.push);
     text("File", e.file);
     text("Parameters", e.parameters);
     out.Write("Raised", std::to_string(e.raised));
@@ -85,7 +94,8 @@ void Outbox::Load() {
     for (const std::string& section : doc.SectionNames()) {
         OutboxEntry entry = ReadEntry(doc, section);
         const std::string& c = entry.channel;
-        if (c != kSmsChannel && c != kEmailChannel && c != kProgramChannel) continue;
+        if (c != kSmsChannel && c != kEmailChannel && c != kProgramChannel && c != kPushChannel)
+            continue;
         m_entries.emplace(section, std::move(entry));
     }
 }
@@ -132,6 +142,34 @@ void Outbox::Add(const std::vector<OutboxEntry>& entries) {
         SaveLocked();
     }
     Changed();
+}
+
+std::vector<bool> Outbox::AddOrFold(const std::vector<OutboxEntry>& entries) {
+    std::vector<bool> folded(entries.size(), false);
+    if (entries.empty()) return folded;
+    {
+        std::lock_guard lock(m_mutex);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            std::vector<const OutboxEntry*> kept;
+            for (const auto& [key, entry] : m_entries) kept.push_back(&entry);
+            auto target = FoldTarget(kept, entries[i]);
+            if (target)
+                FoldInto(m_entries.at(*target), entries[i]);
+            else
+                m_entries[entries[i].key] = entries[i];
+            folded[i] = target.has_value();
+        }
+        SaveLocked();
+    }
+    Changed();
+    return folded;
+}
+
+std::optional<OutboxEntry> Outbox::Find(const std::string& key) const {
+    std::lock_guard lock(m_mutex);
+    auto it = m_entries.find(key);
+    if (it == m_entries.end()) return std::nullopt;
+    return it->second;
 }
 
 void Outbox::Remove(const std::string& key) {

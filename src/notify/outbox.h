@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +18,14 @@ namespace nuvaro {
 // One delivery of a notice (one channel, one recipient) not yet sent.
 struct OutboxEntry {
     std::string key;      // unique: the notice's id and the delivery's number
-    std::string channel;  // kSmsChannel, kEmailChannel or kProgramChannel
+    std::string channel;  // kSmsChannel, kEmailChannel, kProgramChannel or kPushChannel
     std::string slot;
     GbkText windowName, recipient;
     GbkText record;     // window record (SMS, mail)
     NoticeFacts facts;  // the placeholders' facts, the notice's id among them
     GbkText file;       // the local program, its parameters already filled
     GbkText parameters;
+    std::string push;   // the push channel's section of push.inf
     int64_t raised = 0;   // wall-clock seconds since 1970
     int attempt = 1;      // the next try
     int64_t due = 0;      // wall-clock seconds of the next try
@@ -50,6 +52,12 @@ class Outbox : public DeliveryJournal {
     // is noted in the error log; the entries are kept in memory and go to disk with the next
     // write that succeeds.
     void Add(const std::vector<OutboxEntry>& entries);
+    // The same, but an entry whose recipient has its share of pending deliveries already folds
+    // into the newest of them (FoldTarget). Returns, for each entry, whether it was folded (so
+    // it needs no try of its own).
+    std::vector<bool> AddOrFold(const std::vector<OutboxEntry>& entries);
+    // The entry now, as the next try sends it; nullopt once it is gone.
+    std::optional<OutboxEntry> Find(const std::string& key) const;
     void Remove(const std::string& key);
 
     void Trying(const DeliveryJob& job) override;

@@ -23,6 +23,9 @@ std::function<TryResult(int)> NotifyDispatcher::ResumedRun(const OutboxEntry& e)
     if (e.channel == kProgramChannel) {
         return ProgramRun(e.file, e.parameters, SendLogSlot(e.slot, false));
     }
+    if (e.channel == kPushChannel) {
+        return PushRun(e.push, e.record, e.facts, SendLogSlot(e.slot, false));
+    }
     const bool sms = e.channel == kSmsChannel;
     auto sender = sms ? m_libraries->SmsSender() : m_libraries->MailSender();
     GbkText account = sms ? m_libraries->ReadUserId() : m_libraries->ReadEmail();

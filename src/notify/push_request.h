@@ -14,7 +14,8 @@ namespace nuvaro {
 struct PushMessage {
     std::string title;
     std::string body;
-    std::string window, url, found, previous, kind, time;  // webhook only
+    // For a webhook.
+    std::string window = {}, url = {}, found = {}, previous = {}, kind = {}, time = {};
 };
 
 struct PushRequest {

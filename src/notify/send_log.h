@@ -20,6 +20,7 @@ struct Delivery {
 inline constexpr std::string_view kSmsChannel = "SMS";
 inline constexpr std::string_view kEmailChannel = "EMAIL";
 inline constexpr std::string_view kProgramChannel = "PROGRAM";
+inline constexpr std::string_view kPushChannel = "PUSH";
 
 // "<date-time> [<channel>][<slot>][<recipient>][try <n>] OK: <reply>" or "... FAILED: <error>"
 // ("[try <n>]" only when the try is counted). Control characters of the recipient and the

@@ -57,7 +57,7 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
                       "1796000000.00ff"};
     std::string line = EncodeNoticeFacts(facts);
     EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 7);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 11);
     auto back = DecodeNoticeFacts(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->found, facts.found);
@@ -87,6 +87,33 @@ TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousTextAndOfSixNoNoticeId) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->previous.bytes(), "P");
     EXPECT_EQ(back->id, "");
+}
+
+TEST(NoticeFactsText, ANoticeOfItsOwnKindAndAFoldedCountTravelWithTheFacts) {
+    NoticeFacts facts{
+        "128",          "n", "u", "t", "3", "99", "id1", kNoticeFailing, G("监控异常：显卡"),
+        G("原因|\r\n"), 0};
+    auto back = DecodeNoticeFacts(EncodeNoticeFacts(facts));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->kind, kNoticeFailing);
+    EXPECT_EQ(back->subject, facts.subject);
+    EXPECT_EQ(back->message, facts.message);
+    NoticeTexts own = FillNoticeFacts({"{name}", "{found}", "{found}"}, facts);
+    EXPECT_EQ(own.subject, G("监控异常：显卡"));
+    EXPECT_EQ(own.body, facts.message);
+    EXPECT_EQ(own.sms, facts.message);
+
+    NoticeFacts change{"128", "n", "u", "t", "3", "99", "id2"};
+    change.folded = 1439;
+    back = DecodeNoticeFacts(EncodeNoticeFacts(change));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->folded, 1439);
+    NoticeTexts folded = FillNoticeFacts({G("{name}：变化"), G("价格 {found}"), "{found}"}, change);
+    EXPECT_EQ(folded.subject, G("n：变化"));
+    EXPECT_EQ(folded.body, G("期间共有 1439 次变化，最新：价格 128"));
+    EXPECT_EQ(folded.sms, G("期间共有 1439 次变化，最新：128"));
+    change.folded = 1;
+    EXPECT_EQ(FillNoticeFacts({"", "{found}", ""}, change).body, "128");
 }
 
 struct ProgramCase {
