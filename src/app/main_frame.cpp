@@ -119,6 +119,7 @@ void TMainFrm::BuildMenus() {
     system->AppendSeparator();
     m_mailAccountItem = system->Append(wxID_ANY, U8(text::kMenuMailAccount));
     wxMenuItem* smsGateway = system->Append(wxID_ANY, U8(text::kMenuSmsGateway));
+    AddNoticeItems(*system);
     AddResumeItem(*system);
     system->AppendSeparator();
     wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));

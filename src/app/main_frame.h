@@ -102,6 +102,9 @@ class TMainFrm : public wxFrame {
     void RecipientsNClick(int n);  // added window's "设定短信和邮件接收方"
     void MailAccountClick();       // main menu "邮件发送帐户设置"
     void SmsGatewayClick();        // main menu "短信网关设置"
+    void PushSettingsClick();      // main menu "推送设置"
+    void HealthSettingsClick();    // main menu "监控异常通知"
+    void ReportMenuClick();        // main menu "每日运行报告"
     void ViewSourceClick();        // default page "查网页看源码"
     void ViewSourceNClick(int n);  // added window's "查网页看源码"
     bool SourceRequestPending(int n) const { return m_sourceReads.count(n) > 0; }
@@ -138,6 +141,7 @@ class TMainFrm : public wxFrame {
     void BuildPageArea();
     void BuildBanners();
     void BuildMenus();
+    void AddNoticeItems(wxMenu& system);
     void AddResumeItem(wxMenu& system);
     void OpenPageToResume(MonitorWindow& window);
     void FormCreate();
@@ -160,6 +164,7 @@ class TMainFrm : public wxFrame {
     int PageIndexOf(int n) const;
 
     wxMenuItem* m_mailAccountItem = nullptr;
+    wxMenuItem* m_reportItem = nullptr;
     wxMenuItem* m_resumeItem = nullptr;
     wxPanel* m_topStrip = nullptr;
     wxPanel* m_bottomStrip = nullptr;

@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
+#include "app/program.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
 #include "core/text_cut.h"
@@ -33,7 +34,10 @@ std::string BalloonFound(const GbkText& gbk) {
 void TMainFrm::BindStatus() {
     m_pageControl->AssignImageList(MakeStateIcons());
     Engine().OnStatusChanged = [this](int n) { UpdateTab(n); };
-    Engine().OnRunEnded = [this](int n, const WindowStatus& status) { RunEnded(n, status); };
+    Engine().OnRunEnded = [this](int n, const WindowStatus& status) {
+        m_program.Health().OnRunEnded(n, status);
+        RunEnded(n, status);
+    };
     m_pageControl->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, [this](wxBookCtrlEvent& e) {
         e.Skip();
         TabLookedAt();

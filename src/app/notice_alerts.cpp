@@ -2,6 +2,7 @@
 
 #include "app/app_icon.h"
 #include "core/gbk.h"
+#include "core/notice_texts.h"
 #include "core/texts.h"
 #include "notify/send_log.h"
 #include "platform/wx/tray_icon.h"
@@ -22,6 +23,7 @@ void Post(std::weak_ptr<NoticeAlerts*> alerts, std::function<void(NoticeAlerts&)
 const char* ChannelName(const std::string& channel) {
     if (channel == kSmsChannel) return text::kChannelSms;
     if (channel == kEmailChannel) return text::kChannelMail;
+    if (channel == kPushChannel) return text::kChannelPush;
     return text::kChannelProgram;
 }
 
@@ -55,6 +57,7 @@ void NoticeAlerts::SetWaitingCount(int waiting) {
 void NoticeAlerts::Raise(const FailedNotice& failed) {
     ++m_failed;
     UpdateToolTip();
+    if (failed.quiet) return;  // one balloon per outage of a channel
     std::function<void()> onClick;
     if (OnBalloonClick) {
         onClick = [alerts = std::weak_ptr<NoticeAlerts*>(m_self), failed] {

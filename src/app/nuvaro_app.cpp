@@ -39,6 +39,7 @@ bool NuvaroApp::OnInit() {
     m_program = std::make_unique<Program>();
     auto* frame = new TMainFrm(*m_program);
     m_program->ResumeOutbox();  // the window shows the engine and the tray by now
+    m_program->StartReports();
     SetTopWindow(frame);
     frame->RestoreWindows();
     frame->Show();

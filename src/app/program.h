@@ -1,6 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+
+#include "notify/daily_report.h"
+#include "notify/window_health.h"
 
 namespace nuvaro {
 
@@ -9,6 +13,9 @@ class EngineClock;
 class MonitorEngine;
 class NoticeAlerts;
 class NotifyDispatcher;
+class OneShot;
+class ReportSchedule;
+class TConfig;
 class RunState;
 class TConfigTable;
 class TTrayNotifyIcon;
@@ -27,6 +34,10 @@ class Program {
     // Once the main window watches the engine: the deliveries an earlier run left in the outbox
     // are queued again.
     void ResumeOutbox();
+    // The daily report: checked now (a report missed while the program did not run goes now)
+    // and then every minute.
+    void StartReports();
+    ReportText ComposeReport() const;
     // Takes the icon off the desktop and ends it with the alerts it shows (the main window's
     // teardown). The tray and the alerts are gone afterwards.
     void RemoveTray();
@@ -40,8 +51,13 @@ class Program {
     // Null once the tray is removed.
     TTrayNotifyIcon* TrayIcon() const { return m_tray.get(); }
     NoticeAlerts* Alerts() const { return m_alerts.get(); }
+    // Hears the end of every window's run (health notices, counts for the report).
+    WindowHealth& Health() { return *m_health; }
 
   private:
+    void BuildNotices();
+    void SendHealthNotice(const TConfig& slot, const WindowHealth::Notice& notice);
+    void SendReport(const ReportSettings& settings, const ReportText& report);
     // Declared in the order of their ends: the dispatcher ends before the engine whose notices
     // it sends, the alerts before the icon they show.
     std::unique_ptr<TConfigTable> m_configs;
@@ -52,6 +68,10 @@ class Program {
     std::unique_ptr<TTrayNotifyIcon> m_tray;
     std::unique_ptr<NoticeAlerts> m_alerts;
     std::unique_ptr<AutostartStore> m_autostart;
+    std::unique_ptr<WindowHealth> m_health;
+    std::unique_ptr<ReportSchedule> m_reports;
+    std::unique_ptr<OneShot> m_reportTimer;  // ends before the clock
+    std::chrono::system_clock::time_point m_started = std::chrono::system_clock::now();
 };
 
 }  // namespace nuvaro

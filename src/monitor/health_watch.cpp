@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/notice_texts.h"
 #include "core/text_util.h"
+#include "monitor/window_status_text.h"
 
 namespace nuvaro {
 namespace {
@@ -105,13 +106,6 @@ std::string DurationText(std::chrono::seconds duration) {
     if (hours) part(hours, text::kDurationHours);
     if (rest || out.empty()) part(rest, text::kDurationMinutes);
     return out;
-}
-
-std::string WallTimeText(HealthWatch::WallTime when) {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-    localtime_r(&t, &local);
-    return DateTimeText(local);
 }
 
 HealthNoticeText ComposeHealthNotice(HealthWatch::Event event, const HealthFacts& f) {

@@ -73,7 +73,5 @@ HealthNoticeText ComposeHealthNotice(HealthWatch::Event event, const HealthFacts
 
 // "2 天 3 小时 5 分钟", leaving out what is zero ("0 分钟" for less than a minute).
 std::string DurationText(std::chrono::seconds duration);
-// The local date-time of the logs ("2026-12-7 9:05:03").
-std::string WallTimeText(HealthWatch::WallTime when);
 
 }  // namespace nuvaro

@@ -8,6 +8,7 @@
 #include "core/text_cut.h"
 #include "core/text_util.h"
 #include "monitor/health_watch.h"
+#include "monitor/window_status_text.h"
 
 namespace nuvaro {
 namespace {

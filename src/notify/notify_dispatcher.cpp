@@ -8,6 +8,7 @@
 #include "core/gbk.h"
 #include "core/log_file.h"
 #include "core/text_cut.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/push_sender.h"
@@ -304,11 +305,13 @@ void NotifyDispatcher::Report(std::string_view channel, const DeliveryJob& job,
                               ToUtf8(reason),
                               job.test};
     std::function<void(const FailedNotice&)> observer;
+    FailedNotice told = failed;
     {
         std::lock_guard lock(m_observerMutex);
         observer = m_observer;
+        if (!failed.test) told.quiet = !m_down.insert(failed.channel).second;
     }
-    if (observer) observer(failed);
+    if (observer) observer(told);
 }
 
 // A delivery the program does not take: it is exiting, or too many wait already.
@@ -319,7 +322,23 @@ void NotifyDispatcher::LogRefused(std::string_view channel, const DeliveryJob& j
     AppendSendLog(ExeDir(), SendLogLine(NowText(), refused));
 }
 
+int NotifyDispatcher::SentCount(int slot) const {
+    return slot >= 0 && slot < static_cast<int>(m_sent.size()) ? m_sent[slot].load() : 0;
+}
+
 void NotifyDispatcher::Queue(std::string_view channel, DeliveryJob job) {
+    if (!job.test) {
+        const int slot = static_cast<int>(ParseInteger(job.slot).value_or(0));
+        job.run = [this, slot, channel = std::string(channel),
+                   run = std::move(job.run)](int attempt) {
+            TryResult result = run(attempt);
+            if (result.outcome != TryOutcome::Sent) return result;
+            if (slot > 0 && slot < 32) ++m_sent[slot];
+            std::lock_guard lock(m_observerMutex);
+            m_down.erase(channel);  // the outage is over: the next failure is told again
+            return result;
+        };
+    }
     if (ChannelOf(channel).Add(job)) return;
     if (m_closing) {
         // A kept notice waits in the outbox for the next start.

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,8 @@ struct FailedNotice {
     std::string recipient;   // number, address or program
     std::string reason;
     bool test = false;  // a test send of the recipient dialog
+    // Its channel has failed already and not delivered since: the same outage, told before.
+    bool quiet = false;
 };
 
 // Tells the user about a window's match over its switched-on channels, and sends the test
@@ -85,6 +89,8 @@ class NotifyDispatcher {
     size_t ResumeOutbox();
     static constexpr std::chrono::seconds kResumeWithin{60};
     Outbox* KeptIn() const { return m_outbox.get(); }
+    // How many deliveries of slot `slot`'s notices were sent since the start (tests not counted).
+    int SentCount(int slot) const;
 
     // Slot number "1".."30"; `facts` fill the placeholders (none: the texts go as they stand).
     // Raise PluginError when a plug-in is missing.
@@ -173,7 +179,9 @@ class NotifyDispatcher {
     std::unique_ptr<NotifyLibraries> m_libraries;
     std::mutex m_observerMutex;
     std::function<void(const FailedNotice&)> m_observer;
+    std::set<std::string> m_down;  // channels whose last delivery failed (under m_observerMutex)
     std::atomic<bool> m_closing{false};
+    std::array<std::atomic<int>, 32> m_sent{};
     DeliveryClock& m_clock;
     std::unique_ptr<Outbox> m_outbox;
     // Declared last: their workers end before anything they use.

@@ -102,7 +102,9 @@ std::function<TryResult(int)> NotifyDispatcher::KeptRun(std::string key,
                                                         std::function<TryResult(int)> first) {
     return [this, key = std::move(key), first = std::move(first)](int attempt) {
         auto entry = m_outbox->Find(key);
-        if (!entry || entry->facts.folded <= 1) return first(attempt);
+        // Gone: folded into the delivery that was tried before it, which sends it.
+        if (!entry) return TryResult{TryOutcome::Sent, {}};
+        if (entry->facts.folded <= 1) return first(attempt);
         return ResumedRun(*entry)(attempt);
     };
 }

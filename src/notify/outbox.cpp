@@ -199,11 +199,26 @@ void Outbox::Trying(const DeliveryJob& job) {
 
 void Outbox::Waiting(const DeliveryJob& job) {
     const int64_t due = Seconds(m_clock.ToWall(job.due));
+    size_t folded = 0;
     Update(job.key, [&](OutboxEntry& e) {
         e.attempt = job.attempt;
         e.due = due;
         e.trying = false;
+        folded = FoldLockedInto(e);
     });
+    if (folded > 0) Changed();
+}
+
+// The newer notices that waited while `e` was tried join it; their tries find them gone.
+size_t Outbox::FoldLockedInto(OutboxEntry& e) {
+    std::vector<const OutboxEntry*> kept;
+    for (const auto& [key, entry] : m_entries) kept.push_back(&entry);
+    const std::vector<std::string> keys = FoldsAfterTry(kept, e);
+    for (const std::string& key : keys) {
+        FoldInto(e, m_entries.at(key));
+        m_entries.erase(key);
+    }
+    return keys.size();
 }
 
 void Outbox::Settled(const DeliveryJob& job) { Remove(job.key); }

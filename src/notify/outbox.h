@@ -71,6 +71,7 @@ class Outbox : public DeliveryJournal {
   private:
     void Load();
     void SaveLocked();
+    size_t FoldLockedInto(OutboxEntry& e);
     void Changed();
     template <typename Change>
     void Update(const std::string& key, Change change);

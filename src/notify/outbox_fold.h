@@ -19,6 +19,12 @@ inline constexpr size_t kKeptPerRecipient = 2;
 std::optional<std::string> FoldTarget(const std::vector<const OutboxEntry*>& kept,
                                       const OutboxEntry& fresh);
 
+// The keys of the entries that fold into `waiting` now that its try has failed: while it was
+// tried, newer notices of its recipient had to wait in an entry of their own. The oldest entry
+// of a recipient takes none (it is the first notice, as it was).
+std::vector<std::string> FoldsAfterTry(const std::vector<const OutboxEntry*>& kept,
+                                       const OutboxEntry& waiting);
+
 // `target` takes the newer notice `fresh`: its texts, facts and program parameters, with one
 // more notice counted; its key, id, time raised and tries stay.
 void FoldInto(OutboxEntry& target, const OutboxEntry& fresh);

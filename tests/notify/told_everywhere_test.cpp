@@ -10,6 +10,7 @@
 
 #include "config/config_table.h"
 #include "core/gbk.h"
+#include "monitor/window_status_text.h"
 #include "notify/dispatch_fixture.h"
 #include "notify/json_value.h"
 #include "notify/window_health.h"
