@@ -95,7 +95,7 @@ void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& fac
             PrepareSends(batch, {kEmailChannel, number, false, facts}, sender, account, record);
         });
     }
-    const std::string record = slot.WindowRecord().bytes();
+    const GbkText record = slot.WindowRecord();
     if (IsOn(slot.PushOpen)) attempt([&] { PreparePushes(batch, facts, record, EveryChannel); });
     Commit(batch);
     if (firstError) std::rethrow_exception(firstError);

@@ -151,9 +151,9 @@ class NotifyDispatcher {
                         const NoticeFacts& facts, bool test);
     void Commit(Batch& batch);
     void DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program);
-    void PreparePushes(Batch& batch, const NoticeFacts& facts, const std::string& record,
+    void PreparePushes(Batch& batch, const NoticeFacts& facts, const GbkText& record,
                        const std::function<bool(const std::string&)>& wanted);
-    static std::function<TryResult(int)> PushRun(std::string section, std::string record,
+    static std::function<TryResult(int)> PushRun(std::string section, GbkText record,
                                                  NoticeFacts facts, std::string label);
     // A kept delivery's try sends its entry as the outbox holds it then (a newer notice may
     // have folded into it).

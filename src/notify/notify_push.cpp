@@ -17,8 +17,6 @@
 namespace nuvaro {
 namespace {
 
-std::string Utf8Of(const std::string& gbk) { return ToUtf8(GbkText::FromBytes(gbk)); }
-
 std::optional<PushChannel> ChannelNamed(const std::string& section) {
     for (PushChannel& c : ReadPushChannels(IniFile(ExeDirFile(kPushFileName)).Load())) {
         if (c.section == section) return c;
@@ -27,20 +25,19 @@ std::optional<PushChannel> ChannelNamed(const std::string& section) {
 }
 
 // The window's subject and text, filled as the mail's are, with the facts for a webhook.
-PushMessage MessageOf(const PushChannel& channel, const std::string& record,
-                      const NoticeFacts& facts) {
+PushMessage MessageOf(const PushChannel& channel, const GbkText& record, const NoticeFacts& facts) {
     NotifyRecord r = ParseNotifyRecord(record, IniFile(ExeDirFile("Config.inf")).Load());
-    if (r.subject.empty()) r.subject = ToGbk(text::kMailSubject).bytes();
+    if (r.subject.empty()) r.subject = ToGbk(text::kMailSubject);
     FillNoticeTexts(r, facts);
     PushMessage m;
-    m.title = (channel.title.empty() ? "" : channel.title + " ") + Utf8Of(r.subject);
-    m.body = Utf8Of(r.body);
-    m.window = Utf8Of(facts.name);
-    m.url = Utf8Of(facts.url);
-    m.found = Utf8Of(facts.found);
-    m.previous = Utf8Of(facts.previous);
+    m.title = (channel.title.empty() ? "" : channel.title + " ") + ToUtf8(r.subject);
+    m.body = ToUtf8(r.body);
+    m.window = ToUtf8(facts.name);
+    m.url = ToUtf8(facts.url);
+    m.found = ToUtf8(facts.found);
+    m.previous = ToUtf8(facts.previous);
     m.kind = facts.kind.empty() ? text::kNoticeChange : facts.kind;
-    m.time = Utf8Of(facts.time);
+    m.time = facts.time;
     return m;
 }
 
@@ -48,45 +45,49 @@ NoticeFacts OwnFacts(const TConfig* slot, std::string_view kind, std::string_vie
                      std::string_view message) {
     NoticeFacts f;
     if (slot) {
-        f.name = ToGbk(slot->WindowName).bytes();
-        f.url = ToGbk(slot->url).bytes();
+        f.name = ToGbk(slot->WindowName);
+        f.url = ToGbk(slot->url);
         f.slot = std::to_string(slot->Index);
     }
     f.time = NowText();
     f.id = NewNoticeId();
     f.kind = std::string(kind);
-    f.subject = ToGbk(subject).bytes();
-    f.message = ToGbk(message).bytes();
+    f.subject = ToGbk(subject);
+    f.message = ToGbk(message);
     return f;
+}
+
+// The try's line in the send log, the channel shown by kind and host only.
+TryResult Logged(const PushResult& pushed, const std::string& label, const std::string& who,
+                 int attempt) {
+    TryResult result{pushed.outcome, ToGbk(pushed.reason)};
+    Delivery line{std::string(kPushChannel),          label,         ToGbk(who),
+                  result.outcome == TryOutcome::Sent, result.reason, attempt};
+    AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
+    return result;
 }
 
 }  // namespace
 
-std::function<TryResult(int)> NotifyDispatcher::PushRun(std::string section, std::string record,
+std::function<TryResult(int)> NotifyDispatcher::PushRun(std::string section, GbkText record,
                                                         NoticeFacts facts, std::string label) {
     return [section = std::move(section), record = std::move(record), facts = std::move(facts),
             label = std::move(label)](int attempt) {
         auto channel = ChannelNamed(section);
-        TryResult result{TryOutcome::Permanent, "push.inf [" + section + "]"};
-        if (channel) result = SendPush(*channel, MessageOf(*channel, record, facts));
-        result.reason = ToGbk(result.reason).bytes();
-        const std::string who = ToGbk(channel ? PushChannelLabel(*channel) : section).bytes();
-        Delivery line{std::string(kPushChannel),          label,         who,
-                      result.outcome == TryOutcome::Sent, result.reason, attempt};
-        AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
-        return result;
+        PushResult pushed{TryOutcome::Permanent, "push.inf [" + section + "]"};
+        if (channel) pushed = SendPush(*channel, MessageOf(*channel, record, facts));
+        return Logged(pushed, label, channel ? PushChannelLabel(*channel) : section, attempt);
     };
 }
 
-void NotifyDispatcher::PreparePushes(Batch& batch, const NoticeFacts& facts,
-                                     const std::string& record,
+void NotifyDispatcher::PreparePushes(Batch& batch, const NoticeFacts& facts, const GbkText& record,
                                      const std::function<bool(const std::string&)>& wanted) {
     for (const PushChannel& c : ReadPushChannels(IniFile(ExeDirFile(kPushFileName)).Load())) {
         if (!c.enabled || !wanted(c.section)) continue;
         Prepared p{kPushChannel, {}, {}};
         p.job.slot = facts.slot;
         p.job.windowName = facts.name;
-        p.job.recipient = ToGbk(PushChannelLabel(c)).bytes();
+        p.job.recipient = ToGbk(PushChannelLabel(c));
         p.job.run = PushRun(c.section, record, facts, SendLogSlot(facts.slot, false));
         if (Keeps({kPushChannel, facts.slot, false, facts})) {
             p.entry = OutboxEntry{};
@@ -119,7 +120,7 @@ void NotifyDispatcher::SendReport(std::string_view toMail,
                                   const std::function<bool(const std::string&)>& wanted,
                                   std::string_view subject, std::string_view message) {
     const NoticeFacts facts = OwnFacts(nullptr, kNoticeReport, subject, message);
-    const std::string record = EmailTestRecord(ToGbk(toMail).bytes(), {}, {}, {});
+    const GbkText record = EmailTestRecord(ToGbk(toMail), {}, {}, {});
     Batch batch;
     std::exception_ptr error;
     if (!toMail.empty()) {
@@ -139,23 +140,17 @@ void NotifyDispatcher::SendReport(std::string_view toMail,
 void NotifyDispatcher::SendPushTest(const PushChannel& channel,
                                     std::function<void(const TryResult&)> done) {
     DeliveryJob job;
-    job.recipient = ToGbk(PushChannelLabel(channel)).bytes();
+    job.recipient = ToGbk(PushChannelLabel(channel));
     job.test = true;
     job.run = [channel, done](int attempt) {
-        TryResult result = SendPush(channel, {text::kPushTestTitle, text::kPushTestBody});
-        Delivery line{std::string(kPushChannel),
-                      text::kSendTestSlot,
-                      ToGbk(PushChannelLabel(channel)).bytes(),
-                      result.outcome == TryOutcome::Sent,
-                      ToGbk(result.reason).bytes(),
-                      attempt};
-        AppendSendLog(ExeDir(), SendLogLine(NowText(), line));
+        PushResult pushed = SendPush(channel, {text::kPushTestTitle, text::kPushTestBody});
+        TryResult result = Logged(pushed, text::kSendTestSlot, PushChannelLabel(channel), attempt);
         if (done) done(result);
         return result;
     };
     if (m_gatewayTests->Add(job)) return;
-    const std::string reason = m_closing ? text::kSendShutDown : text::kSendQueueFull;
-    if (done) done({TryOutcome::Permanent, reason});
+    const char* reason = m_closing ? text::kSendShutDown : text::kSendQueueFull;
+    if (done) done({TryOutcome::Permanent, ToGbk(reason)});
 }
 
 }  // namespace nuvaro

@@ -25,7 +25,7 @@ struct OutboxEntry {
     NoticeFacts facts;  // the placeholders' facts, the notice's id among them
     GbkText file;       // the local program, its parameters already filled
     GbkText parameters;
-    std::string push;   // the push channel's section of push.inf
+    std::string push;     // the push channel's section of push.inf
     int64_t raised = 0;   // wall-clock seconds since 1970
     int attempt = 1;      // the next try
     int64_t due = 0;      // wall-clock seconds of the next try

@@ -170,7 +170,7 @@ PushRequest BuildPushRequest(const PushChannel& channel, const PushMessage& mess
     return r;
 }
 
-TryResult ReadPushAnswer(PushKind kind, long status, std::string_view answer) {
+PushResult ReadPushAnswer(PushKind kind, long status, std::string_view answer) {
     const std::string http = "HTTP " + std::to_string(status);
     const std::string words = Shown(answer);
     const std::string detail = words.empty() ? http : http + " " + words;

@@ -18,6 +18,12 @@ struct PushMessage {
     std::string window = {}, url = {}, found = {}, previous = {}, kind = {}, time = {};
 };
 
+// The outcome of one push, with the service's words or the transfer's error (UTF-8).
+struct PushResult {
+    TryOutcome outcome = TryOutcome::Permanent;
+    std::string reason;
+};
+
 struct PushRequest {
     std::string url;
     std::string body;
@@ -31,7 +37,7 @@ PushRequest BuildPushRequest(const PushChannel& channel, const PushMessage& mess
 
 // What the service's answer says: sent, worth another try (5xx, 408, 429, a robot's "too
 // many"), or refused for good, with the service's own words (UTF-8, bounded).
-TryResult ReadPushAnswer(PushKind kind, long status, std::string_view answer);
+PushResult ReadPushAnswer(PushKind kind, long status, std::string_view answer);
 
 // The signature of a 钉钉 robot: Base64 of HMAC-SHA256 keyed by `secret` over
 // "<milliseconds>\n<secret>", URL-encoded.

@@ -41,8 +41,8 @@ std::string Clean(std::string reason, const PushChannel& channel, const PushRequ
     return reason;
 }
 
-TryResult Post(const PushChannel& channel, PushKind kind, const PushRequest& request,
-               const PushTimeouts& timeouts) {
+PushResult Post(const PushChannel& channel, PushKind kind, const PushRequest& request,
+                const PushTimeouts& timeouts) {
     CurlSession session(timeouts.connectSeconds, timeouts.totalSeconds, {});
     std::string answer;
     const bool done = PerformHttp(session, {"POST", request.url, request.headers, request.body},
@@ -51,15 +51,15 @@ TryResult Post(const PushChannel& channel, PushKind kind, const PushRequest& req
         return {session.FailureMayPass() ? TryOutcome::Passing : TryOutcome::Permanent,
                 Clean(session.Error(), channel, request)};
     }
-    TryResult result = ReadPushAnswer(kind, session.ResponseCode(), answer);
+    PushResult result = ReadPushAnswer(kind, session.ResponseCode(), answer);
     result.reason = Clean(result.reason, channel, request);
     return result;
 }
 
 }  // namespace
 
-TryResult SendPush(const PushChannel& channel, const PushMessage& message,
-                   const PushTimeouts& timeouts, std::chrono::system_clock::time_point now) {
+PushResult SendPush(const PushChannel& channel, const PushMessage& message,
+                    const PushTimeouts& timeouts, std::chrono::system_clock::time_point now) {
     const std::string wrong = CheckPushChannel(channel);
     if (!wrong.empty()) return {TryOutcome::Permanent, wrong};
     const PushKind kind = *PushKindNamed(channel.kind);

@@ -18,9 +18,9 @@ struct PushTimeouts {
 // URL and secret taken out. A channel that fails CheckPushChannel fails for good with its
 // reason. A robot with a limit per minute (企业微信, 钉钉) is not sent to beyond it: such a
 // try fails for now.
-TryResult SendPush(const PushChannel& channel, const PushMessage& message,
-                   const PushTimeouts& timeouts = {},
-                   std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+PushResult SendPush(const PushChannel& channel, const PushMessage& message,
+                    const PushTimeouts& timeouts = {},
+                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
 // Cancels every push transfer, running or to come (the program exits).
 void CancelPushes();

@@ -12,6 +12,7 @@ namespace {
 
 using testing::G;
 using testing::GbkBytes;
+using testing::GT;
 
 const NoticeFacts kFacts{GbkBytes("F"), GbkBytes("N"), GbkBytes("U"), "T",
                          "S",           GbkBytes("P"), "I",           GbkBytes("V")};
@@ -90,30 +91,39 @@ TEST(NoticeFactsText, ALineOfFiveFactsHasNoPreviousTextAndOfSixNoNoticeId) {
 }
 
 TEST(NoticeFactsText, ANoticeOfItsOwnKindAndAFoldedCountTravelWithTheFacts) {
-    NoticeFacts facts{
-        "128",          "n", "u", "t", "3", "99", "id1", kNoticeFailing, G("监控异常：显卡"),
-        G("原因|\r\n"), 0};
+    NoticeFacts facts{GT("128"),
+                      GT("n"),
+                      GT("u"),
+                      "t",
+                      "3",
+                      GT("99"),
+                      "id1",
+                      kNoticeFailing,
+                      GT("监控异常：显卡"),
+                      GT("原因|\r\n"),
+                      0};
     auto back = DecodeNoticeFacts(EncodeNoticeFacts(facts));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->kind, kNoticeFailing);
     EXPECT_EQ(back->subject, facts.subject);
     EXPECT_EQ(back->message, facts.message);
-    NoticeTexts own = FillNoticeFacts({"{name}", "{found}", "{found}"}, facts);
-    EXPECT_EQ(own.subject, G("监控异常：显卡"));
+    NoticeTexts own = FillNoticeFacts({GT("{name}"), GT("{found}"), GT("{found}")}, facts);
+    EXPECT_EQ(own.subject, GT("监控异常：显卡"));
     EXPECT_EQ(own.body, facts.message);
     EXPECT_EQ(own.sms, facts.message);
 
-    NoticeFacts change{"128", "n", "u", "t", "3", "99", "id2"};
+    NoticeFacts change{GT("128"), GT("n"), GT("u"), "t", "3", GT("99"), "id2"};
     change.folded = 1439;
     back = DecodeNoticeFacts(EncodeNoticeFacts(change));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->folded, 1439);
-    NoticeTexts folded = FillNoticeFacts({G("{name}：变化"), G("价格 {found}"), "{found}"}, change);
-    EXPECT_EQ(folded.subject, G("n：变化"));
-    EXPECT_EQ(folded.body, G("期间共有 1439 次变化，最新：价格 128"));
-    EXPECT_EQ(folded.sms, G("期间共有 1439 次变化，最新：128"));
+    NoticeTexts folded =
+        FillNoticeFacts({GT("{name}：变化"), GT("价格 {found}"), GT("{found}")}, change);
+    EXPECT_EQ(folded.subject, GT("n：变化"));
+    EXPECT_EQ(folded.body, GT("期间共有 1439 次变化，最新：价格 128"));
+    EXPECT_EQ(folded.sms, GT("期间共有 1439 次变化，最新：128"));
     change.folded = 1;
-    EXPECT_EQ(FillNoticeFacts({"", "{found}", ""}, change).body, "128");
+    EXPECT_EQ(FillNoticeFacts({GT(""), GT("{found}"), GT("")}, change).body, GT("128"));
 }
 
 struct ProgramCase {

@@ -99,9 +99,9 @@ OutboxEntry Change(const std::string& key, int64_t raised, const std::string& fo
     e.key = key;
     e.channel = std::string(kEmailChannel);
     e.slot = e.facts.slot = "4";
-    e.recipient = "watcher@example.com";
-    e.record = "record";
-    e.facts.found = found;
+    e.recipient = GbkText::FromBytes("watcher@example.com");
+    e.record = GbkText::FromBytes("record");
+    e.facts.found = GbkText::FromBytes(found);
     e.facts.id = key;
     e.raised = e.due = raised;
     return e;
@@ -121,12 +121,12 @@ TEST(OutboxFolds, NoticesThatCameDuringATryJoinItWhenItFails) {
     EXPECT_EQ(box.AddOrFold({Change("c", 3, "3")}), std::vector<bool>{false});
     EXPECT_EQ(box.AddOrFold({Change("d", 4, "4")}), std::vector<bool>{true});
     EXPECT_EQ(box.Find("c")->facts.folded, 2);
-    EXPECT_EQ(box.Find("c")->facts.found, "4");
+    EXPECT_EQ(box.Find("c")->facts.found.bytes(), "4");
     tried.attempt = 2;
     box.Waiting(tried);
     ASSERT_EQ(box.Count(), 2u);
-    EXPECT_EQ(box.Find("a")->facts.found, "1");
-    EXPECT_EQ(box.Find("b")->facts.found, "4");
+    EXPECT_EQ(box.Find("a")->facts.found.bytes(), "1");
+    EXPECT_EQ(box.Find("b")->facts.found.bytes(), "4");
     EXPECT_EQ(box.Find("b")->facts.folded, 3);
     EXPECT_EQ(box.Find("b")->facts.id, "b");
     EXPECT_FALSE(box.Find("c"));

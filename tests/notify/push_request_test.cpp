@@ -167,7 +167,7 @@ struct AnswerCase {
 class PushAnswers : public ::testing::TestWithParam<AnswerCase> {};
 
 TEST_P(PushAnswers, AreReadAsTheServiceMeansThem) {
-    TryResult r = ReadPushAnswer(GetParam().kind, GetParam().status, GetParam().answer);
+    PushResult r = ReadPushAnswer(GetParam().kind, GetParam().status, GetParam().answer);
     EXPECT_EQ(r.outcome, GetParam().outcome) << r.reason;
     EXPECT_THAT(r.reason, HasSubstr(GetParam().says));
 }
@@ -212,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PushAnswers, AHugeAnswerIsCutInTheReason) {
-    TryResult r = ReadPushAnswer(PushKind::Wecom, 200, std::string(2 * 1024 * 1024, 'x'));
+    PushResult r = ReadPushAnswer(PushKind::Wecom, 200, std::string(2 * 1024 * 1024, 'x'));
     EXPECT_EQ(r.outcome, TryOutcome::Permanent);
     EXPECT_LT(r.reason.size(), 1000u);
 }

@@ -89,7 +89,7 @@ class PushKinds : public ::testing::TestWithParam<KindCase> {
 };
 
 TEST_P(PushKinds, SendTheDocumentedRequestAndReadASuccess) {
-    TryResult r = SendPush(Channel(Mode::Success), kMessage, m_quick);
+    PushResult r = SendPush(Channel(Mode::Success), kMessage, m_quick);
     EXPECT_EQ(r.outcome, TryOutcome::Sent) << r.reason;
     auto requests = m_server.Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -103,7 +103,7 @@ TEST_P(PushKinds, SendTheDocumentedRequestAndReadASuccess) {
 }
 
 TEST_P(PushKinds, AnErrorCodeIsAFailureWithTheServicesWords) {
-    TryResult r = SendPush(Channel(Mode::ErrorCode), kMessage, m_quick);
+    PushResult r = SendPush(Channel(Mode::ErrorCode), kMessage, m_quick);
     const std::string kind = GetParam().kind;
     if (kind == "ntfy" || kind == "gotify" || kind == "webhook") return;  // status only
     EXPECT_EQ(r.outcome, TryOutcome::Permanent);
@@ -112,7 +112,7 @@ TEST_P(PushKinds, AnErrorCodeIsAFailureWithTheServicesWords) {
 }
 
 TEST_P(PushKinds, AServerErrorOrNoAnswerIsWorthAnotherTry) {
-    TryResult error = SendPush(Channel(Mode::ServerError), kMessage, m_quick);
+    PushResult error = SendPush(Channel(Mode::ServerError), kMessage, m_quick);
     EXPECT_EQ(error.outcome, TryOutcome::Passing);
     EXPECT_THAT(error.reason, HasSubstr("HTTP 500"));
 }
@@ -153,7 +153,7 @@ TEST(PushSends, TheSignatureTheRobotChecksIsThatOfTheSecret) {
                         "application/json");
     });
     PushChannel wrong{"push1", "dingtalk", robot.Url("/robot/send?access_token=T"), "SECother"};
-    TryResult r = SendPush(wrong, kMessage);
+    PushResult r = SendPush(wrong, kMessage);
     EXPECT_EQ(r.outcome, TryOutcome::Permanent);
     EXPECT_THAT(r.reason, HasSubstr("sign not match"));
     EXPECT_THAT(r.reason, Not(HasSubstr("SECother")));
@@ -164,7 +164,7 @@ TEST(PushSends, NtfyGetsItsTopicAndAUtf8TitleIntact) {
     ntfy.Post("/", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(R"({"id":"x"})", "application/json");
     });
-    TryResult r = SendPush({"push1", "ntfy", ntfy.Url("/alerts")}, kMessage);
+    PushResult r = SendPush({"push1", "ntfy", ntfy.Url("/alerts")}, kMessage);
     EXPECT_EQ(r.outcome, TryOutcome::Sent) << r.reason;
     auto req = ntfy.Requests().at(0);
     EXPECT_EQ(Member(req.body, "topic"), "alerts");
@@ -177,7 +177,7 @@ TEST(PushSends, ARobotThatDoesNotAnswerInTimeIsTriedAgainLater) {
         std::this_thread::sleep_for(std::chrono::seconds(3));
         res.set_content(R"({"errcode":0})", "application/json");
     });
-    TryResult r =
+    PushResult r =
         SendPush({"push1", "wecom", slow.Url("/robot/send?key=SECRETKEY1")}, kMessage, {5, 1});
     EXPECT_EQ(r.outcome, TryOutcome::Passing);
     EXPECT_THAT(r.reason, HasSubstr("imeout"));
@@ -192,17 +192,17 @@ TEST(PushSends, AnHtmlPageOrATwoMegabyteAnswerIsAClearFailure) {
     odd.Post("/huge", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(2 * 1024 * 1024, 'x'), "text/plain");
     });
-    TryResult html = SendPush({"push1", "wecom", odd.Url("/html?key=k")}, kMessage);
+    PushResult html = SendPush({"push1", "wecom", odd.Url("/html?key=k")}, kMessage);
     EXPECT_EQ(html.outcome, TryOutcome::Permanent);
     EXPECT_THAT(html.reason, HasSubstr("推送服务的回答不是 JSON"));
-    TryResult huge = SendPush({"push1", "bark", odd.Url("/huge")}, kMessage);
+    PushResult huge = SendPush({"push1", "bark", odd.Url("/huge")}, kMessage);
     EXPECT_EQ(huge.outcome, TryOutcome::Permanent);
     EXPECT_THAT(huge.reason, HasSubstr("不是 JSON"));
     EXPECT_LT(huge.reason.size(), 1000u);
 }
 
 TEST(PushSends, ABadChannelFailsForGoodWithoutARequest) {
-    TryResult r = SendPush({"push4", "telegram", "https://x.example/"}, kMessage);
+    PushResult r = SendPush({"push4", "telegram", "https://x.example/"}, kMessage);
     EXPECT_EQ(r.outcome, TryOutcome::Permanent);
     EXPECT_THAT(r.reason, HasSubstr("push.inf [push4]"));
 }
@@ -216,7 +216,7 @@ TEST(PushSends, ARobotGetsAtMostTwentyMessagesAMinute) {
     const auto at = std::chrono::system_clock::now();
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(SendPush(wecom, kMessage, {}, at).outcome, TryOutcome::Sent);
-    TryResult r = SendPush(wecom, kMessage, {}, at + std::chrono::seconds(30));
+    PushResult r = SendPush(wecom, kMessage, {}, at + std::chrono::seconds(30));
     EXPECT_EQ(r.outcome, TryOutcome::Passing);
     EXPECT_THAT(r.reason, HasSubstr("每分钟最多"));
     EXPECT_EQ(SendPush(wecom, kMessage, {}, at + std::chrono::seconds(61)).outcome,

@@ -11,6 +11,7 @@
 
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
+#include "core/gbk.h"
 #include "core/ini_file.h"
 #include "core/notice_texts.h"
 #include "core/private_files.h"
@@ -199,7 +200,7 @@ void TPushFrm::TestClick() {
             (*dialog)->TestButton->Enable();
             const char* head =
                 result.outcome == TryOutcome::Sent ? text::kPushTestSent : text::kPushTestFailed;
-            (*dialog)->ShowOutcome(head + std::string(text::kPushAnswer) + result.reason);
+            (*dialog)->ShowOutcome(head + std::string(text::kPushAnswer) + ToUtf8(result.reason));
         });
     });
 }
