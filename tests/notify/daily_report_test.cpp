@@ -5,10 +5,14 @@
 
 #include <ctime>
 
+#include "notify/report_schedule.h"
+#include "support/temp_dir.h"
+
 namespace nuvaro {
 namespace {
 
 using Clock = std::chrono::system_clock;
+using ::testing::HasSubstr;
 using namespace std::chrono;
 
 Clock::time_point Local(int day, int hour, int minute) {
@@ -81,6 +85,43 @@ TEST(DailyReports, TellEachWindowsStateCountsAndLastFindOnItsOwnLines) {
                 ::testing::HasSubstr("检查 1440 次，失败 3 次，已发通知 5 条，待发 1 条\r\n"));
     EXPECT_THAT(r.body, ::testing::HasSubstr("最近找到：价格  128 元\r\n"));
     EXPECT_THAT(r.body, ::testing::HasSubstr("窗口 3 票：监控异常\r\n"));
+}
+
+class ReportScheduleTest : public ::testing::Test {
+  protected:
+    void Settings(const std::string& text) { m_dir.Write("config.ini", text); }
+    testing::TempExeDir m_dir;
+    int m_sent = 0;
+    ReportSchedule m_schedule{IniFile(m_dir.File("config.ini")),
+                              [] {
+                                  return ReportText{"Nuvaro 运行日报", "body"};
+                              },
+                              [this](const ReportSettings&, const ReportText&) { ++m_sent; }};
+};
+
+TEST_F(ReportScheduleTest, SendsOnceADayAtItsTimeCheckingEveryMinute) {
+    Settings("[Report]\r\nEnabled=1\r\nTime=09:00\r\nLastSent=" +
+             std::to_string(Clock::to_time_t(Local(10, 9, 0))) + "\r\n");
+    for (auto t = Local(10, 9, 1); t < Local(13, 9, 0); t += minutes(1)) m_schedule.Check(t);
+    EXPECT_EQ(m_sent, 2);  // the 11th and the 12th
+    EXPECT_TRUE(m_schedule.Check(Local(13, 9, 0)));
+    EXPECT_EQ(m_sent, 3);
+}
+
+TEST_F(ReportScheduleTest, AReportMissedWhileNotRunningGoesAtStartOnce) {
+    Settings("[Report]\r\nEnabled=1\r\nTime=09:00\r\nLastSent=" +
+             std::to_string(Clock::to_time_t(Local(5, 9, 0))) + "\r\n");
+    EXPECT_TRUE(m_schedule.Check(Local(8, 14, 0)));
+    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 1)));
+    EXPECT_EQ(m_sent, 1);
+    EXPECT_THAT(m_dir.Read("config.ini"), HasSubstr("Enabled=1\r\n"));
+}
+
+TEST_F(ReportScheduleTest, NothingGoesWhenOffOrWithoutSettings) {
+    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 0)));
+    Settings("[Report]\r\nEnabled=0\r\n");
+    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 0)));
+    EXPECT_EQ(m_sent, 0);
 }
 
 }  // namespace

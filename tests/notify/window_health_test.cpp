@@ -6,7 +6,6 @@
 #include "config/config_table.h"
 #include "config/tconfig.h"
 #include "core/ini_file.h"
-#include "notify/report_schedule.h"
 #include "support/temp_dir.h"
 
 namespace nuvaro {
@@ -75,54 +74,6 @@ TEST_F(WindowHealthTest, TheSettingsOfTheMomentHold) {
     Ticks(2, WindowStatus::Last::Error, minutes(1));
     ASSERT_EQ(m_sent.size(), 1u);
     EXPECT_TRUE(m_sent[0].second.program);
-}
-
-class ReportScheduleTest : public ::testing::Test {
-  protected:
-    void Settings(const std::string& text) { m_dir.Write("config.ini", text); }
-    testing::TempExeDir m_dir;
-    int m_sent = 0;
-    ReportSchedule m_schedule{IniFile(m_dir.File("config.ini")),
-                              [] {
-                                  return ReportText{"Nuvaro 运行日报", "body"};
-                              },
-                              [this](const ReportSettings&, const ReportText&) { ++m_sent; }};
-};
-
-system_clock::time_point Local(int day, int hour, int minute) {
-    std::tm t{};
-    t.tm_year = 2026 - 1900;
-    t.tm_mon = 11;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_isdst = -1;
-    return system_clock::from_time_t(std::mktime(&t));
-}
-
-TEST_F(ReportScheduleTest, SendsOnceADayAtItsTimeCheckingEveryMinute) {
-    Settings("[Report]\r\nEnabled=1\r\nTime=09:00\r\nLastSent=" +
-             std::to_string(system_clock::to_time_t(Local(10, 9, 0))) + "\r\n");
-    for (auto t = Local(10, 9, 1); t < Local(13, 9, 0); t += minutes(1)) m_schedule.Check(t);
-    EXPECT_EQ(m_sent, 2);  // the 11th and the 12th
-    EXPECT_TRUE(m_schedule.Check(Local(13, 9, 0)));
-    EXPECT_EQ(m_sent, 3);
-}
-
-TEST_F(ReportScheduleTest, AReportMissedWhileNotRunningGoesAtStartOnce) {
-    Settings("[Report]\r\nEnabled=1\r\nTime=09:00\r\nLastSent=" +
-             std::to_string(system_clock::to_time_t(Local(5, 9, 0))) + "\r\n");
-    EXPECT_TRUE(m_schedule.Check(Local(8, 14, 0)));
-    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 1)));
-    EXPECT_EQ(m_sent, 1);
-    EXPECT_THAT(m_dir.Read("config.ini"), HasSubstr("Enabled=1\r\n"));
-}
-
-TEST_F(ReportScheduleTest, NothingGoesWhenOffOrWithoutSettings) {
-    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 0)));
-    Settings("[Report]\r\nEnabled=0\r\n");
-    EXPECT_FALSE(m_schedule.Check(Local(8, 14, 0)));
-    EXPECT_EQ(m_sent, 0);
 }
 
 }  // namespace
