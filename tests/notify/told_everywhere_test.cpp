@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <future>
 #include <map>
 
@@ -95,6 +97,11 @@ TEST_F(ToldEverywhere, AWindowFailingForHoursIsToldOnceRemindedAndToldOfItsRecov
     for (const auto& m : mail.Messages()) mails[m.subject] = m.body;
     ASSERT_EQ(mails.size(), 3u);
     const std::string failed = mails["监控异常：显卡"];
+    // With NUVARO_SCREENSHOTS set, the mail as received goes there to be looked at.
+    if (const char* folder = std::getenv("NUVARO_SCREENSHOTS")) {
+        std::ofstream(std::string(folder) + "/health_mail.txt") << "主题：监控异常：显卡\n\n"
+                                                                << failed;
+    }
     EXPECT_THAT(failed, HasSubstr("网页：http://shop.example/item?id=7\r\n"));
     EXPECT_THAT(failed, HasSubstr("原因：网页加载失败（HTTP 503 Service Unavailable）\r\n"));
     EXPECT_THAT(failed, HasSubstr("开始时间：" + WallTimeText(start) + "\r\n"));

@@ -216,7 +216,9 @@ void TPushFrm::ShowOutcome(const std::string& text) {
 // push.inf holds the robots' keys: owner-only.
 void TPushFrm::OkClick() {
     const std::string content = WritePushChannels(m_channels);
-    ReplaceFileAtomically(ExeDirFile(kPushFileName), content, kPrivateFileMode);
+    const std::string file = ExeDirFile(kPushFileName);
+    ReplaceFileAtomically(file, content, kPrivateFileMode);
+    MakePrivate(file);  // also a file the user made with other rights
     Finish(wxID_OK);
 }
 
