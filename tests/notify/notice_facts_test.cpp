@@ -58,7 +58,7 @@ TEST(NoticeFactsText, CarriesAnyFoundTextWholeAndIsToldApartFromOtherTexts) {
                       "1796000000.00ff"};
     std::string line = EncodeNoticeFacts(facts);
     EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 11);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '|'), 12);
     auto back = DecodeNoticeFacts(line);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->found, facts.found);
@@ -98,6 +98,7 @@ TEST(NoticeFactsText, ANoticeOfItsOwnKindAndAFoldedCountTravelWithTheFacts) {
                       "3",
                       GT("99"),
                       "id1",
+                      {},
                       kNoticeFailing,
                       GT("监控异常：显卡"),
                       GT("原因|\r\n"),
