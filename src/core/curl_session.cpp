@@ -57,8 +57,9 @@ CurlSession::CurlSession(long connectTimeout, long totalTimeout, const std::stri
 
 void CurlSession::CancelAll() { g_cancelled = true; }
 
-int CurlSession::OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return g_cancelled ? 1 : 0;
+int CurlSession::OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* session = static_cast<const CurlSession*>(self);
+    return g_cancelled || (session->m_cancel && *session->m_cancel) ? 1 : 0;
 }
 
 CurlSession::~CurlSession() { curl_easy_cleanup(m_curl); }

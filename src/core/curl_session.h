@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class CurlSession {
     // Ends every transfer of this plug-in, running or still to come, within about a second:
     // the program is exiting. Such a transfer fails with the text of a send refused at exit.
     static void CancelAll();
+    // Ends this transfer within about a second once `*flag` is true (its owner is closing).
+    void CancelWhen(const std::atomic<bool>* flag) { m_cancel = flag; }
 
   private:
     static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
@@ -44,6 +47,7 @@ class CurlSession {
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     std::string m_lastReply;
     std::string m_refusal;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
 
 // One HTTP(S) request: GET, POST (with `body`) or another method by name; headers as

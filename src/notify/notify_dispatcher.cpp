@@ -378,7 +378,7 @@ bool NotifyDispatcher::Shutdown(std::chrono::milliseconds grace) {
     }
     if (!idle) {
         m_libraries->CancelSends();
-        CancelPushes();
+        m_cancelPushes = true;
     }
     for (auto [name, channel] : channels) channel->Join();
     return idle;

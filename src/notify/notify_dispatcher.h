@@ -153,8 +153,8 @@ class NotifyDispatcher {
     void DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program);
     void PreparePushes(Batch& batch, const NoticeFacts& facts, const GbkText& record,
                        const std::function<bool(const std::string&)>& wanted);
-    static std::function<TryResult(int)> PushRun(std::string section, GbkText record,
-                                                 NoticeFacts facts, std::string label);
+    std::function<TryResult(int)> PushRun(std::string section, GbkText record, NoticeFacts facts,
+                                          std::string label);
     // A kept delivery's try sends its entry as the outbox holds it then (a newer notice may
     // have folded into it).
     std::function<TryResult(int)> KeptRun(std::string key, std::function<TryResult(int)> first);
@@ -181,6 +181,7 @@ class NotifyDispatcher {
     std::function<void(const FailedNotice&)> m_observer;
     std::set<std::string> m_down;  // channels whose last delivery failed (under m_observerMutex)
     std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_cancelPushes{false};
     std::array<std::atomic<int>, 32> m_sent{};
     DeliveryClock& m_clock;
     std::unique_ptr<Outbox> m_outbox;

@@ -71,11 +71,13 @@ TryResult Logged(const PushResult& pushed, const std::string& label, const std::
 
 std::function<TryResult(int)> NotifyDispatcher::PushRun(std::string section, GbkText record,
                                                         NoticeFacts facts, std::string label) {
-    return [section = std::move(section), record = std::move(record), facts = std::move(facts),
-            label = std::move(label)](int attempt) {
+    return [this, section = std::move(section), record = std::move(record),
+            facts = std::move(facts), label = std::move(label)](int attempt) {
         auto channel = ChannelNamed(section);
         PushResult pushed{TryOutcome::Permanent, "push.inf [" + section + "]"};
-        if (channel) pushed = SendPush(*channel, MessageOf(*channel, record, facts));
+        PushTimeouts timeouts;
+        timeouts.cancel = &m_cancelPushes;
+        if (channel) pushed = SendPush(*channel, MessageOf(*channel, record, facts), timeouts);
         return Logged(pushed, label, channel ? PushChannelLabel(*channel) : section, attempt);
     };
 }

@@ -44,6 +44,7 @@ std::string Clean(std::string reason, const PushChannel& channel, const PushRequ
 PushResult Post(const PushChannel& channel, PushKind kind, const PushRequest& request,
                 const PushTimeouts& timeouts) {
     CurlSession session(timeouts.connectSeconds, timeouts.totalSeconds, {});
+    session.CancelWhen(timeouts.cancel);
     std::string answer;
     const bool done = PerformHttp(session, {"POST", request.url, request.headers, request.body},
                                   answer, kMaxAnswer);
@@ -67,7 +68,5 @@ PushResult SendPush(const PushChannel& channel, const PushMessage& message,
         return {TryOutcome::Passing, text::kPushTooFast};
     return Post(channel, kind, BuildPushRequest(channel, message, now), timeouts);
 }
-
-void CancelPushes() { CurlSession::CancelAll(); }
 
 }  // namespace nuvaro

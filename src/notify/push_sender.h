@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 
 #include "notify/delivery_channel.h"
@@ -11,6 +12,7 @@ namespace nuvaro {
 struct PushTimeouts {
     long connectSeconds = 15;
     long totalSeconds = 30;
+    const std::atomic<bool>* cancel = nullptr;  // true: end the transfer (the program exits)
 };
 
 // One try of one push channel: the kind's request over HTTP(S), the service's answer read.
@@ -21,8 +23,5 @@ struct PushTimeouts {
 PushResult SendPush(const PushChannel& channel, const PushMessage& message,
                     const PushTimeouts& timeouts = {},
                     std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
-
-// Cancels every push transfer, running or to come (the program exits).
-void CancelPushes();
 
 }  // namespace nuvaro
