@@ -61,7 +61,7 @@ void TPushFrm::BuildFields() {
     auto* group = new GroupBox(this, U8(text::kPushCaption), {8, 164}, {544, 224});
     wxArrayString kinds;
     for (PushKind kind : PushKinds()) kinds.Add(PushKindName(kind));
-    KindChoice = new wxChoice(group, wxID_ANY, wxPoint(96, 20), wxSize(150, 25), kinds);
+    KindChoice = new wxChoice(group, wxID_ANY, wxPoint(96, 17), wxSize(150, 30), kinds);
     KindChoice->SetName("KindChoice");
     KindChoice->SetFont(design::FormFont());
     KindChoice->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { KindChosen(); });
