@@ -19,6 +19,8 @@ class GbkText {
     }
 
     const std::string& bytes() const { return m_bytes; }
+    // Hands the bytes over without a copy; the text is left empty.
+    std::string TakeBytes() && { return std::move(m_bytes); }
     std::string_view view() const { return m_bytes; }
     size_t size() const { return m_bytes.size(); }
     bool empty() const { return m_bytes.empty(); }

@@ -41,8 +41,13 @@ Reading ReadCondition(TConfigTable& configs, const CycleTraits& traits, std::str
         reading.noElement = true;
         return reading;
     }
-    reading.read = WithoutIgnored(page.body, ToGbk(config.Ignore));
-    reading.found = FindInPage(configs, traits, slot, reading.read);
+    const GbkText ignore = ToGbk(config.Ignore);
+    if (ignore.empty()) {
+        reading.found = FindInPage(configs, traits, slot, page.body);
+    } else {
+        reading.read = WithoutIgnored(page.body, ignore);
+        reading.found = FindInPage(configs, traits, slot, reading.read);
+    }
     return reading;
 }
 

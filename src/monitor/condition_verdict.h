@@ -31,7 +31,7 @@ GbkText WithoutIgnored(const GbkText& text, const GbkText& ignore);
 // What the condition found in the page and what it reads there, before the verdict.
 struct Reading {
     bool noElement = false;  // the selector selected nothing
-    GbkText read;            // the page text the condition matched, ignored parts removed
+    GbkText read;            // the page text matched when parts were ignored (else the body)
     GbkText found;
     NumRule rule;
 };

@@ -1,11 +1,10 @@
 #include "monitor/matcher.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <functional>
 
 #include "config/config_table.h"
 #include "core/date_time.h"
+#include "core/find_bytes.h"
 #include "core/gbk.h"
 #include "core/text_util.h"
 #include "monitor/monitor_log.h"
@@ -15,9 +14,7 @@ namespace nuvaro {
 namespace {
 
 bool Contains(std::string_view page, std::string_view needle) {
-    if (needle.empty()) return true;
-    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
-    return std::search(page.begin(), page.end(), searcher) != page.end();
+    return ContainsBytes(page, needle);
 }
 
 GbkText FoundAsKeyword(const GbkText& expression, std::string_view slot,

@@ -139,19 +139,17 @@ void PageReader::Read() {
     m_phase = Phase::Reading;
     m_timer.Start(m_timeouts.read, [this] { OnTimer(); });
     // The answer may come after the read timed out or this reader is gone: it is then dropped.
-    m_source->ReadPageAs(
-        m_query, [self = std::weak_ptr<PageReader*>(m_self)](const PageContent& page) {
-            auto owner = self.lock();
-            if (!owner || !*owner || (*owner)->m_phase != Phase::Reading || !(*owner)->m_done)
-                return;
-            PageReader& reader = **owner;
-            if (page.ranAway) return reader.Finish(Result::Status::Unresponsive);
-            if (page.reopened) return reader.WaitAgain();
-            Result result;
-            result.status = reader.m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
-            if (!reader.m_unanswered) result.page = page;
-            reader.Finish(std::move(result));
-        });
+    m_source->ReadPageAs(m_query, [self = std::weak_ptr<PageReader*>(m_self)](PageContent page) {
+        auto owner = self.lock();
+        if (!owner || !*owner || (*owner)->m_phase != Phase::Reading || !(*owner)->m_done) return;
+        PageReader& reader = **owner;
+        if (page.ranAway) return reader.Finish(Result::Status::Unresponsive);
+        if (page.reopened) return reader.WaitAgain();
+        Result result;
+        result.status = reader.m_unanswered ? Result::Status::NoAnswer : Result::Status::Read;
+        if (!reader.m_unanswered) result.page = std::move(page);
+        reader.Finish(std::move(result));
+    });
 }
 
 void PageReader::Finish(Result::Status status) {

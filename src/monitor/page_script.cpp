@@ -91,8 +91,7 @@ PageContent ParsePageRead(std::string_view utf8) {
         page.error = text::kBadSelector + page.selectorError;
         return page;
     }
-    const GbkText gbk = ToGbk(utf8);
-    const std::string& text = gbk.bytes();
+    std::string text = ToGbk(utf8).TakeBytes();
     if (text.empty() || (text[0] != 'B' && text[0] != 'N' && text[0] != 'Z')) {
         page.error = "unexpected page read result";
         return page;
@@ -103,7 +102,7 @@ PageContent ParsePageRead(std::string_view utf8) {
     size_t sep = page.hasBody ? text.find('\x01') : std::string::npos;
     page.title =
         GbkText::FromBytes(text.substr(1, sep == std::string::npos ? std::string::npos : sep - 1));
-    if (sep != std::string::npos) page.body = GbkText::FromBytes(text.substr(sep + 1));
+    if (sep != std::string::npos) page.body = GbkText::FromBytes(std::move(text.erase(0, sep + 1)));
     return page;
 }
 

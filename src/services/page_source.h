@@ -44,6 +44,9 @@ struct PageContent {
     bool ranAway = false;       // the page's scripts hung its web process, which was ended
 };
 
+// Takes a page read; the content is handed over, so the page text is not copied on its way.
+using PageReadDone = std::function<void(PageContent)>;
+
 // A window's embedded browser as the monitoring cycle sees it. Loads are counted, so a caller
 // can wait for the load it started; reads are asynchronous.
 class PageSource {
@@ -70,12 +73,9 @@ class PageSource {
 
     // Reads what `query` asks for and the title of the live document; `done` runs later on the
     // UI thread, never after the source is gone, and never from inside this call.
-    virtual void ReadPageAs(const PageQuery& query,
-                            std::function<void(const PageContent&)> done) = 0;
+    virtual void ReadPageAs(const PageQuery& query, PageReadDone done) = 0;
     // The body markup and the title.
-    void ReadPage(std::function<void(const PageContent&)> done) {
-        ReadPageAs(PageQuery{}, std::move(done));
-    }
+    void ReadPage(PageReadDone done) { ReadPageAs(PageQuery{}, std::move(done)); }
 
     // How long the page has been quiet: none of the requests it started itself (scripts,
     // fetch, XHR, frames) still running, and its document unchanged. `done` runs later on the

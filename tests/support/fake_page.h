@@ -33,7 +33,7 @@ class FakePage : public PageSource {
     LoadOutcome Outcome(uint64_t load) const override {
         return load >= 1 && load <= m_outcomes.size() ? m_outcomes[load - 1] : LoadOutcome{};
     }
-    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override {
+    void ReadPageAs(const PageQuery& query, PageReadDone done) override {
         ++reads;
         lastQuery = query;
         if (neverAnswer) return;

@@ -42,7 +42,7 @@ class WebBrowser : public BrowserPanel, private GroupedPage {
     uint64_t LoadsStarted() const override { return m_loads.Started(); }
     LoadOutcome Outcome(uint64_t load) const override { return m_loads.Outcome(load); }
     // Requests are sent one at a time, in order.
-    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override;
+    void ReadPageAs(const PageQuery& query, PageReadDone done) override;
     void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override;
     std::string TakeCrash() override;
     void Unstick() override;
@@ -116,7 +116,7 @@ class WebBrowser : public BrowserPanel, private GroupedPage {
     std::unique_ptr<EndPlan> m_plan;  // how the process about to be ended on purpose ends
     struct PendingRead {
         PageQuery query;
-        std::function<void(const PageContent&)> done;
+        PageReadDone done;
     };
     std::deque<PendingRead> m_reads;
     bool m_readPending = false;

@@ -63,7 +63,7 @@ void WebBrowser::ResourceEnded(uint64_t page) {
     m_lastRequestEnd = Clock::now();
 }
 
-void WebBrowser::ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) {
+void WebBrowser::ReadPageAs(const PageQuery& query, PageReadDone done) {
     m_reads.push_back({query, std::move(done)});
     SendNextRead();
 }
@@ -127,7 +127,7 @@ void WebBrowser::DeliverRead(uint64_t generation, const char* utf8, const std::s
         page.ranAway = m_ranAway && failure == text::kScriptUnresponsive;
     }
     auto alive = m_alive;
-    done(page);
+    done(std::move(page));
     if (*alive) SendNextRead();
 }
 

@@ -30,7 +30,7 @@ LoadOutcome NoEngineBrowser::Outcome(uint64_t load) const {
     return outcome;
 }
 
-void NoEngineBrowser::ReadPageAs(const PageQuery&, std::function<void(const PageContent&)> done) {
+void NoEngineBrowser::ReadPageAs(const PageQuery&, PageReadDone done) {
     RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
         if (alive.expired()) return;
         PageContent page;

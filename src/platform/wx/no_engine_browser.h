@@ -21,7 +21,7 @@ class NoEngineBrowser : public BrowserPanel {
     bool IsLoading() const override { return false; }
     uint64_t LoadsStarted() const override { return m_loads; }
     LoadOutcome Outcome(uint64_t load) const override;
-    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override;
+    void ReadPageAs(const PageQuery& query, PageReadDone done) override;
     void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override;
     std::string TakeCrash() override { return {}; }
     void Unstick() override {}

@@ -146,7 +146,7 @@ void WebViewBrowser::Progress() {
 }
 
 void WebViewBrowser::ReadPageAs(const PageQuery& query,
-                                std::function<void(const PageContent&)> done) {
+                                PageReadDone done) {
     if (!m_view) {
         // Nothing opened yet: an empty document, as a fresh browser holds.
         RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
@@ -162,7 +162,7 @@ void WebViewBrowser::ReadPageAs(const PageQuery& query,
                   } else {
                       page.error = FromWidget(result);
                   }
-                  done(page);
+                  done(std::move(page));
               });
 }
 

@@ -32,7 +32,7 @@ class WebViewBrowser : public BrowserPanel {
     bool IsLoading() const override;
     uint64_t LoadsStarted() const override { return m_loadsStarted; }
     LoadOutcome Outcome(uint64_t load) const override;
-    void ReadPageAs(const PageQuery& query, std::function<void(const PageContent&)> done) override;
+    void ReadPageAs(const PageQuery& query, PageReadDone done) override;
     void AskQuiet(std::function<void(std::chrono::milliseconds)> done) override;
     // The engines behind the toolkit's view report no ended processes.
     std::string TakeCrash() override { return {}; }
