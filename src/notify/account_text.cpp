@@ -79,14 +79,19 @@ std::optional<std::string> PercentDecodeField(std::string_view field) {
     return out;
 }
 
+// The security choice travels only when there is one, so a text without it reads as before.
 std::string EncodeMailAccount(const MailAccount& a) {
-    return EncodeTaggedFields(kMailTag, {a.smtp, a.port, a.user, a.password});
+    if (a.security.empty())
+        return EncodeTaggedFields(kMailTag, {a.smtp, a.port, a.user, a.password});
+    return EncodeTaggedFields(kMailTag, {a.smtp, a.port, a.user, a.password, a.security});
 }
 
 std::optional<MailAccount> DecodeMailAccount(std::string_view text) {
-    auto f = DecodeTaggedFields(text, kMailTag, 4);
+    auto f = DecodeTaggedFields(text, kMailTag, 5);
+    if (!f) f = DecodeTaggedFields(text, kMailTag, 4);
     if (!f) return std::nullopt;
-    return MailAccount{(*f)[0], (*f)[1], (*f)[2], (*f)[3]};
+    f->resize(5);
+    return MailAccount{(*f)[0], (*f)[1], (*f)[2], (*f)[3], (*f)[4]};
 }
 
 std::string EncodeSmsIdentity(const SmsIdentity& id) {

@@ -15,6 +15,7 @@ namespace nuvaro {
 
 struct MailAccount {
     std::string smtp, port, user, password;
+    std::string security = {};  // email.inf's "Security" (kMailSecuritySsl, ...); empty: none
 };
 
 struct SmsIdentity {

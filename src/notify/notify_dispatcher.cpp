@@ -12,6 +12,7 @@
 #include "core/texts.h"
 #include "notify/notify_record.h"
 #include "notify/push_sender.h"
+#include "notify/readable_answer.h"
 #include "notify/send_log.h"
 #include "services/shell.h"
 
@@ -248,24 +249,13 @@ void NotifyDispatcher::Commit(Batch& batch) {
 void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, const GbkText& mobile,
                                           const GbkText& countryCode, const GbkText& text,
                                           std::function<void(const TryResult&)> done) {
-    auto sender = m_libraries->SmsSender();
-    DeliveryJob job;
-    job.recipient = mobile;
-    job.test = true;
-    job.run = [send = sender.send, done,
-               one = SendTry{GbkText::FromBytes(EncodeSmsSettingsAccount(settings)),
-                             SmsTestRecord({}, text, mobile, countryCode),
-                             {},
-                             mobile,
-                             1}](int) {
-        TryResult result = send(one);
-        if (done) done(result);
-        return result;
-    };
-    if (m_gatewayTests->Add(job)) return;
-    const GbkText reason = ToGbk(m_closing ? text::kSendShutDown : text::kSendQueueFull);
-    LogRefused(kSmsChannel, job, reason);
-    if (done) done({TryOutcome::Permanent, reason});
+    RunSettingsTest(kSmsChannel, m_libraries->SmsSender(),
+                    {GbkText::FromBytes(EncodeSmsSettingsAccount(settings)),
+                     SmsTestRecord({}, text, mobile, countryCode),
+                     {},
+                     mobile,
+                     1},
+                    std::move(done));
 }
 
 void NotifyDispatcher::SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
@@ -291,8 +281,10 @@ DeliveryChannel::FinalFailure NotifyDispatcher::ReportFor(std::string_view chann
     };
 }
 
+// The failure line carries the service's answer as one readable line; the send log has it whole.
 void NotifyDispatcher::Report(std::string_view channel, const DeliveryJob& job,
-                              const GbkText& reason) {
+                              const GbkText& answer) {
+    const GbkText reason = ReadableAnswer(answer);
     GbkText what = ToGbk(std::string(text::kNoticeFailedTitle) + "：" + std::string(channel));
     if (!job.recipient.empty()) what += ToGbk(" ") + job.recipient;
     WriteLog(loglines::TickError(NowText(), SendLogSlot(job.slot, job.test), job.windowName,

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/gbk_text.h"
+#include "notify/account_text.h"
 #include "notify/delivery_channel.h"
 #include "notify/notice_facts.h"
 #include "notify/outbox.h"
@@ -112,9 +113,18 @@ class NotifyDispatcher {
                             const GbkText& countryCode, const GbkText& text,
                             std::function<void(const TryResult&)> done);
 
+    // One mail from `account` as the sender dialog shows it (unsaved; GBK fields) to the
+    // account's own address, on a worker of its own; `done` gets the outcome there. Logged as a
+    // test, not tried again, not reported as a failed notice. Raises PluginError when the mail
+    // plug-in is missing.
+    void SendMailAccountTest(const MailAccount& account,
+                             std::function<void(const TryResult&)> done);
+
     // The sender account, handed to the record store at once (it writes email.inf).
     void SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
                    const GbkText& port, const GbkText& flag);
+    // The account's security choice ("SSL", "STARTTLS", empty), stored beside it.
+    void SaveEmailSecurity(const GbkText& security);
 
     // Hears of each delivery that finally failed (once per delivery), on whatever thread saw
     // the failure.
@@ -169,6 +179,10 @@ class NotifyDispatcher {
     bool Keeps(const Notice& notice) const {
         return m_outbox && !notice.test && notice.facts && !notice.facts->id.empty();
     }
+    // One try of unsaved settings on the worker of the settings dialogs' tests; `done` hears the
+    // outcome there, also when the try is refused.
+    void RunSettingsTest(std::string_view channel, const NotifyLibraries::Sender& sender,
+                         SendTry one, std::function<void(const TryResult&)> done);
     void Queue(std::string_view channel, DeliveryJob job);
     DeliveryChannel& ChannelOf(std::string_view channel);
     DeliveryChannel::FinalFailure ReportFor(std::string_view channel);

@@ -13,6 +13,9 @@ using ReadEmailFn = const char*(NUVARO_PLUGIN_CALL*)();
 using SaveEmailFn = int(NUVARO_PLUGIN_CALL*)(const char* smtp, const char* user,
                                              const char* password, const char* port,
                                              const char* flag);
+// Optional in the record store: the security choice of the mail account ("SSL", "STARTTLS" or
+// empty), stored beside the account that SaveEmail stores.
+using SaveEmailSecurityFn = int(NUVARO_PLUGIN_CALL*)(const char* security);
 // Whole record, every recipient in turn, each logged.
 using SendSmsFn = int(NUVARO_PLUGIN_CALL*)(const char* userId, const char* record);
 using SendMailFn = int(NUVARO_PLUGIN_CALL*)(const char* account, const char* record);

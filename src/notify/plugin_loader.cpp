@@ -66,6 +66,10 @@ class PluginLibraries : public NotifyLibraries {
         // A refused settings write is reported like every other one, not lost in silence.
         if (saved == 0) throw FileWriteError(ExeDirFile("email.inf"));
     }
+    void SaveEmailSecurity(const GbkText& security) override {
+        auto fn = PluginFunctionAs<SaveEmailSecurityFn>(plugin::kRegInfo, "SaveEmailSecurity");
+        if (fn(security.bytes().c_str()) == 0) throw FileWriteError(ExeDirFile("email.inf"));
+    }
     Sender SmsSender() override { return Resolve(plugin::kSmsDll, "SmsRecipients", "SendSmsTry"); }
     Sender MailSender() override {
         return Resolve(plugin::kEmailDll, "MailRecipients", "SendMailTry");

@@ -57,6 +57,8 @@ class NotifyLibraries {
     // Throws FileWriteError when the store could not write email.inf.
     virtual void SaveEmail(const GbkText& smtp, const GbkText& user, const GbkText& password,
                            const GbkText& port, const GbkText& flag) = 0;
+    // The account's security choice beside it (SaveEmailSecurity); throws as SaveEmail does.
+    virtual void SaveEmailSecurity(const GbkText&) {}
     // The senders, resolved now so that a missing plug-in is reported to the caller.
     virtual Sender SmsSender() = 0;
     virtual Sender MailSender() = 0;

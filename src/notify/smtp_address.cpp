@@ -4,6 +4,7 @@
 
 #include "core/system.h"
 #include "core/text_util.h"
+#include "notify/mail_providers.h"
 
 namespace nuvaro {
 namespace {
@@ -78,7 +79,8 @@ bool SplitAuthority(std::string_view authority, SmtpServer& s, std::string_view&
 
 }  // namespace
 
-std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_view portField) {
+std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_view portField,
+                                          std::string_view security) {
     std::string_view text = TrimControls(server);
     SmtpServer s;
     if (!TakeScheme(text, s.implicitTls)) return std::nullopt;
@@ -102,7 +104,10 @@ std::optional<SmtpServer> ParseSmtpServer(std::string_view server, std::string_v
     } else {
         s.port = s.implicitTls ? 465 : 25;
     }
-    if (s.port == 465) s.implicitTls = true;
+    const std::string chosen = ParseMailSecurity(security).value_or(kMailSecurityAuto);
+    const bool schemeTls = s.implicitTls;
+    if (chosen == kMailSecuritySsl || (chosen.empty() && s.port == 465)) s.implicitTls = true;
+    s.requireTls = chosen == kMailSecurityStartTls && !schemeTls;
     s.ipLiteral = s.ipv6 || IsIpv4(s.host);
     s.loopback = IsLoopbackHost(s.host);
     if (s.loopback && !s.ipLiteral) s.host = std::string(WithoutFinalDot(s.host));
@@ -118,6 +123,14 @@ std::string SmtpUrl(const SmtpServer& s, std::string_view greeting) {
 std::string LoopbackPin(const SmtpServer& s) {
     if (!s.loopback || s.ipLiteral) return {};
     return s.host + ":" + std::to_string(s.port) + ":127.0.0.1,::1";
+}
+
+std::string SenderAddress(const MailAccount& account) {
+    std::string user(TrimControls(account.user));
+    if (user.find('@') != std::string::npos) return user;
+    auto server = ParseSmtpServer(account.smtp, account.port);
+    if (!user.empty() && server) return user + "@" + server->host;
+    return "nuvaro@" + HostName();
 }
 
 }  // namespace nuvaro

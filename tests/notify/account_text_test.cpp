@@ -33,10 +33,23 @@ TEST(AccountText, RejectsTextsOfAnotherKindOrBrokenEscapes) {
     EXPECT_FALSE(DecodeMailAccount(""));
     EXPECT_FALSE(DecodeMailAccount(EncodeSmsIdentity({"a", "b"})));
     EXPECT_FALSE(DecodeMailAccount("email|a|b|c"));
-    EXPECT_FALSE(DecodeMailAccount("email|a|b|c|d|e"));
+    EXPECT_FALSE(DecodeMailAccount("email|a|b|c|d|e|f"));
     EXPECT_FALSE(DecodeMailAccount("email|a|b|c|%G1"));
     EXPECT_FALSE(DecodeMailAccount("email|a|b|c|%4"));
     EXPECT_FALSE(DecodeSmsIdentity(EncodeMailAccount({})));
+}
+
+// The security choice travels only when there is one: a text of four fields is as before.
+TEST(AccountText, TheSecurityChoiceIsAFifthFieldOnlyWhenChosen) {
+    EXPECT_EQ(EncodeMailAccount({"h", "25", "u", "p"}), "email|h|25|u|p");
+    EXPECT_EQ(EncodeMailAccount({"h", "25", "u", "p", "SSL"}), "email|h|25|u|p|SSL");
+    auto old = DecodeMailAccount("email|h|25|u|p");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->security, "");
+    auto chosen = DecodeMailAccount("email|h|25|u|p|STARTTLS");
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->password, "p");
+    EXPECT_EQ(chosen->security, "STARTTLS");
 }
 
 TEST(AccountText, SmsIdentityRoundTrip) {

@@ -105,6 +105,34 @@ TEST_F(DispatchEndToEnd, AMailServerDownAtTheChangeGetsTheMailThroughARetry) {
     EXPECT_TRUE(Failed().empty());
 }
 
+// A gateway's error page: the failure line says status and title; the send log has it whole.
+TEST_F(DispatchEndToEnd, AFailureLineShowsTheAnswerAsOneReadableLine) {
+    m_gateway.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content(
+            "<!DOCTYPE HTML>\n<html lang=\"en\"><head><title>404 Not Found</title>"
+            "</head>\n<body><h1>Not Found</h1><p>Nothing\tat\x01 this URL.</p>"
+            "</body></html>",
+            "text/html");
+    });
+    Gateway(m_gateway.Url("/missing"));
+    TConfig& slot = Window(9);
+    slot.OtherOpen = slot.EmailOpen = "0";
+    NotifyDispatcher& dispatcher = Dispatcher();
+    dispatcher.Dispatch(slot);
+    ASSERT_TRUE(dispatcher.WaitUntilIdle(60s));
+    auto failed = Failed();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].reason, "HTTP 404 404 Not Found");
+    const std::string errors = ToUtf8(GbkText::FromBytes(m_dir.Read("Log/errorlog.txt")));
+    EXPECT_THAT(errors, HasSubstr("通知发送失败：SMS 13800138000：HTTP 404 404 Not Found\r\n"));
+    EXPECT_THAT(errors, ::testing::Not(HasSubstr("DOCTYPE")));
+    Lines log = LogWith("[SMS][9]");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], HasSubstr("FAILED: HTTP 404 <!DOCTYPE HTML>\\n<html"));
+    EXPECT_THAT(log[0], HasSubstr("Nothing\\tat\\x01 this URL."));
+}
+
 struct RefusalCase {
     const char* name;
     SmtpTestServer::Mode mode;

@@ -82,5 +82,39 @@ TEST(LoopbackPin, KeepsALoopbackNameOnThisMachineAndLeavesAddressesAlone) {
     EXPECT_EQ(LoopbackPin(*ParseSmtpServer("smtp.example.com", "25")), "");
 }
 
+struct SecurityCase {
+    const char* name;
+    const char* server;
+    const char* port;
+    const char* security;
+    bool implicitTls, requireTls;
+};
+
+class SecurityChoice : public ::testing::TestWithParam<SecurityCase> {};
+
+// The account's own choice wins over the port; without one the port decides as it always did.
+TEST_P(SecurityChoice, DecidesHowTheConnectionIsSecured) {
+    const SecurityCase c = GetParam();
+    auto server = ParseSmtpServer(c.server, c.port, c.security);
+    ASSERT_TRUE(server);
+    EXPECT_EQ(server->implicitTls, c.implicitTls);
+    EXPECT_EQ(server->requireTls, c.requireTls);
+    EXPECT_EQ(SmtpUrl(*server, "me").rfind(c.implicitTls ? "smtps://" : "smtp://", 0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, SecurityChoice,
+    ::testing::Values(
+        SecurityCase{"NoKeyPort465", "smtp.qq.com", "465", "", true, false},
+        SecurityCase{"NoKeyPort587", "smtp.gmail.com", "587", "", false, false},
+        SecurityCase{"SslOnAnyPort", "smtp.example.com", "2465", "SSL", true, false},
+        SecurityCase{"SslInLowerCase", "smtp.example.com", "25", " ssl ", true, false},
+        SecurityCase{"StartTlsOn465", "smtp.example.com", "465", "STARTTLS", false, true},
+        SecurityCase{"StartTlsOn587", "smtp.gmail.com", "587", "starttls", false, true},
+        SecurityCase{"StartTlsButSmtpsWritten", "smtps://h.example.com", "", "STARTTLS", true,
+                     false},
+        SecurityCase{"UnknownValueActsAsNone", "h.example.com", "25", "TLS1.3", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace nuvaro

@@ -6,6 +6,7 @@
 
 #include "config/tconfig.h"
 #include "core/gbk.h"
+#include "notify/account_text.h"
 #include "notify/notice_facts.h"
 #include "notify/notify_record.h"
 #include "notify/plugin_contract.h"
@@ -416,6 +417,53 @@ TEST_F(MailPlugin, SpeaksTlsFromTheFirstByteToAnSmtpsServer) {
     Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
     ASSERT_TRUE(server.WaitForMessages(1));
     EXPECT_TRUE(server.Messages()[0].tls);
+}
+
+// The account's own security key: SSL speaks TLS at once on a port that is not 465; STARTTLS
+// must upgrade, even on this machine, where without the key a server without it is used plain.
+TEST_F(MailPlugin, TheSecurityKeyDecidesOverThePort) {
+    SmtpTestServer tls(SmtpTestServer::Mode::ImplicitTls);
+    m_dir.Write("email.inf", "");
+    Account("127.0.0.1", tls.Port(), "", "", "CaFile=" + tls.CertFile() + "\r\nSecurity=SSL\r\n");
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
+    ASSERT_TRUE(tls.WaitForMessages(1));
+    EXPECT_TRUE(tls.Messages()[0].tls);
+
+    SmtpTestServer upgrading(SmtpTestServer::Mode::StartTls);
+    m_dir.Write("email.inf", "");
+    Account("127.0.0.1", upgrading.Port(), "", "",
+            "CaFile=" + upgrading.CertFile() + "\r\nSecurity=STARTTLS\r\n");
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
+    ASSERT_TRUE(upgrading.WaitForMessages(1));
+    EXPECT_TRUE(upgrading.Messages()[0].tls);
+
+    SmtpTestServer plain;  // offers no STARTTLS
+    m_dir.Write("email.inf", "");
+    Account("127.0.0.1", plain.Port(), "", "", "Security=STARTTLS\r\n");
+    Send(testing::EmailTestBytes("me@example.com", "t", "", ""));
+    m_dir.Write("email.inf", "");
+    Account("127.0.0.1", plain.Port(), "", "", "");
+    Send(testing::EmailTestBytes("you@example.com", "t", "", ""));
+    ASSERT_TRUE(plain.WaitForMessages(1));
+    EXPECT_EQ(plain.Messages().size(), 1u);
+    EXPECT_EQ(plain.Messages()[0].rcpt, "you@example.com");
+    auto log = testing::SendLogLines(m_dir);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_THAT(log[2], HasSubstr("[EMAIL][test][me@example.com] FAILED: "));
+    EXPECT_THAT(log[3], HasSubstr("[EMAIL][test][you@example.com] OK: "));
+}
+
+// The sender dialog's test hands over the account as it shows it, security included.
+TEST_F(MailPlugin, AnAccountTextWithItsSecurityStandsInForEmailInf) {
+    SmtpTestServer tls(SmtpTestServer::Mode::ImplicitTls);
+    Account("127.0.0.1", 1, "", "", "CaFile=" + tls.CertFile() + "\r\n");
+    const std::string account =
+        EncodeMailAccount({"127.0.0.1", std::to_string(tls.Port()), "me@example.com", "", "SSL"});
+    const std::string record = testing::EmailTestBytes("me@example.com", "t", "", "");
+    PluginFunctionAs<SendMailFn>(plugin::kEmailDll, "SendMail")(account.c_str(), record.c_str());
+    ASSERT_TRUE(tls.WaitForMessages(1));
+    EXPECT_TRUE(tls.Messages()[0].tls);
+    EXPECT_EQ(tls.Messages()[0].mailFrom, "me@example.com");
 }
 
 TEST_F(MailPlugin, AServerWrittenWithItsPortAndAddressesSeparatedTheChineseWayAreServed) {

@@ -57,6 +57,26 @@ TEST_F(RecordStore, SavingAgainKeepsOtherKeysAndClosesAReadableFile) {
     EXPECT_EQ(Mode("email.inf"), 0600u);
 }
 
+TEST_F(RecordStore, TheSecurityChoiceHasAKeyOfItsOwnAndAFileWithoutItStaysAsItWas) {
+    auto saveSecurity =
+        PluginFunctionAs<SaveEmailSecurityFn>(plugin::kRegInfo, "SaveEmailSecurity");
+    Save("smtp.qq.com", "me@qq.com", "code", "465");
+    const std::string before = m_dir.Read("email.inf");
+    EXPECT_EQ(saveSecurity(""), 1);
+    EXPECT_EQ(m_dir.Read("email.inf"), before);  // no key for "the port decides"
+    EXPECT_EQ(ReadEmail(), EncodeMailAccount({"smtp.qq.com", "465", "me@qq.com", "code"}));
+
+    EXPECT_EQ(saveSecurity("SSL"), 1);
+    EXPECT_EQ(m_dir.Read("email.inf"), before + "Security=SSL\r\n");
+    EXPECT_EQ(DecodeMailAccount(ReadEmail())->security, "SSL");
+    Save("smtp.gmail.com", "me@gmail.com", "app", "587");  // the four keys leave it alone
+    EXPECT_EQ(DecodeMailAccount(ReadEmail())->security, "SSL");
+    EXPECT_EQ(saveSecurity(""), 1);  // a key that is there is emptied
+    EXPECT_EQ(DecodeMailAccount(ReadEmail())->security, "");
+    EXPECT_EQ(Mode("email.inf"), 0600u);
+    EXPECT_EQ(saveSecurity(nullptr), 1);
+}
+
 TEST_F(RecordStore, APasswordWithALineBreakSurvivesTheFile) {
     Save("h", "u", "a\r\nb", "25");
     EXPECT_EQ(DecodeMailAccount(ReadEmail())->password, "a\r\nb");

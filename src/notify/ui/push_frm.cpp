@@ -16,6 +16,7 @@
 #include "core/notice_texts.h"
 #include "core/private_files.h"
 #include "core/texts.h"
+#include "notify/readable_answer.h"
 #include "services/notices.h"
 #include "services/services.h"
 #include "services/ui_work_queue.h"
@@ -200,7 +201,8 @@ void TPushFrm::TestClick() {
             (*dialog)->TestButton->Enable();
             const char* head =
                 result.outcome == TryOutcome::Sent ? text::kPushTestSent : text::kPushTestFailed;
-            (*dialog)->ShowOutcome(head + std::string(text::kPushAnswer) + ToUtf8(result.reason));
+            (*dialog)->ShowOutcome(head + std::string(text::kPushAnswer) +
+                                   ToUtf8(ReadableAnswer(result.reason)));
         });
     });
 }

@@ -11,6 +11,7 @@
 #include "core/private_files.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
+#include "notify/readable_answer.h"
 #include "services/notices.h"
 #include "services/services.h"
 #include "services/ui_work_queue.h"
@@ -206,10 +207,9 @@ void TSmsGatewayFrm::TestClick() {
 
 void TSmsGatewayFrm::ShowTestOutcome(bool sent, const GbkText& reason) {
     TestButton->Enable();
-    wxString outcome = U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(reason);
-    outcome.Replace("\r", " ");
-    outcome.Replace("\n", " ");
-    TestOutcome->SetLabelText(outcome);  // one line, cut with "..." where it is too long
+    const wxString outcome =
+        U8(sent ? text::kSmsTestSent : text::kSmsTestFailed) + FromGbk(ReadableAnswer(reason));
+    TestOutcome->SetLabelText(outcome);
     TestOutcome->SetToolTip(outcome);
 }
 

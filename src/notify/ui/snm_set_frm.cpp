@@ -1,18 +1,23 @@
 #include "notify/ui/snm_set_frm.h"
 
 #include <wx/button.h>
+#include <wx/listbox.h>
 #include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "config/tconfig.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
+#include "core/setup_texts.h"
+#include "core/text_cut.h"
 #include "core/texts.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/notify_record.h"
 #include "services/notices.h"
 #include "services/services.h"
 #include "ui/controls.h"
+#include "ui/design.h"
 #include "ui/error_display.h"
 #include "ui/group_box.h"
 #include "ui/wx_text.h"
@@ -21,6 +26,13 @@ namespace nuvaro {
 namespace {
 
 constexpr const char* kDomesticCode = "+86";
+// Listed beside the text: each entry is the placeholder, a blank and what it stands for.
+constexpr const char* kPlaceholders[] = {text::kPlaceholderName,     text::kPlaceholderFound,
+                                         text::kPlaceholderPrevious, text::kPlaceholderValue,
+                                         text::kPlaceholderUrl,      text::kPlaceholderTime,
+                                         text::kPlaceholderSlot};
+// How much of the last found text the preview carries.
+constexpr size_t kPreviewPreviousChars = 200;
 
 wxRect StandardButton(int x, int y) { return {x, y, kStandardButtonWidth, kStandardButtonHeight}; }
 
@@ -32,7 +44,7 @@ void OnClick(wxWindow* control, const Tag& type, Handler handler) {
 }  // namespace
 
 TSNMSetFrm::TSNMSetFrm(TConfig* slot, NotifyDispatcher& dispatcher)
-    : ModalForm(U8(text::kRecipientsCaption), wxSize(460, 472),
+    : ModalForm(U8(text::kRecipientsCaption), wxSize(460, 594),
                 wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX),
       m_slot(slot),
       m_dispatcher(dispatcher) {
@@ -50,6 +62,8 @@ TSNMSetFrm::TSNMSetFrm(TConfig* slot, NotifyDispatcher& dispatcher)
     OnClick(BrowseProgramButton, wxEVT_BUTTON, [this] { BrowseProgramClick(); });
     OnClick(SaveProgramButton, wxEVT_BUTTON, [this] { SaveProgramClick(); });
     OnClick(ProgramTestButton, wxEVT_BUTTON, [this] { ProgramTestClick(); });
+    OnClick(PlaceholderList, wxEVT_LISTBOX_DCLICK, [this] { PlaceholderClick(); });
+    OnClick(SmsBody, wxEVT_TEXT, [this] { UpdatePreview(); });
 }
 
 // "短信与邮件设定": numbers with their country code, the address, the text below it.
@@ -74,15 +88,31 @@ void TSNMSetFrm::BuildMessageGroup() {
     MakeLabel(group, text::kBodyLabel, 12, 128);
     MakeLabel(group, text::kBodyAdvice, 100, 128);
 
-    SmsBody = MakeEdit(this, "SmsBody", {8, 164, 444, 84}, wxTE_MULTILINE | wxTE_WORDWRAP);
-    MakeLabel(this, text::kBodyLengthAdvice, 8, 262);
-    SaveNoticeButton = MakeButton(this, text::kOk, "SaveNoticeButton", StandardButton(296, 256));
-    CancelButton = MakeButton(this, text::kCancel, "CancelButton", StandardButton(377, 256));
+    SmsBody = MakeEdit(this, "SmsBody", {8, 164, 290, 188}, wxTE_MULTILINE | wxTE_WORDWRAP);
+    BuildPlaceholders();
+    MakeLabel(this, text::kBodyLengthAdvice, 8, 384);
+    SaveNoticeButton = MakeButton(this, text::kOk, "SaveNoticeButton", StandardButton(296, 378));
+    CancelButton = MakeButton(this, text::kCancel, "CancelButton", StandardButton(377, 378));
+}
+
+// The placeholders beside the text, the preview below it.
+void TSNMSetFrm::BuildPlaceholders() {
+    MakeLabel(this, text::kPlaceholdersLabel, 304, 164);
+    wxArrayString entries;
+    for (const char* entry : kPlaceholders) entries.Add(U8(entry));
+    PlaceholderList =
+        new wxListBox(this, wxID_ANY, wxPoint(304, 182), wxSize(148, 170), entries, wxLB_SINGLE);
+    PlaceholderList->SetName("PlaceholderList");
+    PlaceholderList->SetFont(design::FormFont());
+    Preview = new wxStaticText(this, wxID_ANY, wxEmptyString, wxPoint(8, 358), wxSize(444, 20),
+                               wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    Preview->SetName("Preview");
+    Preview->SetFont(design::FormFont());
 }
 
 // "其它通知方式设定": the local program and its parameters.
 void TSNMSetFrm::BuildOtherGroup() {
-    auto* group = new GroupBox(this, U8(text::kOtherGroup), {8, 292}, {444, 172});
+    auto* group = new GroupBox(this, U8(text::kOtherGroup), {8, 414}, {444, 172});
     MakeLabel(group, text::kLocalProgramLabel, 12, 28);
     ProgramEdit = MakeEdit(group, "ProgramEdit", {80, 25, 262, 21});
     BrowseProgramButton =
@@ -99,7 +129,9 @@ void TSNMSetFrm::FormShow() {
     if (!m_slot) return;
     MailToEdit->ChangeValue(ToWidget(m_slot->ToMail));
     MobileEdit->ChangeValue(ToWidget(m_slot->Mobile));
-    SmsBody->ChangeValue(ToWidgetLines(m_slot->SmsBody));
+    // A window never given a text is offered one that says what changed.
+    const bool fresh = m_slot->SmsBody.empty() && m_slot->Body.empty();
+    SmsBody->ChangeValue(fresh ? U8(text::kDefaultNoticeText) : ToWidgetLines(m_slot->SmsBody));
     CountryCodeEdit->ChangeValue(ToWidget(m_slot->Contry));
     ProgramEdit->ChangeValue(ToWidget(m_slot->OtherProgram));
     ParametersEdit->ChangeValue(ToWidget(m_slot->OtherStr));
@@ -109,6 +141,7 @@ void TSNMSetFrm::FormShow() {
         OverseasRadio->SetValue(true);
         OverseasClick();
     }
+    UpdatePreview();
 }
 
 void TSNMSetFrm::DomesticClick() {
@@ -143,6 +176,34 @@ void TSNMSetFrm::SendEmailTest(const GbkText& record) {
 NoticeFacts TSNMSetFrm::TestFacts() const {
     if (!m_slot) return {{}, {}, {}, NowText(), "", {}};
     return {{}, ToGbk(m_slot->WindowName), ToGbk(m_slot->url), NowText(), m_slot->Section(), {}};
+}
+
+// The window's own values and its last notified text; what only a notice knows, marked.
+NoticeFacts TSNMSetFrm::PreviewFacts() const {
+    NoticeFacts facts = TestFacts();
+    facts.found = ToGbk(text::kPreviewFound);
+    facts.value = ToGbk(text::kPreviewValue);
+    if (m_slot) facts.previous = CutText(m_slot->LastMatch, kPreviewPreviousChars);
+    return facts;
+}
+
+void TSNMSetFrm::UpdatePreview() {
+    const GbkText filled =
+        FillPlaceholders(ToGbk(FromWidgetLines(SmsBody->GetValue())), PreviewFacts());
+    wxString line = U8(text::kPreviewLabel) + FromGbk(filled);
+    line.Replace("\r", " ");
+    line.Replace("\n", " ");
+    line.Replace("\t", " ");
+    Preview->SetLabelText(line);  // one line, cut with "..." where it is too long
+    Preview->SetToolTip(line);
+}
+
+void TSNMSetFrm::PlaceholderClick() {
+    const int chosen = PlaceholderList->GetSelection();
+    if (chosen == wxNOT_FOUND) return;
+    const wxString entry = PlaceholderList->GetString(static_cast<unsigned>(chosen));
+    SmsBody->WriteText(entry.BeforeFirst(' '));
+    SmsBody->SetFocus();
 }
 
 void TSNMSetFrm::SaveNoticeClick() {

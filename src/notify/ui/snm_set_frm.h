@@ -6,7 +6,9 @@
 #include "ui/modal_form.h"
 
 class wxButton;
+class wxListBox;
 class wxRadioButton;
+class wxStaticText;
 class wxTextCtrl;
 
 namespace nuvaro {
@@ -18,7 +20,9 @@ class TConfig;
 // address to mail, the notification text, and the local program with its parameters. The
 // upper OK saves the SMS and mail fields, the lower OK the local program; each saves the whole
 // slot at once. The test buttons send with the fields as they stand, unsaved, their
-// placeholders filled with the window's own values and an empty found text.
+// placeholders filled with the window's own values and an empty found text. Beside the text
+// the placeholders are listed (a double click inserts one), and below it a preview shows the
+// text as a notice would carry it now; a window without a text is offered a default one.
 class TSNMSetFrm : public ModalForm {
   public:
     // `slot` may be null: the dialog then saves nothing.
@@ -36,6 +40,8 @@ class TSNMSetFrm : public ModalForm {
     void ProgramTestClick();    // start the program once
     void SendSMSToTest(const GbkText& record);
     void SendEmailTest(const GbkText& record);
+    void PlaceholderClick();  // a placeholder double-clicked: inserted at the caret
+    void UpdatePreview();
 
     wxRadioButton* DomesticRadio = nullptr;
     wxRadioButton* OverseasRadio = nullptr;
@@ -43,6 +49,8 @@ class TSNMSetFrm : public ModalForm {
     wxTextCtrl* MobileEdit = nullptr;       // mobile numbers
     wxTextCtrl* MailToEdit = nullptr;       // notify address
     wxTextCtrl* SmsBody = nullptr;          // notification text
+    wxListBox* PlaceholderList = nullptr;   // the placeholders, each with what it stands for
+    wxStaticText* Preview = nullptr;        // the text as a notice would carry it now
     wxTextCtrl* ProgramEdit = nullptr;      // local program
     wxTextCtrl* ParametersEdit = nullptr;   // parameter string
     wxButton* SmsTestButton = nullptr;
@@ -56,7 +64,9 @@ class TSNMSetFrm : public ModalForm {
 
   private:
     void BuildMessageGroup();
+    void BuildPlaceholders();
     NoticeFacts TestFacts() const;
+    NoticeFacts PreviewFacts() const;
     void BuildOtherGroup();
 
     TConfig* m_slot;

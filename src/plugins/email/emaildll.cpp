@@ -23,7 +23,7 @@ std::string Utf8Of(std::string_view gbk) { return ToUtf8(GbkText::FromBytes(std:
 constexpr std::string_view kSection = "email";
 
 MailAccount Utf8Account(const MailAccount& a) {
-    return {Utf8Of(a.smtp), Utf8Of(a.port), Utf8Of(a.user), Utf8Of(a.password)};
+    return {Utf8Of(a.smtp), Utf8Of(a.port), Utf8Of(a.user), Utf8Of(a.password), a.security};
 }
 
 // The account handed over; email.inf itself when the text is empty or not an account text.
@@ -32,7 +32,7 @@ MailAccount AccountFrom(std::string_view text, const IniDocument& emailInf) {
     auto key = [&](const char* name) {
         return emailInf.ReadGbk(kSection, name).value_or(GbkText()).bytes();
     };
-    return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")};
+    return {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password"), key("Security")};
 }
 
 // Everything one notice needs, read once for all its recipients.
@@ -76,7 +76,7 @@ int SendTo(const MailNotice& n, const GbkText& to, Delivery& delivery) {
         delivery.detail = ToGbk(text::kSendNoSmtp);
         return kTryPermanent;
     }
-    auto server = ParseSmtpServer(n.account.smtp, n.account.port);
+    auto server = ParseSmtpServer(n.account.smtp, n.account.port, n.account.security);
     if (!server) {
         delivery.detail = ToGbk(text::kSendBadSmtp) + ToGbk(n.account.smtp);
         return kTryPermanent;

@@ -23,14 +23,6 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* userdata) {
 
 }  // namespace
 
-std::string SenderAddress(const MailAccount& account) {
-    std::string user(TrimControls(account.user));
-    if (user.find('@') != std::string::npos) return user;
-    auto server = ParseSmtpServer(account.smtp, account.port);
-    if (!user.empty() && server) return user + "@" + server->host;
-    return "nuvaro@" + HostName();
-}
-
 namespace {
 
 // Where and how to connect and log in; returns the loopback pin list the handle uses, which the
@@ -51,7 +43,7 @@ curl_slist* SetUpConnection(CURL* curl, const SmtpServer& server, const MailAcco
 
     bool authenticate = !TrimControls(account.user).empty();
     if (!server.implicitTls) {
-        bool mustEncrypt = authenticate && !server.loopback;
+        bool mustEncrypt = server.requireTls || (authenticate && !server.loopback);
         curl_easy_setopt(curl, CURLOPT_USE_SSL, mustEncrypt ? CURLUSESSL_ALL : CURLUSESSL_TRY);
     }
     if (authenticate) {

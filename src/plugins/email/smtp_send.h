@@ -22,14 +22,12 @@ struct SmtpResult {
 // Sends one composed mail to one recipient over SMTP. Every text here is UTF-8.
 // Security: an smtps server, or port 465, is TLS from the first byte; any other server is asked
 // for STARTTLS and used in the clear only when it does not offer it, except that a password
-// never goes in the clear to a host that is not this machine's loopback. The connection goes to
+// never goes in the clear to a host that is not this machine's loopback; a server whose account
+// chose STARTTLS must upgrade. The connection goes to
 // the parsed host itself (a loopback name is pinned to this machine's addresses). Certificates
 // are always verified.
 SmtpResult SendOverSmtp(const SmtpServer& server, const MailAccount& account,
                         const SmtpOptions& options, const std::string& from, const std::string& to,
                         const std::string& message);
-
-// The address the mail comes from: the account name when it is an address.
-std::string SenderAddress(const MailAccount& account);
 
 }  // namespace nuvaro::plugin

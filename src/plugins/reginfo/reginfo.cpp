@@ -62,8 +62,8 @@ NUVARO_EXPORT const char* NUVARO_PLUGIN_CALL ReadEmail() {
         auto key = [&](const char* name) {
             return doc.ReadGbk(kEmailSection, name).value_or(GbkText()).bytes();
         };
-        return Keep(t_email, EncodeMailAccount(
-                                 {key("Smtp"), key("SmtpPort"), key("UserName"), key("Password")}));
+        return Keep(t_email, EncodeMailAccount({key("Smtp"), key("SmtpPort"), key("UserName"),
+                                                key("Password"), key("Security")}));
     } catch (...) {
         return Keep(t_email, "");
     }
@@ -81,7 +81,25 @@ NUVARO_EXPORT int NUVARO_PLUGIN_CALL SaveEmail(const char* smtp, const char* use
     }
 }
 
+// How the account's connection is secured ("SSL", "STARTTLS"; empty: the port decides), in a
+// key of its own beside the four of SaveEmail; a file without the key gets none for "empty".
+NUVARO_EXPORT int NUVARO_PLUGIN_CALL SaveEmailSecurity(const char* security) {
+    try {
+        const std::string path = PluginFile("email.inf");
+        const GbkText value = GbkArg(security);
+        if (value.empty() && !LoadPluginIni("email.inf").Read(kEmailSection, "Security")) return 1;
+        IniFile(path, kPrivateFileMode).Update([&](IniDocument& doc) {
+            doc.WriteGbk(kEmailSection, "Security", value);
+            MakePrivate(path);
+        });
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
 static_assert(std::is_same_v<decltype(&ReadWindowsInfo), ReadWindowsInfoFn>);
 static_assert(std::is_same_v<decltype(&ReadUserId), ReadUserIdFn>);
 static_assert(std::is_same_v<decltype(&ReadEmail), ReadEmailFn>);
 static_assert(std::is_same_v<decltype(&SaveEmail), SaveEmailFn>);
+static_assert(std::is_same_v<decltype(&SaveEmailSecurity), SaveEmailSecurityFn>);

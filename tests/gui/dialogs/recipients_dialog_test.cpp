@@ -4,7 +4,9 @@
 #include <httplib.h>
 #include <sys/stat.h>
 #include <wx/button.h>
+#include <wx/listbox.h>
 #include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <mutex>
@@ -85,7 +87,7 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
     for (int i = 0; i < 100; ++i) text += "到货a";  // 200 characters
     WithDialog(1, [&](TSNMSetFrm& d) {
         EXPECT_EQ(d.GetTitle().utf8_string(), "设定短信和邮件接受方");
-        EXPECT_EQ(d.GetClientSize(), wxSize(460, 472));
+        EXPECT_EQ(d.GetClientSize(), wxSize(460, 594));
         EXPECT_EQ(U(d.MailToEdit), "old@example.com");
         EXPECT_EQ(U(d.ProgramEdit), "/bin/old");
         d.MailToEdit->SetValue("buyer@example.com");
@@ -112,6 +114,43 @@ TEST_F(RecipientsDialogTest, UpperOkSavesTheMessageFieldsWholeAndLeavesTheProgra
         EXPECT_EQ(U(d.MailToEdit), "buyer@example.com");
         EXPECT_EQ(d.SmsBody->GetValue(), W(text + "\n第二行"));
         Click(d.cancel);
+    });
+}
+
+// A window never given a text is offered one; the placeholders stand beside the text and the
+// preview shows what a notice would say now: the window's values, its last notified text.
+TEST_F(RecipientsDialogTest, AFreshWindowGetsADefaultTextThePlaceholdersAndAPreview) {
+    StartWithWindow("url=http://shop.example/item\n");
+    frame->Configs()[2].LastMatch = GT("199元");
+    WithDialog(1, [&](TSNMSetFrm& d) {
+        EXPECT_EQ(U(d.SmsBody), "{name}：{found}（上次：{previous}）");
+        EXPECT_EQ(d.Preview->GetLabelText().utf8_string(),
+                  "预览：甲：〔找到的内容〕（上次：199元）");
+        ASSERT_EQ(d.PlaceholderList->GetCount(), 7u);
+        std::string listed;
+        for (unsigned i = 0; i < d.PlaceholderList->GetCount(); ++i) {
+            listed += d.PlaceholderList->GetString(i).utf8_string() + ";";
+        }
+        for (const char* name :
+             {"{found}", "{previous}", "{name}", "{value}", "{url}", "{time}", "{slot}"}) {
+            EXPECT_NE(listed.find(std::string(name) + " "), std::string::npos) << name;
+        }
+        d.SmsBody->SetInsertionPointEnd();
+        d.PlaceholderList->SetStringSelection("{url} " + W("网页地址"));
+        d.PlaceholderClick();
+        EXPECT_EQ(U(d.SmsBody), "{name}：{found}（上次：{previous}）{url}");
+        d.SmsBody->SetValue(W("{name}\n价格 {value}\t{slot}"));  // one line, whatever it holds
+        EXPECT_EQ(d.Preview->GetLabelText().utf8_string(), "预览：甲 价格 〔数值〕 2");
+        d.SmsBody->SetValue(W("{name}：{found}（上次：{previous}）{url}"));
+        EXPECT_EQ(d.Preview->GetLabelText().utf8_string(),
+                  "预览：甲：〔找到的内容〕（上次：199元）http://shop.example/item");
+        Click(d.SaveNoticeButton);
+    });
+    EXPECT_EQ(frame->Configs()[2].SmsBody, "{name}：{found}（上次：{previous}）{url}");
+    EXPECT_EQ(ConfigValue("2", "Body"), "{name}：{found}（上次：{previous}）{url}");
+    WithDialog(1, [&](TSNMSetFrm& d) {  // a window with a text of its own keeps it
+        EXPECT_EQ(U(d.SmsBody), "{name}：{found}（上次：{previous}）{url}");
+        Click(d.CancelButton);
     });
 }
 

@@ -123,5 +123,33 @@ TEST_F(SmsGatewayDialogTest, ANewSmsInfIsReadableByItsOwnerOnlyAndCancelWritesNo
     EXPECT_EQ(IniFile(dir.File("sms.inf")).ReadString("sms", "Token"), "s3cret");
 }
 
+// A gateway that answers with an error page: the dialog shows status and title on one line.
+TEST_F(SmsGatewayDialogTest, AnErrorPageIsShownAsOneReadableLine) {
+    std::string page =
+        "<!DOCTYPE HTML>\n<html lang=\"zh-CN\"><head><title>404 页面不存在</title>"
+        "<style>h1{color:red}</style></head>\n<body><h1>Not Found</h1>";
+    for (int i = 0; i < 200; ++i) page += "<p>The requested URL was not found on this server.</p>";
+    gateway.Post("/gone", [page](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content(page, "text/html; charset=utf-8");
+    });
+    StartFrame();
+    WithDialog([&](TSmsGatewayFrm& d) {
+        Fill(d);
+        d.GatewayEdit->SetValue(gateway.Url("/gone"));
+        d.TestNumberEdit->SetValue("13800138000");
+        Click(d.TestButton);
+        EXPECT_TRUE(PumpUntil([&] { return d.TestButton->IsEnabled(); }, 30000));
+        EXPECT_EQ(d.TestOutcome->GetLabelText().utf8_string(),
+                  "测试短信发送失败：HTTP 404 404 页面不存在");
+        Click(d.CancelButton);
+    });
+    auto log = WaitForSendLog(dir, 1);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("[SMS][test][+8613800138000][try 1] FAILED: HTTP 404 <!DOCTYPE HTML>"),
+              std::string::npos)
+        << log[0];
+}
+
 }  // namespace
 }  // namespace nuvaro::testing
