@@ -3,6 +3,7 @@
 // A blocking pause would cost 1000 ms per tick. The argument is what the condition reads: 0 the
 // markup, 1 the visible text, 2 the markup of one element chosen by a selector.
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
 #include <time.h>
 #include <wx/app.h>
 #include <wx/evtloop.h>
@@ -85,6 +86,9 @@ struct Fixture {
 
     explicit Fixture(int reads) {
         SetNotices(std::make_unique<SilentNotices>());
+        // The window's first show writes the autostart entry: into the run's folder, never
+        // into the user's own.
+        setenv("XDG_CONFIG_HOME", dir.File("config-home").c_str(), 1);
         for (int n = 0; n < kWindows; ++n) {
             server.SetPage("/page" + std::to_string(n), MegabytePage(n),
                            "text/html; charset=utf-8");

@@ -7,6 +7,8 @@
 #include <wx/panel.h>
 #include <wx/sizer.h>
 
+#include <algorithm>
+
 #include "app/app_icon.h"
 #include "app/monitor_window.h"
 #include "app/notice_alerts.h"
@@ -16,13 +18,16 @@
 #include "core/atomic_file.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/ini_file.h"
 #include "core/texts.h"
+#include "monitor/health_watch.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
 #include "monitor/ui/log_viewer_frm.h"
 #include "notify/notify_dispatcher.h"
 #include "platform/browser_panel.h"
 #include "platform/wx/tray_icon.h"
+#include "services/balloons.h"
 #include "services/notices.h"
 #include "services/services.h"
 #include "services/shell.h"
@@ -32,6 +37,12 @@
 #include "ui/wx_text.h"
 
 namespace nuvaro {
+namespace {
+
+constexpr const char* kTraySection = "Tray";
+constexpr const char* kTrayToldKey = "ToldOnClose";
+
+}  // namespace
 
 TMainFrm::TMainFrm(Program& program)
     : wxFrame(nullptr, wxID_ANY, U8(text::kMainCaption), wxPoint(design::kLeft, design::kTop),
@@ -64,6 +75,7 @@ void TMainFrm::BuildDesign() {
     m_windows.push_back(std::make_unique<MonitorWindow>(m_pageControl, 0, U8(text::kDefaultPage)));
     BindWindow(*m_windows.front());
     BuildBanners();
+    GrowToShowTheDefaultPage();
     m_pageControl->Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         if (!TabsMouseUp(e.GetPosition())) e.Skip();
     });
@@ -95,6 +107,23 @@ void TMainFrm::BuildPageArea() {
     SetClientSize(design::kClientWidth, design::kClientHeight);
 }
 
+// The designed size is that of another desktop: where this one's tabs, frames or captions take
+// more room, the window grows, once, by what the default page lacks when first laid out.
+void TMainFrm::GrowToShowTheDefaultPage() {
+    wxWindow* page = DefaultPage().Page();
+    page->Bind(wxEVT_SIZE, [this, page](wxSizeEvent& e) {
+        e.Skip();
+        if (m_grown || IsMaximized() || IsIconized()) return;
+        const wxSize have = page->GetClientSize();
+        if (have.x < design::kClientWidth / 2 || have.y < design::kClientHeight / 2) return;
+        m_grown = true;  // laid out for real: from now on the user sizes the window
+        const wxSize need = DefaultPage().NeededPageSize();
+        const wxSize more(std::max(0, need.x - have.x), std::max(0, need.y - have.y));
+        if (more != wxSize(0, 0))
+            CallAfter([this, more] { SetClientSize(GetClientSize() + more); });
+    });
+}
+
 // The banners: filling the top strip, in the default page's settings box, filling the bottom
 // strip.
 void TMainFrm::BuildBanners() {
@@ -109,6 +138,12 @@ void TMainFrm::BuildBanners() {
     DefaultPage().PlaceBanner(SettingsBanner);
     BottomBanner = new TScrollText(m_bottomStrip);
     BottomBanner->SetName("BottomBanner");
+    // A strip lower than a line of its banner's font would cut the text.
+    for (wxPanel* strip : {m_topStrip, m_bottomStrip}) {
+        const int line =
+            strip->GetChildren().empty() ? 0 : strip->GetChildren()[0]->GetCharHeight() + 2;
+        if (line > strip->GetMinSize().y) strip->SetMinSize(wxSize(-1, line));
+    }
     auto* bottomSizer = new wxBoxSizer(wxVERTICAL);
     bottomSizer->Add(BottomBanner, 1, wxEXPAND);
     m_bottomStrip->SetSizer(bottomSizer);
@@ -123,12 +158,15 @@ void TMainFrm::BuildMenus() {
     AddResumeItem(*system);
     system->AppendSeparator();
     wxMenuItem* exit = system->Append(wxID_ANY, U8(text::kMenuExit));
+    auto* windows = new wxMenu;
+    AddWindowItems(*windows);
     auto* help = new wxMenu;
     wxMenuItem* helpItem = help->Append(wxID_ANY, U8(text::kMenuHelpItem));
     help->AppendSeparator();
     wxMenuItem* about = help->Append(wxID_ANY, U8(text::kMenuAbout));
     auto* bar = new wxMenuBar;
     bar->Append(system, U8(text::kMenuSystem));
+    bar->Append(windows, U8(text::kMenuWindows));
     bar->Append(help, U8(text::kMenuHelp));
     SetMenuBar(bar);
     Bind(
@@ -214,9 +252,26 @@ void TMainFrm::OnClose(wxCloseEvent& event) {
     if (TTrayNotifyIcon::Available()) {
         m_lastClose = CloseAction::Hidden;
         Hide();
+        TellWhereItWentOnce();
     } else {
         m_lastClose = CloseAction::Iconized;
         Iconize(true);
+    }
+}
+
+// A newcomer would think the program ended: the first time it goes to the tray, a balloon says
+// where it is and how to get it back or end it. config.ini remembers that it was told.
+void TMainFrm::TellWhereItWentOnce() {
+    const IniFile file(ExeDirFile(kConfigIniFile));
+    if (file.ReadString(kTraySection, kTrayToldKey) == "1") return;
+    GetBalloons().Show(text::kBalloonInTrayTitle, text::kBalloonInTray,
+                       [this, alive = std::weak_ptr<bool>(m_alive)] {
+                           if (!alive.expired()) ToggleShown();
+                       });
+    try {
+        file.WriteString(kTraySection, kTrayToldKey, "1");
+    } catch (const std::exception&) {
+        // Not remembered (a read-only folder): told again at the next close, nothing lost.
     }
 }
 

@@ -140,6 +140,7 @@ class TMainFrm : public wxFrame {
     void BuildDesign();
     void BuildPageArea();
     void BuildBanners();
+    void GrowToShowTheDefaultPage();
     void BuildMenus();
     void AddNoticeItems(wxMenu& system);
     void AddResumeItem(wxMenu& system);
@@ -153,9 +154,11 @@ class TMainFrm : public wxFrame {
     // Open windows in the order of their tabs, with their captions (UTF-8).
     std::vector<std::pair<MonitorWindow*, std::string>> WindowsInTabOrder() const;
     void OnClose(wxCloseEvent& event);
+    void TellWhereItWentOnce();
     wxMenu* BuildTrayMenu();
     void SynchronizeAutostartBox();
     void ShowTabMenu(const wxPoint& point);
+    void AddWindowItems(wxMenu& menu);
     void ShowPageSource(int n, nuvaro::PageSource* browser, const char* errorPrefix);
     void BindStatus();
     void RunEnded(int n, const WindowStatus& status);
@@ -174,6 +177,7 @@ class TMainFrm : public wxFrame {
     std::unique_ptr<BannerController> m_banners;            // the banner thread's owner
     bool m_autostartGuard = false;
     bool m_exiting = false;
+    bool m_grown = false;  // the first layout grew the window where it had to
     CloseAction m_lastClose = CloseAction::None;
     wxWeakRef<TLogViewerFrm> m_logViewer;
     std::set<int> m_unseen;  // windows with a change not looked at yet

@@ -1,6 +1,8 @@
 // Watching that outlives the process: the windows that monitored when the program last ended
 // monitor again at start, unless the user turned that off in the 系统设置 menu.
 #include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/textctrl.h>
 
 #include "app/main_frame.h"
 #include "app/monitor_window.h"
@@ -35,11 +37,16 @@ void TMainFrm::ResumeMenuClick() {
 }
 
 // Like the window's "打开网页", without its boxes and without writing Config.inf: the default
-// page goes to its address box, an added window to its saved address.
+// page goes to its address box, an added window to its saved address; the tab (and so the
+// tray tip) shows the window's name.
 void TMainFrm::OpenPageToResume(MonitorWindow& window) {
     const std::string address =
         window.IsDefault() ? window.UrlText() : Configs()[SlotOf(window.Number())].url;
-    if (!address.empty()) window.Browser()->Navigate(address);
+    if (address.empty()) return;
+    if (window.IsDefault() && !window.NameText().empty()) {
+        m_pageControl->SetPageText(0, window.NameEdit()->GetValue());
+    }
+    window.Browser()->Navigate(address);
 }
 
 void TMainFrm::ResumeMonitoring() {

@@ -14,6 +14,7 @@
 #include "platform/browser_panel.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "ui/accessible_name.h"
 #include "ui/error_display.h"
 #include "ui/wx_text.h"
 
@@ -78,6 +79,7 @@ void TMainFrm::BindWindow(MonitorWindow& window) {
     auto on = [](wxWindow* control, auto handler) {
         control->Bind(wxEVT_BUTTON, [handler](wxCommandEvent&) { Guarded(handler); });
     };
+    NameControlsByLabels(window.Page());
     on(window.LogButton(), [this, n] { SeeLogClick(n); });
     on(window.ConditionButton(), [this, n] { ConditionClick(n); });
     BindUrlEdit(window);
@@ -169,24 +171,24 @@ bool TMainFrm::TabsMouseUp(const wxPoint& point) {
 
 void TMainFrm::ShowTabMenu(const wxPoint& point) {
     wxMenu menu;
-    wxMenuItem* add = menu.Append(wxID_ANY, U8(text::kMenuNewWindow));
-    wxMenuItem* close = menu.Append(wxID_ANY, U8(text::kMenuCloseWindow));
-    menu.Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { NewWindowClick(); }); },
-        add->GetId());
-    menu.Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { CloseWindowClick(); }); },
-        close->GetId());
-    menu.AppendSeparator();
-    wxMenuItem* startAll = menu.Append(wxID_ANY, U8(text::kMenuStartAll));
-    wxMenuItem* stopAll = menu.Append(wxID_ANY, U8(text::kMenuStopAll));
-    menu.Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StartAllClick(); }); },
-        startAll->GetId());
-    menu.Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Guarded([this] { StopAllClick(); }); },
-        stopAll->GetId());
+    AddWindowItems(menu);
     PopupTabMenu(menu, point);
+}
+
+// The commands on windows, in the tab menu and in the main menu's "窗口(&W)".
+void TMainFrm::AddWindowItems(wxMenu& menu) {
+    auto add = [this, &menu](const char* label, void (TMainFrm::*handler)()) {
+        wxMenuItem* item = menu.Append(wxID_ANY, U8(label));
+        menu.Bind(
+            wxEVT_MENU,
+            [this, handler](wxCommandEvent&) { Guarded([this, handler] { (this->*handler)(); }); },
+            item->GetId());
+    };
+    add(text::kMenuNewWindow, &TMainFrm::NewWindowClick);
+    add(text::kMenuCloseWindow, &TMainFrm::CloseWindowClick);
+    menu.AppendSeparator();
+    add(text::kMenuStartAll, &TMainFrm::StartAllClick);
+    add(text::kMenuStopAll, &TMainFrm::StopAllClick);
 }
 
 void TMainFrm::SaveWindowClick() {

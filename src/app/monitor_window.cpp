@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "config/tconfig.h"
 #include "core/notice_texts.h"
 #include "core/texts.h"
@@ -19,6 +21,18 @@ namespace nuvaro {
 namespace {
 
 constexpr int kButtonWidth = kStandardButtonWidth;  // a width the design leaves open
+// The watched page's designed box (8, 144, 777, 329) and its margins to the page's edges.
+constexpr int kPageWidth = 8 + 777 + 11, kPageHeight = 144 + 329 + 4;
+
+// The right edge of the controls below `window`, in the coordinates of `window`'s parent.
+int RightEdgeBelow(const wxWindow* window, int offset) {
+    int right = 0;
+    for (const wxWindow* child : window->GetChildren()) {
+        const wxRect r = child->GetRect();
+        right = std::max({right, offset + r.GetRight() + 1, RightEdgeBelow(child, offset + r.x)});
+    }
+    return right;
+}
 
 }  // namespace
 
@@ -136,6 +150,12 @@ void MonitorWindow::OnPageSize() {
     m_browserBox->SetSize(8, 144, std::max(page.x - 19, 50), std::max(page.y - 148, 50));
     const wxSize box = m_browserBox->GetClientSize();
     m_browser->SetSize(2, 16, std::max(box.x - 4, 10), std::max(box.y - 18, 10));
+}
+
+// The settings box and the banner stretch with the page (OnPageSize); the controls in it do not.
+wxSize MonitorWindow::NeededPageSize() const {
+    return {std::max(kPageWidth, RightEdgeBelow(m_settingsBox, m_settingsBox->GetPosition().x) + 8),
+            kPageHeight};
 }
 
 void MonitorWindow::Fill(const TConfig& slot) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 
 #include <cstdint>
@@ -62,6 +63,9 @@ class MonitorWindow : public WindowControls {
     wxWindow* BannerHost() const;
     // The middle banner stretches with the settings box.
     void PlaceBanner(wxWindow* banner) { m_banner = banner; }
+    // The page's client size that shows every control whole and the watched page at its
+    // designed size.
+    wxSize NeededPageSize() const;
     // The settings panel, whose right click opens the tab menu on added windows.
     wxWindow* SettingsPanel() const;
 

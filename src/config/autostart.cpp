@@ -9,7 +9,7 @@ bool SynchronizeAutostart(AutostartStore& store, const std::string& exePath) {
         store.WriteRunValue(exePath);
         reg = "1";
     }
-    return reg == "1";
+    return reg == "1" && store.RunValueStarts(exePath);
 }
 
 void ApplyAutostartChoice(AutostartStore& store, bool checked, const std::string& exePath) {

@@ -21,6 +21,8 @@ class AutostartStore {
     // A missing entry is no error.
     virtual void DeleteRunValue() = 0;
     virtual bool HasRunValue() const = 0;
+    // Whether the entry starts the program at `exePath` (another copy may have left one).
+    virtual bool RunValueStarts(const std::string& exePath) const = 0;
     // The files the store keeps, if it keeps files.
     virtual std::vector<std::string> Files() const { return {}; }
 };
@@ -29,7 +31,8 @@ class AutostartStore {
 std::unique_ptr<AutostartStore> NewAutostartStore();
 
 // At every show of the main window: on the first run ("reg" neither "1" nor "0") switches
-// start at logon on; returns whether the check box is to be checked.
+// start at logon on; returns whether the check box is to be checked: the choice is on and the
+// entry starts this executable.
 bool SynchronizeAutostart(AutostartStore& store, const std::string& exePath);
 
 // The user checked or unchecked the box.

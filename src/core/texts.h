@@ -23,10 +23,15 @@ inline constexpr const char* kMenuExit = "退  出";
 inline constexpr const char* kMenuHelp = "帮助(&H)";
 inline constexpr const char* kMenuHelpItem = "帮助...";
 inline constexpr const char* kMenuAbout = "关于...";
+inline constexpr const char* kMenuWindows = "窗口(&W)";
 inline constexpr const char* kMenuNewWindow = "新建窗口(&N)";
 inline constexpr const char* kMenuCloseWindow = "关闭当前窗口(&C)";
 inline constexpr const char* kMenuStartAll = "全部开始监控";
 inline constexpr const char* kMenuStopAll = "全部停止监控";
+inline constexpr const char* kBalloonInTrayTitle = "Nuvaro 仍在运行";
+inline constexpr const char* kBalloonInTray =
+    "窗口已隐藏到通知区域，Nuvaro 在那里继续监控网页。\n"
+    "双击通知区域的 Nuvaro 图标可重新打开窗口；右键单击图标，选择“退出程序”可结束监控。";
 inline constexpr const char* kTrayShow = "显示窗口(&S)";
 inline constexpr const char* kTrayExit = "退出程序(&E)";
 inline constexpr const char* kAskExit = "您真的要退出Nuvaro软件吗？";

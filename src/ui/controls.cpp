@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "ui/accessible_name.h"
 #include "ui/design.h"
 #include "ui/wx_text.h"
 
@@ -38,6 +39,8 @@ wxCheckBox* MakeCheck(wxWindow* parent, const char* text, const char* name, cons
     auto* check = new wxCheckBox(parent, wxID_ANY, U8(text), r.GetPosition(), r.GetSize(),
                                  captionLeft ? wxALIGN_RIGHT : 0);
     check->SetName(name);
+    // With its caption beside it, the box itself has no text a screen reader would read.
+    SetAccessibleName(check, U8(text));
     check->SetFont(design::FormFont());
     check->SetBackgroundColour(design::FormColour());
     // The box must stay visible where this desktop draws captions wider than the design.

@@ -3,6 +3,7 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
+#include "ui/accessible_name.h"
 #include "ui/design.h"
 
 namespace nuvaro {
@@ -15,6 +16,7 @@ GroupBox::GroupBox(wxWindow* parent, const wxString& caption, const wxPoint& pos
     SetBackgroundColour(design::FormColour());
     SetFont(design::FormFont());
     SetLabel(caption);
+    if (!caption.empty()) SetAccessibleName(this, caption);
     Bind(wxEVT_PAINT, &GroupBox::OnPaint, this);
 }
 

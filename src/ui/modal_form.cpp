@@ -7,6 +7,7 @@
 #include "core/texts.h"
 #include "services/notices.h"
 #include "services/services.h"
+#include "ui/accessible_name.h"
 #include "ui/design.h"
 #include "ui/error_display.h"
 #include "ui/wx_text.h"
@@ -28,6 +29,7 @@ ModalForm::ModalForm(const wxString& caption, const wxSize& size, long style, bo
 
 int ModalForm::RunModal() {
     FormShow();
+    NameControlsByLabels(this);
     CentreOnMainWindow();
     return ShowModal();
 }

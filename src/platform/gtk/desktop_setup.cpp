@@ -2,8 +2,10 @@
 
 #include <gtk/gtk.h>
 #include <wx/log.h>
+#include <wx/window.h>
 
 #include "platform/wx/tray_icon.h"
+#include "ui/accessible_name.h"
 
 namespace nuvaro {
 namespace {
@@ -17,9 +19,59 @@ check, radio { min-height: 11px; min-width: 11px; margin: 0 2px; }
 notebook > header > tabs > tab { min-height: 0; padding: 1px 8px; }
 )css";
 
+bool Focusable(GtkWidget* widget) {
+    return GTK_IS_ENTRY(widget) || GTK_IS_TEXT_VIEW(widget) || GTK_IS_TOGGLE_BUTTON(widget) ||
+           GTK_IS_COMBO_BOX(widget);
+}
+
+// The widget a screen reader stops at: the entry, text view, check button or combo itself or
+// inside what the toolkit wraps around it (a scrolled window, a box with the caption beside the
+// check); null when there is none.
+GtkWidget* FocusableIn(GtkWidget* widget) {
+    if (Focusable(widget)) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* found = nullptr;
+    for (GList* c = children; c && !found; c = c->next) found = FocusableIn(GTK_WIDGET(c->data));
+    g_list_free(children);
+    return found;
+}
+
+void NameForScreenReaders(wxWindow* control, const wxString& name) {
+    GtkWidget* widget = control->GetHandle();
+    if (!widget) return;
+    // A box of controls (a group box) is named itself, not a control inside it.
+    GtkWidget* focusable = control->GetChildren().empty() ? FocusableIn(widget) : nullptr;
+    atk_object_set_name(gtk_widget_get_accessible(focusable ? focusable : widget), name.utf8_str());
+}
+
+// A message box is announced by its kind ("Error", "Question") unless told otherwise: it is
+// named by its visible title, also when the title changes (a countdown).
+void NameByTitle(GtkWidget* window) {
+    const char* title = gtk_window_get_title(GTK_WINDOW(window));
+    if (title && *title) atk_object_set_name(gtk_widget_get_accessible(window), title);
+}
+
+void OnTitleChanged(GObject* window, GParamSpec*, gpointer) { NameByTitle(GTK_WIDGET(window)); }
+
+gboolean OnWidgetShown(GSignalInvocationHint*, guint, const GValue* params, gpointer) {
+    auto* widget = static_cast<GtkWidget*>(g_value_get_object(&params[0]));
+    if (!GTK_IS_MESSAGE_DIALOG(widget)) return TRUE;
+    NameByTitle(widget);
+    if (!g_object_get_data(G_OBJECT(widget), "nuvaro-named-by-title")) {
+        g_object_set_data(G_OBJECT(widget), "nuvaro-named-by-title", widget);
+        g_signal_connect(widget, "notify::title", G_CALLBACK(OnTitleChanged), nullptr);
+    }
+    return TRUE;  // stays for every box
+}
+
 }  // namespace
 
 void SetUpDesktop() {
+    SetAccessibleNamer(NameForScreenReaders);
+    g_signal_add_emission_hook(g_signal_lookup("show", GTK_TYPE_WIDGET), 0, OnWidgetShown, nullptr,
+                               nullptr);
+
     // Script and engine errors go to stderr, never to a stray modal box.
     delete wxLog::SetActiveTarget(new wxLogStderr);
 

@@ -4,8 +4,11 @@
 #include <wx/nativewin.h>
 #include <wx/sizer.h>
 
+#include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/texts.h"
+#include "monitor/failure_page.h"
+#include "monitor/load_reason.h"
 #include "monitor/page_script.h"
 #include "platform/gtk/browser_profile.h"
 #include "services/ui_work_queue.h"
@@ -207,15 +210,21 @@ void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
     if (event != WEBKIT_LOAD_STARTED && self->m_onProgress) self->m_onProgress();
 }
 
-int WebBrowser::OnLoadFailed(WebKitWebView*, int, char*, void* error, void* data) {
+// A failed page is told in the pane as in the log, in Chinese, instead of the engine's own
+// English page (shown the same way, as a page of its own for the failed address).
+int WebBrowser::OnLoadFailed(WebKitWebView*, int, char* failingUri, void* error, void* data) {
     auto* self = static_cast<WebBrowser*>(data);
     auto* gerror = static_cast<GError*>(error);
     if (CutShort(gerror)) {
         self->m_loads.Supersede();
-    } else {
-        self->m_loads.Fail(GbkSafe(gerror && gerror->message ? gerror->message : "load failed"));
+        return FALSE;
     }
-    return FALSE;
+    const std::string message = gerror && gerror->message ? gerror->message : "load failed";
+    self->m_loads.Fail(GbkSafe(message));
+    const std::string address = failingUri && *failingUri ? failingUri : self->m_lastUri;
+    const std::string page = LoadFailurePage(LoadFailureReason(message), address, NowText());
+    webkit_web_view_load_alternate_html(self->m_native, page.c_str(), address.c_str(), nullptr);
+    return TRUE;
 }
 
 void WebBrowser::EndingProcess(bool ranAway, bool alone) {

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include "core/atomic_file.h"
 #include "core/ini_file.h"
@@ -39,6 +41,34 @@ std::string DesktopExecQuoted(const std::string& path) {
         if (c == '\\') escaped += '\\';
     }
     return escaped;
+}
+
+// The program an Exec= value starts, undoing both levels of DesktopExecQuoted; an unquoted value
+// ends at its first blank.
+std::string DesktopExecProgram(const std::string& value) {
+    std::string unescaped;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            unescaped += next == 's' ? ' ' : next == 't' ? '\t' : next == 'n' ? '\n' : next;
+        } else {
+            unescaped += value[i];
+        }
+    }
+    std::string program;
+    const bool quoted = !unescaped.empty() && unescaped[0] == '"';
+    for (size_t i = quoted ? 1 : 0; i < unescaped.size(); ++i) {
+        const char c = unescaped[i];
+        if (quoted ? c == '"' : c == ' ') break;
+        if (quoted && c == '\\' && i + 1 < unescaped.size()) {
+            program += unescaped[++i];
+        } else if (c == '%' && i + 1 < unescaped.size() && unescaped[i + 1] == '%') {
+            program += unescaped[++i];
+        } else {
+            program += c;
+        }
+    }
+    return program;
 }
 
 }  // namespace
@@ -91,6 +121,23 @@ void XdgAutostartStore::DeleteRunValue() {
 }
 
 bool XdgAutostartStore::HasRunValue() const { return access(RunEntryFile().c_str(), F_OK) == 0; }
+
+bool XdgAutostartStore::RunValueStarts(const std::string& exePath) const {
+    const std::optional<std::string> entry = ReadWholeFile(RunEntryFile());
+    if (!entry) return false;
+    size_t line = 0;
+    while (line < entry->size()) {
+        size_t end = entry->find('\n', line);
+        if (end == std::string::npos) end = entry->size();
+        std::string_view text(entry->data() + line, end - line);
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        if (text.starts_with("Exec=")) {
+            return DesktopExecProgram(std::string(text.substr(5))) == exePath;
+        }
+        line = end + 1;
+    }
+    return false;
+}
 
 std::vector<std::string> XdgAutostartStore::Files() const { return {RegFile(), RunEntryFile()}; }
 

@@ -19,6 +19,7 @@ class XdgAutostartStore : public AutostartStore {
     void WriteRunValue(const std::string& exePath) override;
     void DeleteRunValue() override;
     bool HasRunValue() const override;
+    bool RunValueStarts(const std::string& exePath) const override;
     std::vector<std::string> Files() const override;
 
     std::string RegFile() const;

@@ -73,6 +73,16 @@ bool RegistryAutostartStore::HasRunValue() const {
     return ReadString(m_root, Key(kRunKey), kRunValueName, value);
 }
 
+// The value as WriteRunValue writes it; Windows paths compare without regard to case.
+bool RegistryAutostartStore::RunValueStarts(const std::string& exePath) const {
+    std::string value;
+    if (!ReadString(m_root, Key(kRunKey), kRunValueName, value)) return false;
+    std::wstring stored = win32::Wide(value);
+    std::wstring wanted = L"\"" + win32::WidePath(exePath) + L"\"";
+    return CompareStringOrdinal(stored.c_str(), static_cast<int>(stored.size()), wanted.c_str(),
+                                static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
+}
+
 std::string RegistryAutostartStore::RunValue() const {
     std::string value;
     ReadString(m_root, Key(kRunKey), kRunValueName, value);

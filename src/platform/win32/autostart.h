@@ -22,6 +22,7 @@ class RegistryAutostartStore : public AutostartStore {
     void WriteRunValue(const std::string& exePath) override;
     void DeleteRunValue() override;
     bool HasRunValue() const override;
+    bool RunValueStarts(const std::string& exePath) const override;
 
     // The "Zelvra" value as it stands; empty when missing.
     std::string RunValue() const;

@@ -129,6 +129,28 @@ TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {
     EXPECT_FALSE(RunState(dir.File(RunState::kFileName)).WasMonitoring(2));
 }
 
+// The default page resumed at start is named on its tab and in the tray tip, as when its page
+// was opened by hand, not "默认页面".
+TEST_F(ResumeTest, TheResumedDefaultPageShowsItsNameOnItsTabAndInTheTrayTip) {
+    WriteConfig("[1]\nWindowName=首页\nurl=" + server.Url("/news") +
+                "\nRefreshTime=1\nRegx=新闻\n[2]\nWindowName=价格\nurl=" + server.Url("/price") +
+                "\nRefreshTime=2\n");
+    RunState(dir.File(RunState::kFileName)).SetMonitoring(1, true);
+    TMainFrm& f = StartFrame();
+    ASSERT_TRUE(f.IsMonitoring(0));
+    EXPECT_EQ(f.PageControl()->GetPageText(0).utf8_string(), "首页");
+    EXPECT_EQ(f.PageControl()->GetPageText(1).utf8_string(), "价格");
+    f.PageControl()->SetSelection(1);
+    Tick(0);  // found while another tab is in front: named as not yet looked at
+    EXPECT_THAT(f.TrayIcon()->ToolTip().utf8_string(),
+                ::testing::HasSubstr("有未查看的变化：首页"));
+
+    // A window that did not monitor keeps the designed caption until its page is opened.
+    f.StopAllClick();
+    TMainFrm& again = RestartFrame();
+    EXPECT_EQ(again.PageControl()->GetPageText(0).utf8_string(), "默认页面");
+}
+
 // A start while the network is still down (a reboot before the line is up): the page cannot be
 // opened, the window monitors on, and once its server is back its tick reads the page.
 TEST_F(ResumeTest, AWindowResumedWhileItsServerIsDownReadsItsPageOnceTheServerIsBack) {

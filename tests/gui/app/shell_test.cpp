@@ -40,6 +40,25 @@ TEST_F(MainFrameTest, ARefusedChoiceLeavesTheRunEntryAlone) {
     EXPECT_EQ(store.ReadReg(), "0");
 }
 
+// Another copy of the program (another build on the machine) left its entry: this copy does
+// not start at logon, and the box says so until the user ticks it.
+TEST_F(MainFrameTest, AnAutostartEntryForAnotherExecutableShowsUnticked) {
+    XdgAutostartStore store(configHome);
+    store.WriteReg("1");
+    store.WriteRunValue("/opt/another build/nuvaro");
+    TMainFrm& f = StartFrame();
+    wxCheckBox* box = f.DefaultPage().AutostartCheck();
+    EXPECT_FALSE(box->GetValue());
+    EXPECT_FALSE(store.RunValueStarts(ExeFilePath()));  // nobody's entry rewritten by a show
+    box->SetValue(true);
+    f.AutostartClick();
+    EXPECT_TRUE(store.RunValueStarts(ExeFilePath()));
+    f.Hide();
+    f.Show();
+    Pump(20);
+    EXPECT_TRUE(box->GetValue());
+}
+
 TEST_F(MainFrameTest, TheCheckBoxSwitchesTheEntryAndRemembersTheChoice) {
     TMainFrm& f = StartFrame();
     XdgAutostartStore store(configHome);

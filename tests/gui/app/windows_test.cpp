@@ -1,4 +1,5 @@
 // Restoring, adding and closing monitoring windows on the real main window.
+#include <gmock/gmock.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
@@ -247,6 +248,31 @@ TEST_F(MainFrameTest, StartAllAndStopAllFromTheTabMenuTellInOneBox) {
     EXPECT_EQ(LastText(), "已停止监控：\n    甲\n    丙\n");
     EXPECT_FALSE(f.IsMonitoring(1) || f.IsMonitoring(3));
     EXPECT_EQ(f.Window(3)->StartStopButton()->GetLabel().utf8_string(), "开始监控");
+}
+
+// The main menu's "窗口(&W)" holds the tab menu's commands and works as it does.
+TEST_F(MainFrameTest, TheWindowsMenuOfTheMainMenuHoldsTheTabMenusCommands) {
+    TMainFrm& f = StartFrame();
+    wxMenuBar* bar = f.GetMenuBar();
+    ASSERT_EQ(bar->GetMenuCount(), 3u);
+    EXPECT_EQ(bar->GetMenuLabel(1).utf8_string(), "窗口(&W)");
+    wxMenu* windows = bar->GetMenu(1);
+    std::string items;
+    for (auto* item : windows->GetMenuItems()) items += item->GetItemLabel().utf8_string() + ";";
+    EXPECT_EQ(items, "新建窗口(&N);关闭当前窗口(&C);;全部开始监控;全部停止监控;");
+    auto choose = [&](size_t position) {
+        windows->SendEvent(windows->FindItemByPosition(position)->GetId());
+    };
+    choose(0);
+    choose(0);
+    EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(f.PageControl()->GetSelection(), 2);
+    choose(1);
+    EXPECT_EQ(OpenNumbers(f), (std::vector<int>{0, 1}));
+    notices->shown.clear();
+    choose(3);  // nothing can start: one box says why
+    ASSERT_EQ(notices->shown.size(), 1u);
+    EXPECT_THAT(LastText(), ::testing::HasSubstr("未能开始监控"));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 namespace nuvaro::testing {
 
 void MainFrameTest::SetUp() {
+    const char* saved = getenv("XDG_CONFIG_HOME");
+    savedConfigHome = saved ? saved : "";
     configHome = dir.File("config-home");
     std::filesystem::create_directories(configHome);
     setenv("XDG_CONFIG_HOME", configHome.c_str(), 1);
@@ -29,7 +31,11 @@ void MainFrameTest::TearDown() {
     SetNotices(nullptr);
     SetShell(nullptr);
     SetBalloons(nullptr);
-    unsetenv("XDG_CONFIG_HOME");
+    if (savedConfigHome.empty()) {
+        unsetenv("XDG_CONFIG_HOME");
+    } else {
+        setenv("XDG_CONFIG_HOME", savedConfigHome.c_str(), 1);
+    }
 }
 
 TMainFrm& MainFrameTest::StartFrame() {

@@ -37,6 +37,7 @@ class MainFrameTest : public ::testing::Test {
 
     TempExeDir dir;
     std::string configHome;
+    std::string savedConfigHome;  // the run's own, put back after the test
     RecordingNotices* notices = nullptr;
     RecordingShell* shell = nullptr;
     RecordingBalloons* balloons = nullptr;

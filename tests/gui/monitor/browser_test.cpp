@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "app/monitor_window.h"
@@ -13,6 +14,7 @@
 #include "harness/monitor_fixture.h"
 #include "monitor/page_reader.h"
 #include "platform/gtk/web_browser.h"
+#include "support/notify_helpers.h"
 
 namespace nuvaro::testing {
 namespace {
@@ -64,6 +66,35 @@ TEST_F(BrowserTest, APageThatNeverStopsChangingIsReadAtTheBound) {
     Tick(1);
     EXPECT_GE(std::chrono::steady_clock::now() - started, 3s);  // it waited for quiet in vain
     EXPECT_EQ(InformLines(), Lines{"[2][到货]监控点信息发生变化，发出提醒[行情]"});
+}
+
+// A page that cannot be loaded shows a small Chinese page in the pane (why, where, when), not
+// the engine's English one; the tick still fails and is logged as before, whatever that page
+// says.
+TEST_F(BrowserTest, APageThatCannotBeLoadedShowsAChinesePageAndTheTickStillFails) {
+    const std::string url = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/shop";
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "显卡", "/shop", "网址|原因|Could");
+    f.Window(1)->UrlEdit()->SetValue(url);
+    f.OpenPageNClick(1);
+    BrowserPanel* browser = f.Window(1)->Browser();
+    ASSERT_TRUE(PumpUntil([&] { return !browser->IsLoading(); }));
+    Monitor(1);
+    Tick(1);
+    EXPECT_TRUE(InformLines().empty());  // the failure page is no page of the site
+    const std::string errors = ToUtf8(GbkText::FromBytes(dir.Read("Log/errorlog.txt")));
+    EXPECT_NE(errors.find("[2][显卡]"), std::string::npos) << errors;
+
+    std::optional<PageContent> page;
+    browser->ReadPage([&](const PageContent& p) { page = p; });
+    ASSERT_TRUE(PumpUntil([&] { return page.has_value(); }));
+    const std::string body = ToUtf8(page->body);
+    EXPECT_EQ(ToUtf8(page->title), "无法打开网页");
+    EXPECT_NE(body.find("原因："), std::string::npos) << body;
+    EXPECT_NE(body.find("服务器拒绝了连接请求"), std::string::npos) << body;  // in Chinese
+    EXPECT_NE(body.find(url), std::string::npos) << body;
+    EXPECT_NE(body.find("时间："), std::string::npos) << body;
+    EXPECT_EQ(browser->LocationURL(), url);  // the window still stands for the page asked for
 }
 
 // The profile lies beside the executable, nothing of it in the home folder.

@@ -18,7 +18,7 @@ TEST(Autostart, FirstRunWritesTheChoiceAndTheEntryThenLeavesThemAlone) {
     EXPECT_EQ(dir.Read("cfg/nuvaro/registry.ini"), "[SOFTWARE\\Microsoft\\Windows]\r\nreg=1\r\n");
 
     store.DeleteRunValue();  // removed by someone else: a show does not bring it back
-    EXPECT_TRUE(SynchronizeAutostart(store, "/opt/Nuvaro/nuvaro"));
+    EXPECT_FALSE(SynchronizeAutostart(store, "/opt/Nuvaro/nuvaro"));  // and the box says so
     EXPECT_FALSE(store.HasRunValue());
 }
 
@@ -52,6 +52,25 @@ TEST(Autostart, EntryQuotesThePathForTheDesktop) {
               std::string::npos)
         << entry;
     EXPECT_NE(entry.find("Type=Application\n"), std::string::npos);
+}
+
+// The box is ticked only for an entry that starts this very executable, whatever its quoting.
+TEST(Autostart, AnEntryForAnotherExecutableIsNotThisProgramsAutostart) {
+    TempExeDir dir;
+    XdgAutostartStore store(dir.File("cfg"));
+    const std::string odd = "/home/u/我的 程序/100%\"a\"\\b$/nuvaro";
+    store.WriteRunValue(odd);
+    store.WriteReg("1");
+    EXPECT_TRUE(store.RunValueStarts(odd));
+    EXPECT_FALSE(store.RunValueStarts("/home/u/我的 程序/100%\"a\"\\b$/nuvaro2"));
+    EXPECT_FALSE(SynchronizeAutostart(store, "/opt/Other/nuvaro"));
+    EXPECT_TRUE(SynchronizeAutostart(store, odd));
+    EXPECT_TRUE(store.RunValueStarts(odd));  // a show rewrites nobody's entry
+
+    dir.Write("cfg/autostart/Zelvra.desktop", "[Desktop Entry]\r\nExec=/opt/Nuvaro/nuvaro --x\r\n");
+    EXPECT_TRUE(store.RunValueStarts("/opt/Nuvaro/nuvaro"));
+    dir.Write("cfg/autostart/Zelvra.desktop", "[Desktop Entry]\nName=Nuvaro\n");
+    EXPECT_FALSE(store.RunValueStarts("/opt/Nuvaro/nuvaro"));
 }
 
 TEST(Autostart, UnwritableConfigHomeIsAnError) {
