@@ -152,8 +152,9 @@ void TMainFrm::CloseWindowClick() {
     MonitorWindow* window = ActiveWindow();
     if (!window || window->IsDefault()) return;
     const int n = window->Number();
-    Engine().Stop(n);    // not monitoring at the next start either
-    Engine().Detach(n);  // its tick ends quietly, its timer stops
+    Engine().Stop(n);             // not monitoring at the next start either
+    Engine().Detach(n);           // its tick ends quietly, its timer stops
+    Engine().ForgetLastMatch(n);  // a new window in its slot starts afresh
     m_sourceReads.erase(n);
     m_unseen.erase(n);
     m_pageControl->DeletePage(m_pageControl->GetSelection());

@@ -32,6 +32,13 @@ bool NuvaroApp::OnInit() {
         m_instance.reset();
         return false;
     }
+    // Before anything reads or writes the files: another session may run this folder's copy.
+    if (m_instance->FolderInUse()) {
+        GetNotices().Box(Notices::Owner::None, text::kFolderInUse, text::kCaptionNotice,
+                         Notices::Icon::Information, Notices::Buttons::Ok);
+        m_instance.reset();
+        return false;
+    }
     RemoveStaleSettingsTemporaries();
     MakeKeptFilesPrivate();
     SetAppName(U8(text::kAppTitle));
@@ -47,9 +54,9 @@ bool NuvaroApp::OnInit() {
 }
 
 int NuvaroApp::OnExit() {
-    m_instance.reset();
     const int code = wxApp::OnExit();  // deletes the main window, destroyed on its way out
-    m_program.reset();
+    m_program.reset();  // its last writes of the outbox and the run state under the locks
+    m_instance.reset();
     return code;
 }
 

@@ -18,6 +18,7 @@
 #include "monitor/run_state.h"
 #include "notify/daily_report.h"
 #include "notify/notify_dispatcher.h"
+#include "notify/outbox_reconcile.h"
 #include "notify/report_schedule.h"
 #include "notify/window_health.h"
 #include "platform/wx/tray_icon.h"
@@ -38,6 +39,7 @@ Program::Program() {
     m_dispatcher =
         std::make_unique<NotifyDispatcher>(GetShell(), MakePluginLibraries(), DeliveryPolicy{},
                                            std::make_unique<Outbox>(ExeDirFile(Outbox::kFileName)));
+    ReconcileNotified(*m_dispatcher->KeptIn(), *m_runState);  // before the slots take the texts
     m_clock = NewUiClock();
     m_engine = std::make_unique<MonitorEngine>(
         *m_configs, *m_clock, GetNotices(),

@@ -20,8 +20,9 @@ void KeepNewFilesPrivate();
 mode_t UserFileMask();
 
 // Takes the group's and others' permissions from the file `path` (a link is followed to its
-// file), or from the folder `path` and everything below it (links there are neither followed
-// nor changed, nor is a link to a folder). Failures are ignored.
+// file), or from the folder `path` (a link is followed to its folder) and everything below it
+// (links there are neither followed nor changed, nor is a link to a folder). Failures are
+// ignored.
 void MakePrivate(const std::string& path);
 
 }  // namespace nuvaro

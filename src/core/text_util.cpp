@@ -22,6 +22,13 @@ std::string_view TrimControls(std::string_view s) {
     return s;
 }
 
+bool HasControlCharacter(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return true;
+    }
+    return false;
+}
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;

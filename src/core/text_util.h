@@ -14,6 +14,10 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // Blanks and control characters (bytes up to 0x20) removed at both ends.
 std::string_view TrimControls(std::string_view s);
 
+// Whether `s` holds a control character (a byte below 0x20, or DEL): no address or number
+// may, since it could end a protocol's line or cut a C string short.
+bool HasControlCharacter(std::string_view s);
+
 // The value of a hexadecimal digit (either case), or -1.
 int HexDigitValue(char c);
 

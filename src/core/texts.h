@@ -8,6 +8,8 @@ namespace nuvaro::text {
 inline constexpr const char* kAppTitle = "Nuvaro";
 inline constexpr const char* kMainCaption = "Nuvaro Nuvaro万能网页监控助手";
 inline constexpr const char* kAlreadyRunning = "本软件已启动。";
+inline constexpr const char* kFolderInUse =
+    "本文件夹中的本软件已在运行（可能在另一会话中），本次启动未做任何改动。";
 inline constexpr const char* kCaptionNotice = "提示";
 inline constexpr const char* kCaptionQuestion = "询问";
 inline constexpr const char* kCaptionError = "错误";
@@ -324,6 +326,7 @@ inline constexpr const char* kSendInternalError = "发送时出现内部错误";
 inline constexpr const char* kSendQueueFull = "待发送的通知太多，这条通知未发送";
 inline constexpr const char* kSendBadSmtp = "email.inf 中的 SMTP 地址无效：";
 inline constexpr const char* kSendNoProgram = "无法启动本地程序";
+inline constexpr const char* kSendBadRecipient = "收件人含有控制字符，不予发送：";
 
 // Failed notices on the desktop
 inline constexpr const char* kNoticeFailedTitle = "通知发送失败";
@@ -348,6 +351,9 @@ inline constexpr const char* kBalloonFailingTitle = "网页连续监控失败";
 inline constexpr const char* kMenuResume = "启动时恢复监控";
 inline constexpr const char* kResumeFailed = "启动时未能恢复监控：";
 inline constexpr const char* kSendInterrupted = "发送途中程序已结束，不知是否已送达，将再次发送";
+inline constexpr const char* kStateDropped = " 中有无法读取的内容，已丢弃 ";
+inline constexpr const char* kStateWholeFile = "文件过大，整个丢弃，字节数：";
+inline constexpr const char* kStateTooManySections = "超出的条目，上限：";
 inline constexpr const char* kTrayWaitingCount = "等待发送的通知：%d 条";
 
 }  // namespace nuvaro::text

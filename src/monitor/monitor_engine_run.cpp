@@ -5,6 +5,7 @@
 #include "core/condition_texts.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
+#include "core/test_point.h"
 #include "core/texts.h"
 #include "monitor/cycle_rules.h"
 #include "monitor/engine_window.h"
@@ -203,14 +204,17 @@ void MonitorEngine::KeepRule(int n, const NumRuleState& rule) {
 void MonitorEngine::Notify(int n, TickKind kind, const GbkText& found, const GbkText& previous,
                            const Finding& finding) {
     TConfig& slot = m_configs[SlotOf(n)];
+    TestKillPoint("dispatch");
     try {
         m_dispatch(slot, found, previous, ValueText(finding));
     } catch (const std::exception& e) {
         // The same text is again a change at the next tick.
         return Fail(n, kind, e.what());
     }
+    TestKillPoint("dispatched");  // in the outbox, not yet in the run state
     slot.LastMatch = found;
     if (m_runState) m_runState->SetLastMatch(SlotOf(n), found);
+    TestKillPoint("saved");
     if (finding.number) KeepRule(n, finding.rule);
     LogVerdict(Verdict::Change, CycleTraits::For(n), SlotText(n), found, slot.WindowName);
     Record(n, WindowStatus::Last::Change, found, {}, previous);

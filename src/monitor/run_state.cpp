@@ -1,5 +1,6 @@
 #include "monitor/run_state.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "core/gbk.h"
 #include "core/ini_file.h"
 #include "core/sha256.h"
+#include "core/state_file.h"
 #include "core/text_util.h"
 #include "monitor/monitor_log.h"
 
@@ -21,6 +23,7 @@ constexpr std::string_view kMonitoring = "Monitoring";
 constexpr std::string_view kLastMatch = "LastMatch";
 constexpr std::string_view kBytes = "LastMatchBytes";
 constexpr std::string_view kDigest = "LastMatchSha256";
+constexpr std::string_view kNotifiedAt = "NotifiedAt";
 constexpr std::string_view kRuleRegion = "RuleRegion";
 constexpr std::string_view kRuleMark = "RuleMark";
 
@@ -44,6 +47,13 @@ NumRuleState ReadRule(const IniDocument& doc, const std::string& section) {
     }
     return rule;
 }
+
+int64_t NowMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 // What pages showed is the user's business only.
 constexpr mode_t kFileMode = 0600;
 
@@ -80,7 +90,8 @@ RunState::Slot* RunState::At(int slot) {
 const RunState::Slot* RunState::At(int slot) const { return const_cast<RunState*>(this)->At(slot); }
 
 void RunState::Load() {
-    IniDocument doc = IniFile(m_path).Load();
+    StateFileReader file(m_path, kMaxFileBytes, kSlots + 1);
+    const IniDocument& doc = file.Document();
     m_resume = doc.Read(kStart, kResume).value_or("1") != "0";
     for (int slot = 1; slot <= kSlots; ++slot) {
         const std::string section = std::to_string(slot);
@@ -90,13 +101,25 @@ void RunState::Load() {
         SavedMatch& m = s.lastMatch;
         m.text = doc.ReadGbk(section, kLastMatch).value_or(GbkText());
         m.size = m.text.size();
-        auto bytes = ParseInteger(doc.Read(section, kBytes).value_or(""));
+        const int64_t bytes = file.Number(section, kBytes.data(), 0, INT64_MAX, 0);
         std::string digest = doc.Read(section, kDigest).value_or("");
         // A cut text counts only with its length and digest; without them it is taken whole.
-        if (bytes && *bytes > static_cast<long long>(m.text.size()) && digest.size() == 64) {
-            m.size = static_cast<size_t>(*bytes);
+        if (bytes > static_cast<int64_t>(m.text.size()) && digest.size() == 64) {
+            m.size = static_cast<size_t>(bytes);
             m.digest = digest;
         }
+        s.notifiedAt = file.Number(section, kNotifiedAt.data(), 0, kLatestMillisecond, 0);
+    }
+    DropUnknownSections(file);
+    file.Report();
+}
+
+void RunState::DropUnknownSections(StateFileReader& file) {
+    for (const std::string& section : file.Document().SectionNames()) {
+        const auto slot = ParseInteger(section);
+        const bool known =
+            EqualsIgnoreAsciiCase(section, kStart) || (slot && *slot >= 1 && *slot <= kSlots);
+        if (!known || (slot && std::to_string(*slot) != section)) file.Drop("[" + section + "]");
     }
 }
 
@@ -106,11 +129,14 @@ std::string RunState::Serialize() const {
     out.Write(kResume, m_resume ? "1" : "0");
     for (int slot = 1; slot <= kSlots; ++slot) {
         const Slot& s = *At(slot);
-        if (!s.monitoring && s.lastMatch.size == 0 && s.rule == kNoRule) continue;
+        if (!s.monitoring && s.lastMatch.size == 0 && s.rule == kNoRule && s.notifiedAt == 0) {
+            continue;
+        }
         out.Section(std::to_string(slot));
         out.Write(kMonitoring, s.monitoring ? "1" : "0");
         if (s.rule.inRegion) out.Write(kRuleRegion, "1");
         if (s.rule.mark) out.Write(kRuleMark, NumberText(*s.rule.mark));
+        if (s.notifiedAt != 0) out.Write(kNotifiedAt, std::to_string(s.notifiedAt));
         if (s.lastMatch.size == 0) continue;
         out.WriteExactGbk(kLastMatch, s.lastMatch.text);
         if (s.lastMatch.Whole()) continue;
@@ -175,13 +201,29 @@ void RunState::SetLastMatch(int slot, const GbkText& found) {
     Slot* s = At(slot);
     if (!s) return;
     s->lastMatch = SavedMatch::Of(found);
+    s->notifiedAt = NowMilliseconds();
     Save();
 }
 
 void RunState::ClearLastMatch(int slot) {
     Slot* s = At(slot);
-    if (!s || s->lastMatch.size == 0) return;
+    if (!s) return;
+    // Stamped even when empty: a notice still pending from before is older than the slot.
+    s->notifiedAt = NowMilliseconds();
     s->lastMatch = {};
+    Save();
+}
+
+int64_t RunState::NotifiedAt(int slot) const {
+    const Slot* s = At(slot);
+    return s ? s->notifiedAt : 0;
+}
+
+void RunState::AdoptLastMatch(int slot, const SavedMatch& match, int64_t at) {
+    Slot* s = At(slot);
+    if (!s) return;
+    s->lastMatch = match;
+    s->notifiedAt = at;
     Save();
 }
 

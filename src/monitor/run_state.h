@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,8 @@
 #include "monitor/number_rule.h"
 
 namespace nuvaro {
+
+class StateFileReader;
 
 // A window's last notified found text as it is kept on disk: whole up to kKeptBytes; a longer
 // one as its first kKeptBytes (cut at a character boundary), its length and a digest of the
@@ -37,6 +40,9 @@ Verdict JudgeWithSaved(const GbkText& found, const GbkText& lastMatch, const Sav
 class RunState {
   public:
     static constexpr int kSlots = 30;
+    // The most a file may hold to be read: more is damage, dropped whole.
+    static constexpr size_t kMaxFileBytes = 4 * 1024 * 1024;
+    static constexpr int64_t kLatestMillisecond = int64_t{1} << 43;  // the year 2248
     static constexpr const char* kFileName = "runstate.inf";
 
     // Loads the file; a missing or unreadable one means: resume on, nothing monitoring.
@@ -56,8 +62,13 @@ class RunState {
     void ForgetMonitoring();
 
     const SavedMatch& LastMatch(int slot) const;
+    // Both note the moment (wall-clock milliseconds, NotifiedAt): a notice raised before it is
+    // older than what the slot holds.
     void SetLastMatch(int slot, const GbkText& found);
     void ClearLastMatch(int slot);
+    int64_t NotifiedAt(int slot) const;
+    // A change notified at `at` whose saving was cut short (see ReconcileNotified).
+    void AdoptLastMatch(int slot, const SavedMatch& match, int64_t at);
 
     // What the window's rule about values remembers (its region, its mark).
     const NumRuleState& RuleState(int slot) const;
@@ -79,11 +90,13 @@ class RunState {
     struct Slot {
         bool monitoring = false;
         SavedMatch lastMatch;
+        int64_t notifiedAt = 0;
         NumRuleState rule;
     };
     Slot* At(int slot);
     const Slot* At(int slot) const;
     void Load();
+    void DropUnknownSections(StateFileReader& file);
     // Writes the state now, or when the last hold ends. A failure goes to the error log once
     // until a write succeeds again; `raise` throws it instead.
     void Save(bool raise = false);

@@ -1,7 +1,5 @@
 #include "notify/notify_dispatcher.h"
 
-#include <exception>
-
 #include "config/tconfig.h"
 #include "core/date_time.h"
 #include "core/exe_dir.h"
@@ -61,27 +59,29 @@ NotifyDispatcher::~NotifyDispatcher() { Shutdown(); }
 
 void NotifyDispatcher::Dispatch(const TConfig& slot, const GbkText& found, const GbkText& previous,
                                 const GbkText& value) {
-    DispatchFacts(slot, FactsOf(slot, found, previous, value), IsOn(slot.OtherOpen));
+    DispatchFacts(slot, FactsOf(slot, found, previous, value), IsOn(slot.OtherOpen), &found);
 }
 
-void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program) {
+void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program,
+                                     const GbkText* change) {
     const std::string number = std::to_string(slot.Index);
     Batch batch;
-    std::exception_ptr firstError;
-    auto attempt = [&](const std::function<void()>& channel) {
+    // A channel that cannot prepare its deliveries (its plug-in missing or broken) fails on its
+    // own, told once for this notice; the other channels go out and the notice counts as told.
+    auto attempt = [&](std::string_view channel, const std::function<void()>& prepare) {
         try {
-            channel();
-        } catch (...) {
-            if (!firstError) firstError = std::current_exception();
+            prepare();
+        } catch (const std::exception& e) {
+            ChannelFailed(channel, facts, ToGbk(e.what()));
         }
     };
     if (program) {
-        attempt([&] {
+        attempt(kProgramChannel, [&] {
             PrepareProgram(batch, ToGbk(slot.OtherProgram), ToGbk(slot.OtherStr), facts, false);
         });
     }
     if (IsOn(slot.SmsOpen)) {
-        attempt([&] {
+        attempt(kSmsChannel, [&] {
             auto sender = m_libraries->SmsSender();
             GbkText userId = m_libraries->ReadUserId();
             GbkText record = m_libraries->ReadWindowsInfo(number);
@@ -89,7 +89,7 @@ void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& fac
         });
     }
     if (IsOn(slot.EmailOpen)) {
-        attempt([&] {
+        attempt(kEmailChannel, [&] {
             auto sender = m_libraries->MailSender();
             GbkText record = m_libraries->ReadWindowsInfo(number);
             GbkText account = m_libraries->ReadEmail();
@@ -97,9 +97,11 @@ void NotifyDispatcher::DispatchFacts(const TConfig& slot, const NoticeFacts& fac
         });
     }
     const GbkText record = slot.WindowRecord();
-    if (IsOn(slot.PushOpen)) attempt([&] { PreparePushes(batch, facts, record, EveryChannel); });
+    if (IsOn(slot.PushOpen)) {
+        attempt(kPushChannel, [&] { PreparePushes(batch, facts, record, EveryChannel); });
+    }
+    if (change) MarkChange(batch, *change);
     Commit(batch);
-    if (firstError) std::rethrow_exception(firstError);
 }
 
 void NotifyDispatcher::SendSMSNotice(std::string_view slot,
@@ -217,35 +219,6 @@ void NotifyDispatcher::StartProgram(const GbkText& file, const GbkText& paramete
     Commit(batch);
 }
 
-// The kept deliveries are on disk before any of them is tried.
-void NotifyDispatcher::Commit(Batch& batch) {
-    std::vector<OutboxEntry> entries;
-    const int64_t now =
-        std::chrono::duration_cast<std::chrono::seconds>(m_clock.WallNow().time_since_epoch())
-            .count();
-    for (size_t i = 0; i < batch.size(); ++i) {
-        Prepared& p = batch[i];
-        if (!p.entry) continue;
-        OutboxEntry& e = *p.entry;
-        e.key = e.facts.id + "-" + std::to_string(i + 1);
-        e.channel = std::string(p.channel);
-        e.slot = p.job.slot;
-        e.windowName = p.job.windowName;
-        e.recipient = p.job.recipient;
-        e.raised = e.due = now;
-        p.job.key = e.key;
-        entries.push_back(e);
-    }
-    const std::vector<bool> folded =
-        m_outbox ? m_outbox->AddOrFold(entries) : std::vector<bool>(entries.size(), false);
-    size_t kept = 0;
-    for (Prepared& p : batch) {
-        if (p.entry && folded[kept++]) continue;  // the pending delivery sends it
-        if (p.entry && m_outbox) p.job.run = KeptRun(p.job.key, std::move(p.job.run));
-        Queue(p.channel, std::move(p.job));
-    }
-}
-
 void NotifyDispatcher::SendSmsGatewayTest(const SmsSettings& settings, const GbkText& mobile,
                                           const GbkText& countryCode, const GbkText& text,
                                           std::function<void(const TryResult&)> done) {
@@ -304,6 +277,15 @@ void NotifyDispatcher::Report(std::string_view channel, const DeliveryJob& job,
         if (!failed.test) told.quiet = !m_down.insert(failed.channel).second;
     }
     if (observer) observer(told);
+}
+
+void NotifyDispatcher::ChannelFailed(std::string_view channel, const NoticeFacts& facts,
+                                     const GbkText& reason) {
+    DeliveryJob failed;
+    failed.slot = facts.slot;
+    failed.windowName = facts.name;
+    LogRefused(channel, failed, reason);
+    Report(channel, failed, reason);
 }
 
 // A delivery the program does not take: it is exiting, or too many wait already.

@@ -62,8 +62,9 @@ class NotifyDispatcher {
     // before did. `found` and `previous` (the found text notified last; GBK) and the window's
     // name, address, slot and the time now fill the placeholders of its texts (both texts cut
     // to kFoundTextLimit characters with their length, so a notice fits its outbox).
-    // A plug-in that cannot be loaded is raised after the other channels were queued. The
-    // outbox holds every delivery of the notice when this returns.
+    // A channel whose plug-in cannot be loaded fails on its own: written to the logs and told
+    // to the failure observer once for this notice, never raised, so the notice counts as told.
+    // The outbox holds every delivery of the notice when this returns.
     // With PushOpen "1", every enabled push channel of push.inf hears of it too, each a delivery
     // on the push channel's workers. A recipient that has its share of pending deliveries
     // already gets this notice folded into the newest of them (Outbox::AddOrFold).
@@ -160,7 +161,12 @@ class NotifyDispatcher {
     void PrepareProgram(Batch& batch, const GbkText& file, const GbkText& parameters,
                         const NoticeFacts& facts, bool test);
     void Commit(Batch& batch);
-    void DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program);
+    // `change`: the whole found text of a change of the page (none for a notice of its own kind).
+    void DispatchFacts(const TConfig& slot, const NoticeFacts& facts, bool program,
+                       const GbkText* change = nullptr);
+    static void MarkChange(Batch& batch, const GbkText& found);
+    // A channel that could not make its deliveries of a notice: logged and told once.
+    void ChannelFailed(std::string_view channel, const NoticeFacts& facts, const GbkText& reason);
     void PreparePushes(Batch& batch, const NoticeFacts& facts, const GbkText& record,
                        const std::function<bool(const std::string&)>& wanted);
     std::function<TryResult(int)> PushRun(std::string section, GbkText record, NoticeFacts facts,

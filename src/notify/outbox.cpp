@@ -8,6 +8,7 @@
 #include "core/gbk.h"
 #include "core/ini_file.h"
 #include "core/log_file.h"
+#include "core/state_file.h"
 #include "core/text_util.h"
 #include "notify/outbox_fold.h"
 #include "notify/send_log.h"
@@ -22,13 +23,21 @@ int64_t Seconds(DeliveryClock::WallTime t) {
     return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
 }
 
-int64_t Number(const IniDocument& doc, const std::string& section, const char* key) {
-    return ParseInteger(doc.Read(section, key).value_or("")).value_or(0);
+// Bounds of the numbers read: a damaged or edited file cannot make them overflow.
+constexpr int64_t kLatestSecond = int64_t{1} << 33;  // the year 2242
+constexpr int64_t kMostTries = 100000;
+
+bool KnownChannel(const std::string& c) {
+    return c == kSmsChannel || c == kEmailChannel || c == kProgramChannel || c == kPushChannel;
 }
 
-OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
+OutboxEntry ReadEntry(StateFileReader& file, const std::string& section) {
+    const IniDocument& doc = file.Document();
     auto text = [&](const char* key) { return doc.ReadGbk(section, key).value_or(GbkText()); };
     auto ascii = [&](const char* key) { return text(key).bytes(); };
+    auto number = [&](const char* key, int64_t low, int64_t high, int64_t fallback) {
+        return file.Number(section, key, low, high, fallback);
+    };
     OutboxEntry e;
     e.key = section;
     e.channel = ascii("Channel");
@@ -36,17 +45,21 @@ OutboxEntry ReadEntry(const IniDocument& doc, const std::string& section) {
     e.windowName = text("Window");
     e.recipient = text("Recipient");
     e.record = text("Record");
-    e.facts = {text("Found"),   text("Name"),    text("Url"),
-               ascii("Time"),   e.slot,          text("Previous"),
-               ascii("Id"),     text("Value"),   ascii("Kind"),
-               text("Subject"), text("Message"), static_cast<int>(Number(doc, section, "Folded"))};
+    e.facts = {
+        text("Found"),   text("Name"),    text("Url"),
+        ascii("Time"),   e.slot,          text("Previous"),
+        ascii("Id"),     text("Value"),   ascii("Kind"),
+        text("Subject"), text("Message"), static_cast<int>(number("Folded", 0, kMostTries, 0))};
     e.push = ascii("Push");
     e.file = text("File");
     e.parameters = text("Parameters");
-    e.raised = Number(doc, section, "Raised");
-    e.attempt = static_cast<int>(std::max<int64_t>(1, Number(doc, section, "Attempt")));
-    e.due = Number(doc, section, "Due");
+    e.raised = number("Raised", 0, kLatestSecond, 0);
+    e.attempt = static_cast<int>(number("Attempt", 1, kMostTries, 1));
+    e.due = number("Due", 0, kLatestSecond, 0);
     e.trying = ascii("Trying") == "1";
+    e.foundBytes = number("FoundBytes", 0, INT64_MAX, 0);
+    e.foundDigest = ascii("FoundSha256");
+    e.notifiedAt = number("NotifiedAt", 0, kLatestSecond * 1000, 0);
     return e;
 }
 
@@ -81,6 +94,10 @@ void WriteEntry(IniWriter& out, const OutboxEntry& e) {
     out.Write("Attempt", std::to_string(e.attempt));
     out.Write("Due", std::to_string(e.due));
     if (e.trying) out.Write("Trying", "1");
+    if (e.foundDigest.empty()) return;
+    out.Write("FoundBytes", std::to_string(e.foundBytes));
+    out.Write("FoundSha256", e.foundDigest);
+    out.Write("NotifiedAt", std::to_string(e.notifiedAt));
 }
 
 }  // namespace
@@ -89,15 +106,18 @@ Outbox::Outbox(std::string path, DeliveryClock& clock) : m_path(std::move(path))
     Load();
 }
 
+// What cannot be an entry is dropped, and said once in the error log.
 void Outbox::Load() {
-    IniDocument doc = IniFile(m_path).Load();
-    for (const std::string& section : doc.SectionNames()) {
-        OutboxEntry entry = ReadEntry(doc, section);
-        const std::string& c = entry.channel;
-        if (c != kSmsChannel && c != kEmailChannel && c != kProgramChannel && c != kPushChannel)
+    StateFileReader file(m_path, kMaxFileBytes, kMaxEntries);
+    for (const std::string& section : file.Document().SectionNames()) {
+        OutboxEntry entry = ReadEntry(file, section);
+        if (!KnownChannel(entry.channel)) {
+            file.Drop("[" + section + "] Channel=" + entry.channel);
             continue;
+        }
         m_entries.emplace(section, std::move(entry));
     }
+    file.Report();
 }
 
 std::vector<OutboxEntry> Outbox::Entries() const {

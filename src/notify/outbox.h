@@ -30,6 +30,12 @@ struct OutboxEntry {
     int attempt = 1;      // the next try
     int64_t due = 0;      // wall-clock seconds of the next try
     bool trying = false;  // a try was under way; after a restart its outcome is unknown
+    // A change of the page: the bytes and SHA-256 of its whole found text, and when it was
+    // notified (wall-clock milliseconds), so that a start can tell a change whose saving a
+    // kill cut short (ReconcileNotified).
+    int64_t foundBytes = 0;
+    std::string foundDigest;
+    int64_t notifiedAt = 0;
 };
 
 // The notices that wait for their server, in "outbox.inf" beside the executable: an INI file
@@ -67,6 +73,10 @@ class Outbox : public DeliveryJournal {
     // Hears the number of deliveries kept after every change, on the thread that made it
     // (quickly: it is called under a lock).
     void SetCountObserver(std::function<void(size_t count)> observer);
+
+    // The most a file may hold to be read: more is damage, dropped whole.
+    static constexpr size_t kMaxFileBytes = 16 * 1024 * 1024;
+    static constexpr size_t kMaxEntries = 2000;
 
   private:
     void Load();

@@ -55,6 +55,9 @@ void FoldInto(OutboxEntry& target, const OutboxEntry& fresh) {
     target.windowName = fresh.windowName;
     target.file = fresh.file;
     target.parameters = fresh.parameters;
+    target.foundBytes = fresh.foundBytes;
+    target.foundDigest = fresh.foundDigest;
+    target.notifiedAt = fresh.notifiedAt;
 }
 
 }  // namespace nuvaro

@@ -7,6 +7,7 @@
 #include "core/dynamic_library.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/text_util.h"
 #include "core/texts.h"
 #include "notify/plugin_contract.h"
 
@@ -38,6 +39,11 @@ std::vector<GbkText> SplitLines(const GbkText& gbk) {
         lines.push_back(GbkText::FromBytes(text.substr(start, end - start)));
     }
     return lines;
+}
+
+GbkText RecipientRefusal(const GbkText& recipient) {
+    return ToGbk(text::kSendBadRecipient) +
+           GbkText::FromBytes(std::string(GbkPrefix(recipient.view(), 200)));
 }
 
 TryOutcome Outcome(int code) {
@@ -90,6 +96,10 @@ class PluginLibraries : public NotifyLibraries {
                     return SplitLines(Text(list(record.bytes().c_str())));
                 },
                 [send](const SendTry& t) {
+                    // A NUL would cut the address short on its way into the plug-in.
+                    if (HasControlCharacter(t.recipient.view())) {
+                        return TryResult{TryOutcome::Permanent, RecipientRefusal(t.recipient)};
+                    }
                     char reason[1024] = {};
                     int outcome =
                         send(t.account.bytes().c_str(), t.record.bytes().c_str(), t.notice.c_str(),

@@ -159,7 +159,16 @@ SmsGateway ReadSmsGateway(const IniDocument& doc) {
     g.success = doc.ReadGbk(kSection, "Success").value_or(GbkText()).bytes();
     g.identity = {doc.ReadGbk(kSection, "Account").value_or(GbkText()).bytes(),
                   doc.ReadGbk(kSection, "Token").value_or(GbkText()).bytes()};
+    for (const GbkText& status : SplitRecipientList(ToGbk(Key(doc, "Final")))) {
+        const auto number = ParseInteger(status.view());
+        if (number && *number >= 100 && *number < 1000)
+            g.final.push_back(static_cast<long>(*number));
+    }
     return g;
+}
+
+bool SmsGateway::IsFinal(long status) const {
+    return std::find(final.begin(), final.end(), status) != final.end();
 }
 
 SmsRequest BuildSmsRequest(const SmsGateway& g, const SmsIdentity& id, std::string_view mobile,

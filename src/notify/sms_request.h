@@ -24,6 +24,10 @@ struct SmsGateway {
     std::string charset;      // Charset: "UTF-8" (default) or "GBK" for the text
     std::string success;      // Success: a text that the reply must contain to count as sent
     SmsIdentity identity;     // Account, Token
+    // Final: the HTTP statuses the gateway documents as final refusals (a list of numbers):
+    // such an answer is not tried again, a 5xx, 408 or 429 among them included.
+    std::vector<long> final;
+    bool IsFinal(long status) const;
 };
 
 SmsGateway ReadSmsGateway(const IniDocument& smsInf);

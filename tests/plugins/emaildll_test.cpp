@@ -220,6 +220,25 @@ INSTANTIATE_TEST_SUITE_P(
                     plugin::kTryPermanent, "SSL"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// An address with a line break would put a command of its own on the wire: it is refused
+// before any connection, and the server sees nothing.
+TEST_F(MailTry, AnAddressWithAControlCharacterNeverReachesTheServer) {
+    SmtpTestServer server;
+    Account("127.0.0.1", server.Port());
+    for (const char* to :
+         {"me@example.com>\r\nRCPT TO:<evil@example.com", "me@example.com\n", "me@example.com\t"}) {
+        std::string reason;
+        EXPECT_EQ(Try(testing::EmailTestBytes(to, "t", "", ""), "", to, &reason),
+                  plugin::kTryPermanent);
+        EXPECT_EQ(ToUtf8(GbkText::FromBytes(reason)), "收件人含有控制字符，不予发送：");
+    }
+    EXPECT_EQ(Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com"),
+              plugin::kTrySent);
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Messages().size(), 1u);
+    EXPECT_EQ(server.Messages()[0].rcpt, "me@example.com");
+}
+
 TEST_F(MailTry, NoServerABadServerNoAddressAndNoConnectionAreToldApart) {
     Account("", 25);
     EXPECT_EQ(Try(testing::EmailTestBytes("me@example.com", "t", "", ""), "", "me@example.com"),

@@ -252,17 +252,40 @@ TEST_P(SmsTry, TellsAPassingRefusalFromOneThatStands) {
     EXPECT_THAT(log[0], HasSubstr("[SMS][test][+86138][try 2] "));
 }
 
-INSTANTIATE_TEST_SUITE_P(Statuses, SmsTry,
-                         ::testing::Values(TryCase{"Accepted", 200, "", plugin::kTrySent},
-                                           TryCase{"ServerError", 500, "", plugin::kTryPassing},
-                                           TryCase{"Unavailable", 503, "", plugin::kTryPassing},
-                                           TryCase{"RequestTimeout", 408, "", plugin::kTryPassing},
-                                           TryCase{"TooManyRequests", 429, "", plugin::kTryPassing},
-                                           TryCase{"NotFound", 404, "", plugin::kTryPermanent},
-                                           TryCase{"Unauthorized", 401, "", plugin::kTryPermanent},
-                                           TryCase{"MarkerMissing", 200, "Success=success\r\n",
-                                                   plugin::kTryPermanent}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, SmsTry,
+    ::testing::Values(TryCase{"Accepted", 200, "", plugin::kTrySent},
+                      TryCase{"ServerError", 500, "", plugin::kTryPassing},
+                      TryCase{"Unavailable", 503, "", plugin::kTryPassing},
+                      TryCase{"RequestTimeout", 408, "", plugin::kTryPassing},
+                      TryCase{"TooManyRequests", 429, "", plugin::kTryPassing},
+                      TryCase{"NotFound", 404, "", plugin::kTryPermanent},
+                      TryCase{"Unauthorized", 401, "", plugin::kTryPermanent},
+                      TryCase{"MarkerMissing", 200, "Success=success\r\n", plugin::kTryPermanent},
+                      TryCase{"NotImplemented", 501, "", plugin::kTryPermanent},
+                      TryCase{"DocumentedFinal", 500, "Final=500, 429\r\n", plugin::kTryPermanent},
+                      TryCase{"DocumentedFinal429", 429, "Final=500 429\r\n",
+                              plugin::kTryPermanent},
+                      TryCase{"NotListedAsFinal", 503, "Final=500\r\n", plugin::kTryPassing}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A number that holds a control character, however it got there, is never sent.
+TEST_F(SmsTry, ANumberWithAControlCharacterIsRefusedWithoutARequest) {
+    LocalHttpServer gateway;
+    int requests = 0;
+    gateway.Get("/send", [&](const httplib::Request&, httplib::Response& res) {
+        ++requests;
+        res.set_content("ok", "text/plain");
+    });
+    Gateway("Gateway=" + gateway.Url("/send") + "?to={number}\r\n");
+    for (const char* number : {"138\r\n139", "138\n", "138\x7f"}) {
+        std::string reason;
+        EXPECT_EQ(Try(testing::SmsTestBytes("", "t", "138", "+86"), "", number, &reason),
+                  plugin::kTryPermanent);
+        EXPECT_EQ(ToUtf8(GbkText::FromBytes(reason)), "收件人含有控制字符，不予发送：");
+    }
+    EXPECT_EQ(requests, 0);
+}
 
 TEST_F(SmsTry, NoGatewayNoNumberAndNoConnectionAreToldApart) {
     Gateway("");

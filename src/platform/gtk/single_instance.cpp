@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "core/exe_dir.h"
+
 namespace nuvaro {
 
 SingleInstance::SingleInstance() {
@@ -14,5 +16,13 @@ SingleInstance::SingleInstance() {
 }
 
 bool SingleInstance::AnotherIsRunning() const { return m_checker->IsAnotherRunning(); }
+
+bool SingleInstance::FolderInUse() {
+    if (!m_folderLock) {
+        m_folderLock =
+            std::make_unique<FileLock>(ExeDirFile(kFolderLockFile), std::chrono::milliseconds(0));
+    }
+    return !m_folderLock->Held();
+}
 
 }  // namespace nuvaro

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace nuvaro {
 namespace {
@@ -38,7 +39,13 @@ void MakePrivate(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return;
     if (S_ISREG(st.st_mode)) return TakeAwayOthers(path.c_str(), st);
-    if (S_ISDIR(st.st_mode)) nftw(path.c_str(), Visit, 16, FTW_PHYS);  // not into a linked folder
+    if (!S_ISDIR(st.st_mode)) return;
+    // The folder itself may be a link (a Log kept elsewhere): its files are the user's all the
+    // same. Links below it are not followed.
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return;
+    nftw(real, Visit, 16, FTW_PHYS);
+    free(real);
 }
 
 }  // namespace nuvaro

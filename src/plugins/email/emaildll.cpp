@@ -72,6 +72,11 @@ int SendTo(const MailNotice& n, const GbkText& to, Delivery& delivery) {
         delivery.detail = ToGbk(text::kSendNoRecipient);
         return kTryPermanent;
     }
+    // A line break would put a command of its own on the wire.
+    if (HasControlCharacter(to.view())) {
+        delivery.detail = ToGbk(text::kSendBadRecipient);
+        return kTryPermanent;
+    }
     if (TrimControls(n.account.smtp).empty()) {
         delivery.detail = ToGbk(text::kSendNoSmtp);
         return kTryPermanent;

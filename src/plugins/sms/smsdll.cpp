@@ -43,9 +43,11 @@ SmsNotice Prepare(std::string_view userId, const GbkText& recordText, std::strin
     return n;
 }
 
-// 408, 429 and 5xx say "not now"; every other refusal stands.
-int HttpOutcome(long status) {
+// 408, 429 and 5xx say "not now", unless the gateway documents them as final (501 and 505
+// are by their nature); every other refusal stands.
+int HttpOutcome(const SmsGateway& gateway, long status) {
     if (status >= 200 && status < 300) return kTrySent;
+    if (gateway.IsFinal(status) || status == 501 || status == 505) return kTryPermanent;
     if (status == 408 || status == 429 || (status >= 500 && status < 600)) return kTryPassing;
     return kTryPermanent;
 }
@@ -64,7 +66,7 @@ int Post(const SmsNotice& n, const SmsRequest& request, Delivery& delivery) {
     const GbkText replyText = ReplyToGbk(reply);
     delivery.detail = ToGbk("HTTP " + std::to_string(status));
     if (!replyText.empty()) delivery.detail += ToGbk(" ") + replyText;
-    int outcome = HttpOutcome(status);
+    int outcome = HttpOutcome(n.gateway, status);
     const std::string& success = n.gateway.success;
     if (outcome == kTrySent && !success.empty() && reply.find(success) == std::string::npos &&
         replyText.view().find(success) == std::string::npos) {
@@ -80,6 +82,10 @@ int SendTo(const SmsNotice& n, const GbkText& mobile, Delivery& delivery) {
     delivery.slot = SlotLabel(n.record);
     if (mobile.empty()) {
         delivery.detail = ToGbk(text::kSendNoMobile);
+        return kTryPermanent;
+    }
+    if (HasControlCharacter(mobile.view())) {
+        delivery.detail = ToGbk(text::kSendBadRecipient);
         return kTryPermanent;
     }
     delivery.recipient =

@@ -110,6 +110,25 @@ TEST_F(ResumeTest, AClosedWindowDoesNotMonitorAtTheNextStart) {
     EXPECT_FALSE(again.IsMonitoring(2));
 }
 
+// A closed window's slot forgets what it notified: a new window there tells its first find.
+TEST_F(ResumeTest, ANewWindowInAClosedWindowsSlotStartsAfresh) {
+    TMainFrm& f = StartFrame();
+    PrepareWindow(1, "价格", "/price", "价格\\d+");
+    f.StartStopNClick(1);
+    Tick(1);  // notified: 价格128
+    ASSERT_EQ(InformLines().size(), 1u);
+    f.PageControl()->SetSelection(f.PageControl()->FindPage(f.Window(1)->Page()));
+    f.CloseWindowClick();
+    EXPECT_EQ(RunState(dir.File(RunState::kFileName)).LastMatch(2).size, 0u);
+
+    PrepareWindow(1, "新价格", "/price", "价格\\d+");
+    f.StartStopNClick(1);
+    Tick(1);  // the same text, but new to this window: a change, not a repeat
+    ASSERT_EQ(InformLines().size(), 2u);
+    EXPECT_THAT(InformLines()[1], ::testing::Not(::testing::HasSubstr(text::kLogRepeat)));
+    EXPECT_THAT(InformLines()[1], ::testing::HasSubstr("价格128"));
+}
+
 // A window that cannot monitor any more (its condition was removed from Config.inf meanwhile)
 // says why in the error log, not in a box that nobody may be there to see.
 TEST_F(ResumeTest, AWindowThatCannotStartAgainIsLoggedNotShown) {

@@ -100,6 +100,26 @@ TEST(MakeKeptFilesPrivate, MendsWhatEarlierVersionsLeftOpenAndNothingElse) {
     fs::remove_all(outside);
 }
 
+// A Log kept elsewhere through a link: what is in it is the user's all the same.
+TEST(MakeKeptFilesPrivate, ALogFolderThatIsALinkIsMendedToo) {
+    TempExeDir dir;
+    const fs::path elsewhere =
+        fs::path(dir.path()).parent_path() / (fs::path(dir.path()).filename().string() + "-logs");
+    fs::create_directories(elsewhere);
+    { std::ofstream(elsewhere / "errorlog.txt") << "x"; }
+    chmod((elsewhere / "errorlog.txt").c_str(), 0644);
+    chmod(elsewhere.c_str(), 0755);
+    fs::create_directory_symlink(elsewhere, dir.File("Log"));
+
+    MakeKeptFilesPrivate();
+    WriteLog(GbkText::FromBytes("line"), kMonitorLog);
+
+    EXPECT_EQ(ModeOf((elsewhere / "errorlog.txt").string()), 0600u);
+    EXPECT_EQ(ModeOf((elsewhere / "informlog.txt").string()), 0600u);
+    EXPECT_EQ(ModeOf(elsewhere.string()), 0700u);
+    fs::remove_all(elsewhere);
+}
+
 TEST(KeepNewFilesPrivate, ProgramsStartedForTheUserKeepTheUsersMask) {
     TempExeDir dir;
     ScopedUmask mask(027);  // the user's
