@@ -191,6 +191,7 @@ void TSNMSetFrm::UpdatePreview() {
     const GbkText filled =
         FillPlaceholders(ToGbk(FromWidgetLines(SmsBody->GetValue())), PreviewFacts());
     wxString line = U8(text::kPreviewLabel) + FromGbk(filled);
+    line.Replace("\r\n", " ");
     line.Replace("\r", " ");
     line.Replace("\n", " ");
     line.Replace("\t", " ");
