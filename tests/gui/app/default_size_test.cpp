@@ -6,6 +6,7 @@
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/notebook.h>
+#include <wx/panel.h>
 
 #include "app/monitor_window.h"
 #include "banners/ui/scroll_text.h"
