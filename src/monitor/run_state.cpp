@@ -10,6 +10,7 @@
 #include "core/ini_file.h"
 #include "core/sha256.h"
 #include "core/text_util.h"
+#include "core/write_queue.h"
 #include "monitor/monitor_log.h"
 
 namespace nuvaro {
@@ -80,6 +81,7 @@ RunState::Slot* RunState::At(int slot) {
 const RunState::Slot* RunState::At(int slot) const { return const_cast<RunState*>(this)->At(slot); }
 
 void RunState::Load() {
+    write_queue::Flush();  // what this process handed off is read back
     IniDocument doc = IniFile(m_path).Load();
     m_resume = doc.Read(kStart, kResume).value_or("1") != "0";
     for (int slot = 1; slot <= kSlots; ++slot) {
@@ -126,16 +128,13 @@ void RunState::Save(bool raise) {
         return;
     }
     m_dirty = false;
-    try {
+    if (raise) {
+        write_queue::Flush();  // the writes handed off before go first
         ReplaceFileAtomically(m_path, Serialize(), kFileMode);
-        m_failing = false;
-    } catch (const FileWriteError& e) {
-        if (raise) throw;
-        if (!m_failing) {
-            WriteLog(loglines::TickError(NowText(), "0", "", e.what()), kErrorLog);
-        }
-        m_failing = true;
+        *m_failing = false;
+        return;
     }
+    write_queue::Replace(m_path, Serialize(), kFileMode, m_failing);
 }
 
 void RunState::SetResumeOnStart(bool on) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -84,8 +86,8 @@ class RunState {
     Slot* At(int slot);
     const Slot* At(int slot) const;
     void Load();
-    // Writes the state now, or when the last hold ends. A failure goes to the error log once
-    // until a write succeeds again; `raise` throws it instead.
+    // Hands the state to the write queue now, or when the last hold ends. A failure goes to the
+    // error log once until a write succeeds again; `raise` writes at once and throws it instead.
     void Save(bool raise = false);
     std::string Serialize() const;
 
@@ -94,7 +96,7 @@ class RunState {
     std::array<Slot, kSlots> m_slots{};
     int m_holds = 0;
     bool m_dirty = false;
-    bool m_failing = false;
+    std::shared_ptr<std::atomic<bool>> m_failing = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace nuvaro
