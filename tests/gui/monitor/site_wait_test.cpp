@@ -1,6 +1,7 @@
 // A site that answers 429 or 503 holds its windows for the time it asks: real WebKit, a real
 // server on 127.0.0.1.
 #include <httplib.h>
+#include <wx/button.h>
 #include <wx/textctrl.h>
 
 #include <atomic>
