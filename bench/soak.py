@@ -11,17 +11,21 @@ every window started through the accessibility tree; after the menu exit (at a t
 run) and the kill (at two thirds) it is only started again: the windows must resume by
 themselves. Each report line gives the total PSS of nuvaro and its engine processes, the size
 of Browser/, Log/ and outbox.inf, the ticks per window in the last period (fewest, most), the
-tick errors, the mails received, duplicates (a window's found text mailed twice) and missed
-ticks (a window silent for 90 s or more while the program ran).
+tick errors, the mails received, duplicates (a window's found text mailed twice), missed
+ticks (a window silent for 90 s or more while the program ran) and how late ticks came after
+their beat (90th percentile and worst); the end gives the whole run's lateness distribution.
+The pages lie on --sites ports (sites) of 127.0.0.1, as a user's windows watch several shops.
 """
 import argparse
 import datetime
+import http.server
 import os
 import re
 import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 from real_binary import (Installation, PageServer, applications, click, default_bin_dir, find,
@@ -37,12 +41,29 @@ LINE_TIME = re.compile(r"^(\d+-\d+-\d+(?: \d+:\d+:\d+)?)")
 
 
 class SoakSite(PageServer):
-    """The shop pages with a price: every third window's rises every `change_minutes`."""
+    """The shop pages with a price: every third window's rises every `change_minutes`. The pages
+    are served on `sites` ports of 127.0.0.1, window n's on port n % sites: each port is a site
+    of its own to the program, whose loads of one site take turns."""
 
-    def __init__(self, change_minutes):
+    def __init__(self, change_minutes, sites):
         self.started = time.monotonic()
         self.change_s = change_minutes * 60
         super().__init__()
+        self.extra = []
+        for _ in range(sites - 1):
+            httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), self.httpd.RequestHandlerClass)
+            threading.Thread(target=httpd.serve_forever, daemon=True).start()
+            self.extra.append(httpd)
+        self.ports = [self.port] + [h.server_address[1] for h in self.extra]
+
+    def url(self, kind, window):
+        return "http://127.0.0.1:%d/shop/%s/%d" % (self.ports[window % len(self.ports)], kind,
+                                                   window)
+
+    def close(self):
+        for httpd in self.extra:
+            httpd.shutdown()
+        super().close()
 
     def price(self, window):
         steps = int((time.monotonic() - self.started) // self.change_s) if window % 3 == 0 else 0
@@ -70,7 +91,7 @@ def config_text(site, windows):
 class Soak:
     def __init__(self, args):
         self.args = args
-        self.site = SoakSite(args.change_minutes)
+        self.site = SoakSite(args.change_minutes, args.sites)
         self.mailbox = tempfile.mkdtemp(prefix="nuvaro-soak-mail-")
         self.smtp = subprocess.Popen(
             ["/usr/bin/python3", os.path.join(SCRIPTS, "smtp_server.py"), "accept", self.mailbox],
@@ -191,6 +212,39 @@ class Soak:
                     missed += max(0, int(((b - a).total_seconds() + 30) // 60) - 1)
         return missed
 
+    def lateness(self, ticks, now, since=None):
+        """Seconds each tick came after its beat. A window keeps the beat of its start, a minute
+        apart; its beat is taken from its most punctual tick of that run (so the figures are what
+        ticks lagged behind the best one, a lower bound that misses at most its ~1 s of work)."""
+        late = []
+        for n in range(1, self.args.windows + 1):
+            times = [t for t, w, _ in ticks if w == "商城%d" % n]
+            for start, end in self.lives:
+                run = [t for t in times if start <= t <= (end or now)]
+                if not run:
+                    continue
+                offsets = []
+                for t in run:
+                    s = (t - run[0]).total_seconds()
+                    offsets.append((t, s - round(s / 60) * 60))
+                best = min(o for _, o in offsets)
+                late += [o - best for t, o in offsets if since is None or t >= since]
+        return sorted(late)
+
+    @staticmethod
+    def percentile(values, p):
+        return values[min(len(values) - 1, int(len(values) * p / 100))] if values else 0
+
+    def lateness_summary(self, late):
+        buckets = [(0, 2), (2, 5), (5, 10), (10, 15), (15, 30), (30, 60), (60, None)]
+        parts = []
+        for low, high in buckets:
+            count = sum(1 for v in late if v >= low and (high is None or v < high))
+            parts.append("%s-%s s: %d" % (low, high if high is not None else "", count))
+        return ("ticks %d, lateness p50 %.0f s, p90 %.0f s, p99 %.0f s, max %.0f s; %s" % (
+            len(late), self.percentile(late, 50), self.percentile(late, 90),
+            self.percentile(late, 99), late[-1] if late else 0, ", ".join(parts)))
+
     def size(self, path):
         path = os.path.join(self.inst.folder, path)
         if os.path.isfile(path):
@@ -213,10 +267,12 @@ class Soak:
         mails = self.mails()
         duplicates = len(mails) - len(set(mails))
         pss = sum(pss_by_group(self.process.pid)[0].values()) / 1024 if self.process else 0
-        print("%5.0f %8.0f %10.0f %8.0f %7d %6d-%-3d %6d %7d %5d %6d  %s" % (
+        late = self.lateness(ticks, now, since)
+        print("%5.0f %8.0f %10.0f %8.0f %7d %6d-%-3d %6d %7d %5d %6d %4.0f %4.0f  %s" % (
             minute, pss, self.size("Browser") / 1024, self.size("Log") / 1024,
             self.size("outbox.inf"), min(per), max(per), errors, len(mails), duplicates,
-            self.missed(ticks, now), note), flush=True)
+            self.missed(ticks, now), self.percentile(late, 90), late[-1] if late else 0, note),
+            flush=True)
         return pss
 
     def close(self):
@@ -231,6 +287,8 @@ def main():
     parser.add_argument("--bin", default=default_bin_dir(), help="folder of the built program")
     parser.add_argument("--windows", type=int, default=30)
     parser.add_argument("--minutes", type=float, default=60, help="length of the run")
+    parser.add_argument("--sites", type=int, default=10,
+                        help="ports of 127.0.0.1 the pages are spread over (sites)")
     parser.add_argument("--change-minutes", type=float, default=10,
                         help="how often the changing prices rise")
     args = parser.parse_args()
@@ -241,7 +299,8 @@ def main():
         begun = time.monotonic()
         restarts = [(args.minutes / 3, "exit by menu, started again", soak.exit_by_menu),
                     (args.minutes * 2 / 3, "kill -9, started again", soak.kill)]
-        print(" min   PSS MB Browser KB   Log KB outbox B ticks/win errors   mails  dups missed")
+        print(" min   PSS MB Browser KB   Log KB outbox B ticks/win errors   mails  dups missed"
+              "  p90  max (lateness, s)")
         since = datetime.datetime.now()
         next_report = PERIOD_S
         while True:
@@ -261,6 +320,8 @@ def main():
         soak.exit_by_menu()
         soak.process = None
         soak.report(args.minutes, since, "after the last exit")
+        print("whole run: " + soak.lateness_summary(
+            soak.lateness(soak.ticks(), datetime.datetime.now())), flush=True)
         return 0
     finally:
         soak.close()

@@ -16,6 +16,7 @@
 #include "monitor/monitor_engine.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
+#include "monitor/site_gate.h"
 #include "notify/daily_report.h"
 #include "notify/notify_dispatcher.h"
 #include "notify/outbox_reconcile.h"
@@ -29,7 +30,8 @@
 namespace nuvaro {
 namespace {
 
-constexpr int kReloadsAtOnce = 3;
+// Windows due at the same moment start over this much time, each at its own offset.
+constexpr std::chrono::seconds kTickSpread{8};
 
 }  // namespace
 
@@ -46,9 +48,10 @@ Program::Program() {
         [this](const TConfig& slot, const GbkText& found, const GbkText& previous,
                const GbkText& value) { m_dispatcher->Dispatch(slot, found, previous, value); });
     m_engine->SetRunState(m_runState.get());
-    // Windows started together take turns to reload: a page costs its web process a good part
-    // of a second, and the machine's other work goes on meanwhile.
-    m_engine->SetMaxConcurrentReloads(kReloadsAtOnce);
+    // Windows started together tick a few seconds apart, and the loads of one site take turns:
+    // a page costs its web process a good part of a second, and the site its bandwidth.
+    m_engine->SetTickSpread(kTickSpread);
+    m_engine->SetSiteSettings(ReadSiteSettings(IniFile(ExeDirFile(kConfigIniFile)).Load()));
     m_autostart = NewAutostartStore();
     m_tray = std::make_unique<TTrayNotifyIcon>();
     m_tray->SetIcon(AppIcon());

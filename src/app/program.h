@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 
+#include "core/write_queue.h"
 #include "notify/daily_report.h"
 #include "notify/window_health.h"
 
@@ -59,7 +60,9 @@ class Program {
     void SendHealthNotice(const TConfig& slot, const WindowHealth::Notice& notice);
     void SendReport(const ReportSettings& settings, const ReportText& report);
     // Declared in the order of their ends: the dispatcher ends before the engine whose notices
-    // it sends, the alerts before the icon they show.
+    // it sends, the alerts before the icon they show. The file writes go on to the last: what
+    // the others wrote as they ended is on disk before the program ends.
+    write_queue::Running m_writes;
     std::unique_ptr<TConfigTable> m_configs;
     std::unique_ptr<RunState> m_runState;
     std::unique_ptr<EngineClock> m_clock;

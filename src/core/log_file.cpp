@@ -13,6 +13,7 @@
 #include "core/system.h"
 #include "core/text_util.h"
 #include "core/texts.h"
+#include "core/write_queue.h"
 
 namespace nuvaro {
 
@@ -63,7 +64,9 @@ std::string_view LogNameOf(std::string_view fileName) {
 
 }  // namespace
 
-void AppendLogLine(const std::string& folder, std::string_view fileName, const GbkText& line) {
+namespace {
+
+void AppendNow(const std::string& folder, std::string_view fileName, const GbkText& line) {
     const std::string logDir = ResolveName(folder, "Log");
     MakeFolder(logDir);  // outcome not needed: the write below tells
     std::string data = line.bytes();
@@ -73,6 +76,13 @@ void AppendLogLine(const std::string& folder, std::string_view fileName, const G
         return;
     }
     Lost().Report(logDir);
+}
+
+}  // namespace
+
+void AppendLogLine(const std::string& folder, std::string_view fileName, const GbkText& line) {
+    write_queue::Hand(
+        [folder, name = std::string(fileName), line] { AppendNow(folder, name, line); });
 }
 
 void WriteLog(const GbkText& line, std::string_view logName) {

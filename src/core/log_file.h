@@ -20,9 +20,10 @@ inline constexpr std::string_view kSendLog = "sendlog";
 void WriteLog(const GbkText& line, std::string_view logName);
 
 // Appends `line` and CR LF to Log/<fileName> in `folder` (both found without regard to letter
-// case, the folder created when missing), whole or not at all. Never fails: a line that cannot
-// be written is counted, and once a line of that folder is written again, Log/errorlog.txt
-// gets a note of how many lines of which log were lost.
+// case, the folder created when missing), whole or not at all, in turn with the program's other
+// writes (write_queue). Never fails: a line that cannot be written is counted, and once a line
+// of that folder is written again, Log/errorlog.txt gets a note of how many lines of which log
+// were lost.
 void AppendLogLine(const std::string& folder, std::string_view fileName, const GbkText& line);
 
 // Full path of a log file (the folder and file found without regard to letter case).

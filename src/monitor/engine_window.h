@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "monitor/monitor_engine.h"
@@ -14,7 +15,7 @@ class PageSource;
 
 // What the engine keeps of one window; shared by the files of the engine only.
 struct MonitorEngine::Window {
-    Window(EngineClock& clock, WindowControls& c) : controls(&c), timer(clock), turnTimer(clock) {}
+    Window(EngineClock& clock, WindowControls& c) : controls(&c), timer(clock) {}
     WindowControls* controls;
     OneShot timer;
     bool monitoring = false;
@@ -23,9 +24,10 @@ struct MonitorEngine::Window {
     bool working = false;      // a run is in progress
     bool testWaiting = false;  // a manual test asked for while it ran
     bool boxOpen = false;      // a box a tick left is still open
-    bool holdsRead = false;
-    OneShot turnTimer;      // a reload that has not answered in time gives its turn up
-    bool recorded = false;  // the run has a verdict or an error to tell
+    TickKind runKind = TickKind::Timer;
+    std::string site;                            // of the page the run loads
+    std::optional<EngineClock::TimePoint> told;  // the site's wait the log has of this window
+    bool recorded = false;                       // the run has a verdict or an error to tell
     PageSource* source = nullptr;
     std::unique_ptr<PageReader> reader;
     WindowStatus status;

@@ -46,10 +46,12 @@ void LoadLedger::Supersede() {
     End(outcome);
 }
 
-void LoadLedger::Finish(const std::string& error) {
+void LoadLedger::Finish(const std::string& error, int httpStatus, std::string retryAfter) {
     LoadOutcome outcome;
     outcome.failed = !error.empty();
     outcome.error = error;
+    outcome.httpStatus = httpStatus;
+    outcome.retryAfter = std::move(retryAfter);
     End(outcome);
 }
 

@@ -29,8 +29,9 @@ class LoadLedger {
     void Fail(const std::string& error);
     // Cut short by a newer load: no failure, the newer one tells.
     void Supersede();
-    // Over; `error` tells a failure the engine counts as finished (an HTTP status).
-    void Finish(const std::string& error = {});
+    // Over; `error` tells a failure the engine counts as finished (an HTTP status). The
+    // document's status and Retry-After, when known.
+    void Finish(const std::string& error = {}, int httpStatus = 0, std::string retryAfter = {});
     // The page's process ended under the newest load: it ends as `how` says.
     void Cut(LoadOutcome how);
 

@@ -59,8 +59,7 @@ void MonitorEngine::Attach(int n, WindowControls& controls) {
 void MonitorEngine::Detach(int n) {
     Window* w = Open(n);
     if (!w) return;
-    ReleaseRead(n);
-    std::erase_if(m_readQueue, [n](const auto& entry) { return entry.first == n; });
+    m_sites.Release(n);
     TConfig& slot = m_configs[SlotOf(n)];
     if (slot.Browser == w->controls->Source()) slot.Browser = nullptr;
     ++m_generation[n];
@@ -188,14 +187,19 @@ void MonitorEngine::Stop(int n) {
     w->monitoring = false;
     if (m_runState) m_runState->SetMonitoring(SlotOf(n), false);
     w->timer.Stop();
+    // A tick still waiting for its site's turn ends quietly; a manual test goes on.
+    if (w->working && w->runKind == TickKind::Timer && m_sites.Waiting(n)) End(n);
     w->controls->ShowMonitoring(false);
     Changed(n);
 }
 
-// The first tick comes one interval after the start; later ones keep to that beat.
+// The first tick comes one interval after the start (put off by the window's share of the
+// spread); later ones keep to that beat.
 void MonitorEngine::StartTimer(Window& w, int n) {
-    w.nextDue = m_clock.Now() + w.interval;
-    w.timer.Start(w.interval, [this, n] { OnTimer(n); });
+    // Neighbours (often of one site) get shares far apart.
+    const auto share = m_spread * ((n * 7) % kWindows) / kWindows;
+    w.nextDue = m_clock.Now() + w.interval + share;
+    w.timer.Start(w.interval + share, [this, n] { OnTimer(n); });
 }
 
 void MonitorEngine::OnTimer(int n) {

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "core/gbk_text.h"
 #include "monitor/condition_verdict.h"
 #include "monitor/page_reader.h"
+#include "monitor/site_gate.h"
 #include "services/engine_clock.h"
 #include "services/notices.h"
 
@@ -44,7 +44,8 @@ class WindowControls {
 // What a window did last, for the status shown beside it.
 struct WindowStatus {
     // NoNumber, NoElement: the condition could not read what it judges; a failing tick.
-    enum class Last { None, NothingFound, Repeat, Change, Error, NoNumber, NoElement };
+    // Waiting: the site asked to wait (429, 503); neither a good nor a failing tick.
+    enum class Last { None, NothingFound, Repeat, Change, Error, NoNumber, NoElement, Waiting };
     using WallTime = std::chrono::system_clock::time_point;
     bool monitoring = false;
     bool working = false;
@@ -56,6 +57,7 @@ struct WindowStatus {
     std::string lastError;  // UTF-8
     std::optional<WallTime> lastErrorTime;
     int failuresInRow = 0;
+    std::optional<WallTime> waitUntil;  // the window's site asked to wait until then
 };
 
 // The monitoring cycle of all windows: start and stop, the ticks of the windows' timers and
@@ -123,11 +125,13 @@ class MonitorEngine {
 
     void SetTimeouts(PageReader::Timeouts timeouts) { m_timeouts = timeouts; }
     const PageReader::Timeouts& Timeouts() const { return m_timeouts; }
-    // At most this many windows reload at the same moment (0: no limit); the others wait their
-    // turn, and are not skipped. A reload gives its turn up when it is over or after the turn
-    // time-out, whichever comes first.
-    void SetMaxConcurrentReloads(int limit) { m_maxReads = limit; }
-    int ReloadsUnderWay() const { return m_reading; }
+    // How hard the ticks may press one site: windows of a site wait their turn (see SiteGate),
+    // and are not skipped. A reload gives its place up once it is over.
+    void SetSiteSettings(SiteSettings settings) { m_sites.SetSettings(settings); }
+    int ReloadsUnderWay() const { return m_sites.Loading(); }
+    // Windows started together tick apart: each window's beat is put off by a stable share of
+    // `spread` (0: not at all).
+    void SetTickSpread(std::chrono::milliseconds spread) { m_spread = spread; }
 
   private:
     struct Window;
@@ -155,9 +159,10 @@ class MonitorEngine {
     void Record(int n, WindowStatus::Last last, const GbkText& found, const std::string& error = {},
                 const GbkText& previous = {});
     void Changed(int n);
-    void AcquireRead(int n, std::function<void()> start);
-    void TakeTurn(int n);
-    void ReleaseRead(int n);
+    void StartReading(int n, TickKind kind, const ReloadPlan& plan);
+    void SiteWait(int n, TickKind kind, EngineClock::TimePoint until);
+    void Held(int n, EngineClock::TimePoint until);
+    std::chrono::system_clock::time_point WallOf(EngineClock::TimePoint at) const;
     // Runs `step` only while window n is still the same open window.
     std::function<void()> Guard(int n, std::function<void()> step);
 
@@ -167,9 +172,9 @@ class MonitorEngine {
     Notices& m_notices;
     Dispatch m_dispatch;
     PageReader::Timeouts m_timeouts;
-    int m_maxReads = 0;
-    int m_reading = 0;
-    std::deque<std::pair<int, std::function<void()>>> m_readQueue;
+    SiteGate m_sites{m_clock,
+                     SiteSettings{kWindows, std::chrono::seconds(0)}};  // no limits until set
+    std::chrono::milliseconds m_spread{0};
     std::array<std::unique_ptr<Window>, kWindows> m_windows;
     std::array<uint64_t, kWindows> m_generation{};
     std::array<NumRuleState, kWindows> m_rules{};

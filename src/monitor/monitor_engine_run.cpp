@@ -5,6 +5,7 @@
 #include "core/condition_texts.h"
 #include "core/date_time.h"
 #include "core/gbk.h"
+#include "core/site_texts.h"
 #include "core/test_point.h"
 #include "core/texts.h"
 #include "monitor/cycle_rules.h"
@@ -13,6 +14,7 @@
 #include "monitor/monitor_engine.h"
 #include "monitor/monitor_log.h"
 #include "monitor/run_state.h"
+#include "monitor/window_status_text.h"
 #include "services/page_source.h"
 
 namespace nuvaro {
@@ -22,6 +24,11 @@ using std::chrono::milliseconds;
 
 constexpr milliseconds kDefaultTestPause{3000};
 constexpr int kTimedMessageSeconds = 5;
+
+// "网站要求等待，至 2026-12-7 9:05:03"
+std::string WaitText(std::chrono::system_clock::time_point until) {
+    return std::string(text::kSiteWait) + text::kSiteWaitUntil + WallTimeText(until);
+}
 
 }  // namespace
 
@@ -35,25 +42,42 @@ void MonitorEngine::Run(int n, TickKind kind) {
     Begin(n, kind);
 }
 
-// Claims the run, decides how the page is reloaded, then waits for a turn to read.
+// Claims the run, decides how the page is reloaded, then waits for its site's turn.
 void MonitorEngine::Begin(int n, TickKind kind) {
     Window* w = Open(n);
     w->working = true;
+    w->runKind = kind;
     Changed(n);
     ReloadPlan plan;
     if (!(n == 0 ? PlanDefaultPage(kind, plan) : PlanAddedWindow(n, kind))) return;
-    AcquireRead(
-        n, Guard(n, [this, n, kind, plan] {
-            Window* w = Open(n);
-            w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
-            w->reader->SetQuery(QueryOf(m_configs[SlotOf(n)]));
-            // The turn is given up once the reload is over: waiting for the page to
-            // settle and reading it costs the engine little.
-            w->reader->Start(
-                plan.how, plan.url, plan.pause,
-                [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
-                [this, n] { ReleaseRead(n); });
-        }));
+    w = Open(n);
+    w->site =
+        SiteOf(plan.how == PageReader::Reload::Navigate ? plan.url : w->source->LocationUtf8());
+    if (auto held = m_sites.HeldUntil(w->site)) {
+        // The user at the desk is told at once rather than kept waiting.
+        if (kind == TickKind::Test) {
+            End(n);
+            return TickBox(n, kind, WaitText(WallOf(*held)), Notices::Icon::None);
+        }
+        Held(n, *held);
+    }
+    m_sites.Ask(n, w->site, Guard(n, [this, n, kind, plan] { StartReading(n, kind, plan); }));
+}
+
+void MonitorEngine::StartReading(int n, TickKind kind, const ReloadPlan& plan) {
+    Window* w = Open(n);
+    if (w->status.waitUntil) {
+        w->status.waitUntil.reset();
+        Changed(n);
+    }
+    w->reader = std::make_unique<PageReader>(*w->source, m_clock, m_timeouts);
+    w->reader->SetQuery(QueryOf(m_configs[SlotOf(n)]));
+    // The site's place is given up once the reload is over: waiting for the page to settle
+    // and reading it costs the site nothing.
+    w->reader->Start(
+        plan.how, plan.url, plan.pause,
+        [this, n, kind](const PageReader::Result& result) { AfterRead(n, kind, result); },
+        [this, n] { m_sites.Release(n); });
 }
 
 // The default page: a test needs a loaded page; a tick goes back to the address box when the
@@ -96,13 +120,15 @@ bool MonitorEngine::PlanAddedWindow(int n, TickKind kind) {
 }
 
 void MonitorEngine::AfterRead(int n, TickKind kind, const PageReader::Result& result) {
-    ReleaseRead(n);
+    m_sites.Release(n);
     Window* w = Open(n);
     using Status = PageReader::Result::Status;
+    if (result.status == Status::Abandoned) return End(n);
+    const auto held = m_sites.Answered(w->site, result.httpStatus, result.retryAfter,
+                                       std::chrono::system_clock::now());
     // A window stopped meanwhile ends its tick quietly; a manual test goes on.
-    if (result.status == Status::Abandoned || (kind == TickKind::Timer && !w->monitoring)) {
-        return End(n);
-    }
+    if (kind == TickKind::Timer && !w->monitoring) return End(n);
+    if (held) return SiteWait(n, kind, *held);
     TellCrash(n, kind);
     switch (result.status) {
         case Status::LoadFailed:
@@ -264,7 +290,7 @@ void MonitorEngine::TickBox(int n, TickKind kind, const std::string& text, Notic
 void MonitorEngine::End(int n) {
     Window* w = Open(n);
     if (!w) return;
-    ReleaseRead(n);
+    m_sites.Release(n);
     w->working = false;
     w->reader.reset();  // may be the caller's caller: nothing of it is used after this
     Changed(n);
@@ -288,6 +314,7 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const GbkText& found,
     w->recorded = true;
     s.last = last;
     s.lastCheck = std::chrono::system_clock::now();
+    if (last == WindowStatus::Last::Waiting) return;  // neither good nor failed
     // A condition that cannot read what it judges fails like an error, without its box.
     const bool unread =
         last == WindowStatus::Last::NoNumber || last == WindowStatus::Last::NoElement;
@@ -302,40 +329,38 @@ void MonitorEngine::Record(int n, WindowStatus::Last last, const GbkText& found,
     }
 }
 
-void MonitorEngine::AcquireRead(int n, std::function<void()> start) {
-    if (m_maxReads > 0 && m_reading >= m_maxReads) {
-        m_readQueue.emplace_back(n, std::move(start));
-        return;
+// The site asked to wait: every window of it that waits for its turn is told so, and this run
+// ends, neither good nor failed.
+void MonitorEngine::SiteWait(int n, TickKind kind, EngineClock::TimePoint until) {
+    const std::string site = Open(n)->site;
+    for (int other = 0; other < kWindows; ++other) {
+        Window* o = Open(other);
+        if (other != n && o && o->site == site && m_sites.Waiting(other)) Held(other, until);
     }
-    TakeTurn(n);
-    start();
+    Held(n, until);
+    Record(n, WindowStatus::Last::Waiting, {});
+    End(n);
+    if (kind == TickKind::Test) TickBox(n, kind, WaitText(WallOf(until)), Notices::Icon::None);
 }
 
-// A turn lasts until the reload is over, but no longer than the turn time-out: a load that a
-// slow server or a hung page holds up keeps no other window waiting.
-void MonitorEngine::TakeTurn(int n) {
+// Window n's run waits for its site until `until`: its status says so, and the log once.
+void MonitorEngine::Held(int n, EngineClock::TimePoint until) {
     Window* w = Open(n);
-    ++m_reading;
-    w->holdsRead = true;
-    if (m_timeouts.turn.count() > 0)
-        w->turnTimer.Start(m_timeouts.turn, [this, n] { ReleaseRead(n); });
+    const auto wall = WallOf(until);
+    w->status.waitUntil = wall;
+    if (w->told != until) {
+        w->told = until;
+        const TConfig& slot = m_configs[SlotOf(n)];
+        WriteLog(loglines::SiteWait(NowText(), SlotText(n), WallTimeText(wall), w->site,
+                                    slot.WindowName),
+                 kMonitorLog);
+    }
+    Changed(n);
 }
 
-void MonitorEngine::ReleaseRead(int n) {
-    Window* w = Open(n);
-    if (!w || !w->holdsRead) return;
-    w->holdsRead = false;
-    w->turnTimer.Stop();
-    --m_reading;
-    while (!m_readQueue.empty() && (m_maxReads == 0 || m_reading < m_maxReads)) {
-        auto [next, start] = std::move(m_readQueue.front());
-        m_readQueue.pop_front();
-        Window* waiting = Open(next);
-        if (!waiting || !waiting->working) continue;
-        TakeTurn(next);
-        // From the loop, not from inside the run that just gave up its turn.
-        m_clock.StartOnce(milliseconds(0), std::move(start));
-    }
+std::chrono::system_clock::time_point MonitorEngine::WallOf(EngineClock::TimePoint at) const {
+    return std::chrono::system_clock::now() +
+           std::chrono::duration_cast<std::chrono::system_clock::duration>(at - m_clock.Now());
 }
 
 }  // namespace nuvaro

@@ -3,6 +3,7 @@
 #include "core/condition_texts.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
+#include "core/site_texts.h"
 #include "core/text_cut.h"
 #include "core/text_util.h"
 #include "core/texts.h"
@@ -64,6 +65,12 @@ GbkText Unjudged(std::string_view d, std::string_view x, bool noElement, bool no
                  const GbkText& f, std::string_view w) {
     const char* what = noElement ? text::kNoElement : notDue ? text::kLogNotDue : text::kNoNumber;
     return Line({d, "[", x, "][", Found(f), "]", ToGbk(what).view(), "[", Field(w), "]"});
+}
+
+GbkText SiteWait(std::string_view d, std::string_view s, std::string_view u, std::string_view t,
+                 std::string_view w) {
+    return Line({d, "[", s, "][", Field(t), "]", ToGbk(text::kSiteWait).view(),
+                 ToGbk(text::kSiteWaitUntil).view(), u, "[", Field(w), "]"});
 }
 
 }  // namespace loglines

@@ -23,6 +23,9 @@ GbkText ChangeNotified(std::string_view d, std::string_view x, const GbkText& f,
 // A tick whose rule about values could not judge (no element, no number) or did not tell.
 GbkText Unjudged(std::string_view d, std::string_view x, bool noElement, bool notDue,
                  const GbkText& f, std::string_view w);
+// The site of window S asked to wait until U (date-time text); T is the site ("host:port").
+GbkText SiteWait(std::string_view d, std::string_view s, std::string_view u, std::string_view t,
+                 std::string_view w);
 }  // namespace loglines
 
 }  // namespace nuvaro

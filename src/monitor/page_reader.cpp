@@ -79,6 +79,8 @@ void PageReader::OnTimer() {
     m_unanswered = loading && Unanswered();
     if (m_reloaded && m_source->LoadsStarted() > m_loadsBefore) {
         LoadOutcome outcome = m_source->Outcome(Telling());
+        m_httpStatus = outcome.httpStatus;
+        m_retryAfter = outcome.retryAfter;
         if (outcome.ranAway) return Finish(Result::Status::Unresponsive);
         if (outcome.failed) {
             Result result;
@@ -160,6 +162,8 @@ void PageReader::Finish(Result::Status status) {
 
 void PageReader::Finish(Result result) {
     m_timer.Stop();
+    result.httpStatus = m_httpStatus;
+    result.retryAfter = m_retryAfter;
     Done done = std::move(m_done);
     m_done = nullptr;
     if (done) done(result);  // may destroy this reader

@@ -34,8 +34,10 @@ class PageReader {
             Abandoned
         };
         Status status = Status::Abandoned;
-        PageContent page;   // Read
-        std::string error;  // LoadFailed: the engine's message
+        PageContent page;        // Read
+        std::string error;       // LoadFailed: the engine's message
+        int httpStatus = 0;      // of the reload's document, when the server answered
+        std::string retryAfter;  // ... and its Retry-After header
     };
     struct Timeouts {
         // Then a page still loading is read as it stands; one without any answer fails.
@@ -43,7 +45,6 @@ class PageReader {
         std::chrono::milliseconds settle{15000};  // after the load: a page that never settles
         std::chrono::milliseconds quiet{500};     // quiet this long: the page has settled
         std::chrono::milliseconds read{30000};    // a page whose scripts never stop never answers
-        std::chrono::milliseconds turn{3000};     // a reload holds its turn no longer than this
         std::chrono::milliseconds poll{100};
         std::chrono::milliseconds settlePoll{250};
     };
@@ -87,6 +88,8 @@ class PageReader {
     Phase m_phase = Phase::Loading;
     bool m_asking = false;      // a question about quiet is under way
     bool m_unanswered = false;  // the reload had no answer from the server by the load time-out
+    int m_httpStatus = 0;
+    std::string m_retryAfter;
     EngineClock::TimePoint m_started;
     EngineClock::TimePoint m_settleUntil;
     Done m_done;

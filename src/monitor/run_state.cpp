@@ -12,6 +12,7 @@
 #include "core/sha256.h"
 #include "core/state_file.h"
 #include "core/text_util.h"
+#include "core/write_queue.h"
 #include "monitor/monitor_log.h"
 
 namespace nuvaro {
@@ -90,6 +91,7 @@ RunState::Slot* RunState::At(int slot) {
 const RunState::Slot* RunState::At(int slot) const { return const_cast<RunState*>(this)->At(slot); }
 
 void RunState::Load() {
+    write_queue::Flush();  // what this process handed off is read back
     StateFileReader file(m_path, kMaxFileBytes, kSlots + 1);
     const IniDocument& doc = file.Document();
     m_resume = doc.Read(kStart, kResume).value_or("1") != "0";
@@ -152,16 +154,13 @@ void RunState::Save(bool raise) {
         return;
     }
     m_dirty = false;
-    try {
+    if (raise) {
+        write_queue::Flush();  // the writes handed off before go first
         ReplaceFileAtomically(m_path, Serialize(), kFileMode);
-        m_failing = false;
-    } catch (const FileWriteError& e) {
-        if (raise) throw;
-        if (!m_failing) {
-            WriteLog(loglines::TickError(NowText(), "0", "", e.what()), kErrorLog);
-        }
-        m_failing = true;
+        *m_failing = false;
+        return;
     }
+    write_queue::Replace(m_path, Serialize(), kFileMode, m_failing);
 }
 
 void RunState::SetResumeOnStart(bool on) {

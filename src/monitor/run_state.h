@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -97,8 +99,8 @@ class RunState {
     const Slot* At(int slot) const;
     void Load();
     void DropUnknownSections(StateFileReader& file);
-    // Writes the state now, or when the last hold ends. A failure goes to the error log once
-    // until a write succeeds again; `raise` throws it instead.
+    // Hands the state to the write queue now, or when the last hold ends. A failure goes to the
+    // error log once until a write succeeds again; `raise` writes at once and throws it instead.
     void Save(bool raise = false);
     std::string Serialize() const;
 
@@ -107,7 +109,7 @@ class RunState {
     std::array<Slot, kSlots> m_slots{};
     int m_holds = 0;
     bool m_dirty = false;
-    bool m_failing = false;
+    std::shared_ptr<std::atomic<bool>> m_failing = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace nuvaro

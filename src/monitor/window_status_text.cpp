@@ -6,6 +6,7 @@
 #include "core/date_time.h"
 #include "core/gbk.h"
 #include "core/log_escape.h"
+#include "core/site_texts.h"
 #include "core/text_cut.h"
 #include "core/texts.h"
 
@@ -37,6 +38,8 @@ std::string LastVerdictText(const WindowStatus& s) {
             return std::string(text::kNoNumber) + "：" + Short(s.lastFound);
         case WindowStatus::Last::NoElement:
             return text::kNoElement;
+        case WindowStatus::Last::Waiting:
+            return text::kSiteWait;
         case WindowStatus::Last::None:
             break;
     }
@@ -66,6 +69,10 @@ std::string StatusTip(const WindowStatus& s) {
     tip += "\n";
     tip += text::kTipLastCheck;
     tip += s.lastCheck ? WallTimeText(*s.lastCheck) + "  " + LastVerdictText(s) : text::kTipNotYet;
+    if (s.waitUntil) {
+        tip +=
+            std::string("\n") + text::kSiteWait + text::kSiteWaitUntil + WallTimeText(*s.waitUntil);
+    }
     if (s.monitoring && s.nextCheck) {
         tip += std::string("\n") + text::kTipNextCheck + WallTimeText(*s.nextCheck);
     }

@@ -10,6 +10,7 @@
 #include "core/log_file.h"
 #include "core/state_file.h"
 #include "core/text_util.h"
+#include "core/write_queue.h"
 #include "notify/outbox_fold.h"
 #include "notify/send_log.h"
 
@@ -132,19 +133,12 @@ size_t Outbox::Count() const {
     return m_entries.size();
 }
 
+// Handed to the write queue under the lock, so the file goes through the states in order.
 void Outbox::SaveLocked() {
     IniWriter out;
     for (const auto& [key, entry] : m_entries) WriteEntry(out, entry);
-    try {
-        ReplaceFileAtomically(m_path, out.Text(), kFileMode);
-        m_failing = false;
-    } catch (const FileWriteError& e) {
-        // Noted once until writing works again; the deliveries go on from memory.
-        if (!m_failing) {
-            WriteLog(loglines::TickError(NowText(), "0", "", e.what()), kErrorLog);
-        }
-        m_failing = true;
-    }
+    // Noted once until writing works again; the deliveries go on from memory.
+    write_queue::Replace(m_path, out.Text(), kFileMode, m_failing);
 }
 
 // Counted and told under one lock: counts of several threads arrive in the order they were
@@ -210,11 +204,13 @@ void Outbox::Update(const std::string& key, Change change) {
     SaveLocked();
 }
 
+// A worker's mark is on disk before its try (and so is the entry it marks).
 void Outbox::Trying(const DeliveryJob& job) {
     Update(job.key, [&](OutboxEntry& e) {
         e.attempt = job.attempt;
         e.trying = true;
     });
+    write_queue::Flush();
 }
 
 void Outbox::Waiting(const DeliveryJob& job) {

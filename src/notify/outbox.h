@@ -2,9 +2,11 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -54,9 +56,9 @@ class Outbox : public DeliveryJournal {
     std::vector<OutboxEntry> Entries() const;
     size_t Count() const;
 
-    // Written down before it returns, all in one replacement. A file that cannot be written
-    // is noted in the error log; the entries are kept in memory and go to disk with the next
-    // write that succeeds.
+    // Handed to the write queue before it returns, all in one replacement. A file that cannot be
+    // written is noted in the error log; the entries are kept in memory and go to disk with the
+    // next write that succeeds.
     void Add(const std::vector<OutboxEntry>& entries);
     // The same, but an entry whose recipient has its share of pending deliveries already folds
     // into the newest of them (FoldTarget). Returns, for each entry, whether it was folded (so
@@ -90,7 +92,7 @@ class Outbox : public DeliveryJournal {
     DeliveryClock& m_clock;
     mutable std::mutex m_mutex;
     std::map<std::string, OutboxEntry> m_entries;
-    bool m_failing = false;
+    std::shared_ptr<std::atomic<bool>> m_failing = std::make_shared<std::atomic<bool>>(false);
     std::mutex m_observerMutex;
     std::function<void(size_t)> m_observer;
 };

@@ -27,7 +27,8 @@ WindowHealth::WindowHealth(TConfigTable& configs, std::function<WallTime()> now,
       m_send(std::move(send)) {}
 
 void WindowHealth::OnRunEnded(int n, const WindowStatus& status) {
-    if (n < 0 || n >= MonitorEngine::kWindows) return;
+    // A site that asked to wait tells nothing about the window's health.
+    if (n < 0 || n >= MonitorEngine::kWindows || status.last == WindowStatus::Last::Waiting) return;
     const HealthTick tick = TickOf(status);
     Counts& counts = m_counts[n];
     ++counts.ticks;

@@ -19,6 +19,8 @@ struct LoadOutcome {
     bool reopened = false;    // the page's web process was ended; the page opens again (next load)
     bool ranAway = false;     // the page's scripts hung its web process, which was ended
     std::string error;        // the engine's message, or "HTTP <status>"
+    int httpStatus = 0;       // the document's status, when the server answered
+    std::string retryAfter;   // its Retry-After header (bounded)
 };
 
 // What a page read asks for: the body markup (the default) or the visible text as laid out,

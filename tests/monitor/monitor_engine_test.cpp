@@ -486,35 +486,94 @@ TEST_F(EngineTest, AWindowClosedOrStoppedMidTickEndsItQuietly) {
     EXPECT_EQ(stopping.page.reads, 1);
 }
 
-// A reload that never answers (a hung process, a server that never replies) keeps its turn no
-// longer than the turn time-out: the windows waiting behind it are not held up for the load's.
-TEST_F(EngineTest, AReloadThatDoesNotAnswerGivesItsTurnUpAfterTheTurnTimeOut) {
-    engine->SetMaxConcurrentReloads(3);
-    for (int n = 1; n <= 3; ++n) Monitor(n, "到货", "到货").page.neverFinish = true;
-    FakeWindow& late = Monitor(4, "到货", "到货");
-    for (int n = 1; n <= 4; ++n) engine->Run(n, TickKind::Timer);
-    EXPECT_EQ(late.page.refreshes, 0);  // waits for a turn
-    clock.Advance(engine->Timeouts().turn + 100ms);
-    EXPECT_EQ(late.page.refreshes, 1);
-    for (int i = 0; i < 40 && engine->TickInProgress(4); ++i) clock.Advance(100ms);
-    EXPECT_FALSE(engine->TickInProgress(4));
-    EXPECT_EQ(InformLines(), Lines{"[5][到货]监控点信息发生变化，发出提醒[窗口4]"});
-}
-
-TEST_F(EngineTest, AtMostTheChosenNumberOfWindowsReadAtOnceAndEveryTickEnds) {
-    engine->SetMaxConcurrentReloads(3);
-    for (int n = 1; n <= 10; ++n) Monitor(n, "到货", "到货").page.loadTime = 2s;
-    for (int n = 1; n <= 10; ++n) engine->Run(n, TickKind::Timer);
+TEST_F(EngineTest, LoadsOfOneSiteTakeTurnsAndEveryTickEnds) {
+    engine->SetSiteSettings({2, 2s});
+    for (int n = 1; n <= 10; ++n) Monitor(n, "到货", "到货").page.loadTime = 3s;
+    FakeWindow& elsewhere = Monitor(11, "到货", "到货");
+    elsewhere.page.location = "https://other.test/";
+    for (int n = 1; n <= 11; ++n) engine->Run(n, TickKind::Timer);
+    EXPECT_EQ(elsewhere.page.refreshes, 1);  // another site waits for nobody
     int most = 0;
     for (int step = 0; step < 400; ++step) {
         int loading = 0;
         for (int n = 1; n <= 10; ++n) loading += windows[n]->page.IsLoading() ? 1 : 0;
         most = std::max(most, loading);
+        if (step == 10) {  // 1 s: only the first has started
+            for (int n = 2; n <= 10; ++n) EXPECT_EQ(windows[n]->page.refreshes, 0) << n;
+        }
         clock.Advance(100ms);
     }
-    EXPECT_EQ(most, 3);
-    EXPECT_EQ(InformLines().size(), 10u);
-    for (int n = 1; n <= 10; ++n) EXPECT_FALSE(engine->TickInProgress(n));
+    EXPECT_EQ(most, 2);
+    EXPECT_EQ(InformLines().size(), 11u);
+    for (int n = 1; n <= 11; ++n) EXPECT_FALSE(engine->TickInProgress(n));
+}
+
+// The site answers 429 with Retry-After: the window's run ends as a wait (neither good nor
+// failed, in the log with its time), and the next window of that site waits until then.
+TEST_F(EngineTest, ASiteThatAsksToWaitHoldsItsWindowsUntilThen) {
+    FakeWindow& first = Monitor(1, "到货", "到货");
+    FakeWindow& second = Monitor(2, "到货", "到货");
+    LoadOutcome busy;
+    busy.failed = true;
+    busy.error = "HTTP 429";
+    busy.httpStatus = 429;
+    busy.retryAfter = "120";
+    first.page.scripted.push_back({busy});
+    Tick(1);
+    WindowStatus status = engine->Status(1);
+    EXPECT_EQ(status.last, WindowStatus::Last::Waiting);
+    EXPECT_EQ(status.failuresInRow, 0);
+    ASSERT_TRUE(status.waitUntil);
+    EXPECT_EQ(ErrorLines(), Lines{});
+    ASSERT_EQ(InformLines().size(), 1u);
+    EXPECT_NE(InformLines()[0].find("[2][shop.test:80]网站要求等待，至 "), std::string::npos);
+    EXPECT_NE(InformLines()[0].find("[窗口1]"), std::string::npos);
+
+    Test(1);  // the user at the desk is told at once, nothing is loaded
+    EXPECT_EQ(first.page.refreshes, 1);
+    EXPECT_NE(LastText().find("网站要求等待，至 "), std::string::npos);
+
+    engine->Run(2, TickKind::Timer);
+    clock.Advance(50s);
+    EXPECT_EQ(second.page.refreshes, 0);
+    EXPECT_TRUE(engine->TickInProgress(2));
+    EXPECT_TRUE(engine->Status(2).waitUntil);
+    EXPECT_EQ(InformLines().size(), 2u);  // window 2 waits: said once
+
+    clock.Advance(70s);
+    for (int i = 0; i < 40 && engine->TickInProgress(2); ++i) clock.Advance(100ms);
+    EXPECT_EQ(second.page.refreshes, 1);
+    EXPECT_EQ(engine->Status(2).last, WindowStatus::Last::Change);
+    EXPECT_FALSE(engine->Status(2).waitUntil);
+}
+
+TEST_F(EngineTest, AStoppedWindowWaitingForItsSiteEndsItsTickQuietly) {
+    engine->SetSiteSettings({1, 2s});
+    FakeWindow& first = Monitor(1, "到货", "到货");
+    first.page.loadTime = 5s;
+    FakeWindow& second = Monitor(2, "到货", "到货");
+    engine->Run(1, TickKind::Timer);
+    engine->Run(2, TickKind::Timer);
+    EXPECT_TRUE(engine->TickInProgress(2));
+    engine->StartStop(2);
+    EXPECT_FALSE(engine->TickInProgress(2));
+    clock.Advance(20s);
+    EXPECT_EQ(second.page.refreshes, 0);
+    EXPECT_EQ(InformLines().size(), 1u);
+}
+
+// Windows started together tick apart, each at its own offset, and keep their beat.
+TEST_F(EngineTest, WindowsStartedTogetherTickSpreadOverTheSpread) {
+    engine->SetTickSpread(8s);
+    for (int n = 1; n <= 5; ++n) Monitor(n, "到货", "到货");
+    clock.Advance(60s);
+    int ticked = 0;
+    for (int n = 1; n <= 5; ++n) ticked += windows[n]->page.refreshes;
+    EXPECT_LT(ticked, 5);
+    clock.Advance(8s);
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(windows[n]->page.refreshes, 1) << n;
+    clock.Advance(60s);
+    for (int n = 1; n <= 5; ++n) EXPECT_EQ(windows[n]->page.refreshes, 2) << n;
 }
 
 }  // namespace

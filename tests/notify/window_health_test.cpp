@@ -42,6 +42,19 @@ class WindowHealthTest : public ::testing::Test {
                           }};
 };
 
+// A site that asked to wait (429, 503) says nothing about the window: no failure, no recovery.
+TEST_F(WindowHealthTest, ASiteWaitIsNeitherAFailureNorARecovery) {
+    Ticks(2, WindowStatus::Last::Waiting, minutes(60));
+    EXPECT_TRUE(m_sent.empty());
+    Ticks(2, WindowStatus::Last::Error, minutes(15));
+    ASSERT_EQ(m_sent.size(), 1u);
+    Ticks(2, WindowStatus::Last::Waiting, minutes(60));
+    EXPECT_EQ(m_sent.size(), 1u);
+    EXPECT_TRUE(m_health.CountsOf(2).failing);
+    EXPECT_EQ(m_health.CountsOf(2).failedTicks, 15);
+    EXPECT_EQ(m_health.CountsOf(2).ticks, 15);
+}
+
 TEST_F(WindowHealthTest, AnHourOfFailuresOfOneWindowGivesOneNoticeAndItsRecoveryOne) {
     Ticks(2, WindowStatus::Last::Error, minutes(60));
     Ticks(0, WindowStatus::Last::Repeat, minutes(60));

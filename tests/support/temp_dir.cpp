@@ -8,6 +8,7 @@
 
 #include "core/exe_dir.h"
 #include "core/gbk.h"
+#include "core/write_queue.h"
 
 namespace nuvaro::testing {
 
@@ -42,14 +43,19 @@ void TempExeDir::Write(std::string_view name, std::string_view content) const {
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
+// What the program handed to its writer is on disk before a test looks.
 std::string TempExeDir::Read(std::string_view name) const {
+    write_queue::Flush();
     std::ifstream in(File(name), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-bool TempExeDir::Exists(std::string_view name) const { return std::filesystem::exists(File(name)); }
+bool TempExeDir::Exists(std::string_view name) const {
+    write_queue::Flush();
+    return std::filesystem::exists(File(name));
+}
 
 std::string G(std::string_view utf8) { return ToGbk(utf8).bytes(); }
 

@@ -26,6 +26,7 @@ constexpr auto kStartWithin = 5s;           // a load asked for has started by t
 constexpr auto kAdoptWithin = 5s;           // a load younger than this stands for a reload
 constexpr auto kFirstDocumentWithin = 10s;  // a new view's first load has its document
 constexpr int kMostAsksAgain = 2;
+constexpr size_t kRetryAfterBytes = 100;
 
 // A load the engine gave up for a newer one, or for a decision of its own (a download), is no
 // failure of the page.
@@ -181,10 +182,16 @@ bool WebBrowser::Busy() const {
     return IsLoading() || m_readPending || !m_reads.empty() || m_questions > 0;
 }
 
-int WebBrowser::HttpStatus() const {
+// The status of the page's document and its Retry-After header (cut to a sane length: a
+// stranger's text).
+int WebBrowser::HttpStatus(std::string* retryAfter) const {
     WebKitWebResource* resource = m_native ? webkit_web_view_get_main_resource(m_native) : nullptr;
     WebKitURIResponse* response = resource ? webkit_web_resource_get_response(resource) : nullptr;
-    return response ? static_cast<int>(webkit_uri_response_get_status_code(response)) : 0;
+    if (!response) return 0;
+    SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
+    const char* value = headers ? soup_message_headers_get_one(headers, "Retry-After") : nullptr;
+    if (value) *retryAfter = std::string(value).substr(0, kRetryAfterBytes);
+    return static_cast<int>(webkit_uri_response_get_status_code(response));
 }
 
 void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
@@ -201,8 +208,10 @@ void WebBrowser::OnLoadChanged(WebKitWebView*, int event, void* data) {
         ++self->m_pageGeneration;
         self->m_pendingRequests = 0;
     } else if (event == WEBKIT_LOAD_FINISHED) {
-        int status = self->HttpStatus();
-        self->m_loads.Finish(status >= 400 ? "HTTP " + std::to_string(status) : std::string());
+        std::string retryAfter;
+        int status = self->HttpStatus(&retryAfter);
+        self->m_loads.Finish(status >= 400 ? "HTTP " + std::to_string(status) : std::string(),
+                             status, std::move(retryAfter));
         self->SendNextRead();
     }
     const char* uri = webkit_web_view_get_uri(self->m_native);

@@ -97,7 +97,7 @@ class WebBrowser : public BrowserPanel, private GroupedPage {
     void DeliverRead(uint64_t generation, const char* utf8, const std::string& failure);
     void FailReads(bool ranAway);
     void SendNextRead();
-    int HttpStatus() const;
+    int HttpStatus(std::string* retryAfter) const;
 
     int m_window;
     wxNativeWindow* m_host = nullptr;

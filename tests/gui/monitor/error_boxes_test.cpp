@@ -1,6 +1,6 @@
 // The boxes of failing ticks as a user meets them: titled with the window, the reason in
 // Chinese for what really went wrong with real pages on 127.0.0.1 (refused, unknown name,
-// silence, an untrusted certificate, HTTP 503), placed apart and in front of the window the
+// silence, an untrusted certificate, HTTP 502), placed apart and in front of the window the
 // user works in.
 #include <gtk/gtk.h>
 #include <httplib.h>
@@ -81,7 +81,7 @@ void CloseBoxes() {
     for (GtkWindow* box : OpenBoxes()) gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
 }
 
-enum class Failure { Refused, UnknownHost, Silent, Certificate, Http503 };
+enum class Failure { Refused, UnknownHost, Silent, Certificate, Http502 };
 
 struct BoxCase {
     const char* name;
@@ -95,7 +95,7 @@ class ErrorBoxTest : public MonitorTest, public ::testing::WithParamInterface<Bo
         MonitorTest::SetUp();
         server.SetPage("/ok", "<html><body>价格128</body></html>");
         server.Get("/busy", [](const httplib::Request&, httplib::Response& res) {
-            res.status = 503;
+            res.status = 502;  // 503 asks the site's windows to wait: no error
             res.set_content("<html><body>busy</body></html>", "text/html");
         });
     }
@@ -119,7 +119,7 @@ class ErrorBoxTest : public MonitorTest, public ::testing::WithParamInterface<Bo
                 https->SetPage("/", "<html><body>价格128</body></html>");
                 return https->Url("/");
             }
-            case Failure::Http503:
+            case Failure::Http502:
                 return server.Url("/busy");
         }
         return {};
@@ -159,15 +159,15 @@ TEST_P(ErrorBoxTest, TheBoxNamesItsWindowAndSaysWhyInChinese) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, ErrorBoxTest,
-    ::testing::Values(BoxCase{"Refused", Failure::Refused, "网页加载失败：服务器拒绝了连接请求（"},
-                      BoxCase{"UnknownHost", Failure::UnknownHost,
-                              "网页加载失败：找不到服务器（域名无法解析）（"},
-                      BoxCase{"NoAnswer", Failure::Silent,
-                              "网页加载失败：连接超时，服务器 3 秒内没有响应"},
-                      BoxCase{"Certificate", Failure::Certificate,
-                              "网页加载失败：网站的安全证书不受信任，连接已中止（"},
-                      BoxCase{"Http503", Failure::Http503,
-                              "网页加载失败：服务暂时不可用（HTTP 503 Service Unavailable）"}),
+    ::testing::Values(
+        BoxCase{"Refused", Failure::Refused, "网页加载失败：服务器拒绝了连接请求（"},
+        BoxCase{"UnknownHost", Failure::UnknownHost,
+                "网页加载失败：找不到服务器（域名无法解析）（"},
+        BoxCase{"NoAnswer", Failure::Silent, "网页加载失败：连接超时，服务器 3 秒内没有响应"},
+        BoxCase{"Certificate", Failure::Certificate,
+                "网页加载失败：网站的安全证书不受信任，连接已中止（"},
+        BoxCase{"Http502", Failure::Http502,
+                "网页加载失败：网关错误，上游服务器没有正确响应（HTTP 502 Bad Gateway）"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The desktop's own boxes: two windows that fail together give two boxes that do not lie on
@@ -176,7 +176,7 @@ TEST_F(MonitorTest, TwoWindowsFailingAtOnceGiveTwoBoxesApart) {
     SetNotices(std::make_unique<DesktopNotices>());
     auto down = std::make_shared<std::atomic<bool>>(false);
     server.Get("/a", [down](const httplib::Request&, httplib::Response& res) {
-        res.status = *down ? 503 : 200;
+        res.status = *down ? 500 : 200;
         res.set_content("<html><body>甲</body></html>", "text/html; charset=utf-8");
     });
     TMainFrm& f = StartFrame();

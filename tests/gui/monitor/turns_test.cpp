@@ -1,5 +1,5 @@
 // Thirty windows cost little: pages out of sight stay quiet yet are read as before, and windows
-// that tick together take turns to reload. Real WebKit, pages on 127.0.0.1.
+// of one site that tick together take turns to reload. Real WebKit, pages on 127.0.0.1.
 #include <httplib.h>
 #include <wx/button.h>
 #include <wx/notebook.h>
@@ -53,7 +53,8 @@ TEST_F(MonitorTest, AHiddenTabsPageIsReadAtItsTickAndShowsLiveWhenSelected) {
         5000));
 }
 
-TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
+// Ten windows of one site: at most two of its loads at once, started two seconds apart.
+TEST_F(MonitorTest, TenWindowsOfOneSiteTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
     auto inFlight = std::make_shared<std::atomic<int>>(0);
     auto most = std::make_shared<std::atomic<int>>(0);
     server.Get("/p", [inFlight, most](const httplib::Request&, httplib::Response& res) {
@@ -72,7 +73,6 @@ TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
     }
     *most = 0;
     int reloadsAtOnce = 0;
-    auto started = std::chrono::steady_clock::now();
     for (int n = 1; n <= 10; ++n) f.WindowTimer(n);
     ASSERT_TRUE(PumpUntil(
         [&] {
@@ -83,10 +83,10 @@ TEST_F(MonitorTest, TenWindowsTickingTogetherTakeTurnsAndAllReachTheirVerdict) {
             return true;
         },
         60000));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
     EXPECT_EQ(InformLines().size(), 10u);
-    EXPECT_EQ(reloadsAtOnce, 3);
-    EXPECT_LE(*most, 3);  // the server never saw more than three of them at once
+    EXPECT_GE(reloadsAtOnce, 1);
+    EXPECT_LE(reloadsAtOnce, 2);
+    EXPECT_LE(*most, 2);  // the server never saw more than two of them at once
 }
 
 }  // namespace
