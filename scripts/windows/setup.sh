@@ -7,7 +7,7 @@ cache=${XDG_CACHE_HOME:-$HOME/.cache}/nuvaro-windows
 win_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 nsis dpkg-dev zip cmake ninja-build pkg-config
-  xvfb xauth xdotool imagemagick fonts-noto-cjk python3-aiosmtpd
+  xvfb xauth xdotool imagemagick fonts-noto-cjk python3-aiosmtpd locales
 )
 
 as_root() {
@@ -24,6 +24,15 @@ install_missing() {
   as_root apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
+}
+
+# A locale of the C library, generated when missing: Wine takes its own locale from it.
+generate_locale() {
+  local name=$1
+  locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" && return 0
+  as_root sed -i "s/^# *\(${name} \)/\1/" /etc/locale.gen
+  grep -q "^${name} " /etc/locale.gen || echo "${name} ${name#*.}" | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
 }
 
 # Source entries beside the binary ones of Debian's archive, when the machine has none.

@@ -7,7 +7,15 @@
 //   gui_probe press <title> <text>       presses the first button of the box so titled whose
 //                                        text holds <text>
 //   gui_probe click <title> <label>      clicks the button so labelled in the window so titled
-//   gui_probe registry                   "reg=<value>", "run=<value>" of start at logon
+//   gui_probe places <prefix> [seconds]  "at=<x>,<y> <title>" for each top-level window whose
+//                                        title begins with <prefix>
+//   gui_probe menu <title> <text>        how the first item of the window's menu bar, <text>,
+//                                        is drawn:
+//                                        "menu=chinese" when it looks like the item's text drawn
+//                                        in the Chinese menu font more than in one without
+//                                        Chinese characters, else "menu=boxes"
+//   gui_probe registry                   "reg=<value>", "run=<value>" of start at logon,
+//                                        "scripts=<value>" of IE's script-statement limit
 // Exit code 0 when what was asked for was found within the time.
 
 #include <windows.h>
@@ -17,9 +25,12 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "menu_look.h"
 
 namespace {
 
@@ -166,6 +177,38 @@ int Click(const std::wstring& title, const std::wstring& label) {
     return 1;
 }
 
+int Places(const std::wstring& prefix, int seconds) {
+    struct Find {
+        std::wstring prefix;
+        std::vector<HWND> found;
+    } find{prefix, {}};
+    for (int i = 0; i < seconds * 10 && find.found.empty(); ++i, Sleep(100)) {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* f = reinterpret_cast<Find*>(data);
+                if (IsWindowVisible(window) && TextOf(window).rfind(f->prefix, 0) == 0)
+                    f->found.push_back(window);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&find));
+    }
+    for (HWND window : find.found) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        std::printf("at=%ld,%ld %s\n", rect.left, rect.top, Utf8(TextOf(window)).c_str());
+    }
+    return find.found.empty() ? 1 : 0;
+}
+
+std::string RegistryDword(const wchar_t* key, const wchar_t* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS) {
+        return "";
+    }
+    return std::to_string(value);
+}
+
 std::wstring RegistryValue(const wchar_t* key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
     DWORD size = sizeof buffer - sizeof(wchar_t);
@@ -187,7 +230,13 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"boxes" && argc >= 3) result = Boxes(argv[2], seconds);
     if (command == L"press" && argc == 4) result = Press(argv[2], argv[3]);
     if (command == L"click" && argc == 4) result = Click(argv[2], argv[3]);
+    if (command == L"places" && argc >= 3) result = Places(argv[2], seconds);
+    if (command == L"menu" && argc == 4)
+        result = menu_look::Report(WaitForTop(argv[2], 60), argv[3]);
     if (command == L"registry") {
+        std::printf("scripts=%s\n", RegistryDword(L"Software\\Microsoft\\Internet Explorer\\Styles",
+                                                  L"MaxScriptStatements")
+                                        .c_str());
         std::printf("reg=%s\n",
                     Utf8(RegistryValue(L"SOFTWARE\\Microsoft\\Windows", L"reg")).c_str());
         std::printf(

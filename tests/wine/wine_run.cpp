@@ -38,6 +38,17 @@ std::string WindowsBin() {
     return bin ? bin : "";
 }
 
+std::string WindowsDist() {
+    const char* dist = std::getenv("NUVARO_WINDOWS_DIST");
+    return dist ? dist : "";
+}
+
+void CopyWindowsDist(const std::string& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(WindowsDist())) {
+        std::filesystem::copy(entry.path(), folder + "/" + entry.path().filename().string());
+    }
+}
+
 void CopyWindowsFiles(const std::string& folder, const std::vector<std::string>& names) {
     for (const auto& name : names) {
         std::filesystem::copy_file(WindowsBin() + "/" + name, folder + "/" + name,

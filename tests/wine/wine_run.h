@@ -12,6 +12,11 @@ namespace nuvaro::testing {
 // empty when the tests run without one.
 std::string WindowsBin();
 
+// The portable program built for Windows (NUVARO_WINDOWS_DIST), or empty.
+std::string WindowsDist();
+// Copies the whole portable program into `folder`.
+void CopyWindowsDist(const std::string& folder);
+
 // Copies `names` from the Windows build's folder into `folder`.
 void CopyWindowsFiles(const std::string& folder, const std::vector<std::string>& names);
 

@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <set>
 
 #include "core/text_util.h"
 #include "core/texts.h"
 #include "platform/desktop_notices.h"
+#include "platform/wx/box_cascade.h"
 #include "ui/wx_text.h"
 
 namespace nuvaro {
@@ -70,25 +70,10 @@ struct PostedBox {
     int cascade = 0;  // its step down and to the right from where a box first goes
 };
 
-constexpr int kCascadeStep = 40;  // more than a title bar: the box behind shows its title
-constexpr int kCascadeSteps = 10;
-
-std::set<int>& CascadeInUse() {
-    static std::set<int> used;
-    return used;
-}
-
-int TakeCascadeStep() {
-    int step = 0;
-    while (CascadeInUse().count(step) && step < kCascadeSteps - 1) ++step;
-    CascadeInUse().insert(step);
-    return step;
-}
-
 void OnResponse(GtkDialog*, gint, gpointer data) {
     auto* box = static_cast<PostedBox*>(data);
     if (box->countdown) g_source_remove(box->countdown);
-    CascadeInUse().erase(box->cascade);
+    ReleaseCascadeStep(box->cascade);
     Notices::Closed closed = std::move(box->closed);
     gtk_widget_destroy(box->dialog);
     delete box;

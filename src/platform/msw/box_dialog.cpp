@@ -2,16 +2,19 @@
 
 #include <wx/artprov.h>
 #include <wx/button.h>
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/gbk.h"
 #include "core/text_util.h"
 #include "core/texts.h"
+#include "platform/wx/box_cascade.h"
 #include "ui/design.h"
 #include "ui/wx_text.h"
 
@@ -97,9 +100,22 @@ BoxDialog::BoxDialog(wxWindow* owner, const std::string& text, const std::string
     m_timer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Tick(); });
 }
 
+// Boxes open at once go down and to the right of each other, never exactly on one another; kept
+// on the screen.
+void BoxDialog::Cascade() {
+    m_cascade = TakeCascadeStep();
+    const wxRect screen = wxDisplay(this).GetClientArea();
+    const wxRect box = GetRect();
+    int x = box.x + m_cascade * kCascadeStep, y = box.y + m_cascade * kCascadeStep;
+    x = std::clamp(x, screen.x, std::max(screen.x, screen.GetRight() + 1 - box.width));
+    y = std::clamp(y, screen.y, std::max(screen.y, screen.GetBottom() + 1 - box.height));
+    Move(x, y);
+}
+
 void BoxDialog::ShowPosted(Notices::Closed closed) {
     m_posted = true;
     m_closed = std::move(closed);
+    Cascade();
     Show();
     Raise();
 }
@@ -128,6 +144,7 @@ void BoxDialog::Answer(int id) {
         return;
     }
     if (!IsShown()) return;  // answered already
+    ReleaseCascadeStep(m_cascade);
     Hide();
     Notices::Closed closed = std::move(m_closed);
     Destroy();

@@ -25,6 +25,7 @@ class BoxDialog : public wxDialog {
 
   private:
     void Answer(int id);
+    void Cascade();
     void Tick();
 
     Notices::Closed m_closed;
@@ -32,6 +33,7 @@ class BoxDialog : public wxDialog {
     wxTimer m_timer;
     std::chrono::steady_clock::time_point m_shown;
     int m_seconds = 0;
+    int m_cascade = 0;  // its step down and to the right from where a box first goes
 };
 
 // Text of a box: a lone CR starts a new line; bytes that are not UTF-8 show as U+FFFD.

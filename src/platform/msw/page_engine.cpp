@@ -24,7 +24,23 @@ bool EngineObjectsAvailable() {
     return true;
 }
 
+// IE asks "stop running this script?" after five million statements of one script, in a modal
+// box that holds up every window; with no limit that box never comes. Set for the current user,
+// as the engine reads it.
+void NoScriptStatementLimit() {
+    HKEY styles = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Styles", 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &styles, nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    const DWORD unlimited = 0xFFFFFFFF;
+    RegSetValueExW(styles, L"MaxScriptStatements", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&unlimited), sizeof unlimited);
+    RegCloseKey(styles);
+}
+
 PageEngine Choose() {
+    NoScriptStatementLimit();
     // Internet Explorer 11 in its standards mode: without browser emulation the control renders
     // as IE7 would.
     if (wxWebView::IsBackendAvailable(wxWebViewBackendIE) && EngineObjectsAvailable()) {
