@@ -40,6 +40,12 @@ def choose(combo, item):
     combo.querySelection().selectChild(names.index(item))
 
 
+def chosen(combo):
+    """The entry a drop-down list shows: its accessible name is that of its label."""
+    picked = combo.querySelection().getSelectedChild(0)
+    return picked.name if picked else None
+
+
 def label_starting(root, start):
     return next((n.name for n in walk(root)
                  if n.getRoleName() == "label" and n.name.startswith(start)), None)
@@ -54,7 +60,7 @@ def sender_dialog(app, smtp_port, mailbox):
     choose(provider, "QQ邮箱")
     wait_for(lambda: text_of(edit_after(dialog, "SMTP 地址：")) == "smtp.qq.com")
     assert text_of(edit_after(dialog, "端口：")) == "465"
-    wait_for(lambda: security.name == "SSL")
+    wait_for(lambda: chosen(security) == "SSL")
     assert label_starting(dialog, "密码处填写授权码"), texts_of(dialog)
 
     choose(provider, "自定义")

@@ -79,8 +79,11 @@ TEST_F(HostileOutbox, ControlCharactersHugeCountsAndJunkSendNothingExtraAndAreLo
     EXPECT_EQ(LogWith("[try 2] OK").size(), 1u);  // "good": its try under way counted once more
     const std::string errors = ErrorLog(m_dir).substr(dropped.size());
     EXPECT_EQ(Lines(errors), 2u) << errors;
-    EXPECT_THAT(errors, HasSubstr("收件人含有控制字符，不予发送：watcher@example.com>\\r\\nRCPT"));
-    EXPECT_THAT(errors, HasSubstr("收件人含有控制字符，不予发送：watcher@example.com\\x00.evil"));
+    // The recipient as stored, escaped, then the refusal as one readable line of its own.
+    EXPECT_THAT(errors, HasSubstr("EMAIL watcher@example.com>\\r\\nRCPT TO:<evil@example.com："));
+    EXPECT_THAT(errors, HasSubstr("收件人含有控制字符，不予发送：watcher@example.com>\r\n"));
+    EXPECT_THAT(errors, HasSubstr("EMAIL watcher@example.com\\x00.evil.example："));
+    EXPECT_THAT(errors, HasSubstr("收件人含有控制字符，不予发送：watcher@example.com .evil"));
     EXPECT_EQ(dispatcher.KeptIn()->Count(), 0u);
 }
 

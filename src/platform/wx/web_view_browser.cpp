@@ -145,8 +145,7 @@ void WebViewBrowser::Progress() {
     if (m_onProgress) m_onProgress();
 }
 
-void WebViewBrowser::ReadPageAs(const PageQuery& query,
-                                PageReadDone done) {
+void WebViewBrowser::ReadPageAs(const PageQuery& query, PageReadDone done) {
     if (!m_view) {
         // Nothing opened yet: an empty document, as a fresh browser holds.
         RunSoon([alive = std::weak_ptr<bool>(m_alive), done = std::move(done)] {
