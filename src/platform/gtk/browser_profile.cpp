@@ -11,9 +11,6 @@
 namespace nuvaro::browser_profile {
 namespace {
 
-// What one web process (a group of five pages) may hold before it releases memory.
-constexpr unsigned kWebProcessMemoryMb = 200;
-
 struct Profile {
     std::string folder;
     WebKitWebContext* context = nullptr;
@@ -71,14 +68,8 @@ Profile& Ready() {
     WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
         "base-data-directory", (folder + "/data").c_str(), "base-cache-directory",
         (folder + "/cache").c_str(), nullptr);
-    // A web process holds the pages of a group: past this it lets go of caches and collects
-    // garbage sooner. It is never ended for its size.
-    WebKitMemoryPressureSettings* pressure = webkit_memory_pressure_settings_new();
-    webkit_memory_pressure_settings_set_memory_limit(pressure, kWebProcessMemoryMb);
-    p.context =
-        WEBKIT_WEB_CONTEXT(g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", data,
-                                        "memory-pressure-settings", pressure, nullptr));
-    webkit_memory_pressure_settings_free(pressure);
+    p.context = WEBKIT_WEB_CONTEXT(
+        g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", data, nullptr));
     g_object_unref(data);
     // A disk cache of what pages allow to be kept (the engine bounds it to 20 to 75 MB by the free
     // disk space): a reload revalidates pictures, scripts and styles instead of downloading them

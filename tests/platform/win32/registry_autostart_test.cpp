@@ -26,8 +26,9 @@ TEST_F(RegistryAutostart, FirstRunWritesTheChoiceAndAQuotedRunValueThenLeavesThe
     EXPECT_EQ(m_store.ReadReg(), "1");
     EXPECT_EQ(m_store.RunValue(), "\"C:\\Program Files\\网页监控\\nuvaro.exe\"");
 
-    m_store.DeleteRunValue();  // removed by someone else: a show does not bring it back
-    EXPECT_TRUE(SynchronizeAutostart(m_store, "C:/x/nuvaro.exe"));
+    // Removed by someone else: a show does not bring it back, and the box shows it is gone.
+    m_store.DeleteRunValue();
+    EXPECT_FALSE(SynchronizeAutostart(m_store, "C:/x/nuvaro.exe"));
     EXPECT_FALSE(m_store.HasRunValue());
 }
 
