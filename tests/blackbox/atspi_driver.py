@@ -121,3 +121,20 @@ class Installation:
                 except subprocess.TimeoutExpired:
                     p.kill()
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+def window(app, title):
+    """The top-level window of `app` so titled, once it shows."""
+    return wait_for(lambda: next((app.getChildAtIndex(i) for i in range(app.childCount)
+                                  if app.getChildAtIndex(i).name == title), None))
+
+
+def edit_after(root, label):
+    """The edit that follows the label in the window's tree."""
+    seen = False
+    for node in walk(root):
+        if node.getRoleName() == "label" and node.name == label:
+            seen = True
+        elif seen and node.getRoleName() in ("text", "password text"):
+            return node
+    raise AssertionError("no edit after " + label)

@@ -3,24 +3,8 @@ the sender account dialog from the main menu, each saving into its file."""
 import os
 import sys
 
-from atspi_driver import (Installation, applications, click, confirm, find_all, shown,
-                          texts_of, wait_for, walk)
-
-
-def window(app, title):
-    return wait_for(lambda: next((app.getChildAtIndex(i) for i in range(app.childCount)
-                                  if app.getChildAtIndex(i).name == title), None))
-
-
-def edit_after(root, label):
-    """The edit that follows the label in the window's tree."""
-    seen = False
-    for node in walk(root):
-        if node.getRoleName() == "label" and node.name == label:
-            seen = True
-        elif seen and node.getRoleName() in ("text", "password text"):
-            return node
-    raise AssertionError("no edit after " + label)
+from atspi_driver import (Installation, applications, click, confirm, edit_after, find_all,
+                          shown, texts_of, wait_for, walk, window)
 
 
 def read_gbk(inst, name):

@@ -6,26 +6,10 @@ import subprocess
 import sys
 import tempfile
 
-from atspi_driver import (Installation, applications, click, find_all, shown, texts_of,
-                          wait_for, walk)
+from atspi_driver import (Installation, applications, click, edit_after, find_all, shown,
+                          texts_of, wait_for, walk, window)
 
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts")
-
-
-def window(app, title):
-    return wait_for(lambda: next((app.getChildAtIndex(i) for i in range(app.childCount)
-                                  if app.getChildAtIndex(i).name == title), None))
-
-
-def edit_after(root, label):
-    """The edit that follows the label in the window's tree."""
-    seen = False
-    for node in walk(root):
-        if node.getRoleName() == "label" and node.name == label:
-            seen = True
-        elif seen and node.getRoleName() in ("text", "password text"):
-            return node
-    raise AssertionError("no edit after " + label)
 
 
 def text_of(node):
