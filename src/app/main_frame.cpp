@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/dialog.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
@@ -16,9 +17,11 @@
 #include "banners/ui/scroll_text.h"
 #include "config/autostart.h"
 #include "core/atomic_file.h"
+#include "core/date_time.h"
 #include "core/exe_dir.h"
 #include "core/gbk.h"
 #include "core/ini_file.h"
+#include "core/log_file.h"
 #include "core/texts.h"
 #include "monitor/health_watch.h"
 #include "monitor/monitor_log.h"
@@ -276,6 +279,7 @@ void TMainFrm::TellWhereItWentOnce() {
 }
 
 void TMainFrm::ExitProgram() {
+    if (m_exiting) return;
     m_exiting = true;
     Hide();
     FormDestroy();
@@ -284,6 +288,17 @@ void TMainFrm::ExitProgram() {
     Dispatcher().Shutdown();
     Destroy();
     if (wxTheApp) wxTheApp->ExitMainLoop();
+}
+
+void TMainFrm::EndOnRequest(const char* request) {
+    if (m_exiting) return;
+    WriteLog(ToGbk(NowText() + " " + text::kEndRequested + request), kMonitorLog);
+    // A dialog's own loop runs inside the program's: it ends first, then the program.
+    for (wxWindow* window : wxTopLevelWindows) {
+        auto* dialog = dynamic_cast<wxDialog*>(window);
+        if (dialog && dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+    }
+    CallAfter([this] { ExitProgram(); });
 }
 
 void TMainFrm::ExitMenuClick() {

@@ -74,7 +74,10 @@ class TMainFrm : public wxFrame {
     void AutostartClick();  // "开机时启动"
     void ExitMenuClick();   // "退  出"
     void ExitProgram();     // "退出程序(&E)"
-    void ToggleShown();     // tray double click
+    // The system asks the program to end (`request`: its name): logged, then as ExitProgram,
+    // once the boxes and dialogs open are closed.
+    void EndOnRequest(const char* request);
+    void ToggleShown();  // tray double click
 
     // Monitoring cycle: the handlers hand over to the engine, which keeps the run state.
     void StartStopClick();        // default page "开始监控" / "停止监控"

@@ -1,5 +1,7 @@
 #include "app/nuvaro_app.h"
 
+#include <wx/weakref.h>
+
 #include <exception>
 
 #include "app/main_frame.h"
@@ -48,6 +50,9 @@ bool NuvaroApp::OnInit() {
     m_program->ResumeOutbox();  // the window shows the engine and the tray by now
     m_program->StartReports();
     SetTopWindow(frame);
+    WhenAskedToEnd([frame = wxWeakRef<TMainFrm>(frame)](const char* request) {
+        if (frame) frame->EndOnRequest(request);
+    });
     frame->RestoreWindows();
     frame->Show();
     return true;

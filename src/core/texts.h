@@ -354,6 +354,7 @@ inline constexpr const char* kSendInterrupted = "发送途中程序已结束，�
 inline constexpr const char* kStateDropped = " 中有无法读取的内容，已丢弃 ";
 inline constexpr const char* kStateWholeFile = "文件过大，整个丢弃，字节数：";
 inline constexpr const char* kStateTooManySections = "超出的条目，上限：";
+inline constexpr const char* kEndRequested = "收到系统的结束请求，程序退出：";
 inline constexpr const char* kTrayWaitingCount = "等待发送的通知：%d 条";
 
 }  // namespace nuvaro::text

@@ -5,15 +5,19 @@
    next start sends the mail once, from the outbox, and its first tick is a repeat.
 2. Two copies started on one folder from two sessions (different runtime folders): one says in
    a box that the folder is in use and ends; the 20 mails waiting in the outbox arrive once each.
+3. Ended by the system (SIGTERM, as at a logout or shutdown) while a dialog is open: it closes
+   the dialog, logs the request and ends cleanly; the next start's first tick is a repeat.
 """
 import os
 import re
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 
-from atspi_driver import Installation, applications, find_all, press_ok, texts_of, wait_for
+from atspi_driver import (Installation, applications, click, find_all, press_ok, shown, texts_of,
+                          wait_for, window as dialog_titled)
 from local_site import LocalSite
 from month_away import free_port, outbox_ids, read_log
 
@@ -141,9 +145,46 @@ def two_copies_on_one_folder(bin_dir):
         mailbox.close()
 
 
+def ended_by_the_system(bin_dir):
+    site = LocalSite(lambda path, headers: (200, {}, "<p>价格256</p>"))
+    inst = Installation(bin_dir)
+    port = free_port()
+    mailbox = Mailbox(port)
+    try:
+        config, _ = window(site.url("/price"))
+        inst.write("Config.inf", config)
+        inst.write("email.inf", "[email]\nSmtp=127.0.0.1\nSmtpPort=%d\nTimeout=10\n" % port)
+        inst.write("runstate.inf", "[Start]\nResume=1\n[2]\nMonitoring=1\n")
+        p = inst.start()
+        wait_for(lambda: len(mailbox.ids()) == 1, timeout=120, interval=1)
+        app = wait_for(lambda: next(applications(p.pid), None))
+        menu = wait_for(lambda: [m for m in find_all(app, "menu")
+                                 if m.name.startswith("系统设置")] or None)
+        click(menu[0])
+        click(wait_for(lambda: shown(find_all(app, "menu item", "邮件发送帐户设置")) or None)[0])
+        dialog_titled(app, "邮件发件人设置")
+
+        p.send_signal(signal.SIGTERM)
+        assert p.wait(60) == 0, "not a clean end"
+        lines = read_log(inst, "informlog.txt")
+        assert any("收到系统的结束请求，程序退出：SIGTERM" in line for line in lines), lines
+        with open(os.path.join(inst.folder, "runstate.inf"), "rb") as f:
+            assert "价格256".encode("gbk") in f.read(), "the notified text was not kept"
+
+        p = inst.start()
+        wait_for(lambda: any("发现重复提醒信息，跳过" in line
+                             for line in read_log(inst, "informlog.txt")), timeout=150, interval=1)
+        assert len(mailbox.ids()) == 1, mailbox.ids()
+    finally:
+        inst.close()
+        site.close()
+        mailbox.close()
+
+
 def main(bin_dir):
     killed_between_outbox_and_state(bin_dir)
     two_copies_on_one_folder(bin_dir)
+    ended_by_the_system(bin_dir)
     print("ok")
     return 0
 

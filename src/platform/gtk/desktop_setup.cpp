@@ -1,6 +1,8 @@
 #include "services/desktop_setup.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 #include <wx/log.h>
 #include <wx/window.h>
 
@@ -65,6 +67,19 @@ gboolean OnWidgetShown(GSignalInvocationHint*, guint, const GValue* params, gpoi
     return TRUE;  // stays for every box
 }
 
+// Native boxes and choosers run a loop of their own: each modal one is answered as if closed.
+void CloseModalBoxes() {
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* w = windows; w; w = w->next) {
+        auto* window = GTK_WINDOW(w->data);
+        if (GTK_IS_DIALOG(window) && gtk_window_get_modal(window) &&
+            gtk_widget_get_visible(GTK_WIDGET(window))) {
+            gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_DELETE_EVENT);
+        }
+    }
+    g_list_free(windows);
+}
+
 }  // namespace
 
 void SetUpDesktop() {
@@ -82,6 +97,27 @@ void SetUpDesktop() {
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     }
     g_object_unref(provider);
+}
+
+void WhenAskedToEnd(std::function<void(const char* request)> end) {
+    static std::function<void(const char*)> s_end;
+    s_end = std::move(end);
+    struct Request {
+        int signal;
+        const char* name;
+    };
+    static constexpr Request kRequests[] = {
+        {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}, {SIGINT, "SIGINT"}};
+    for (const auto& request : kRequests) {
+        g_unix_signal_add(
+            request.signal,
+            [](gpointer name) -> gboolean {
+                CloseModalBoxes();
+                if (s_end) s_end(static_cast<const char*>(name));
+                return G_SOURCE_CONTINUE;  // a second request while ending changes nothing
+            },
+            const_cast<char*>(request.name));
+    }
 }
 
 // Notifications of this desktop come from its notification server, not from an icon.

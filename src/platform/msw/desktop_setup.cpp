@@ -47,6 +47,9 @@ void SetUpDesktop() {
     UseChineseFonts();
 }
 
+// The end of a session closes the main window for good (wxEVT_END_SESSION); no signal to wait for.
+void WhenAskedToEnd(std::function<void(const char*)>) {}
+
 void ShowNotificationsAt(TTrayNotifyIcon* icon) { wxNotificationMessage::UseTaskBarIcon(icon); }
 
 }  // namespace nuvaro
