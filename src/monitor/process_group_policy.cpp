@@ -57,8 +57,9 @@ struct ProcessGroupPolicy::Group {
     bool Idle() const { return waiting.empty() && making.empty(); }
 };
 
-ProcessGroupPolicy::ProcessGroupPolicy(ProcessGroupEngine& engine, const EngineClock& clock)
-    : m_engine(engine), m_clock(clock) {}
+ProcessGroupPolicy::ProcessGroupPolicy(ProcessGroupEngine& engine, const EngineClock& clock,
+                                       Crowding crowding)
+    : m_engine(engine), m_clock(clock), m_crowding(std::move(crowding)) {}
 
 ProcessGroupPolicy::~ProcessGroupPolicy() = default;
 
@@ -222,7 +223,17 @@ void ProcessGroupPolicy::GroupProcessEnded(int key) {
     it->second->asked.reset();
 }
 
+void ProcessGroupPolicy::Measure() {
+    double patience = m_crowding ? m_crowding() : 1;
+    if (!(patience >= 1)) patience = 1;  // NaN too
+    patience = std::min(patience, kMostPatience);
+    m_answerWithin =
+        std::chrono::duration_cast<std::chrono::milliseconds>(kAnswerWithin * patience);
+    m_engineGrace = std::chrono::duration_cast<std::chrono::milliseconds>(kEngineGrace * patience);
+}
+
 void ProcessGroupPolicy::Check() {
+    Measure();
     const auto now = m_clock.Now();
     for (auto& [key, slot] : m_groups) {
         Group& group = *slot;
@@ -256,8 +267,8 @@ void ProcessGroupPolicy::CheckLaunch(Group& group, TimePoint now) {
 // Pages alone: each process asked when due; one that hangs is ended. True when one was.
 bool ProcessGroupPolicy::CheckPages(Group& group, TimePoint now) {
     for (auto& m : group.members) {
-        bool engineSays = m->unresponsive && now - *m->unresponsive > kEngineGrace;
-        bool keptQuestion = m->Alone() && m->asked && now - *m->asked > kAnswerWithin;
+        bool engineSays = m->unresponsive && now - *m->unresponsive > m_engineGrace;
+        bool keptQuestion = m->Alone() && m->asked && now - *m->asked > m_answerWithin;
         if (engineSays || keptQuestion) {
             Suspect(group, *m);
             return true;
@@ -281,7 +292,7 @@ bool ProcessGroupPolicy::CheckShared(Group& group, TimePoint now) {
         sharedBusy = sharedBusy || m->page->Busy();
     }
     const bool answers = group.launch == Launch::Answers;
-    if (shared && answers && group.asked && now - *group.asked > kAnswerWithin) {
+    if (shared && answers && group.asked && now - *group.asked > m_answerWithin) {
         auto it = std::find_if(group.members.begin(), group.members.end(),
                                [](const auto& m) { return !m->Alone(); });
         Suspect(group, **it);

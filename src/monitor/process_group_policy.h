@@ -70,7 +70,14 @@ class ProcessGroupPolicy {
     // A page's first load has not started: the next page is made all the same.
     static constexpr std::chrono::seconds kNextPageAfter{2};
 
-    ProcessGroupPolicy(ProcessGroupEngine& engine, const EngineClock& clock);
+    // How crowded the processors are: runnable tasks per processor (1 or less: each has one to
+    // itself). A starved process answers late without hanging, so the time it has to answer,
+    // and the engine's grace, grow with the crowding, up to kMostPatience times.
+    using Crowding = std::function<double()>;
+    static constexpr double kMostPatience = 3;
+
+    ProcessGroupPolicy(ProcessGroupEngine& engine, const EngineClock& clock,
+                       Crowding crowding = {});
     ~ProcessGroupPolicy();
     ProcessGroupPolicy(const ProcessGroupPolicy&) = delete;
     ProcessGroupPolicy& operator=(const ProcessGroupPolicy&) = delete;
@@ -122,6 +129,7 @@ class ProcessGroupPolicy {
     void Release(Group& group);
     void AskGroup(Group& group);
     void AskPage(Group& group, Member& member);
+    void Measure();
     void CheckLaunch(Group& group, TimePoint now);
     bool CheckPages(Group& group, TimePoint now);
     bool CheckShared(Group& group, TimePoint now);
@@ -132,6 +140,10 @@ class ProcessGroupPolicy {
 
     ProcessGroupEngine& m_engine;
     const EngineClock& m_clock;
+    Crowding m_crowding;
+    // kAnswerWithin and kEngineGrace as the crowding stretches them.
+    std::chrono::milliseconds m_answerWithin{kAnswerWithin};
+    std::chrono::milliseconds m_engineGrace{kEngineGrace};
     std::map<int, std::unique_ptr<Group>> m_groups;
 };
 

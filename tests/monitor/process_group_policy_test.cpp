@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -116,7 +117,8 @@ class ProcessGroupPolicyTest : public ::testing::Test {
     std::set<std::string> silent;
     FakeClock clock;
     FakeEngine engine{journal};
-    Policy policy{engine, clock};
+    double crowding = 1;  // runnable tasks per processor
+    Policy policy{engine, clock, [this] { return crowding; }};
     std::vector<std::unique_ptr<FakePage>> pages;
 };
 
@@ -199,6 +201,38 @@ TEST_F(ProcessGroupPolicyTest, AQuestionToTheGroupUnansweredForFiveSecondsSplits
     Pass(1);
     EXPECT_EQ(Take("goes alone"), (Journal{"A goes alone", "B goes alone"}));
     EXPECT_EQ(Take("end"), Journal{"end group 0"});
+}
+
+// On a crowded machine a starved process answers late: it has three times as long at most, and
+// the engine's word that it hangs is waited on as much longer.
+TEST_F(ProcessGroupPolicyTest, ACrowdedMachineGivesProcessesLongerToAnswer) {
+    Open(3);
+    crowding = 2;
+    silent = {"group 0"};
+    Page('A').busy = true;
+    Pass(3);
+    EXPECT_EQ(Take("ask"), Journal{"ask group 0"});
+    Pass(10);
+    EXPECT_TRUE(Take("goes alone").empty()) << "taken for hung after 10 s at twice the load";
+    crowding = 40;  // capped: 15 s
+    Pass(5);
+    EXPECT_TRUE(Take("goes alone").empty());
+    Pass(1);
+    EXPECT_EQ(Take("goes alone"), (Journal{"A goes alone", "B goes alone", "C goes alone"}));
+}
+
+TEST_F(ProcessGroupPolicyTest, ACrowdedMachineWaitsLongerOnTheEnginesWord) {
+    Open(6);  // F is alone in the second group
+    crowding = 3;
+    policy.Responsive(Page('F'), false);
+    Pass(8);
+    EXPECT_TRUE(Take("F ran away").empty());
+    Pass(2);
+    EXPECT_EQ(Take("F ran away"), Journal{"F ran away"});
+    crowding = std::numeric_limits<double>::quiet_NaN();  // unknown: as on an idle machine
+    policy.Responsive(Page('A'), false);
+    Pass(4);
+    EXPECT_EQ(Take("goes alone").size(), 5u);
 }
 
 TEST_F(ProcessGroupPolicyTest, AnIdleGroupIsAskedEveryTenSeconds) {

@@ -1,6 +1,9 @@
 #include "platform/gtk/process_groups.h"
 
+#include <unistd.h>
 #include <webkit2/webkit2.h>
+
+#include <cstdlib>
 
 #include "platform/gtk/browser_profile.h"
 
@@ -33,6 +36,13 @@ ProcessGroups::~ProcessGroups() {
     g_source_remove(m_checkSource);
     for (auto& [page, view] : m_views) g_signal_handlers_disconnect_by_data(view, this);
     for (auto& [group, anchor] : m_anchors) DestroyAnchor(anchor, this);
+}
+
+double ProcessGroups::ProcessorCrowding() {
+    double load = 0;
+    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    if (getloadavg(&load, 1) != 1 || processors < 1) return 1;
+    return load / static_cast<double>(processors);
 }
 
 void ProcessGroups::DestroyAnchor(WebKitWebView* anchor, void* self) {

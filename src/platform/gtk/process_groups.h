@@ -43,6 +43,8 @@ class ProcessGroups : private ProcessGroupEngine {
     void EndPageProcess(GroupedPage& page) override;
     void DropGroup(int group) override;
 
+    // Runnable tasks of the last minute per processor.
+    static double ProcessorCrowding();
     WebKitWebView* Anchor(int group);
     void Ask(WebKitWebView* view, int group, GroupedPage* page);
     static void DestroyAnchor(WebKitWebView* anchor, void* self);
@@ -53,7 +55,7 @@ class ProcessGroups : private ProcessGroupEngine {
     WebKitSettings* m_settings;
     WebKitUserContentManager* m_scripts;
     GlibClock m_clock;
-    ProcessGroupPolicy m_policy{*this, m_clock};
+    ProcessGroupPolicy m_policy{*this, m_clock, ProcessorCrowding};
     std::map<int, WebKitWebView*> m_anchors;
     std::map<GroupedPage*, WebKitWebView*> m_views;
     unsigned m_checkSource = 0;
