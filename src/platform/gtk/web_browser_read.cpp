@@ -85,9 +85,11 @@ void WebBrowser::SendNextRead() {
         return;
     }
     auto* request = new Request{this, m_alive, generation, {}};
+    // The read runs in the program's own script world: what the page's scripts put in place of
+    // the document's functions, or of the ones the read calls, is not seen there.
     const std::string script = ReadPageScript(m_reads.front().query);
-    webkit_web_view_evaluate_javascript(m_native, script.c_str(), -1, nullptr, nullptr, m_cancel,
-                                        &WebBrowser::OnScriptDone, request);
+    webkit_web_view_evaluate_javascript(m_native, script.c_str(), -1, browser_profile::kWorld,
+                                        nullptr, m_cancel, &WebBrowser::OnScriptDone, request);
 }
 
 // The answer arrives as a script value; turning it into GBK markup is left to the work queue,

@@ -87,6 +87,35 @@ TEST_F(ConditionsBrowserTest, AnIgnoredClockIsNoChange) {
     EXPECT_NE(lines[1].find("发现重复提醒信息，跳过"), std::string::npos) << lines[1];
 }
 
+// A page's scripts that replace what a read would call are not seen by the read: the markup, the
+// visible text and the selected element read as the document stands.
+TEST_F(ConditionsBrowserTest, ThePagesOwnScriptsCannotChangeWhatIsRead) {
+    TConfig& slot = Prepare("价格：([^<\\s]+)", "1");
+    std::string hostile = kShop;
+    hostile.insert(hostile.find("</body>"),
+                   "<script>"
+                   "function fake(){return '<p>价格：0</p>';}"
+                   "['innerHTML','outerHTML','innerText'].forEach(function(n){"
+                   "Object.defineProperty(HTMLElement.prototype,n,{get:fake});"
+                   "Object.defineProperty(Element.prototype,n,{get:fake});});"
+                   "document.querySelectorAll=function(){return [];};"
+                   "String.prototype.replace=function(){throw new Error('gone');};"
+                   "</script>");
+    server.SetPage("/shop", hostile);
+    Tick(1);
+    slot.TextMode = "text";
+    slot.SaveAndReload();
+    Tick(1);
+    slot.Selector = "#cheap .price";
+    slot.Regx = "￥[0-9,]+";
+    slot.RegGrp = "";
+    slot.SaveAndReload();
+    Tick(1);
+    EXPECT_EQ(InformLines(), (Lines{"[2][1]监控点信息发生变化，发出提醒[商品]",
+                                    "[2][￥1,299起]监控点信息发生变化，发出提醒[商品]",
+                                    "[2][￥899]监控点信息发生变化，发出提醒[商品]"}));
+}
+
 TEST_F(ConditionsBrowserTest, ASelectorThatSelectsNothingIsLoggedNotSent) {
     TConfig& slot = Prepare("￥");
     slot.Selector = ".sold-out";
