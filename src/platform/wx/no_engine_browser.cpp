@@ -20,7 +20,19 @@ NoEngineBrowser::NoEngineBrowser(wxWindow* parent) : BrowserPanel(parent) {
     SetSizer(sizer);
 }
 
-void NoEngineBrowser::Navigate(const std::string&) { ++m_loads; }
+std::string NoEngineBrowser::LocationURL() const { return FromWidget(LocationText()); }
+
+wxString NoEngineBrowser::LocationText() const { return ToWidget(m_location); }
+
+void NoEngineBrowser::Navigate(const std::string& url) {
+    m_location = url;
+    ++m_loads;
+}
+
+// Nothing opened, nothing to reload.
+void NoEngineBrowser::Refresh() {
+    if (!m_location.empty()) ++m_loads;
+}
 
 LoadOutcome NoEngineBrowser::Outcome(uint64_t load) const {
     LoadOutcome outcome;

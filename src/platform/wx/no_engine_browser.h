@@ -8,16 +8,18 @@
 namespace nuvaro {
 
 // The browser of a desktop without a page engine: the panel says so, every load fails at once
-// with that reason, and a read finds no document. The program works on without pages.
+// with that reason, and a read finds no document. The address last asked for stays its location,
+// so a window that opened its page fails its ticks with that reason like any page that cannot be
+// loaded. The program works on without pages.
 class NoEngineBrowser : public BrowserPanel {
   public:
     explicit NoEngineBrowser(wxWindow* parent);
 
-    std::string LocationURL() const override { return {}; }
-    std::string LocationUtf8() const override { return {}; }
-    wxString LocationText() const override { return {}; }
+    std::string LocationURL() const override;
+    std::string LocationUtf8() const override { return m_location; }
+    wxString LocationText() const override;
     void Navigate(const std::string& url) override;
-    void Refresh() override {}
+    void Refresh() override;
     bool IsLoading() const override { return false; }
     uint64_t LoadsStarted() const override { return m_loads; }
     LoadOutcome Outcome(uint64_t load) const override;
@@ -30,6 +32,7 @@ class NoEngineBrowser : public BrowserPanel {
 
   private:
     uint64_t m_loads = 0;
+    std::string m_location;  // UTF-8, as Navigate took it
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

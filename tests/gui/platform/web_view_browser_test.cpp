@@ -120,14 +120,20 @@ TEST_F(WebViewBrowserTest, ABrowserThatOpenedNothingReadsAnEmptyDocument) {
 TEST(NoEngineBrowserTest, EveryLoadFailsWithTheReasonAndReadsFindNoDocument) {
     auto* frame = new wxFrame(nullptr, wxID_ANY, "none");
     auto* browser = new NoEngineBrowser(frame);
+    browser->Refresh();  // nothing opened, nothing reloaded
+    EXPECT_EQ(browser->LoadsStarted(), 0u);
+    EXPECT_EQ(browser->LocationURL(), "");
     browser->Navigate("http://127.0.0.1/x");
     browser->Navigate("http://127.0.0.1/y");
-    EXPECT_EQ(browser->LoadsStarted(), 2u);
-    LoadOutcome outcome = browser->Outcome(2);
+    // The page asked for stays the window's, so its ticks fail with the reason.
+    EXPECT_EQ(browser->LocationURL(), "http://127.0.0.1/y");
+    browser->Refresh();
+    EXPECT_EQ(browser->LoadsStarted(), 3u);
+    LoadOutcome outcome = browser->Outcome(3);
     EXPECT_TRUE(outcome.finished);
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(outcome.error, text::kNoPageEngineReason);
-    EXPECT_FALSE(browser->Outcome(3).finished);
+    EXPECT_FALSE(browser->Outcome(4).finished);
     std::optional<PageContent> page;
     browser->ReadPage([&](const PageContent& p) { page = p; });
     ASSERT_TRUE(PumpUntil([&] { return page.has_value(); }));
