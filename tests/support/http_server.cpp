@@ -3,6 +3,7 @@
 #include <httplib.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <chrono>
 #include <regex>
 #include <stdexcept>
@@ -28,9 +29,9 @@ LocalHttpServer::LocalHttpServer() : m_server(std::make_unique<httplib::Server>(
 void LocalHttpServer::Start() {
     // A request is counted when it arrives and recorded whole once answered; readers wait for
     // the answered ones, so a client that has its reply always sees its request.
-    m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+    m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
         std::lock_guard lock(m_mutex);
-        ++m_arrived;
+        m_arrival[&req] = m_arrived++;
         return httplib::Server::HandlerResponse::Unhandled;
     });
     m_server->set_logger(
@@ -91,7 +92,16 @@ void LocalHttpServer::Record(const httplib::Request& req) {
     for (const auto& [k, v] : req.headers) r.headers.emplace_back(k, v);
     for (const auto& [k, v] : req.params) r.params.emplace_back(k, v);
     std::lock_guard lock(m_mutex);
-    m_requests.push_back(std::move(r));
+    // Answers may be logged out of turn (one handler's thread waits, the next one's runs): each
+    // request takes its place by arrival.
+    size_t place = m_arrived;
+    if (auto it = m_arrival.find(&req); it != m_arrival.end()) {
+        place = it->second;
+        m_arrival.erase(it);
+    }
+    auto at = std::upper_bound(m_places.begin(), m_places.end(), place);
+    m_requests.insert(m_requests.begin() + (at - m_places.begin()), std::move(r));
+    m_places.insert(at, place);
     m_recorded.notify_all();
 }
 

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -58,7 +59,9 @@ class LocalHttpServer {
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_recorded;
     size_t m_arrived = 0;
-    std::vector<Request> m_requests;
+    std::map<const void*, size_t> m_arrival;  // request being answered -> its place in arrival
+    std::vector<Request> m_requests;          // in the order they arrived
+    std::vector<size_t> m_places;
     std::vector<std::pair<std::string, std::pair<std::string, std::string>>> m_pages;
 };
 
