@@ -292,7 +292,7 @@ void TMainFrm::ExitProgram() {
 
 void TMainFrm::EndOnRequest(const char* request) {
     if (m_exiting) return;
-    WriteLog(ToGbk(NowText() + " " + text::kEndRequested + request), kMonitorLog);
+    WriteLog(loglines::EndRequested(NowText(), request), kMonitorLog);
     // A dialog's own loop runs inside the program's: it ends first, then the program.
     for (wxWindow* window : wxTopLevelWindows) {
         auto* dialog = dynamic_cast<wxDialog*>(window);

@@ -73,5 +73,9 @@ GbkText SiteWait(std::string_view d, std::string_view s, std::string_view u, std
                  ToGbk(text::kSiteWaitUntil).view(), u, "[", Field(w), "]"});
 }
 
+GbkText EndRequested(std::string_view d, std::string_view r) {
+    return Line({d, "[0][]", ToGbk(text::kEndRequested).view(), Field(r), "[]"});
+}
+
 }  // namespace loglines
 }  // namespace nuvaro

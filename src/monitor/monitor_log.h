@@ -26,6 +26,8 @@ GbkText Unjudged(std::string_view d, std::string_view x, bool noElement, bool no
 // The site of window S asked to wait until U (date-time text); T is the site ("host:port").
 GbkText SiteWait(std::string_view d, std::string_view s, std::string_view u, std::string_view t,
                  std::string_view w);
+// The system asked the program to end (R: the request, as "SIGTERM").
+GbkText EndRequested(std::string_view d, std::string_view r);
 }  // namespace loglines
 
 }  // namespace nuvaro

@@ -167,7 +167,8 @@ def ended_by_the_system(bin_dir):
         p.send_signal(signal.SIGTERM)
         assert p.wait(60) == 0, "not a clean end"
         lines = read_log(inst, "informlog.txt")
-        assert any("收到系统的结束请求，程序退出：SIGTERM" in line for line in lines), lines
+        assert any(re.fullmatch(r"\d+-\d+-\d+ \d+:\d+:\d+\[0\]\[\]收到系统的结束请求，程序退出：SIGTERM\[\]",
+                                line) for line in lines), lines
         with open(os.path.join(inst.folder, "runstate.inf"), "rb") as f:
             assert "价格256".encode("gbk") in f.read(), "the notified text was not kept"
 
